@@ -1,0 +1,25 @@
+# Installs headers, libraries, a CMake package config and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS keznls keznls_ut keznls_nls keznls_co
+  EXPORT keznlsTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/keznls DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+foreach(layer ut nls co)
+  install(DIRECTORY platform/${layer}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+endforeach()
+
+set(KEZNLS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/keznls)
+install(EXPORT keznlsTargets NAMESPACE keznls:: DESTINATION ${KEZNLS_CMAKE_DIR})
+configure_package_config_file(cmake/keznlsConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfig.cmake INSTALL_DESTINATION ${KEZNLS_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfig.cmake
+  ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion.cmake DESTINATION ${KEZNLS_CMAKE_DIR})
+
+configure_file(cmake/keznls.pc.in ${CMAKE_CURRENT_BINARY_DIR}/keznls.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/keznls.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,4 @@
+#ifndef KEZNLS_ENGINE_H
+#define KEZNLS_ENGINE_H
+
+#endif  // KEZNLS_ENGINE_H

@@ -1,0 +1,14 @@
+// Everything the library offers, in one include.
+#ifndef KEZNLS_KEZNLS_H
+#define KEZNLS_KEZNLS_H
+
+#include "keznls/roles.h"
+#include "keznls/output.h"
+#include "keznls/engine.h"
+#include "keznls/translator.h"
+#include "keznls/locale.h"
+#include "keznls/parsers.h"
+#include "keznls/streams.h"
+#include "keznls/library_nls.h"
+
+#endif  // KEZNLS_KEZNLS_H

@@ -1,0 +1,4 @@
+#ifndef KEZNLS_LIBRARY_NLS_H
+#define KEZNLS_LIBRARY_NLS_H
+
+#endif  // KEZNLS_LIBRARY_NLS_H

@@ -1,0 +1,4 @@
+#ifndef KEZNLS_LOCALE_H
+#define KEZNLS_LOCALE_H
+
+#endif  // KEZNLS_LOCALE_H

@@ -1,0 +1,94 @@
+// The printf-like output interface and the front ends that implement it.
+#ifndef KEZNLS_OUTPUT_H
+#define KEZNLS_OUTPUT_H
+
+#include <cstdarg>
+#include <iosfwd>
+
+#include "keznls/roles.h"
+#include "ut/ut_string.h"
+
+/// Writes messages: `name` names the database that translates `format`,
+/// which then formats the arguments.
+class kezabsOutput {
+ public:
+  kezabsOutput() {}
+  virtual void tprintf(const char* name, const char* format, ...) = 0;
+  virtual void vtprintf(const char* name, const char* format, va_list args) = 0;
+  virtual utString vtsprintf(const char* name, const char* format, va_list args) const = 0;
+  virtual ~kezabsOutput() {}
+};
+
+/// Translate, format, display, through three borrowed roles.
+class keznlsHelper : public kezabsOutput {
+ public:
+  keznlsHelper(keznlsTranslator* translator, keznlsFormatter* formatter,
+               keznlsDisplayer* displayer)
+      : translator_(translator), formatter_(formatter), displayer_(displayer) {}
+  void tprintf(const char* name, const char* format, ...) override;
+  void vtprintf(const char* name, const char* format, va_list args) override;
+  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  ~keznlsHelper() override {}
+
+ private:
+  keznlsTranslator* translator_;
+  keznlsFormatter* formatter_;
+  keznlsDisplayer* displayer_;
+};
+
+/// Formats without translating and writes to a borrowed stream; no flush.
+class kezabsOutputOstream : public kezabsOutput {
+ public:
+  explicit kezabsOutputOstream(std::ostream* stream) : stream_(stream) {}
+  void tprintf(const char* name, const char* format, ...) override;
+  void vtprintf(const char* name, const char* format, va_list args) override;
+  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  ~kezabsOutputOstream() override {}
+
+ private:
+  std::ostream* stream_;
+};
+
+/// Accepts every message and reads none of its arguments.
+class keznlsOutputToNowhere : public kezabsOutput {
+ public:
+  keznlsOutputToNowhere() {}
+  void tprintf(const char* name, const char* format, ...) override;
+  void vtprintf(const char* name, const char* format, va_list args) override;
+  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  ~keznlsOutputToNowhere() override {}
+};
+
+/// A borrowed translator and formatter turning a message into a string.
+class keznlsTranslatorAndFormatter {
+ public:
+  keznlsTranslatorAndFormatter(keznlsTranslator* translator, keznlsFormatter* formatter)
+      : translator_(translator), formatter_(formatter) {}
+  ~keznlsTranslatorAndFormatter() {}
+
+  utString stprintf(const char* name, const char* format, ...) const;
+  utString vtsprintf(const char* name, const char* format, va_list args) const;
+
+ private:
+  keznlsTranslator* translator_;
+  keznlsFormatter* formatter_;
+};
+
+/// Front end that displays what its own (overridable) `vtsprintf` returns.
+class keznlsConnector : public kezabsOutput {
+ public:
+  keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
+                  keznlsDisplayer* displayer);
+  keznlsConnector(const keznlsConnector&) = delete;
+  keznlsConnector& operator=(const keznlsConnector&) = delete;
+  void tprintf(const char* name, const char* format, ...) override;
+  void vtprintf(const char* name, const char* format, va_list args) override;
+  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  ~keznlsConnector() override;
+
+ private:
+  keznlsDisplayer* displayer_;
+  keznlsTranslatorAndFormatter* translator_and_formatter_;
+};
+
+#endif  // KEZNLS_OUTPUT_H

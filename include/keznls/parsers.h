@@ -1,0 +1,4 @@
+#ifndef KEZNLS_PARSERS_H
+#define KEZNLS_PARSERS_H
+
+#endif  // KEZNLS_PARSERS_H

@@ -1,0 +1,72 @@
+// The three roles a message passes through: translator, formatter, displayer.
+#ifndef KEZNLS_ROLES_H
+#define KEZNLS_ROLES_H
+
+#include <cstdarg>
+#include <iosfwd>
+
+#include "ut/ut_string.h"
+
+/// Turns a database name and a message text into the text to use.
+class keznlsTranslator {
+ public:
+  keznlsTranslator() {}
+  virtual utString translate(const char* name, const char* text) = 0;
+  virtual ~keznlsTranslator() {}
+};
+
+/// No translation: returns a copy of the text whatever the name.
+class keznlsTranslatorDefault : public keznlsTranslator {
+ public:
+  keznlsTranslatorDefault() {}
+  utString translate(const char* name, const char* text) override;
+  ~keznlsTranslatorDefault() override {}
+};
+
+/// Renders a printf-style format with its arguments.
+class keznlsFormatter {
+ public:
+  keznlsFormatter() {}
+  virtual utString format(const char* format, ...) = 0;
+  virtual utString vformat(const char* format, va_list args) = 0;
+  virtual ~keznlsFormatter() {}
+};
+
+/// The runtime library's printf, in the current locale, into a buffer that
+/// doubles from 4192 bytes until the text fits.
+class keznlsFormatterDefault : public keznlsFormatter {
+ public:
+  keznlsFormatterDefault() {}
+  utString format(const char* format, ...) override;
+  utString vformat(const char* format, va_list args) override;
+  ~keznlsFormatterDefault() override {}
+};
+
+/// Puts a finished text somewhere.
+class keznlsDisplayer {
+ public:
+  keznlsDisplayer() {}
+  virtual void display(const char* text) = 0;
+  virtual ~keznlsDisplayer() {}
+};
+
+/// Standard output, flushed after every text; nothing is added.
+class keznlsDisplayerDefault : public keznlsDisplayer {
+ public:
+  keznlsDisplayerDefault() {}
+  void display(const char* text) override;
+  ~keznlsDisplayerDefault() override {}
+};
+
+/// A borrowed `std::ostream`; no line end, no flush.
+class keznlsDisplayerOstream : public keznlsDisplayer {
+ public:
+  explicit keznlsDisplayerOstream(std::ostream& stream) : stream_(&stream) {}
+  void display(const char* text) override;
+  ~keznlsDisplayerOstream() override {}
+
+ private:
+  std::ostream* stream_;
+};
+
+#endif  // KEZNLS_ROLES_H

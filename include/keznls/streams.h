@@ -1,0 +1,4 @@
+#ifndef KEZNLS_STREAMS_H
+#define KEZNLS_STREAMS_H
+
+#endif  // KEZNLS_STREAMS_H

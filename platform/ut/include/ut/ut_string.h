@@ -1,0 +1,105 @@
+// Reference-counted, copy-on-write string and its helpers.
+#ifndef UT_UT_STRING_H
+#define UT_UT_STRING_H
+
+#include <iosfwd>
+
+/// Tags that select a constructor; callers always pass the single value.
+enum utCopy { ut_copy = 0 };
+enum utStringLit { ut_string_lit = 0 };
+enum utStringChar { ut_string_char = 0 };
+enum utStringClaim { ut_string_claim = 0 };
+
+/// Counted reference shared by all strings that share one text.
+///
+/// Counts above zero live in the text's own allocation (one block per text);
+/// counts below zero were allocated separately for a claimed buffer. The
+/// address of `s_single` marks a text nobody owns: a literal, never freed and
+/// never unique, so writes always copy it first.
+class utRef {
+ public:
+  utRef() : count_(&s_single) {}
+
+  /// 1 when the text is private to one string.
+  int unique() const { return *count_ == 1 || *count_ == -1; }
+
+  /// Shares `other`'s count; called on a reference holding `s_single`.
+  void copy_constructor_imp(const utRef& other);
+  /// Shares `other`'s count; non-zero: the caller must free its old text.
+  int assignment_imp(const utRef& other);
+  /// Gives this reference up; non-zero: the caller must free the text.
+  int destructor_imp();
+
+ protected:
+  static int s_single;
+
+ private:
+  friend class utString;
+  int* count_;
+};
+
+/// Reference-counted string; a null text pointer makes it invalid.
+class utString {
+ public:
+  /// The empty text, backed by a literal.
+  utString();
+  /// A private copy of `text`; null gives an invalid string.
+  utString(const char* text);  // NOLINT(google-explicit-constructor)
+  utString(utCopy, const char* const text);
+  /// `n` copies of `c`, unique, writable through the text pointer.
+  utString(utStringChar, char c, int n);
+  /// Takes over a NUL-terminated buffer from `new[]`.
+  utString(utStringClaim, char* const buffer, int n);
+
+  utString(const utString& other);
+  utString& operator=(const utString& other);
+  ~utString();
+
+  const char* c_str() const { return text_; }
+  operator const char*() const { return text_; }  // NOLINT(google-explicit-constructor)
+  int invalid() const { return text_ == nullptr; }
+  int ref_unique() const { return ref_.unique(); }
+
+  /// The character at `i` of a private copy of the text (no bounds check).
+  char& operator[](int i);
+
+  /// -1, 0 or 1; an invalid string sorts before every valid one.
+  int compare(const utString& other) const;
+  /// 1 when both hold equal texts or both are invalid, else 0.
+  int operator==(const utString& other) const;
+
+ protected:
+  utString(utStringLit, const char* const text);
+  friend utString ut_lit(const char* const text);
+
+ private:
+  char* unconst_str() const { return text_; }
+  void modify();
+  void copy_or_grow(int size);
+  void assign_data(const utString& other);
+  void destruct_data();
+  void init_owned(int capacity);
+
+  char* text_;
+  int size_;
+  utRef ref_;
+};
+
+/// A string showing the literal `text`, never copied and never freed.
+utString ut_lit(const char* const text);
+
+std::ostream& operator<<(std::ostream& os, const utString& s);
+
+/// Numeric helpers the renderers rely on.
+class utMath {
+ public:
+  /// `x` raised to the integer power `n`.
+  static double pow(double x, int n);
+  /// `x` with its sign bit cleared.
+  static double abs(double x);
+  /// floor(x) as int; NaN gives 0, values beyond int clamp to its range.
+  static int floor(double x);
+  static double log10(double x);
+};
+
+#endif  // UT_UT_STRING_H

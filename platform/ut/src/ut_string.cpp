@@ -1,0 +1,159 @@
+#include "ut/ut_string.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <ostream>
+
+int utRef::s_single = 0;
+
+namespace {
+
+// Offset of the count behind a text of `capacity` characters and its NUL.
+std::size_t count_offset(int capacity) {
+  const std::size_t end = static_cast<std::size_t>(capacity) + 1;
+  return (end + alignof(int) - 1) / alignof(int) * alignof(int);
+}
+
+}  // namespace
+
+void utRef::copy_constructor_imp(const utRef& other) {
+  count_ = other.count_;
+  if (*count_ > 0) ++*count_;
+  else if (*count_ < 0) --*count_;
+}
+
+int utRef::assignment_imp(const utRef& other) {
+  if (count_ == other.count_) return 0;
+  utRef taken;
+  taken.copy_constructor_imp(other);
+  const int release = destructor_imp();
+  count_ = taken.count_;
+  taken.count_ = &s_single;
+  return release;
+}
+
+int utRef::destructor_imp() {
+  int* count = count_;
+  count_ = &s_single;
+  if (*count > 0) return --*count == 0;  // freed with the text's block
+  if (*count < 0 && ++*count == 0) {
+    delete count;
+    return 1;
+  }
+  return 0;
+}
+
+// Allocates one block holding `capacity` characters, the NUL and the count.
+void utString::init_owned(int capacity) {
+  const std::size_t offset = count_offset(capacity);
+  text_ = new char[offset + sizeof(int)];
+  text_[capacity] = '\0';
+  size_ = capacity;
+  ref_.count_ = new (text_ + offset) int(1);
+}
+
+utString::utString() : text_(const_cast<char*>("")), size_(0) {}
+
+utString::utString(const char* text) : text_(nullptr), size_(0) {
+  if (text == nullptr) return;
+  const int n = static_cast<int>(std::strlen(text));
+  init_owned(n);
+  std::memcpy(text_, text, static_cast<std::size_t>(n));
+}
+
+utString::utString(utCopy, const char* const text) : utString(text) {}
+
+utString::utString(utStringLit, const char* const text)
+    : text_(const_cast<char*>(text)), size_(0) {}
+
+utString::utString(utStringChar, char c, int n) : text_(nullptr), size_(0) {
+  if (n < 0) n = 0;
+  init_owned(n);
+  std::memset(text_, c, static_cast<std::size_t>(n));
+}
+
+utString::utString(utStringClaim, char* const buffer, int n)
+    : text_(buffer), size_(n) {
+  if (buffer != nullptr) ref_.count_ = new int(-1);
+}
+
+utString::utString(const utString& other) {
+  ref_.copy_constructor_imp(other.ref_);
+  assign_data(other);
+}
+
+utString& utString::operator=(const utString& other) {
+  if (&other == this) return *this;
+  if (ref_.assignment_imp(other.ref_)) destruct_data();
+  assign_data(other);
+  return *this;
+}
+
+utString::~utString() {
+  if (ref_.destructor_imp()) destruct_data();
+}
+
+void utString::assign_data(const utString& other) {
+  text_ = other.text_;
+  size_ = other.size_;
+}
+
+void utString::destruct_data() { delete[] text_; }
+
+void utString::modify() {
+  if (!ref_.unique()) copy_or_grow(size_);
+}
+
+void utString::copy_or_grow(int size) {
+  if (text_ == nullptr) return;
+  const int n = static_cast<int>(std::strlen(text_));
+  utString copy(ut_string_char, '\0', n > size ? n : size);
+  std::memcpy(copy.text_, text_, static_cast<std::size_t>(n) + 1);
+  *this = copy;
+}
+
+char& utString::operator[](int i) {
+  modify();
+  return text_[i];
+}
+
+int utString::compare(const utString& other) const {
+  if (text_ != nullptr && other.text_ != nullptr) {
+    const unsigned char* a = reinterpret_cast<const unsigned char*>(text_);
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(other.text_);
+    for (;; ++a, ++b) {
+      if (*a != *b) return *a < *b ? -1 : 1;
+      if (*a == '\0') return 0;
+    }
+  }
+  return (other.text_ == nullptr ? 1 : 0) - (text_ == nullptr ? 1 : 0);
+}
+
+int utString::operator==(const utString& other) const {
+  if (text_ == nullptr || other.text_ == nullptr)
+    return text_ == nullptr && other.text_ == nullptr;
+  return std::strcmp(text_, other.text_) == 0;
+}
+
+utString ut_lit(const char* const text) { return utString(ut_string_lit, text); }
+
+std::ostream& operator<<(std::ostream& os, const utString& s) {
+  if (!s.invalid()) os << s.c_str();
+  return os;
+}
+
+double utMath::pow(double x, int n) { return std::pow(x, n); }
+
+double utMath::abs(double x) { return std::fabs(x); }
+
+int utMath::floor(double x) {
+  const double f = std::floor(x);
+  if (std::isnan(f)) return 0;
+  if (f <= static_cast<double>(INT_MIN)) return INT_MIN;
+  if (f >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(f);
+}
+
+double utMath::log10(double x) { return std::log10(x); }
