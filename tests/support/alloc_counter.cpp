@@ -1,0 +1,50 @@
+#include "support/alloc_counter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+constexpr int kMaxRecorded = 64;
+bool g_active = false;
+int g_count = 0;
+std::size_t g_sizes[kMaxRecorded];
+
+void* allocate(std::size_t size) {
+  if (g_active) {
+    if (g_count < kMaxRecorded) g_sizes[g_count] = size;
+    ++g_count;
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace alloc_counter {
+
+Scope::Scope() {
+  g_count = 0;
+  g_active = true;
+}
+
+Scope::~Scope() { g_active = false; }
+
+int Scope::count() const { return g_count; }
+
+std::vector<std::size_t> Scope::sizes() const {
+  const bool was_active = g_active;
+  g_active = false;  // the vector's own allocation is not counted
+  std::vector<std::size_t> result(g_sizes, g_sizes + (g_count < kMaxRecorded ? g_count : kMaxRecorded));
+  g_active = was_active;
+  return result;
+}
+
+}  // namespace alloc_counter
