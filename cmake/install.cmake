@@ -9,7 +9,10 @@ install(TARGETS keznls keznls_ut keznls_nls keznls_co
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/keznls DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 foreach(layer ut nls co)
-  install(DIRECTORY platform/${layer}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  # A layer without public headers yet has no include folder.
+  if(EXISTS ${PROJECT_SOURCE_DIR}/platform/${layer}/include)
+    install(DIRECTORY platform/${layer}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  endif()
 endforeach()
 
 set(KEZNLS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/keznls)
@@ -21,5 +24,9 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion.cmake DESTINATION ${KEZNLS_CMAKE_DIR})
 
+# The prefix is found from the .pc file's own place, so the package works
+# wherever it is installed (`cmake --install --prefix`, staging, DESTDIR).
+file(RELATIVE_PATH KEZNLS_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" KEZNLS_PC_TO_PREFIX "${KEZNLS_PC_TO_PREFIX}")
 configure_file(cmake/keznls.pc.in ${CMAKE_CURRENT_BINARY_DIR}/keznls.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/keznls.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
