@@ -1,0 +1,162 @@
+// keznls-printf: printf for shell scripts, with the format translated
+// through a message catalogue first.
+#include <clocale>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <keznls/keznls.h>
+
+#include "arguments.h"
+#include "escapes.h"
+#include "format_plan.h"
+#include "render.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: keznls-printf [OPTION]... FORMAT [ARGUMENT]...\n"
+    "Translate FORMAT through a message catalogue, format the ARGUMENTs into\n"
+    "it and print the result. Nothing is added: end FORMAT with \\n for a line.\n"
+    "\n"
+    "  --catalogue DIR        catalogue folder (or DIR:DIR...), holding\n"
+    "                         <language>/LC_MESSAGES/<NAME>.mo\n"
+    "                         (default " KEZNLS_DEFAULT_CATALOGUE ")\n"
+    "  --database NAME        translate through the catalogue NAME; without it\n"
+    "                         FORMAT is used as it is\n"
+    "  --formatter KIND       default: the C library's printf, C number style\n"
+    "                         simple: keznls's own engine, see --decimal-point\n"
+    "                         locale: the C library's printf in the user's locale\n"
+    "  --decimal-point TEXT   decimal point of the simple formatter (default \".\")\n"
+    "  --help                 show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Conversions: %[n$][0][width][.precision][l]C, C one of d u x X (32-bit\n"
+    "integers), e E f g G (numbers; the user's decimal point is accepted) and\n"
+    "s (text); at most nine per format; %% prints %. The language comes from\n"
+    "LANGUAGE, LC_ALL, LC_MESSAGES or LANG. Backslash escapes \\n \\t \\\\ \\NNN\n"
+    "... in FORMAT are expanded before translation.\n"
+    "\n"
+    "Exit status: 0 on success, 2 on bad usage or bad input (nothing printed).\n";
+
+struct Options {
+  std::string catalogue = KEZNLS_DEFAULT_CATALOGUE;
+  std::string database = "DO_NOT_TRANSLATE";
+  std::string formatter = "default";
+  std::string decimal_point = ".";
+  bool decimal_point_given = false;
+  const char* format = nullptr;
+  std::vector<const char*> arguments;
+};
+
+int refuse(const std::string& reason) {
+  std::cerr << "keznls-printf: " << reason << '\n';
+  return 2;
+}
+
+int usage_error(const std::string& reason) {
+  std::cerr << "keznls-printf: " << reason << "\nTry 'keznls-printf --help'.\n";
+  return 2;
+}
+
+// Returns -1 to go on, else the exit status.
+int parse_options(int argc, char** argv, Options& options) {
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg.compare(0, 2, "--") != 0) break;
+    if (arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "keznls-printf (keznls) " KEZNLS_VERSION "\n";
+      return 0;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    std::string* target = name == "--catalogue"       ? &options.catalogue
+                          : name == "--database"      ? &options.database
+                          : name == "--formatter"     ? &options.formatter
+                          : name == "--decimal-point" ? &options.decimal_point
+                                                      : nullptr;
+    if (target == nullptr) return usage_error("unknown option " + name);
+    if (equals != std::string::npos) {
+      *target = arg.substr(equals + 1);
+    } else if (i + 1 < argc) {
+      *target = argv[++i];
+    } else {
+      return usage_error("option " + name + " needs a value");
+    }
+    if (target == &options.decimal_point) options.decimal_point_given = true;
+  }
+  if (options.formatter != "default" && options.formatter != "simple" &&
+      options.formatter != "locale") {
+    return usage_error("--formatter takes default, simple or locale, not \"" +
+                       options.formatter + "\"");
+  }
+  if (options.decimal_point_given && options.formatter != "simple") {
+    return usage_error("--decimal-point goes with --formatter simple");
+  }
+  if (i >= argc) return usage_error("missing FORMAT");
+  options.format = argv[i++];
+  options.arguments.assign(argv + i, argv + argc);
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int status = parse_options(argc, argv, options); status >= 0) return status;
+
+  // Record the user's number conventions for the locale formatter and the
+  // parser's second try, then work in "C" so the default formatter and the
+  // first try are the same on every machine.
+  std::setlocale(LC_ALL, "");
+  keznlsLocaleNumbers::save();
+  std::setlocale(LC_NUMERIC, "C");
+
+  keznlsTranslatorWithDatabases translator(options.catalogue.c_str());
+  const std::string source = keznls_printf::expand_escapes(options.format);
+  const utString translated = translator.translate(options.database.c_str(), source.c_str());
+
+  keznls_printf::Plan plan;
+  if (std::string error = keznls_printf::plan_format(translated.c_str(), options.arguments, plan);
+      !error.empty()) {
+    return refuse(error);
+  }
+
+  keznlsParserDefaultThenLocale parser;
+  std::vector<keznls_printf::Value> values(options.arguments.size());
+  for (const keznls_printf::Piece& piece : plan.pieces) {
+    if (piece.argument == 0) continue;
+    const int index = piece.argument - 1;
+    if (std::string error = keznls_printf::convert_argument(parser, piece, options.arguments[index],
+                                                            values[index]);
+        !error.empty()) {
+      return refuse(error);
+    }
+  }
+  // A retry of the parser leaves the saved locale in force.
+  std::setlocale(LC_NUMERIC, "C");
+
+  std::unique_ptr<keznlsFormatter> formatter;
+  if (options.formatter == "simple") {
+    formatter = std::make_unique<keznlsFormatterSimple>(options.decimal_point.c_str());
+  } else if (options.formatter == "locale") {
+    formatter = std::make_unique<keznlsFormatterLocale>();
+  } else {
+    formatter = std::make_unique<keznlsFormatterDefault>();
+  }
+  const std::string text =
+      keznls_printf::render(*formatter, plan, values, options.formatter != "simple");
+  keznlsDisplayerDefault().display(text.c_str());
+  return 0;
+}
