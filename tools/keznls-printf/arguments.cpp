@@ -13,8 +13,8 @@ namespace keznls_printf {
 namespace {
 
 std::string refusal(const Piece& piece, const char* text, const char* what) {
-  return "argument " + std::to_string(piece.argument) + " (\"" + text + "\") " + what +
-         " for conversion \"" + piece.written + "\"";
+  return "argument " + std::to_string(piece.argument) + " (" + quoted(text) + ") " + what +
+         " for conversion " + quoted(piece.written);
 }
 
 // The parser clamps to the 32-bit range without saying so; a value at a

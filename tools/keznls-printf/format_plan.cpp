@@ -4,9 +4,22 @@
 
 namespace keznls_printf {
 
-namespace {
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+namespace {
 
 std::string describe_argument(int number, const std::vector<const char*>& arguments) {
   return "argument " + std::to_string(number) + " (" + quoted(arguments[number - 1]) + ")";
@@ -58,7 +71,8 @@ std::string plan_format(const std::string& format, const std::vector<const char*
       Piece ignored;
       read_conversion(p, ordinal, ignored);
       return "conversion " + quoted(std::string(start, p)) +
-             " is one too many: a format has at most nine conversions";
+             " is the tenth of the format, for argument " + std::to_string(ordinal) +
+             ": a format has at most nine conversions";
     }
     if (std::string error = read_conversion(p, ordinal, piece); !error.empty()) return error;
     for (const Piece& earlier : plan.pieces) {

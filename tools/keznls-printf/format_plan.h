@@ -30,6 +30,10 @@ struct Plan {
 std::string plan_format(const std::string& format, const std::vector<const char*>& arguments,
                         Plan& plan);
 
+/// `text` in double quotes, with line ends, tabs, quotes and backslashes
+/// escaped so a message about it stays on one line.
+std::string quoted(const std::string& text);
+
 /// At most this many conversions per format, as the engine allows.
 constexpr int kMaxConversions = 9;
 

@@ -138,13 +138,15 @@ int main(int argc, char** argv) {
   for (const keznls_printf::Piece& piece : plan.pieces) {
     if (piece.argument == 0) continue;
     const int index = piece.argument - 1;
+    // A retry of the parser leaves the saved locale in force; each argument
+    // starts again from "C", so "." is always accepted.
+    std::setlocale(LC_NUMERIC, "C");
     if (std::string error = keznls_printf::convert_argument(parser, piece, options.arguments[index],
                                                             values[index]);
         !error.empty()) {
       return refuse(error);
     }
   }
-  // A retry of the parser leaves the saved locale in force.
   std::setlocale(LC_NUMERIC, "C");
 
   std::unique_ptr<keznlsFormatter> formatter;
