@@ -1,0 +1,52 @@
+// The same messages in the user's language through each formatter.
+//
+//   keznls-demo [CATALOGUE-FOLDER]
+//
+// The language comes from LANGUAGE, LC_ALL, LC_MESSAGES or LANG, the number
+// conventions of the locale formatter from the user's locale.
+#include <clocale>
+
+#include <keznls/keznls.h>
+
+namespace {
+
+// The message database: <folder>/<lang>/LC_MESSAGES/keznls-demo.mo
+const char kDomain[] = "keznls-demo";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* catalogue = argc > 1 ? argv[1] : KEZNLS_DEMO_CATALOGUE;
+
+  // Remember the user's numeric locale for the locale formatter, then put
+  // the process back in "C" the way a library host often runs.
+  std::setlocale(LC_ALL, "");
+  keznlsLocaleNumbers::save();
+  std::setlocale(LC_NUMERIC, "C");
+
+  // The application makes every role; the helpers only borrow them.
+  keznlsTranslatorWithDatabases translator(catalogue);
+  keznlsFormatterDefault plain;
+  keznlsFormatterSimple simple(",");
+  keznlsFormatterLocale in_locale;
+  keznlsDisplayerDefault screen;
+
+  keznlsHelper out(&translator, &plain, &screen);
+  keznlsHelper out_simple(&translator, &simple, &screen);
+  keznlsHelper out_locale(&translator, &in_locale, &screen);
+
+  out.tprintf(kDomain, "Welcome to the keznls demo.\n");
+  out.tprintf(kDomain, "This message was translated, then formatted: %d + %d = %d.\n", 2, 3, 5);
+
+  // The translations put the arguments in another order; the simple
+  // formatter follows the positions the translated text names.
+  out_simple.tprintf(kDomain, "%2$s has %1$d new messages.\n", 3, "Anna");
+
+  const double amount = 1234.5;
+  out.tprintf(kDomain, "Default formatter, decimal point of the C locale: %.2f\n", amount);
+  out_simple.tprintf(kDomain, "Simple formatter, decimal point given by the program: %.2f\n",
+                     amount);
+  out_locale.tprintf(kDomain, "Locale formatter, decimal point of the saved locale: %.2f\n",
+                     amount);
+  return 0;
+}
