@@ -19,7 +19,7 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
@@ -36,7 +36,7 @@ std::string slurp(int fd) {
 
 // Runs the tool with `args` in the caller's environment minus every
 // language variable, plus `env` ("NAME=value" entries).
-Run run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+Outcome run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
   std::vector<std::string> environment;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
@@ -60,7 +60,7 @@ Run run(const std::vector<std::string>& args, const std::vector<std::string>& en
 
   int out_pipe[2];
   int err_pipe[2];
-  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return Run();
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return Outcome();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
@@ -72,7 +72,7 @@ Run run(const std::vector<std::string>& args, const std::vector<std::string>& en
   posix_spawn_file_actions_destroy(&actions);
   close(out_pipe[1]);
   close(err_pipe[1]);
-  Run result;
+  Outcome result;
   // The tool's output is small enough for the pipe, so reading one stream
   // after the other cannot stall it.
   result.out = slurp(out_pipe[0]);
@@ -102,7 +102,7 @@ TEST(KeznlsPrintf, TranslatesThenFormatsWithTheTranslatedOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language + " " + c.formatter);
-    const Run r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo",
+    const Outcome r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo",
                        "--formatter", c.formatter, kReordered, "7", "Ben"},
                       {c.language});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -112,7 +112,7 @@ TEST(KeznlsPrintf, TranslatesThenFormatsWithTheTranslatedOrder) {
 }
 
 TEST(KeznlsPrintf, WithoutADatabaseTheFormatIsUsedAsTyped) {
-  const Run r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, kReordered, "7", "Ben"},
+  const Outcome r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, kReordered, "7", "Ben"},
                     {"LANG=de_DE.UTF-8"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Ben has 7 new messages.\n");
@@ -135,7 +135,7 @@ TEST(KeznlsPrintf, ArgumentsGoWhereTheirPositionsSay) {
       std::vector<std::string> args{"--formatter", formatter};
       args.insert(args.end(), c.args.begin(), c.args.end());
       SCOPED_TRACE(std::string(formatter) + " " + c.args[0]);
-      const Run r = run(args);
+      const Outcome r = run(args);
       EXPECT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(r.out, c.expected);
     }
@@ -158,7 +158,7 @@ TEST(KeznlsPrintf, EachFormatterHasItsOwnDecimalPoint) {
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"%.1f %.1f", "2,5", "0.125"});
     SCOPED_TRACE(c.expected);
-    const Run r = run(args, {"LANG=de_DE.UTF-8"});
+    const Outcome r = run(args, {"LANG=de_DE.UTF-8"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, c.expected);
   }
@@ -167,7 +167,7 @@ TEST(KeznlsPrintf, EachFormatterHasItsOwnDecimalPoint) {
 TEST(KeznlsPrintf, IntegersAreThirtyTwoBitsWhateverTheFormatter) {
   for (const char* formatter : {"default", "simple", "locale"}) {
     SCOPED_TRACE(formatter);
-    const Run ok = run({"--formatter", formatter, "%u %lu %ld %X %05d|%s|%%\\n", "-1", "-1",
+    const Outcome ok = run({"--formatter", formatter, "%u %lu %ld %X %05d|%s|%%\\n", "-1", "-1",
                         "-2147483648", "2147483647", "-42", "50%"});
     EXPECT_EQ(ok.status, 0) << ok.err;
     EXPECT_EQ(ok.out, "4294967295 4294967295 -2147483648 7FFFFFFF -0042|50%|%\n");
@@ -198,7 +198,7 @@ TEST(KeznlsPrintf, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0]);
-    const Run r = run(c.args);
+    const Outcome r = run(c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     for (const std::string& part : c.message) EXPECT_THAT(r.err, HasSubstr(part));
@@ -208,7 +208,7 @@ TEST(KeznlsPrintf, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
 
 TEST(KeznlsPrintf, TheTranslatedFormatIsTheOneChecked) {
   // The German text takes two arguments like the English one; one is missing.
-  const Run r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo",
+  const Outcome r = run({"--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo",
                      kReordered, "7"},
                     {"LANG=de_DE.UTF-8"});
   EXPECT_EQ(r.status, 2);
@@ -236,7 +236,7 @@ TEST(KeznlsPrintf, OptionsAndUsage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
-    const Run r = run(c.args);
+    const Outcome r = run(c.args);
     EXPECT_EQ(r.status, c.status) << r.err;
     if (c.out_part.empty()) {
       EXPECT_EQ(r.out, "");
