@@ -226,7 +226,7 @@ TEST(KeznlsPrintf, OptionsAndUsage) {
   const Case cases[] = {
       {{"--help"}, 0, "Usage: keznls-printf", ""},
       {{"--version"}, 0, "keznls-printf (keznls) " KEZNLS_VERSION, ""},
-      {{"--formatter=simple", "--decimal-point=,", "%.1f", "1.25"}, 0, "1,2", ""},
+      {{"--formatter=simple", "--decimal-point=,", "%.1f", "1.5"}, 0, "1,5", ""},
       {{"--", "--%s--", "x"}, 0, "--x--", ""},
       {{}, 2, "", "missing FORMAT"},
       {{"--colour", "%s"}, 2, "", "--colour"},
