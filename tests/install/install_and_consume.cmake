@@ -1,7 +1,7 @@
 # cmake -P script behind the install_and_consume test; see CMakeLists.txt.
 cmake_minimum_required(VERSION 3.25)
 
-set(expected "keznls has 3 roles\n")
+set(expected "keznls has 3 roles\nx=2,50\n")
 set(stage ${WORK_DIR}/stage)
 
 function(run)

@@ -5,10 +5,14 @@
 #include <keznls/keznls.h>
 
 int main() {
-  keznlsTranslatorDefault translator;
+  keznlsTranslatorWithDatabases translator("/nonexistent");
   keznlsFormatterDefault formatter;
+  keznlsFormatterSimple simple(",");
   keznlsDisplayerOstream displayer(std::cout);
+
   keznlsHelper helper(&translator, &formatter, &displayer);
   helper.tprintf("DO_NOT_TRANSLATE", "%s has %d roles\n", "keznls", 3);
+  keznlsHelper engine(&translator, &simple, &displayer);
+  engine.tprintf("no-such-database", "%2$s=%1$.2f\n", 2.5, "x");
   return 0;
 }
