@@ -195,6 +195,8 @@ TEST(KeznlsPrintf, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
       {{"%5q", "1"}, {"\"%5q\""}},
       {{"%-5d", "1"}, {"\"%-\""}},
       {{"%02$d", "1"}, {"\"%02$\""}},
+      {{"%10$d", "1"}, {"\"%10$\""}},  // positions are one digit
+      {{"%2$s %s", "a", "b"}, {"\"%2$s\"", "\"%s\"", "argument 2"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0]);
