@@ -80,12 +80,6 @@ TEST_F(LocaleNumbers, FormatterUsesSavedDecimalPoint) {
   EXPECT_EQ(numeric_translation_on(), 0);
 }
 
-TEST_F(LocaleNumbers, FormatterBeforeSaveKeepsCurrentLocale) {
-  keznlsFormatterLocale formatter;
-  EXPECT_STREQ(formatter.format("%.2f", 2.25).c_str(), "2.25");
-  EXPECT_EQ(numeric_locale(), "C");
-}
-
 TEST_F(LocaleNumbers, FormatterClosesScopeWhenFormattingThrows) {
   keznlsFormatterLocale formatter;
   failing_new::fail_next();

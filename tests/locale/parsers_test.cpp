@@ -1,5 +1,4 @@
 #include <climits>
-#include <cmath>
 #include <string>
 
 #include "keznls/parsers.h"
@@ -41,17 +40,6 @@ TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
     EXPECT_DOUBLE_EQ(any.string_to_double(c.text, error), c.double_value);
     EXPECT_EQ(error, c.double_error);
   }
-}
-
-TEST(ParserDefault, NonFiniteForms) {
-  const keznlsParserDefault parser;
-  int error = -7;
-  EXPECT_TRUE(std::isinf(parser.string_to_double("-inf", error)));
-  EXPECT_EQ(error, 0);
-  EXPECT_TRUE(std::isnan(parser.string_to_double("nan", error)));
-  EXPECT_EQ(error, 0);
-  EXPECT_TRUE(std::isinf(parser.string_to_double("1e999", error)));
-  EXPECT_EQ(error, 0);
 }
 
 TEST(ParserDefault, StringWithoutTextIsAnError) {
