@@ -1,4 +1,59 @@
+// Formatting numbers in the numeric locale the application recorded earlier.
 #ifndef KEZNLS_LOCALE_H
 #define KEZNLS_LOCALE_H
+
+#include <cstdarg>
+
+#include "keznls/roles.h"
+#include "ut/ut_string.h"
+
+/// A locale-numbers scope. While an object lives, numeric translation of the
+/// catalogue layer is on and, once `save()` has run, the process's numeric
+/// locale is the saved one. Closing the scope switches numeric translation
+/// off but leaves the numeric locale where the scope put it.
+///
+/// The statics are process-wide and unsynchronised: run scopes and `save()`
+/// from one thread at a time.
+class keznlsLocaleNumbers {
+ public:
+  keznlsLocaleNumbers();
+  ~keznlsLocaleNumbers();
+  keznlsLocaleNumbers(const keznlsLocaleNumbers&) = delete;
+  keznlsLocaleNumbers& operator=(const keznlsLocaleNumbers&) = delete;
+
+  /// Records the current numeric locale; every later scope returns to it.
+  /// May be called again to replace the record.
+  static void save();
+
+ protected:
+  /// The environment's "LANG", read anew at each call; null when unset.
+  static char* default_locale();
+  /// Before `save()`: "LANG" was exactly "C" when the library was loaded.
+  /// After: the saved numeric locale is exactly "C".
+  static bool default_is_c();
+  /// 1 when the current numeric locale is exactly "C".
+  int is_c_locale() const;
+  /// 1 when `default_is_c()`, else 1 when the current numeric locale is
+  /// not "C", else 0.
+  int is_not_c_locale() const;
+
+  static int s_locale_saved;      ///< non-zero once `save()` has run
+  static int s_default_is_c;      ///< the saved locale is "C" (set by `save()`)
+  static char* s_default_locale;  ///< "LANG" at load time, as getenv gave it
+  static utString s_saved_locale; ///< the numeric locale `save()` recorded
+};
+
+/// The default formatter run inside a locale-numbers scope, so floating
+/// conversions use the saved locale's decimal point.
+class keznlsFormatterLocale : public keznlsFormatter {
+ public:
+  keznlsFormatterLocale() {}
+  utString format(const char* fmt, ...) override;
+  utString vformat(const char* fmt, va_list args) override;
+  ~keznlsFormatterLocale() override {}
+
+ private:
+  keznlsFormatterDefault default_formatter_;
+};
 
 #endif  // KEZNLS_LOCALE_H

@@ -1,4 +1,43 @@
+// Turning text typed by a user into numbers.
 #ifndef KEZNLS_PARSERS_H
 #define KEZNLS_PARSERS_H
+
+#include "ut/ut_string.h"
+
+/// Converts a whole text to a number. `error` is set on every call: 0 when
+/// the whole text was consumed, 1 when characters remain after the number
+/// (the value of the converted part is still returned, 0 if there is none).
+class keznlsParser {
+ public:
+  keznlsParser() {}
+  ~keznlsParser() {}
+  virtual int string_to_int(utString text, int& error) const = 0;
+  virtual double string_to_double(utString text, int& error) const = 0;
+};
+
+/// Base-10 `strtol` and `strtod` in the current numeric locale. Integers
+/// beyond 32 bits clamp to INT_MIN/INT_MAX without an error; a string
+/// without text gives 0 with `error` 1.
+class keznlsParserDefault : public keznlsParser {
+ public:
+  keznlsParserDefault() {}
+  ~keznlsParserDefault() {}
+  int string_to_int(utString text, int& error) const override;
+  double string_to_double(utString text, int& error) const override;
+};
+
+/// The default parser; when it leaves characters over, one more try inside
+/// a locale-numbers scope, i.e. in the locale `keznlsLocaleNumbers::save()`
+/// recorded. The second try's value and flag are the result.
+class keznlsParserDefaultThenLocale : public keznlsParser {
+ public:
+  keznlsParserDefaultThenLocale() {}
+  ~keznlsParserDefaultThenLocale() {}
+  int string_to_int(utString text, int& error) const override;
+  double string_to_double(utString text, int& error) const override;
+
+ private:
+  keznlsParserDefault default_parser_;
+};
 
 #endif  // KEZNLS_PARSERS_H

@@ -44,7 +44,8 @@ TEST(UtString, AssignmentReleasesAndShares) {
   utString c = b;
   a = b;  // frees "one", three strings now share "two"
   EXPECT_EQ(a.c_str(), b.c_str());
-  a = a;
+  utString& self = a;
+  a = self;
   EXPECT_STREQ(a.c_str(), "two");
   c = utString("three");
   b = c;

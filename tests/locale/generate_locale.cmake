@@ -1,0 +1,16 @@
+# cmake -DOUTPUT=<dir>/<name> -DINPUT=<source> -DCHARMAP=<charmap> -P generate_locale.cmake
+# Compiles a locale into the build tree. localedef may exit non-zero over
+# warnings in the locale sources yet still write a usable locale, so the
+# written files, not the exit code, decide.
+if(EXISTS "${OUTPUT}/LC_NUMERIC")
+  return()
+endif()
+find_program(LOCALEDEF localedef REQUIRED)
+get_filename_component(parent "${OUTPUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${parent}")
+execute_process(
+  COMMAND ${LOCALEDEF} -i ${INPUT} -f ${CHARMAP} ${OUTPUT}
+  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT EXISTS "${OUTPUT}/LC_NUMERIC")
+  message(FATAL_ERROR "localedef -i ${INPUT} -f ${CHARMAP} ${OUTPUT} wrote no locale (exit ${result}):\n${out}${err}")
+endif()
