@@ -122,6 +122,7 @@ bool set_up_locale() {
     std::fprintf(stderr, "cannot set the de_DE.UTF-8 locale from %s\n", BENCH_LOCALES);
     return false;
   }
+  std::setlocale(LC_NUMERIC, "C");  // the report prints with a decimal point
   bindtextdomain(kDomain, BENCH_CATALOGUES);
   if (database().domain() == nullptr) {
     std::fprintf(stderr, "no catalogue %s.mo under %s\n", kDomain, BENCH_CATALOGUES);

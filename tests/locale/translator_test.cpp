@@ -11,24 +11,20 @@
 #include "keznls/output.h"
 #include "keznls/translator.h"
 
-namespace {
-
 // Live global allocations of this program, and a switch that makes the
-// non-throwing form of new fail, as an exhausted heap would.
+// non-throwing new fail as an exhausted heap would.
+namespace {
 long g_live = 0;
 bool g_fail_nothrow = false;
-
 void* allocate(std::size_t size) {
   void* p = std::malloc(size == 0 ? 1 : size);
-  if (p != nullptr) ++g_live;
+  g_live += p != nullptr;
   return p;
 }
-
 void release(void* p) {
-  if (p != nullptr) --g_live;
+  g_live -= p != nullptr;
   std::free(p);
 }
-
 }  // namespace
 
 void* operator new(std::size_t size) {
@@ -36,12 +32,8 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return g_fail_nothrow ? nullptr : allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return g_fail_nothrow ? nullptr : allocate(size);
-}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return g_fail_nothrow ? nullptr : allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return g_fail_nothrow ? nullptr : allocate(size); }
 void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }
@@ -54,73 +46,53 @@ using test_catalogues::directory;
 class TranslatorTest : public ::testing::Test {
  protected:
   TranslatorTest() { env_.set("LANGUAGE", "de"); }
-  std::string text(keznlsTranslator& translator, const char* name, const char* message) {
+  static std::string text(keznlsTranslator& translator, const char* name, const char* message) {
     return translator.translate(name, message).c_str();
   }
   test_catalogues::LocaleEnvironment env_;
+  const test_catalogues::TempDirectory dir_;
+  const std::vector<char> german_ = test_catalogues::read("first", "de", "demo");
 };
 
 TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
-  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + directory("second")).c_str()));
-  struct Case {
+  // Databases that would translate under the reserved name, and under a
+  // name that differs from it only in case.
+  dir_.add("de", "DO_NOT_TRANSLATE", german_);
+  dir_.add("de", "do_not_translate", german_);
+  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir_.path()).c_str()));
+  const struct {
     const char* name;
     const char* message;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"demo", "Hello", "Hallo"},
-      {"demo_nohash", "Street", "Stra\xC3\x9F" "e"},
-      {"extra", "Language", "Deutsch"},  // found in the second directory
+      {"demo_nohash", "Caf\xC3\xA9", "Kaffeehaus"},
       {"demo", "not in the catalogue", "not in the catalogue"},
       {"no_such_domain", "Hello", "Hello"},
       {"", "Hello", "Hello"},
-      {"Demo", "Hello", "Hello"},  // names are case-sensitive file names
+      {"DO_NOT_TRANSLATE", "Hello", "Hello"},
+      {"do_not_translate", "Hello", "Hallo"},
   };
-  for (const Case& c : cases) EXPECT_EQ(text(translator, c.name, c.message), c.expected) << c.name;
-}
-
-TEST_F(TranslatorTest, DoNotTranslateBypassesEveryDatabase) {
-  // Databases that would translate, under the reserved name and under a
-  // name that differs from it only in case.
-  test_catalogues::TempDirectory dir;
-  const std::vector<char> german = test_catalogues::read_bytes(test_catalogues::path("first", "de", "demo"));
-  dir.add("de", "DO_NOT_TRANSLATE", german);
-  dir.add("de", "do_not_translate", german);
-  keznlsTranslatorWithDatabases translator(utString(dir.path().c_str()));
+  for (const auto& c : cases) EXPECT_EQ(text(translator, c.name, c.message), c.expected) << c.name;
 
   const long before = g_live;
-  {
-    const char* message = "Hello";
-    const utString result = translator.translate("DO_NOT_TRANSLATE", message);
-    EXPECT_STREQ(result.c_str(), "Hello");
-    EXPECT_NE(result.c_str(), message);  // a copy
-  }
+  text(translator, "DO_NOT_TRANSLATE", "Hello");
   EXPECT_EQ(g_live, before);  // no table entry, no database
-  EXPECT_EQ(text(translator, "do_not_translate", "Hello"), "Hallo");
 }
 
 TEST_F(TranslatorTest, OpensEachDatabaseOnceAndNeverRetriesAnEmptyOne) {
-  test_catalogues::TempDirectory dir;
-  const std::vector<char> german = test_catalogues::read_bytes(test_catalogues::path("first", "de", "demo"));
-  dir.add("de", "demo", german);
-  keznlsTranslatorWithDatabases translator(utString(dir.path().c_str()));
-
+  dir_.add("de", "demo", german_);
+  keznlsTranslatorWithDatabases translator(utString(dir_.path().c_str()));
   EXPECT_EQ(text(translator, "demo", "Hello"), "Hallo");
   EXPECT_EQ(text(translator, "late", "Hello"), "Hello");
 
-  // Whatever changes after the first use is not seen by the open databases.
+  // What changes after the first use is not seen by the open databases.
   env_.set("LANGUAGE", "fr");
-  dir.add("de", "late", german);
+  dir_.add("de", "late", german_);
   const long before = g_live;
   EXPECT_EQ(text(translator, "demo", "Hello"), "Hallo");
   EXPECT_EQ(text(translator, "late", "Hello"), "Hello");
   EXPECT_EQ(g_live, before);
-
-  // A new name is opened now, in the new environment.
-  env_.set("LANGUAGE", "de");
-  EXPECT_EQ(text(translator, "late2", "Hello"), "Hello");
-  dir.add("de", "late2", german);
-  EXPECT_GT(g_live, before);
 }
 
 TEST_F(TranslatorTest, RetriesAfterAFailedAllocation) {
@@ -136,12 +108,7 @@ TEST_F(TranslatorTest, DestroyingTheTranslatorReleasesEveryDatabase) {
   const long before = g_live;
   auto* translator = new keznlsTranslatorWithDatabases(utString(directory("first").c_str()));
   utString kept = translator->translate("demo", "Hello");
-  const long one = g_live;
-  translator->translate("demo_nohash", "Hello");
-  translator->translate("no_such_domain", "Hello");
-  EXPECT_GT(g_live, one);
-  translator->translate("demo", "Hello");
-  translator->translate("demo_nohash", "Hello");
+  for (const char* name : {"demo_nohash", "no_such_domain", "demo"}) translator->translate(name, "Hello");
   delete translator;
   EXPECT_STREQ(kept.c_str(), "Hallo");  // results do not borrow from a database
   kept = utString();
@@ -153,8 +120,7 @@ TEST_F(TranslatorTest, HelperFormatsAReorderedTranslation) {
   keznlsFormatterDefault formatter;
   std::ostringstream out;
   keznlsDisplayerOstream displayer(out);
-  keznlsHelper helper(&translator, &formatter, &displayer);
-  helper.tprintf("demo", "%d entries in %s", 3, "Ordner");
+  keznlsHelper(&translator, &formatter, &displayer).tprintf("demo", "%d entries in %s", 3, "Ordner");
   EXPECT_EQ(out.str(), "Ordner: 3 Eintr\xC3\xA4ge");
 }
 
