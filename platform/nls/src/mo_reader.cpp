@@ -34,8 +34,7 @@ char* read_file(const char* path, std::size_t* size) {
   if (fd < 0) return nullptr;
   struct stat st;
   char* bytes = nullptr;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-      static_cast<std::uint64_t>(st.st_size) <= SIZE_MAX / 2) {
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
     const std::size_t want = static_cast<std::size_t>(st.st_size);
     bytes = new (std::nothrow) char[want];
     std::size_t got = 0;
@@ -110,7 +109,8 @@ bool nlsLoadedDomain::validate() {
   const bool swapped = magic == kMagicSwapped;
   auto header = [&](HeaderWord w) { return load_word(bytes_, std::uint64_t{w} * 4, swapped); };
 
-  if ((header(kWordRevision) >> 16) > kMaxMajorRevision) return false;
+  const std::uint32_t major_revision = header(kWordRevision) >> 16;
+  if (major_revision > kMaxMajorRevision) return false;
   const std::uint64_t count = header(kWordCount);
   const std::uint64_t originals = header(kWordOriginals);
   const std::uint64_t translations = header(kWordTranslations);
@@ -142,7 +142,7 @@ bool nlsLoadedDomain::validate() {
       const std::uint32_t slot = load_word(bytes_, hash_offset + i * 4, swapped);
       // Revision 1 may point past the static entries (to strings we do not
       // read); lookups skip those. Revision 0 has no such entries.
-      if (slot > count && (header(kWordRevision) >> 16) == 0) return false;
+      if (slot > count && major_revision == 0) return false;
       hash_[i] = slot;
     }
   }

@@ -27,9 +27,6 @@ class nlsLoadedDomain {
   /// plural entry gives its first form; an empty translation counts as none.
   const char* translate(const char* text) const;
 
-  /// Number of entries in the catalogue, its header entry included.
-  std::size_t size() const { return messages_.size(); }
-
  private:
   struct Message {
     std::uint32_t original_length;
