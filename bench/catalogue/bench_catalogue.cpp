@@ -96,6 +96,7 @@ BENCHMARK(BM_open)->Unit(benchmark::kMicrosecond);
 // Keeps each benchmark's time per iteration (ns) for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(OO_None) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs)

@@ -26,16 +26,13 @@ const nlsLoadedDomain::Message* nlsLoadedDomain::find_hashed(const char* text) c
   // A table without an empty slot is malformed but valid to read: stop
   // after visiting as many slots as it has.
   for (std::uint32_t probes = 0; probes < size; ++probes) {
-    const std::uint32_t slot = hash_[index];
-    if (slot == 0) return nullptr;
-    if (slot <= messages_.size()) {
-      const Message& m = messages_[slot - 1];
-      // A plural original holds "singular\0plural": the key matches its
-      // singular when a NUL follows the key's length.
-      const char* original = bytes_ + m.original_offset;
-      if (m.original_length >= length && original[length] == '\0' &&
-          std::memcmp(original, text, length) == 0)
-        return &m;
+    const Slot slot = hash_[index];
+    if (slot.message == 0) return nullptr;
+    // A plural original holds "singular\0plural": its key length is that
+    // of the singular, which a NUL ends.
+    if (slot.key_length == length && slot.message <= messages_.size()) {
+      const Message& m = messages_[slot.message - 1];
+      if (std::memcmp(bytes_ + m.original_offset, text, length) == 0) return &m;
     }
     index = index >= size - step ? index - (size - step) : index + step;
   }

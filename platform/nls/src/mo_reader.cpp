@@ -13,6 +13,9 @@
 
 namespace {
 
+// Longer than any key a lookup can be given.
+constexpr std::uint32_t kNoKey = 0xffffffffu;
+
 std::uint32_t load_word(const char* bytes, std::uint64_t offset, bool swapped) {
   std::uint32_t w;
   std::memcpy(&w, bytes + offset, sizeof w);
@@ -141,9 +144,16 @@ bool nlsLoadedDomain::validate() {
     for (std::uint64_t i = 0; i < hash_size; ++i) {
       const std::uint32_t slot = load_word(bytes_, hash_offset + i * 4, swapped);
       // Revision 1 may point past the static entries (to strings we do not
-      // read); lookups skip those. Revision 0 has no such entries.
+      // read); no key matches those. Revision 0 has no such entries.
       if (slot > count && major_revision == 0) return false;
-      hash_[i] = slot;
+      hash_[i] = {slot, kNoKey};
+      if (slot != 0 && slot <= count) {
+        const Message& m = messages_[slot - 1];
+        const char* original = bytes_ + m.original_offset;
+        const void* nul = std::memchr(original, '\0', m.original_length);
+        hash_[i].key_length =
+            nul == nullptr ? m.original_length : static_cast<std::uint32_t>(static_cast<const char*>(nul) - original);
+      }
     }
   }
   return true;

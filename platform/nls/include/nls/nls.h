@@ -46,7 +46,14 @@ class nlsLoadedDomain {
   char* bytes_ = nullptr;
   std::size_t size_ = 0;
   std::vector<Message> messages_;
-  std::vector<std::uint32_t> hash_;  // slot: message index + 1, 0 when empty
+  // The file's hash table, each slot with the length of its original up to
+  // the first NUL, so a probe rejects most other keys without touching the
+  // original.
+  struct Slot {
+    std::uint32_t message;  // index + 1; 0 when empty
+    std::uint32_t key_length;
+  };
+  std::vector<Slot> hash_;
 };
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
