@@ -1,0 +1,96 @@
+// Catalogue files and environment control shared by the catalogue tests.
+#ifndef KEZNLS_TESTS_CATALOGUE_FILES_H
+#define KEZNLS_TESTS_CATALOGUE_FILES_H
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace test_catalogues {
+
+/// A directory of catalogues compiled at build time ("first", "second").
+inline std::string directory(const char* which) { return std::string(KEZNLS_TEST_CATALOGUES) + "/" + which; }
+
+inline std::vector<char> read(const char* which, const char* language, const char* domain) {
+  std::ifstream in(directory(which) + "/" + language + "/LC_MESSAGES/" + domain + ".mo", std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/// The native-order 32-bit word at `offset` of an image, and writing one.
+inline unsigned word(const std::vector<char>& mo, std::size_t offset) {
+  unsigned w;
+  std::memcpy(&w, mo.data() + offset, 4);
+  return w;
+}
+inline void set_word(std::vector<char>* mo, std::size_t offset, unsigned value) {
+  std::memcpy(mo->data() + offset, &value, 4);
+}
+
+/// The same catalogue written in the other byte order.
+inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
+  std::vector<char> out = mo;
+  auto swap_at = [&](std::size_t offset) { set_word(&out, offset, __builtin_bswap32(word(mo, offset))); };
+  for (std::size_t i = 0; i < 7; ++i) swap_at(i * 4);
+  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) {
+    swap_at(word(mo, 12) + i * 4);
+    swap_at(word(mo, 16) + i * 4);
+  }
+  for (std::size_t i = 0; i < word(mo, 20); ++i) swap_at(word(mo, 24) + i * 4);
+  return out;
+}
+
+/// Clears the variables that choose the language; puts them back after.
+class LocaleEnvironment {
+ public:
+  LocaleEnvironment() {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* value = std::getenv(name);
+      saved_.push_back({name, value ? value : "", value != nullptr});
+      ::unsetenv(name);
+    }
+  }
+  ~LocaleEnvironment() {
+    for (const Saved& s : saved_) s.was_set ? ::setenv(s.name, s.value.c_str(), 1) : ::unsetenv(s.name);
+  }
+  void set(const char* name, const char* value) { ::setenv(name, value, 1); }
+
+ private:
+  struct Saved {
+    const char* name;
+    std::string value;
+    bool was_set;
+  };
+  std::vector<Saved> saved_;
+};
+
+/// A temporary catalogue directory, removed with everything in it.
+class TempDirectory {
+ public:
+  TempDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) ? pattern : "/nonexistent";
+  }
+  ~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+  /// Writes `bytes` as the catalogue of `domain` in `language`.
+  void add(const char* language, const char* domain, const std::vector<char>& bytes) const {
+    const std::filesystem::path dir = std::filesystem::path(path_) / language / "LC_MESSAGES";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / (std::string(domain) + ".mo"), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace test_catalogues
+
+#endif  // KEZNLS_TESTS_CATALOGUE_FILES_H
