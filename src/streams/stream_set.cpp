@@ -1,0 +1,189 @@
+#include <memory>
+
+#include "keznls/stream_set.h"
+#include "keznls/streams.h"
+
+using Set = keznlsBaseStreamcoSetPtrcoPtrcoSet;
+using Element = keznlsBaseStreamcoSetPtrcoPtr;
+
+namespace {
+
+inline const Element& element(void* const e) { return *static_cast<const Element*>(e); }
+inline void* address(const Element& e) { return const_cast<Element*>(&e); }
+
+}  // namespace
+
+int Element::operator==(keznlsBaseStreamcoSetPtrcoPtr other) const {
+  if (stream_ == nullptr || other.stream_ == nullptr) return stream_ == other.stream_;
+  return *stream_ == *other.stream_;
+}
+
+unsigned int co_hash(const keznlsBaseStreamcoSetPtrcoPtr& e) {
+  const keznlsBaseStream* const stream = e;
+  return stream == nullptr ? 0 : co_hash(*stream);
+}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(int initial_exponent, int load_percent)
+    : basecoSet(initial_exponent, load_percent), table_(nullptr) {}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(std::initializer_list<Element> elements) : Set(4, 50) {
+  for (const Element& e : elements) add(e);
+}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const Set& source) : Set(4, 50) {
+  become(tag, source);
+}
+
+Set::~keznlsBaseStreamcoSetPtrcoPtrcoSet() { delete[] table_; }
+
+const Element& Set::nil() {
+  static const Element s_nil;
+  return s_nil;
+}
+
+void Set::allocate_table() { table_ = new Element[static_cast<unsigned int>(hash_size())]; }
+
+void Set::become(utCopy tag, const Set& source) {
+  if (&source == this) return;
+  delete[] table_;
+  table_ = nullptr;
+  basecoSet::become(tag, source);
+  if (source.table_ == nullptr) return;
+  allocate_table();
+  const int slots = hash_size();
+  for (int i = 0; i < slots; ++i) table_[i] = source.table_[i];
+}
+
+const Element& Set::add(const Element& e) {
+  const unsigned int before = member_hash_;
+  void* const stored = coHash::add(address(e));
+  if (stored != nullptr) return element(stored);
+  member_hash_ = before ^ obj_hash(address(e));
+  return nil();
+}
+
+Element Set::remove(const Element& key) {
+  Element result = nil();
+  if (coHash::remove(address(key), &result)) member_hash_ ^= obj_hash(&result);
+  return result;
+}
+
+Element Set::remove_any() {
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+  if (!++it) return nil();
+  return remove(it());
+}
+
+int Set::lacks(void* const e) const { return obj_null(arr_get(nullptr, find_index(e))); }
+
+const Element& Set::find(const Element& key) const {
+  void* const slot = arr_get(nullptr, find_index(address(key)));
+  return obj_null(slot) ? nil() : element(slot);
+}
+
+int Set::member(const Element& key) const { return !lacks(address(key)); }
+
+void Set::clear(int reallocate) { resize(initial_exponent_, reallocate); }
+
+void Set::update_size(int n) {
+  const double threshold = load_percent_ / 100.0 * static_cast<double>(hash_size());
+  if (static_cast<double>(n) >= threshold) rehash(exponent_ + 1);
+}
+
+void Set::resize(int exponent, int reallocate) {
+  count_ = 0;
+  update_size(0);
+  member_hash_ = 0;
+  if (reallocate == 0 && table_ != nullptr) {
+    const int slots = hash_size();
+    for (int i = 0; i < slots; ++i) table_[i] = nil();
+    return;
+  }
+  delete[] table_;
+  table_ = nullptr;
+  exponent_ = exponent;
+  allocate_table();
+}
+
+void Set::rehash(int exponent) {
+  const int n = count_;
+  std::unique_ptr<Element[]> members(new Element[static_cast<unsigned int>(n)]);
+  int collected = 0;
+  if (table_ != nullptr) {
+    const int slots = hash_size();
+    for (int i = 0; i < slots && collected < n; ++i) {
+      if (!obj_null(&table_[i])) members[collected++] = table_[i];
+    }
+  }
+  resize(exponent, 1);
+  for (int i = 0; i < collected; ++i) add(members[i]);
+}
+
+Set& Set::operator+=(const Set& other) {
+  if (other.exponent_ > exponent_) rehash(other.exponent_);
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
+  while (++it) add(it());
+  return *this;
+}
+
+Set& Set::operator-=(const Set& other) {
+  // Removal shifts members backwards, so a set must not walk itself while
+  // removing from itself; emptying it has the same result.
+  if (&other == this) {
+    clear(0);
+    return *this;
+  }
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
+  while (++it) remove(it());
+  return *this;
+}
+
+Set& Set::operator*=(const Set& other) {
+  for (;;) {
+    keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+    bool removed = false;
+    while (++it) {
+      if (other.lacks(address(it()))) {
+        remove(it());
+        removed = true;
+        break;
+      }
+    }
+    if (!removed) return *this;
+  }
+}
+
+int Set::operator<=(const Set& other) const {
+  if (count_ > other.count_) return 0;
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+  while (++it) {
+    if (other.lacks(address(it()))) return 0;
+  }
+  return 1;
+}
+
+void* Set::obj_nil() const { return address(nil()); }
+
+void Set::obj_assign(void* const dst, void* const src) const {
+  *static_cast<Element*>(dst) = element(src);
+}
+
+int Set::obj_compare(void* const a, void* const b) const {
+  return (element(a) == element(b)) ? 0 : 1;
+}
+
+unsigned int Set::obj_hash(void* const e) const { return co_hash(element(e)); }
+
+void Set::arr_put_copy(void* const, void* const e, int index) {
+  if (table_ == nullptr) allocate_table();
+  table_[index] = element(e);
+}
+
+void* Set::arr_get(void* const, int index) const {
+  return table_ == nullptr ? obj_nil() : static_cast<void*>(&table_[index]);
+}
+
+const Element& keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator::operator()() const {
+  void* const slot = basecoSetcoIterator::operator()();
+  return slot == nullptr ? keznlsBaseStreamcoSetPtrcoPtrcoSet::nil() : element(slot);
+}
