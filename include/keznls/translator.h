@@ -1,4 +1,25 @@
+// The translator that looks message texts up in message databases.
 #ifndef KEZNLS_TRANSLATOR_H
 #define KEZNLS_TRANSLATOR_H
+
+#include "keznls/roles.h"
+#include "nls/nls.h"
+#include "ut/ut_string.h"
+
+/// Opens one message database per name on first use and keeps it for its
+/// own lifetime. The name "DO_NOT_TRANSLATE" bypasses translation.
+class keznlsTranslatorWithDatabases : public keznlsTranslator {
+ public:
+  /// `source` is handed unchanged to every database this translator opens.
+  explicit keznlsTranslatorWithDatabases(utString source);
+  /// The translation of `text` in database `name`, or `text` itself.
+  utString translate(const char* name, const char* text) override;
+  /// Destroys every database it opened.
+  ~keznlsTranslatorWithDatabases() override;
+
+ private:
+  utString source_;
+  utStringnlsDataBasecoTablePrgcoPrgcoTable databases_;
+};
 
 #endif  // KEZNLS_TRANSLATOR_H

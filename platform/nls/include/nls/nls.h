@@ -2,13 +2,54 @@
 #ifndef NLS_NLS_H
 #define NLS_NLS_H
 
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
 #include "ut/ut_string.h"
 
 /// One catalogue file loaded into memory and validated.
 class nlsLoadedDomain {
  public:
-  /// The translation of `text`, or `text` itself when there is none.
+  /// Validates a whole .mo image and keeps a copy of it; null when the image
+  /// is malformed. Never throws for bad data.
+  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size);
+  /// Reads and validates the file at `path`; null when it is missing,
+  /// unreadable or malformed.
+  static nlsLoadedDomain* from_file(const char* path);
+
+  ~nlsLoadedDomain();
+  nlsLoadedDomain(const nlsLoadedDomain&) = delete;
+  nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
+
+  /// The translation of `text`, or `text` itself when there is none. A
+  /// plural entry gives its first form; an empty translation counts as none.
   const char* translate(const char* text) const;
+
+  /// Number of entries in the catalogue, its header entry included.
+  std::size_t size() const { return messages_.size(); }
+
+ private:
+  struct Message {
+    std::uint32_t original_length;
+    std::uint32_t original_offset;
+    std::uint32_t translation_length;
+    std::uint32_t translation_offset;
+  };
+
+  nlsLoadedDomain() = default;
+  /// Takes over `bytes` (from new[]), deleting it when the image is malformed.
+  static nlsLoadedDomain* adopt(char* bytes, std::size_t size);
+  bool validate();
+  const Message* find(const char* text) const;
+  const Message* find_hashed(const char* text) const;
+  const Message* find_sorted(const char* text) const;
+
+  char* bytes_ = nullptr;
+  std::size_t size_ = 0;
+  std::vector<Message> messages_;
+  std::vector<std::uint32_t> hash_;  // slot: message index + 1, 0 when empty
 };
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
@@ -37,6 +78,8 @@ class nlsDataBasecoTablePrgcoPrg {
   nlsDataBasecoTablePrgcoPrg() : ptr_(nullptr) {}
   explicit nlsDataBasecoTablePrgcoPrg(nlsDataBase* ptr) : ptr_(ptr) {}
   ~nlsDataBasecoTablePrgcoPrg() { delete_ptr(); }
+  // Copying would leave two owners of one database.
+  nlsDataBasecoTablePrgcoPrg(const nlsDataBasecoTablePrgcoPrg&) = delete;
 
   /// Takes `other`'s database and leaves `other` empty, though it is const.
   void operator=(const nlsDataBasecoTablePrgcoPrg& other);
@@ -45,6 +88,30 @@ class nlsDataBasecoTablePrgcoPrg {
  private:
   void delete_ptr();
   mutable nlsDataBase* ptr_;
+};
+
+/// Table from database names (compared by text) to the databases they own.
+class utStringnlsDataBasecoTablePrgcoPrgcoTable {
+ public:
+  /// An empty table; the sizing pair is a hint kept for compatibility.
+  utStringnlsDataBasecoTablePrgcoPrgcoTable(int initial_size, int grow_percent);
+  /// Destroys every value, so every database.
+  ~utStringnlsDataBasecoTablePrgcoPrgcoTable();
+  utStringnlsDataBasecoTablePrgcoPrgcoTable(const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
+  utStringnlsDataBasecoTablePrgcoPrgcoTable& operator=(
+      const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
+
+  /// The value of `key`, inserting an empty one when the key is new. The
+  /// reference stays valid until the table is destroyed.
+  nlsDataBasecoTablePrgcoPrg& operator[](const utString& key);
+  /// Number of keys.
+  int size() const { return static_cast<int>(entries_.size()); }
+
+ private:
+  struct ByText {
+    bool operator()(const utString& a, const utString& b) const { return a.compare(b) < 0; }
+  };
+  std::map<utString, nlsDataBasecoTablePrgcoPrg, ByText> entries_;
 };
 
 /// Process-wide switches of the catalogue layer.

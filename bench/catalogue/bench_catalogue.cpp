@@ -1,0 +1,153 @@
+// translate through our catalogue layer against glibc dcgettext on the same
+// .mo file, for messages it holds and messages it does not, and the time to
+// open that catalogue.
+#include <benchmark/benchmark.h>
+#include <libintl.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "keznls/translator.h"
+#include "nls/nls.h"
+
+namespace {
+
+constexpr int kMessages = 10000;
+constexpr const char* kDomain = "bench";
+
+std::vector<std::string> make_keys(const char* form) {
+  std::vector<std::string> keys;
+  for (int i = 1; i <= kMessages; ++i) {
+    char text[128];
+    std::snprintf(text, sizeof text, form, i);
+    keys.emplace_back(text);
+  }
+  // The same scattered order for both sides, so caches favour neither.
+  std::shuffle(keys.begin(), keys.end(), std::mt19937(12345));
+  return keys;
+}
+
+const std::vector<std::string>& hits() {
+  static const std::vector<std::string> keys =
+      make_keys("Message %d: the operation on the selected item could not be completed");
+  return keys;
+}
+
+const std::vector<std::string>& misses() {
+  static const std::vector<std::string> keys =
+      make_keys("Message %d: the operation on the chosen item could not be completed");
+  return keys;
+}
+
+const nlsDataBase& database() {
+  static const nlsDataBase opened(BENCH_CATALOGUES, kDomain);
+  return opened;
+}
+
+const nlsLoadedDomain& domain() { return *database().domain(); }
+
+template <typename Translate>
+void run(benchmark::State& state, const std::vector<std::string>& keys, Translate translate) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(translate(keys[i].c_str()));
+    if (++i == keys.size()) i = 0;
+  }
+}
+
+void BM_hit_keznls(benchmark::State& state) {
+  run(state, hits(), [](const char* k) { return domain().translate(k); });
+}
+void BM_hit_dcgettext(benchmark::State& state) {
+  run(state, hits(), [](const char* k) { return dcgettext(kDomain, k, LC_MESSAGES); });
+}
+void BM_miss_keznls(benchmark::State& state) {
+  run(state, misses(), [](const char* k) { return domain().translate(k); });
+}
+void BM_miss_dcgettext(benchmark::State& state) {
+  run(state, misses(), [](const char* k) { return dcgettext(kDomain, k, LC_MESSAGES); });
+}
+// The whole translator road: name check, database table, result string.
+void BM_hit_translator(benchmark::State& state) {
+  static keznlsTranslatorWithDatabases translator{utString(BENCH_CATALOGUES)};
+  run(state, hits(), [](const char* k) { return translator.translate(kDomain, k); });
+}
+void BM_open(benchmark::State& state) {
+  for (auto _ : state) {
+    const nlsDataBase database(BENCH_CATALOGUES, kDomain);
+    benchmark::DoNotOptimize(database.domain());
+  }
+}
+
+BENCHMARK(BM_hit_keznls);
+BENCHMARK(BM_hit_dcgettext);
+BENCHMARK(BM_miss_keznls);
+BENCHMARK(BM_miss_dcgettext);
+BENCHMARK(BM_hit_translator);
+BENCHMARK(BM_open)->Unit(benchmark::kMicrosecond);
+
+// Keeps each benchmark's time per iteration (ns) for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration)
+        ns_[run.benchmark_name()] = run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+  }
+  double ns(const std::string& name) const {
+    const auto it = ns_.find(name);
+    return it == ns_.end() ? 0.0 : it->second;
+  }
+
+ private:
+  std::map<std::string, double> ns_;
+};
+
+bool set_up_locale() {
+  // Both sides read the same German catalogue: glibc through the locale
+  // generated into the build tree, our layer through the environment.
+  ::setenv("LOCPATH", BENCH_LOCALES, 1);
+  ::unsetenv("LANGUAGE");
+  ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+  ::setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    std::fprintf(stderr, "cannot set the de_DE.UTF-8 locale from %s\n", BENCH_LOCALES);
+    return false;
+  }
+  bindtextdomain(kDomain, BENCH_CATALOGUES);
+  if (database().domain() == nullptr) {
+    std::fprintf(stderr, "no catalogue %s.mo under %s\n", kDomain, BENCH_CATALOGUES);
+    return false;
+  }
+  const std::string& key = hits().front();
+  if (dcgettext(kDomain, key.c_str(), LC_MESSAGES) == key.c_str() || domain().translate(key.c_str()) == key.c_str() ||
+      std::string(dcgettext(kDomain, key.c_str(), LC_MESSAGES)) != domain().translate(key.c_str())) {
+    std::fprintf(stderr, "the two sides do not translate alike\n");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!set_up_locale()) return 1;
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  std::printf("ratio: hit vs dcgettext = %.2f\n", reporter.ns("BM_hit_dcgettext") / reporter.ns("BM_hit_keznls"));
+  std::printf("ratio: miss vs dcgettext = %.2f\n", reporter.ns("BM_miss_dcgettext") / reporter.ns("BM_miss_keznls"));
+  std::printf("ratio: translator hit vs dcgettext = %.2f\n",
+              reporter.ns("BM_hit_dcgettext") / reporter.ns("BM_hit_translator"));
+  std::printf("open: %.1f us for %d messages (target < 1000 us)\n", reporter.ns("BM_open") / 1e3, kMessages);
+  return 0;
+}

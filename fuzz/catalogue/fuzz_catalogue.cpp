@@ -1,0 +1,42 @@
+// Arbitrary bytes as a .mo file: loading must refuse or accept without
+// reading outside the image, and every lookup must give a terminated text.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "nls/nls.h"
+
+namespace {
+
+volatile std::size_t g_sink;
+
+void look_up(const nlsLoadedDomain& domain, const char* key) {
+  const char* result = domain.translate(key);
+  if (result == nullptr) __builtin_trap();
+  g_sink = std::strlen(result);  // reads the result up to its terminator
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_bytes(data, size));
+  if (!domain) return 0;
+
+  static const char* const kFixed[] = {"", "Hello", "%d file", "menu\x04Open", "Language",
+                                       "message 1", "Caf\xC3\xA9", "\xFF"};
+  for (const char* key : kFixed) look_up(*domain, key);
+
+  // Keys chosen by the input: the NUL-separated pieces of its last bytes
+  // (bytes past the tables are allowed in a valid file).
+  const std::size_t tail = size < 96 ? size : 96;
+  const std::string keys(reinterpret_cast<const char*>(data + size - tail), tail);
+  for (std::size_t begin = 0; begin <= keys.size();) {
+    std::size_t end = keys.find('\0', begin);
+    if (end == std::string::npos) end = keys.size();
+    look_up(*domain, keys.substr(begin, end - begin).c_str());
+    begin = end + 1;
+  }
+  return 0;
+}

@@ -1,0 +1,59 @@
+// Finding a message in a validated catalogue: through the file's hash table
+// when it has one, else by binary search over the sorted originals.
+#include <cstring>
+
+#include "mo_format.h"
+#include "nls/nls.h"
+
+const char* nlsLoadedDomain::translate(const char* text) const {
+  // The empty text keys the catalogue's header, which is no message.
+  if (text == nullptr || *text == '\0') return text;
+  const Message* m = find(text);
+  if (m == nullptr || m->translation_length == 0) return text;
+  return bytes_ + m->translation_offset;
+}
+
+const nlsLoadedDomain::Message* nlsLoadedDomain::find(const char* text) const {
+  return hash_.empty() ? find_sorted(text) : find_hashed(text);
+}
+
+const nlsLoadedDomain::Message* nlsLoadedDomain::find_hashed(const char* text) const {
+  std::size_t length;
+  const std::uint32_t h = nls_mo::hash_string(text, &length);
+  const std::uint32_t size = static_cast<std::uint32_t>(hash_.size());
+  const std::uint32_t step = 1 + h % (size - 2);
+  std::uint32_t index = h % size;
+  // A table without an empty slot is malformed but valid to read: stop
+  // after visiting as many slots as it has.
+  for (std::uint32_t probes = 0; probes < size; ++probes) {
+    const std::uint32_t slot = hash_[index];
+    if (slot == 0) return nullptr;
+    if (slot <= messages_.size()) {
+      const Message& m = messages_[slot - 1];
+      // A plural original holds "singular\0plural": the key matches its
+      // singular when a NUL follows the key's length.
+      const char* original = bytes_ + m.original_offset;
+      if (m.original_length >= length && original[length] == '\0' &&
+          std::memcmp(original, text, length) == 0)
+        return &m;
+    }
+    index = index >= size - step ? index - (size - step) : index + step;
+  }
+  return nullptr;
+}
+
+const nlsLoadedDomain::Message* nlsLoadedDomain::find_sorted(const char* text) const {
+  std::size_t low = 0;
+  std::size_t high = messages_.size();
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    const Message& m = messages_[mid];
+    const int order = std::strcmp(text, bytes_ + m.original_offset);
+    if (order == 0) return &m;
+    if (order < 0)
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return nullptr;
+}

@@ -1,0 +1,150 @@
+// Loading and validating a .mo image: nothing in the file is used before
+// every offset, length and terminator it holds has been checked.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "mo_format.h"
+#include "nls/nls.h"
+
+namespace {
+
+std::uint32_t load_word(const char* bytes, std::uint64_t offset, bool swapped) {
+  std::uint32_t w;
+  std::memcpy(&w, bytes + offset, sizeof w);
+  return swapped ? __builtin_bswap32(w) : w;
+}
+
+// A string described by (length, offset) must lie inside the image and be
+// followed by its NUL. 64-bit sums: 32-bit fields cannot overflow them.
+bool string_fits(const char* bytes, std::uint64_t size, std::uint32_t length,
+                 std::uint32_t offset) {
+  const std::uint64_t end = std::uint64_t{offset} + length;
+  return end < size && bytes[end] == '\0';
+}
+
+// Reads the whole file with read(2): a copy cannot change under us the way
+// a mapping of a file truncated by someone else would.
+char* read_file(const char* path, std::size_t* size) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  char* bytes = nullptr;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<std::uint64_t>(st.st_size) <= SIZE_MAX / 2) {
+    const std::size_t want = static_cast<std::size_t>(st.st_size);
+    bytes = new (std::nothrow) char[want];
+    std::size_t got = 0;
+    while (bytes != nullptr && got < want) {
+      const ssize_t n = ::read(fd, bytes + got, want - got);
+      if (n > 0) {
+        got += static_cast<std::size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        break;  // error, or the file shrank since fstat
+      }
+    }
+    if (bytes != nullptr && got != want) {
+      delete[] bytes;
+      bytes = nullptr;
+    }
+    *size = want;
+  }
+  ::close(fd);
+  return bytes;
+}
+
+}  // namespace
+
+nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size) {
+  if (bytes == nullptr || size == 0) return nullptr;
+  char* copy = new (std::nothrow) char[size];
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, bytes, size);
+  return adopt(copy, size);
+}
+
+nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path) {
+  std::size_t size = 0;
+  char* bytes = read_file(path, &size);
+  return bytes == nullptr ? nullptr : adopt(bytes, size);
+}
+
+nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size) {
+  nlsLoadedDomain* domain = new (std::nothrow) nlsLoadedDomain;
+  if (domain == nullptr) {
+    delete[] bytes;
+    return nullptr;
+  }
+  domain->bytes_ = bytes;
+  domain->size_ = size;
+  bool valid = false;
+  try {
+    valid = domain->validate();
+  } catch (const std::bad_alloc&) {
+    // The tables are bounded by the file size; a file too big for memory
+    // is treated like any other we cannot use.
+  }
+  if (!valid) {
+    delete domain;
+    return nullptr;
+  }
+  return domain;
+}
+
+nlsLoadedDomain::~nlsLoadedDomain() { delete[] bytes_; }
+
+bool nlsLoadedDomain::validate() {
+  using namespace nls_mo;
+  const std::uint64_t size = size_;
+  if (size < kHeaderWords * 4) return false;
+
+  std::uint32_t magic;
+  std::memcpy(&magic, bytes_, sizeof magic);
+  if (magic != kMagic && magic != kMagicSwapped) return false;
+  const bool swapped = magic == kMagicSwapped;
+  auto header = [&](HeaderWord w) { return load_word(bytes_, std::uint64_t{w} * 4, swapped); };
+
+  if ((header(kWordRevision) >> 16) > kMaxMajorRevision) return false;
+  const std::uint64_t count = header(kWordCount);
+  const std::uint64_t originals = header(kWordOriginals);
+  const std::uint64_t translations = header(kWordTranslations);
+  const std::uint64_t hash_size = header(kWordHashSize);
+  const std::uint64_t hash_offset = header(kWordHashOffset);
+
+  // Both descriptor tables and the hash table must lie inside the file
+  // before anything is sized from their counts.
+  if (originals + count * 8 > size || translations + count * 8 > size) return false;
+  if (hash_size != 0 && hash_offset + hash_size * 4 > size) return false;
+
+  messages_.resize(count);
+  for (std::uint64_t i = 0; i < count; ++i) {
+    Message& m = messages_[i];
+    m.original_length = load_word(bytes_, originals + i * 8, swapped);
+    m.original_offset = load_word(bytes_, originals + i * 8 + 4, swapped);
+    m.translation_length = load_word(bytes_, translations + i * 8, swapped);
+    m.translation_offset = load_word(bytes_, translations + i * 8 + 4, swapped);
+    if (!string_fits(bytes_, size, m.original_length, m.original_offset) ||
+        !string_fits(bytes_, size, m.translation_length, m.translation_offset))
+      return false;
+  }
+
+  // Sizes 1 and 2 cannot be probed (the step is taken modulo size - 2);
+  // such a table is ignored and lookups fall back to binary search.
+  if (hash_size > 2) {
+    hash_.resize(hash_size);
+    for (std::uint64_t i = 0; i < hash_size; ++i) {
+      const std::uint32_t slot = load_word(bytes_, hash_offset + i * 4, swapped);
+      // Revision 1 may point past the static entries (to strings we do not
+      // read); lookups skip those. Revision 0 has no such entries.
+      if (slot > count && (header(kWordRevision) >> 16) == 0) return false;
+      hash_[i] = slot;
+    }
+  }
+  return true;
+}
