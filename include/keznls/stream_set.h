@@ -2,8 +2,10 @@
 #ifndef KEZNLS_STREAM_SET_H
 #define KEZNLS_STREAM_SET_H
 
+#include <cstdint>
 #include <initializer_list>
 
+#include "co/co_probe.h"
 #include "co/co_set.h"
 #include "ut/ut_string.h"
 
@@ -12,8 +14,8 @@ class keznlsBaseStream;
 /// A borrowed pointer to a stream; null is the nil element.
 class keznlsBaseStreamcoSetPtrcoPtr {
  public:
-  keznlsBaseStreamcoSetPtrcoPtr() : stream_(nullptr) {}
-  keznlsBaseStreamcoSetPtrcoPtr(keznlsBaseStream* stream)  // NOLINT(google-explicit-constructor)
+  constexpr keznlsBaseStreamcoSetPtrcoPtr() : stream_(nullptr) {}
+  constexpr keznlsBaseStreamcoSetPtrcoPtr(keznlsBaseStream* stream)  // NOLINT(google-explicit-constructor)
       : stream_(stream) {}
 
   /// 1 when both are nil or both denote the same stream object, else 0.
@@ -21,6 +23,11 @@ class keznlsBaseStreamcoSetPtrcoPtr {
   operator keznlsBaseStream*() const { return stream_; }  // NOLINT(google-explicit-constructor)
 
  private:
+  friend class keznlsBaseStreamcoSetPtrcoPtrcoSet;
+  bool empty() const { return stream_ == nullptr; }
+  /// The element hash; the nil element hashes to 0.
+  unsigned int hash() const { return co_hash_word(reinterpret_cast<std::uintptr_t>(stream_)); }
+
   keznlsBaseStream* stream_;
 };
 
@@ -54,8 +61,12 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   Element remove(const Element& key);
   /// Removes and returns the first member in iteration order, or nil.
   Element remove_any();
-  const Element& find(const Element& key) const;
-  int member(const Element& key) const;
+  const Element& find(const Element& key) const {
+    if (table_ == nullptr) return s_nil;
+    const Element& slot = table_[co_probe_find(Slots(*this), &key)];
+    return slot.empty() ? s_nil : slot;
+  }
+  int member(const Element& key) const { return !find(key).empty(); }
   /// Empties the set; 0 keeps the current table, any other flag returns to
   /// the initial size.
   void clear(int reallocate);
@@ -81,12 +92,33 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
 
  private:
   friend class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
-  static const Element& nil();
+  static const Element& nil() { return s_nil; }
+  static constexpr Element s_nil{};
   void rehash(int exponent);
   void resize(int exponent, int reallocate);
-  /// 1 when this set holds no member equal to the element at `e`.
-  int lacks(void* const e) const;
   void allocate_table();
+
+  // The container's probe code run inline over the slot table: the same
+  // placement its virtual path gives, without a call per slot.
+  class Slots {
+   public:
+    explicit Slots(const keznlsBaseStreamcoSetPtrcoPtrcoSet& set)
+        : table_(set.table_), mask_((1u << set.exponent_) - 1) {}
+    unsigned int mask() const { return mask_; }
+    unsigned int hash(const Element* e) const { return e->hash(); }
+    bool same(const Element* slot, const Element* e) const { return slot->stream_ == e->stream_; }
+    bool empty(const Element* slot) const { return slot->empty(); }
+    Element* slot(unsigned int index) const { return &table_[index]; }
+    void move(unsigned int from, unsigned int to) const {
+      table_[to] = table_[from];
+      table_[from] = s_nil;
+    }
+    void vacate(unsigned int index) const { table_[index] = s_nil; }
+
+   private:
+    Element* table_;
+    unsigned int mask_;
+  };
 
   Element* table_;
 };

@@ -10,6 +10,7 @@ namespace {
 
 inline const Element& element(void* const e) { return *static_cast<const Element*>(e); }
 inline void* address(const Element& e) { return const_cast<Element*>(&e); }
+inline keznlsBaseStream* pointer(void* const e) { return element(e); }
 
 }  // namespace
 
@@ -36,11 +37,6 @@ Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const Set& source) : Set(4, 
 
 Set::~keznlsBaseStreamcoSetPtrcoPtrcoSet() { delete[] table_; }
 
-const Element& Set::nil() {
-  static const Element s_nil;
-  return s_nil;
-}
-
 void Set::allocate_table() { table_ = new Element[static_cast<unsigned int>(hash_size())]; }
 
 void Set::become(utCopy tag, const Set& source) {
@@ -54,17 +50,34 @@ void Set::become(utCopy tag, const Set& source) {
   for (int i = 0; i < slots; ++i) table_[i] = source.table_[i];
 }
 
+// add and remove take the container's steps (probe, store or close the gap,
+// count, consult update_size) over the typed slots directly.
 const Element& Set::add(const Element& e) {
-  const unsigned int before = member_hash_;
-  void* const stored = coHash::add(address(e));
-  if (stored != nullptr) return element(stored);
-  member_hash_ = before ^ obj_hash(address(e));
+  if (e.empty()) return nil();
+  unsigned int index;
+  if (table_ == nullptr) {
+    allocate_table();
+    index = e.hash() & (static_cast<unsigned int>(hash_size()) - 1);
+  } else {
+    index = co_probe_find(Slots(*this), &e);
+    if (!table_[index].empty()) return table_[index];
+  }
+  table_[index] = e;
+  ++count_;
+  member_hash_ ^= e.hash();
+  update_size(count_);
   return nil();
 }
 
 Element Set::remove(const Element& key) {
-  Element result = nil();
-  if (coHash::remove(address(key), &result)) member_hash_ ^= obj_hash(&result);
+  if (table_ == nullptr || key.empty()) return nil();
+  const Slots slots(*this);
+  const unsigned int index = co_probe_find(slots, &key);
+  const Element result = table_[index];
+  if (result.empty()) return nil();
+  co_probe_close(slots, index);
+  --count_;
+  member_hash_ ^= result.hash();
   return result;
 }
 
@@ -73,15 +86,6 @@ Element Set::remove_any() {
   if (!++it) return nil();
   return remove(it());
 }
-
-int Set::lacks(void* const e) const { return obj_null(arr_get(nullptr, find_index(e))); }
-
-const Element& Set::find(const Element& key) const {
-  void* const slot = arr_get(nullptr, find_index(address(key)));
-  return obj_null(slot) ? nil() : element(slot);
-}
-
-int Set::member(const Element& key) const { return !lacks(address(key)); }
 
 void Set::clear(int reallocate) { resize(initial_exponent_, reallocate); }
 
@@ -143,7 +147,7 @@ Set& Set::operator*=(const Set& other) {
     keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
     bool removed = false;
     while (++it) {
-      if (other.lacks(address(it()))) {
+      if (!other.member(it())) {
         remove(it());
         removed = true;
         break;
@@ -157,7 +161,7 @@ int Set::operator<=(const Set& other) const {
   if (count_ > other.count_) return 0;
   keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
   while (++it) {
-    if (other.lacks(address(it()))) return 0;
+    if (!other.member(it())) return 0;
   }
   return 1;
 }
@@ -168,11 +172,13 @@ void Set::obj_assign(void* const dst, void* const src) const {
   *static_cast<Element*>(dst) = element(src);
 }
 
+// Streams are equal only when they are the same object, so the element
+// operations work on the pointers themselves.
 int Set::obj_compare(void* const a, void* const b) const {
-  return (element(a) == element(b)) ? 0 : 1;
+  return pointer(a) == pointer(b) ? 0 : 1;
 }
 
-unsigned int Set::obj_hash(void* const e) const { return co_hash(element(e)); }
+unsigned int Set::obj_hash(void* const e) const { return element(e).hash(); }
 
 void Set::arr_put_copy(void* const, void* const e, int index) {
   if (table_ == nullptr) allocate_table();

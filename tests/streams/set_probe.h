@@ -35,6 +35,21 @@ class ProbeSet : public keznlsBaseStreamcoSetPtrcoPtrcoSet {
     return *static_cast<const keznlsBaseStreamcoSetPtrcoPtr*>(arr_get(nullptr, i));
   }
   void update(int n) { update_size(n); }
+
+  // The container's own entry points, driven through the virtual operations.
+  bool untyped_add(keznlsBaseStream* s) {
+    keznlsBaseStreamcoSetPtrcoPtr e(s);
+    return basecoSet::add(&e) == nullptr;
+  }
+  keznlsBaseStream* untyped_remove(keznlsBaseStream* s) {
+    keznlsBaseStreamcoSetPtrcoPtr key(s), out;
+    basecoSet::remove(&key, &out);
+    return out;
+  }
+  bool untyped_member(keznlsBaseStream* s) const {
+    keznlsBaseStreamcoSetPtrcoPtr e(s);
+    return basecoSet::member(&e) != 0;
+  }
 };
 
 #endif  // KEZNLS_TESTS_STREAMS_SET_PROBE_H

@@ -213,6 +213,29 @@ TEST_F(StreamSetTest, RemoveAnyVisitsEveryMemberOnce) {
   EXPECT_EQ(raw(set.remove_any()), nullptr);
 }
 
+// The typed operations and the container's virtual path place members
+// alike, so either finds and removes what the other stored.
+TEST_F(StreamSetTest, TypedAndVirtualPathsAgree) {
+  std::mt19937 rng(7);
+  ProbeSet set(4, 50);
+  Oracle oracle;
+  for (int op = 0; op < 20000; ++op) {
+    keznlsBaseStream* e = s(static_cast<int>(rng() % 300));
+    const bool typed = rng() % 2 == 0;
+    if (rng() % 3 != 0) {
+      const bool fresh = oracle.insert(e).second;
+      ASSERT_EQ(typed ? raw(set.add(e)) == nullptr : set.untyped_add(e), fresh);
+    } else {
+      const bool present = oracle.erase(e) == 1;
+      ASSERT_EQ(typed ? raw(set.remove(e)) : set.untyped_remove(e), present ? e : nullptr);
+    }
+    ASSERT_EQ(set.size(), static_cast<int>(oracle.size()));
+    keznlsBaseStream* probe = s(static_cast<int>(rng() % 300));
+    ASSERT_EQ(set.member(probe) == 1, oracle.count(probe) == 1);
+    ASSERT_EQ(set.untyped_member(probe), oracle.count(probe) == 1);
+  }
+}
+
 // Random operations on two sets, each checked against std::unordered_set.
 TEST_F(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   std::mt19937 rng(20261206);

@@ -28,6 +28,11 @@ inline std::uint32_t mix_block(std::uint32_t k) {
 
 unsigned int co_hash(const void* data, int length) {
   const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  if (length == 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return co_hash_word(word);
+  }
   const int n = length > 0 ? length : 0;
   std::uint32_t h = 0x9747b28cu;
 

@@ -1,5 +1,29 @@
-// Probing, insertion and backward-shift removal of the open hash table.
+// The open hash table driven through the final class's virtual operations.
+#include "co/co_probe.h"
 #include "co/co_set.h"
+
+// Probe operations on an untyped table; elements and slots are addresses.
+class coHash::Ops {
+ public:
+  explicit Ops(const coHash& table) : table_(table), mask_((1u << table.arr_size(nullptr)) - 1) {}
+  unsigned int mask() const { return mask_; }
+  unsigned int hash(void* const e) const { return table_.obj_hash(e); }
+  bool same(void* const slot, void* const e) const { return table_.obj_compare(slot, e) == 0; }
+  bool empty(void* const slot) const { return table_.obj_null(slot) != 0; }
+  void* slot(unsigned int index) const { return table_.arr_get(nullptr, static_cast<int>(index)); }
+  void move(unsigned int from, unsigned int to) const {
+    table_.arr_move(nullptr, static_cast<int>(from), static_cast<int>(to));
+  }
+  void vacate(unsigned int index) const {
+    void* const slot = this->slot(index);
+    void* const nil = table_.obj_nil();
+    if (slot != nullptr && nil != nullptr) table_.obj_assign(slot, nil);
+  }
+
+ private:
+  const coHash& table_;
+  unsigned int mask_;
+};
 
 void* coHash::obj_nil() const { return nullptr; }
 
@@ -20,14 +44,7 @@ void coHash::arr_move(void* const array, int from, int to) const {
 void coHash::update_size(int) {}
 
 int coHash::find_index(void* const e) const {
-  const unsigned int mask = (1u << arr_size(nullptr)) - 1;
-  unsigned int index = obj_hash(e) & mask;
-  // The table is never full, so the probe always meets an empty slot.
-  for (;;) {
-    void* const slot = arr_get(nullptr, static_cast<int>(index));
-    if (obj_null(slot) || obj_compare(slot, e) == 0) return static_cast<int>(index);
-    index = (index + 1) & mask;
-  }
+  return static_cast<int>(co_probe_find(Ops(*this), e));
 }
 
 void* coHash::add(void* const e) {
@@ -42,26 +59,11 @@ void* coHash::add(void* const e) {
 }
 
 int coHash::remove(void* const key, void* out) {
-  int hole = find_index(key);
-  void* const slot = arr_get(nullptr, hole);
+  const int index = find_index(key);
+  void* const slot = arr_get(nullptr, index);
   if (obj_null(slot)) return 0;
   obj_assign(out, slot);
-
-  // Close the gap: walk the run after the hole and pull back every member
-  // whose home slot does not lie between the hole and its current slot.
-  const unsigned int mask = (1u << arr_size(nullptr)) - 1;
-  unsigned int next = static_cast<unsigned int>(hole);
-  for (;;) {
-    next = (next + 1) & mask;
-    void* const candidate = arr_get(nullptr, static_cast<int>(next));
-    if (obj_null(candidate)) break;
-    const unsigned int home = obj_hash(candidate) & mask;
-    if (((next - home) & mask) >= ((next - static_cast<unsigned int>(hole)) & mask)) {
-      arr_move(nullptr, static_cast<int>(next), hole);
-      hole = static_cast<int>(next);
-    }
-  }
-  obj_assign(arr_get(nullptr, hole), obj_nil());
+  co_probe_close(Ops(*this), static_cast<unsigned int>(index));
   --count_;
   return 1;
 }

@@ -97,6 +97,10 @@ class coHash : protected coArrInterface {
   int find_index(void* const e) const;
 
   int count_;
+
+ private:
+  // Runs the shared probe code through the virtual operations.
+  class Ops;
 };
 
 /// Untyped hash set: table sizing and the members' combined hash.
