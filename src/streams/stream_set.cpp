@@ -90,8 +90,10 @@ Element Set::remove_any() {
 void Set::clear(int reallocate) { resize(initial_exponent_, reallocate); }
 
 void Set::update_size(int n) {
-  const double threshold = load_percent_ / 100.0 * static_cast<double>(hash_size());
-  if (static_cast<double>(n) >= threshold) rehash(exponent_ + 1);
+  // n >= load% of the slots, in exact integer arithmetic.
+  if (static_cast<long long>(n) * 100 >= static_cast<long long>(load_percent_) * hash_size()) {
+    rehash(exponent_ + 1);
+  }
 }
 
 void Set::resize(int exponent, int reallocate) {
@@ -109,18 +111,31 @@ void Set::resize(int exponent, int reallocate) {
   allocate_table();
 }
 
+// The members are distinct, so each goes to the first empty slot of its
+// probe in the fresh table; count and member hash come out as before. The
+// old table goes before the new one comes, which keeps the heap's peak low.
 void Set::rehash(int exponent) {
   const int n = count_;
-  std::unique_ptr<Element[]> members(new Element[static_cast<unsigned int>(n)]);
+  const unsigned int member_hash = member_hash_;
+  const std::unique_ptr<Element[]> members(new Element[static_cast<unsigned int>(n)]);
   int collected = 0;
   if (table_ != nullptr) {
     const int slots = hash_size();
+    // Without a branch: whether a slot is taken is a coin toss at half load.
     for (int i = 0; i < slots && collected < n; ++i) {
-      if (!obj_null(&table_[i])) members[collected++] = table_[i];
+      members[collected] = table_[i];
+      collected += !table_[i].empty();
     }
   }
   resize(exponent, 1);
-  for (int i = 0; i < collected; ++i) add(members[i]);
+  const unsigned int mask = static_cast<unsigned int>(hash_size()) - 1;
+  for (int i = 0; i < collected; ++i) {
+    unsigned int index = members[i].hash() & mask;
+    while (!table_[index].empty()) index = (index + 1) & mask;
+    table_[index] = members[i];
+  }
+  count_ = collected;
+  member_hash_ = member_hash;
 }
 
 Set& Set::operator+=(const Set& other) {
