@@ -34,7 +34,6 @@ class ProbeSet : public keznlsBaseStreamcoSetPtrcoPtrcoSet {
   keznlsBaseStream* slot(int i) const {
     return *static_cast<const keznlsBaseStreamcoSetPtrcoPtr*>(arr_get(nullptr, i));
   }
-  void update(int n) { update_size(n); }
 
   // The container's own entry points, driven through the virtual operations.
   bool untyped_add(keznlsBaseStream* s) {

@@ -12,12 +12,6 @@ namespace {
 using Element = keznlsBaseStreamcoSetPtrcoPtr;
 using Oracle = std::unordered_set<keznlsBaseStream*>;
 
-unsigned int xor_of_hashes(const Oracle& members) {
-  unsigned int h = 0;
-  for (keznlsBaseStream* s : members) h ^= co_hash(Element(s));
-  return h;
-}
-
 std::vector<keznlsBaseStream*> traverse(const keznlsBaseStreamcoSetPtrcoPtrcoSet& set) {
   std::vector<keznlsBaseStream*> seen;
   keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&set);
@@ -25,22 +19,20 @@ std::vector<keznlsBaseStream*> traverse(const keznlsBaseStreamcoSetPtrcoPtrcoSet
   return seen;
 }
 
-// Size, member hash, traversal and lookups all agree with the oracle, and the
-// table is never more than half full.
+// Size, member hash, traversal and lookups agree with the oracle, and the
+// table is less than half full.
 ::testing::AssertionResult agrees(const ProbeSet& set, const Oracle& oracle) {
-  if (set.size() != static_cast<int>(oracle.size()))
-    return ::testing::AssertionFailure() << "size " << set.size() << " vs " << oracle.size();
-  if (set.member_hash() != xor_of_hashes(oracle))
-    return ::testing::AssertionFailure() << "member hash differs";
-  std::vector<keznlsBaseStream*> seen = traverse(set);
-  std::sort(seen.begin(), seen.end());
-  std::vector<keznlsBaseStream*> expected(oracle.begin(), oracle.end());
-  std::sort(expected.begin(), expected.end());
-  if (seen != expected) return ::testing::AssertionFailure() << "traversal differs";
-  for (keznlsBaseStream* s : oracle) {
-    if (raw(set.find(s)) != s || !set.member(s))
-      return ::testing::AssertionFailure() << "member not found";
+  unsigned int hash = 0;
+  std::vector<keznlsBaseStream*> expected(oracle.begin(), oracle.end()), seen = traverse(set);
+  for (keznlsBaseStream* e : expected) {
+    hash ^= co_hash(Element(e));
+    if (raw(set.find(e)) != e || !set.member(e)) return ::testing::AssertionFailure() << "member lost";
   }
+  std::sort(seen.begin(), seen.end());
+  std::sort(expected.begin(), expected.end());
+  if (set.size() != static_cast<int>(oracle.size()) || seen != expected)
+    return ::testing::AssertionFailure() << "size or traversal differs";
+  if (set.member_hash() != hash) return ::testing::AssertionFailure() << "member hash differs";
   if (set.has_table() && 2 * set.size() >= set.slots())
     return ::testing::AssertionFailure() << set.size() << " members in " << set.slots() << " slots";
   return ::testing::AssertionSuccess();
@@ -53,37 +45,26 @@ class StreamSetTest : public ::testing::Test {
   std::vector<RecordingStream> pool;
 };
 
-TEST_F(StreamSetTest, EmptySetHasNoTableAndFindsNothing) {
+TEST_F(StreamSetTest, AddRemoveAndTheNilElement) {
   ProbeSet set(4, 50);
-  EXPECT_FALSE(set.has_table());
   EXPECT_EQ(raw(set.find(s(0))), nullptr);
-  EXPECT_EQ(set.member(s(0)), 0);
   EXPECT_EQ(raw(set.remove(s(0))), nullptr);
   EXPECT_EQ(raw(set.remove_any()), nullptr);
-  EXPECT_TRUE(traverse(set).empty());
-  EXPECT_FALSE(set.has_table()) << "lookups must not allocate";
-}
+  EXPECT_FALSE(set.has_table()) << "lookups in an empty set allocate nothing";
 
-TEST_F(StreamSetTest, AddReportsPresenceAndKeepsMemberHash) {
-  ProbeSet set(4, 50);
   EXPECT_EQ(raw(set.add(s(1))), nullptr);
   const Element& again = set.add(s(1));
-  EXPECT_EQ(raw(again), s(1));
   EXPECT_EQ(&again, &set.find(s(1))) << "the stored member, not a copy";
-  EXPECT_EQ(set.size(), 1);
-  EXPECT_EQ(set.member_hash(), co_hash(Element(s(1))));
-
   set.add(s(2));
   set.remove(s(2));
-  EXPECT_EQ(set.member_hash(), co_hash(Element(s(1))));
+  EXPECT_TRUE(agrees(set, {s(1)}));
   set.remove(s(1));
   EXPECT_EQ(set.member_hash(), 0u);
 
   // The nil element is never stored: adding it changes nothing.
   EXPECT_EQ(raw(set.add(Element())), nullptr);
-  EXPECT_EQ(set.size(), 0);
   EXPECT_EQ(set.member(Element()), 0);
-  EXPECT_TRUE(traverse(set).empty());
+  EXPECT_TRUE(agrees(set, {}));
 }
 
 TEST_F(StreamSetTest, GrowsWhenHalfFull) {
@@ -94,16 +75,11 @@ TEST_F(StreamSetTest, GrowsWhenHalfFull) {
   for (const Case c : {Case{1, 16}, Case{7, 16}, Case{8, 32}, Case{15, 32}, Case{16, 64},
                        Case{100, 256}}) {
     ProbeSet set(4, 50);
-    for (int i = 0; i < c.members; ++i) set.add(s(i));
+    Oracle oracle;
+    for (int i = 0; i < c.members; ++i) set.add(s(i)), oracle.insert(s(i));
     EXPECT_EQ(set.slots(), c.slots) << c.members << " members";
+    EXPECT_TRUE(agrees(set, oracle));
   }
-  ProbeSet set(4, 50);
-  set.add(s(0));
-  set.update(7);
-  EXPECT_EQ(set.slots(), 16);
-  set.update(8);
-  EXPECT_EQ(set.slots(), 32);
-  EXPECT_EQ(raw(set.find(s(0))), s(0)) << "members survive a rehash";
 }
 
 TEST_F(StreamSetTest, ClearKeepsOrReleasesTheGrownTable) {
@@ -134,18 +110,10 @@ TEST_F(StreamSetTest, CopyMatchesSourceAndIsIndependent) {
     EXPECT_EQ(c->member_hash(), source.member_hash());
     for (int i = 0; i < source.slots(); ++i) EXPECT_EQ(c->slot(i), source.slot(i)) << i;
   }
-  copy.remove(s(0));
-  copy.add(s(50));
-  source.add(s(60));
-  EXPECT_EQ(source.member(s(0)), 1);
-  EXPECT_EQ(source.member(s(50)), 0);
-  EXPECT_EQ(copy.member(s(60)), 0);
   EXPECT_EQ(assigned.member(s(100)), 0);
-
   ProbeSet empty(4, 50);
-  ProbeSet empty_copy(ut_copy, empty);
-  EXPECT_FALSE(empty_copy.has_table());
-  EXPECT_EQ(empty_copy.size(), 0);
+  EXPECT_FALSE(ProbeSet(ut_copy, empty).has_table());
+  // Independence is checked by the random test.
 }
 
 // Streams whose home slot in a 16-slot table is 15 or 0 make runs that wrap
@@ -170,47 +138,24 @@ TEST_F(StreamSetTest, RemovalKeepsWrappedRunsFindable) {
   }
 }
 
-TEST_F(StreamSetTest, AlgebraWithItself) {
+// Self operands and pre-sizing; the random test covers the rest.
+TEST_F(StreamSetTest, AlgebraEdges) {
   ProbeSet set{s(1), s(2), s(3)};
   const Oracle all{s(1), s(2), s(3)};
-  set += set;
+  const ProbeSet& itself = set;
+  set += itself;
+  set *= itself;
   EXPECT_TRUE(agrees(set, all));
-  set *= set;
-  EXPECT_TRUE(agrees(set, all));
-  EXPECT_EQ(set <= set, 1);
-  set -= set;
+  EXPECT_EQ(set <= itself, 1);
+  set -= itself;
   EXPECT_TRUE(agrees(set, {}));
   EXPECT_EQ(set.slots(), 16) << "emptying keeps the table";
-}
 
-TEST_F(StreamSetTest, AlgebraEdges) {
-  ProbeSet small{s(1)};
   ProbeSet big(4, 50);
   for (int i = 0; i < 40; ++i) big.add(s(i));
-  ProbeSet empty(4, 50);
-  EXPECT_EQ(empty <= small, 1);
-  EXPECT_EQ(empty <= empty, 1);
-  EXPECT_EQ(big <= small, 0);
-  EXPECT_EQ(small <= big, 1);
-
-  small += big;
-  EXPECT_GE(small.exponent(), big.exponent());
-  EXPECT_EQ(small.size(), 40);
-
-  small *= empty;
-  EXPECT_EQ(small.size(), 0);
-}
-
-TEST_F(StreamSetTest, RemoveAnyVisitsEveryMemberOnce) {
-  ProbeSet set(4, 50);
-  Oracle left;
-  for (int i = 0; i < 100; ++i) set.add(s(i)), left.insert(s(i));
-  while (set.size() > 0) {
-    keznlsBaseStream* const taken = set.remove_any();
-    ASSERT_EQ(left.erase(taken), 1u);
-  }
-  EXPECT_TRUE(left.empty());
-  EXPECT_EQ(raw(set.remove_any()), nullptr);
+  set.add(s(1));
+  set += big;
+  EXPECT_EQ(set.exponent(), big.exponent());
 }
 
 // The typed operations and the container's virtual path place members
