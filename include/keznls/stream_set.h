@@ -43,7 +43,8 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
  public:
   using Element = keznlsBaseStreamcoSetPtrcoPtr;
 
-  /// Empty, with 1 << `initial_exponent` slots once a table is needed.
+  /// Empty, with 1 << `initial_exponent` slots (0 to 30) once a table is
+  /// needed, growing when `load_percent` (1 to 99) of them are taken.
   keznlsBaseStreamcoSetPtrcoPtrcoSet(int initial_exponent, int load_percent);
   keznlsBaseStreamcoSetPtrcoPtrcoSet(std::initializer_list<Element> elements);
   keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const keznlsBaseStreamcoSetPtrcoPtrcoSet& source);
@@ -61,6 +62,7 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   Element remove(const Element& key);
   /// Removes and returns the first member in iteration order, or nil.
   Element remove_any();
+  /// The stored member equal to `key`, or the nil element.
   const Element& find(const Element& key) const {
     if (table_ == nullptr) return s_nil;
     const Element& slot = table_[co_probe_find(Slots(*this), &key)];
