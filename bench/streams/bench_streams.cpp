@@ -192,10 +192,12 @@ int main(int argc, char** argv) {
       const std::string suffix = "/" + std::to_string(n) + "/manual_time";
       const double ours = reporter.ns(std::string("BM_") + op + "<Ours>" + suffix);
       const double peer = reporter.ns(std::string("BM_") + op + "<Peer>" + suffix);
-      std::printf("ratio: %s %d vs std::unordered_set = %.2f\n", op, n, ours > 0 ? peer / ours : 0.0);
+      if (ours > 0 && peer > 0) std::printf("ratio: %s %d vs std::unordered_set = %.2f\n", op, n, peer / ours);
     }
   }
-  std::printf("ratio: output 100 chars vs vsnprintf = %.2f\n",
-              reporter.ns("BM_output_vsnprintf") / reporter.ns("BM_output_keznls"));
+  if (reporter.ns("BM_output_keznls") > 0 && reporter.ns("BM_output_vsnprintf") > 0) {
+    std::printf("ratio: output 100 chars vs vsnprintf = %.2f\n",
+                reporter.ns("BM_output_vsnprintf") / reporter.ns("BM_output_keznls"));
+  }
   return 0;
 }
