@@ -1,0 +1,24 @@
+// The formatter role over the engine, and mca_strlen.
+#include <cstring>
+
+#include "keznls/engine.h"
+
+keznlsFormatterSimple::keznlsFormatterSimple(const utString& decimal_point)
+    : keznlsFormatter(), sprintf_(decimal_point) {}
+
+keznlsFormatterSimple::~keznlsFormatterSimple() {}
+
+utString keznlsFormatterSimple::format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  // Through the virtual table: a derived class's vformat is the one used.
+  utString result = vformat(format, args);
+  va_end(args);
+  return result;
+}
+
+utString keznlsFormatterSimple::vformat(const char* format, va_list args) {
+  return sprintf_.gui_vsprintf(format, args);
+}
+
+int mca_strlen(const char* text) { return static_cast<int>(std::strlen(text)); }

@@ -1,0 +1,31 @@
+// keznlsPercent: construction, parsing, rendering entry point and copying out.
+#include <cstring>
+
+#include "render.h"
+#include "spec_parse.h"
+
+keznlsPercent::keznlsPercent()
+    : zero_pad(0),
+      has_width(0),
+      has_precision(0),
+      valid(0),
+      error(0),
+      width(0),
+      precision(0),
+      conversion(0),
+      text(keznls_engine::kUnset) {}
+
+int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this, p); }
+
+int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_spec(*this, cursor); }
+
+int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarArgs& args) {
+  const int dp_len = static_cast<int>(std::strlen(decimal_point));
+  return static_cast<int>(keznls_engine::render(*this, format_ok, decimal_point, dp_len, args));
+}
+
+void keznlsPercent::write(char*& out) {
+  const int n = static_cast<int>(std::strlen(text));
+  std::memcpy(out, text, static_cast<std::size_t>(n));
+  out += n;
+}

@@ -1,0 +1,55 @@
+// Rendering one argument into a keznlsPercent's own buffer.
+#ifndef KEZNLS_SRC_ENGINE_RENDER_H
+#define KEZNLS_SRC_ENGINE_RENDER_H
+
+#include <cstddef>
+#include <cstring>
+
+#include "keznls/engine.h"
+
+namespace __attribute__((visibility("hidden"))) keznls_engine {
+
+extern const char kUnset[];     // "<unset>"
+extern const char kError[];     // "<error>"
+extern const char kNull[];      // "(null)"
+extern const char kTooLarge[];  // "<too large to show>"
+constexpr int kMarkerLength = 7;     // "<unset>" and "<error>"
+constexpr int kTooLargeLength = 19;
+
+// Number of characters a rendering may show; reaching kShown + 1 means
+// "<too large to show>".
+constexpr int kShown = 31;
+
+// A rendering growing leftwards from the NUL at buffer[31]. Characters past
+// the 31 positions are counted but not stored: the count alone decides that
+// the marker is shown, so nothing is ever written outside the buffer.
+struct Rendering {
+  char* buffer;
+  int len = 0;
+
+  void put(char c) {
+    if (len < kShown) buffer[kShown - 1 - len] = c;
+    ++len;
+  }
+  // Puts `n` characters in front as one block; the caller keeps n within
+  // the room left.
+  void put_block(const char* s, int n) {
+    std::memcpy(buffer + kShown - len - n, s, static_cast<std::size_t>(n));
+    len += n;
+  }
+  void mark_too_large() { len = kShown + 1; }
+};
+
+// Renders `r`'s conversion with the next argument of `args`, points r.text
+// at the result and returns its length. `dp_len` is strlen(decimal_point).
+std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
+                   int dp_len, keznlsVarArgs& args);
+
+// Digits, exponent and decimal point of a floating conversion (no sign, no
+// padding). Sets `negative`; returns the fill to pad with ('0' or ' ').
+char render_floating(const keznlsPercent& r, double v, const char* decimal_point,
+                     int dp_len, Rendering& out, bool& negative);
+
+}  // namespace keznls_engine
+
+#endif  // KEZNLS_SRC_ENGINE_RENDER_H
