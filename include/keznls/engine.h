@@ -16,7 +16,9 @@ class keznlsVarArgs;
 class keznlsPercent {
  public:
   /// Flags, width and precision zero; `text` is "<unset>".
-  keznlsPercent();
+  keznlsPercent()
+      : zero_pad(0), has_width(0), has_precision(0), valid(0), error(0), width(0),
+        precision(0), conversion(0), text("<unset>") {}
   ~keznlsPercent() {}
 
   /// Reads one specification at `cursor` (just after the `%`). Returns 1 and

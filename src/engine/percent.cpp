@@ -4,17 +4,6 @@
 #include "render.h"
 #include "spec_parse.h"
 
-keznlsPercent::keznlsPercent()
-    : zero_pad(0),
-      has_width(0),
-      has_precision(0),
-      valid(0),
-      error(0),
-      width(0),
-      precision(0),
-      conversion(0),
-      text(keznls_engine::kUnset) {}
-
 int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this, p); }
 
 int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_spec(*this, cursor); }

@@ -5,10 +5,13 @@
 
 namespace keznls_engine {
 
-const char kUnset[] = "<unset>";
 const char kError[] = "<error>";
 const char kNull[] = "(null)";
 const char kTooLarge[] = "<too large to show>";
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 namespace {
 
@@ -24,6 +27,26 @@ void put_unsigned(Rendering& out, unsigned u, int min_digits, const char* digits
     u /= Base;
     if (out.len >= kShown + 1) break;
   }
+}
+
+// All the digits of u, two at a time (at most ten: they always fit).
+void put_decimal(Rendering& out, unsigned u) {
+  char* end = out.buffer + kShown;
+  char* p = end;
+  while (u >= 100) {
+    const char* pair = kDigitPairs + 2 * (u % 100);
+    u /= 100;
+    *--p = pair[1];
+    *--p = pair[0];
+  }
+  if (u >= 10) {
+    const char* pair = kDigitPairs + 2 * u;
+    *--p = pair[1];
+    *--p = pair[0];
+  } else {
+    *--p = static_cast<char>('0' + u);
+  }
+  out.len = static_cast<int>(end - p);
 }
 
 // A signed value's digits stop at 31: its sign may still need the 32nd place.
@@ -62,6 +85,23 @@ std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
     return kMarkerLength;
   }
   Rendering out{r.buffer};
+  if (!r.has_width && !r.has_precision && (r.conversion == 'd' || r.conversion == 'u')) {
+    // Plain %d and %u: digits and sign only, no padding to consider.
+    r.buffer[kShown] = '\0';
+    unsigned m;
+    bool negative = false;
+    if (r.conversion == 'd') {
+      const int v = args.va_arg_int();
+      negative = v < 0;
+      m = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+    } else {
+      m = args.va_arg_unsigned();
+    }
+    put_decimal(out, m);
+    if (negative) out.put('-');
+    r.text = r.buffer + kShown - out.len;
+    return static_cast<std::size_t>(out.len);
+  }
   bool negative = false;
   char fill = r.zero_pad ? '0' : ' ';
   const int min_digits = r.has_precision ? r.precision : 1;

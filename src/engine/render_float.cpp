@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "render.h"
 
@@ -10,8 +11,8 @@ namespace keznls_engine {
 
 namespace {
 
-// Powers of ten exactly as utMath::pow gives them, looked up instead of
-// recomputed on every conversion.
+// Powers of ten exactly as utMath::pow gives them, computed once when the
+// library is loaded instead of on every conversion.
 class PowersOfTen {
  public:
   static constexpr int kLowest = -340;
@@ -29,10 +30,7 @@ class PowersOfTen {
   double table_[kHighest - kLowest + 1];
 };
 
-double pow10(int n) {
-  static const PowersOfTen powers;
-  return powers(n);
-}
+const PowersOfTen powers_of_ten;
 
 // Below 2^53 every step of the fmod loop is exact, so integer digits are
 // the same digits, much faster.
@@ -41,9 +39,27 @@ constexpr double kExactIntegers = 9007199254740992.0;
 // The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
 // values) the division would lose digits or overflow, so scale in two steps.
 double mantissa(double v, int exponent) {
-  const double p = pow10(exponent);
+  const double p = powers_of_ten(exponent);
   if (p >= DBL_MIN) return v / p;
-  return (v * 1e300) / pow10(exponent + 300);
+  return (v * 1e300) / powers_of_ten(exponent + 300);
+}
+
+// floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
+// from powers of ten the bracket in the table decides; within a relative
+// 1e-12 of one, log10's own rounding may differ from the exact answer, so
+// log10 is asked.
+int decimal_exponent(double a) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
+  if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
+  // 0.30103 < log10(2) keeps the estimate at or below the answer.
+  int k = static_cast<int>(std::floor((binary - 1) * 0.30102999566398114));
+  while (a >= powers_of_ten(k + 1)) ++k;
+  while (a < powers_of_ten(k)) --k;
+  if (a < powers_of_ten(k) * (1 + 1e-12) || a > powers_of_ten(k + 1) * (1 - 1e-12))
+    return utMath::floor(utMath::log10(a));
+  return k;
 }
 
 // State of the digit loop of a fixed rendering.
@@ -79,6 +95,65 @@ struct Digits {
   }
 };
 
+constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+                                       10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
+                                       100000000000ull, 1000000000000ull, 10000000000000ull,
+                                       100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+                                       100000000000000000ull, 1000000000000000000ull,
+                                       10000000000000000000ull};
+
+int count_digits(std::uint64_t v) {
+  int n = 1;
+  while (v >= 10) {
+    v /= 10;
+    ++n;
+  }
+  return n;
+}
+
+// Puts exactly `count` digits of v (leading zeros included) in front.
+void put_digits(Rendering& out, std::uint64_t v, int count) {
+  char* end = out.buffer + kShown - out.len;
+  out.len += count;
+  while (count >= 2) {
+    const char* pair = kDigitPairs + 2 * (v % 100);
+    *--end = pair[1];
+    *--end = pair[0];
+    v /= 100;
+    count -= 2;
+  }
+  if (count) *--end = static_cast<char>('0' + v % 10);
+}
+
+// The digit loop's result computed whole, for the usual case: the scaled
+// value u = floor(y) is exact, the fraction fits in 64 bits and the decimal
+// point is not empty. Returns false to leave the other cases to the loop.
+bool fixed_fast(std::uint64_t u, int precision, bool trim, const char* dp, int dp_len,
+                Rendering& out) {
+  if (precision > 19 || dp_len == 0 || (trim && precision == 0)) return false;
+  const std::uint64_t scale = kPow10u[precision];
+  const std::uint64_t integer = u / scale;
+  std::uint64_t fraction = u % scale;
+  int fraction_digits = precision;
+  if (trim) {
+    if (fraction == 0) fraction_digits = 0;
+    while (fraction_digits > 0 && fraction % 10 == 0) {
+      fraction /= 10;
+      --fraction_digits;
+    }
+  }
+  const int point = fraction_digits > 0 ? dp_len : 0;
+  const int integer_digits = count_digits(integer);
+  if (out.len + fraction_digits + point + integer_digits > kShown) {
+    out.mark_too_large();
+    return true;
+  }
+  put_digits(out, fraction, fraction_digits);
+  out.put_block(dp, point);
+  put_digits(out, integer, integer_digits);
+  return true;
+}
+
 // Fixed form of y with `precision` fraction digits; trimming drops trailing
 // fraction zeros. A rendering cut short by the 31 positions is too large to
 // show, whatever its sign.
@@ -87,12 +162,14 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
   negative = y < 0.0;
   if (negative) y = -y;
   // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
-  if (precision != 0 && y != 0.0) y *= pow10(precision);
+  if (precision != 0 && y != 0.0) y *= powers_of_ten(precision);
   y += 0.5;
   if (!(y <= DBL_MAX)) {
     out.mark_too_large();
     return;
   }
+  if (y < kExactIntegers && fixed_fast(static_cast<std::uint64_t>(y), precision, trim, dp, dp_len, out))
+    return;
   Digits d{out, 0, precision, !trim, dp, dp_len};
   bool done = false;
   if (y < kExactIntegers) {
@@ -135,7 +212,7 @@ char render_floating(const keznlsPercent& r, double v, const char* decimal_point
   bool trim = false;
   int exponent = 0;
   if (conversion != 'f') {
-    if (v != 0.0) exponent = utMath::floor(utMath::log10(utMath::abs(v)));
+    if (v != 0.0) exponent = decimal_exponent(std::fabs(v));
     if (conversion == 'g' || conversion == 'G') {
       trim = true;
       exponent_form = !(exponent < precision && exponent >= -4);

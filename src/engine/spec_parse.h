@@ -38,8 +38,15 @@ inline bool not_at_end(keznlsPercent& r, const char* p) {
 
 // Returns 1 and moves `p` past the specification, or 0 with `p` left on the
 // character that stopped it.
-inline int parse_spec(keznlsPercent& r, const char*& p) {
+__attribute__((always_inline)) inline int parse_spec(keznlsPercent& r, const char*& p) {
   r.zero_pad = r.has_width = r.has_precision = r.valid = r.error = 0;
+  // Most specifications are a bare letter.
+  if (is_conversion(*p)) {
+    r.width = r.precision = 0;
+    r.conversion = *p++;
+    r.valid = 1;
+    return 1;
+  }
   if (!not_at_end(r, p)) return 0;
   if (*p == '0') {
     r.zero_pad = 1;
