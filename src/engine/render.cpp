@@ -49,6 +49,17 @@ void put_decimal(Rendering& out, unsigned u) {
   out.len = static_cast<int>(end - p);
 }
 
+// All the hexadecimal digits of u (at least one).
+void put_hex(Rendering& out, unsigned u, const char* digits) {
+  char* end = out.buffer + kShown;
+  char* p = end;
+  do {
+    *--p = digits[u & 15];
+    u >>= 4;
+  } while (u != 0);
+  out.len = static_cast<int>(end - p);
+}
+
 // A signed value's digits stop at 31: its sign may still need the 32nd place.
 void put_signed(Rendering& out, int v, int min_digits, bool& negative) {
   negative = v < 0;
@@ -85,23 +96,6 @@ std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
     return kMarkerLength;
   }
   Rendering out{r.buffer};
-  if (!r.has_width && !r.has_precision && (r.conversion == 'd' || r.conversion == 'u')) {
-    // Plain %d and %u: digits and sign only, no padding to consider.
-    r.buffer[kShown] = '\0';
-    unsigned m;
-    bool negative = false;
-    if (r.conversion == 'd') {
-      const int v = args.va_arg_int();
-      negative = v < 0;
-      m = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
-    } else {
-      m = args.va_arg_unsigned();
-    }
-    put_decimal(out, m);
-    if (negative) out.put('-');
-    r.text = r.buffer + kShown - out.len;
-    return static_cast<std::size_t>(out.len);
-  }
   bool negative = false;
   char fill = r.zero_pad ? '0' : ' ';
   const int min_digits = r.has_precision ? r.precision : 1;
@@ -115,17 +109,28 @@ std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
       r.text = s;
       return std::strlen(s);
     }
-    case 'd':
-      put_signed(out, args.va_arg_int(), min_digits, negative);
+    // Without a precision every integer fits: take the quick digit loops.
+    case 'd': {
+      const int v = args.va_arg_int();
+      if (r.has_precision) {
+        put_signed(out, v, min_digits, negative);
+      } else {
+        negative = v < 0;
+        put_decimal(out, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
+      }
       break;
+    }
     case 'u':
-      put_unsigned<10>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
+      if (r.has_precision) put_unsigned<10>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
+      else put_decimal(out, args.va_arg_unsigned());
       break;
     case 'x':
-      put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
+      if (r.has_precision) put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
+      else put_hex(out, args.va_arg_unsigned(), kLowerDigits);
       break;
     case 'X':
-      put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kUpperDigits);
+      if (r.has_precision) put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kUpperDigits);
+      else put_hex(out, args.va_arg_unsigned(), kUpperDigits);
       break;
     default:
       fill = render_floating(r, args.va_arg_double(), decimal_point, dp_len, out, negative);

@@ -7,7 +7,9 @@
 
 #include "keznls/engine.h"
 
-namespace __attribute__((visibility("hidden"))) keznls_engine {
+// Internal to the library: direct calls, nothing exported.
+#pragma GCC visibility push(hidden)
+namespace keznls_engine {
 
 extern const char kError[];     // "<error>"
 extern const char kNull[];      // "(null)"
@@ -51,5 +53,6 @@ char render_floating(const keznlsPercent& r, double v, const char* decimal_point
                      int dp_len, Rendering& out, bool& negative);
 
 }  // namespace keznls_engine
+#pragma GCC visibility pop
 
 #endif  // KEZNLS_SRC_ENGINE_RENDER_H

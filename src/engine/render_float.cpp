@@ -53,8 +53,9 @@ int decimal_exponent(double a) {
   std::memcpy(&bits, &a, sizeof bits);
   int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
   if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
-  // 0.30103 < log10(2) keeps the estimate at or below the answer.
-  int k = static_cast<int>(std::floor((binary - 1) * 0.30102999566398114));
+  // floor((binary - 1) * log10(2)), exact in integers over this range; it
+  // is at or below the answer.
+  int k = ((binary - 1) * 78913) >> 18;
   while (a >= powers_of_ten(k + 1)) ++k;
   while (a < powers_of_ten(k)) --k;
   if (a < powers_of_ten(k) * (1 + 1e-12) || a > powers_of_ten(k + 1) * (1 - 1e-12))
@@ -104,17 +105,12 @@ constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 1
 
 int count_digits(std::uint64_t v) {
   int n = 1;
-  while (v >= 10) {
-    v /= 10;
-    ++n;
-  }
+  while (n < 20 && v >= kPow10u[n]) ++n;
   return n;
 }
 
-// Puts exactly `count` digits of v (leading zeros included) in front.
-void put_digits(Rendering& out, std::uint64_t v, int count) {
-  char* end = out.buffer + kShown - out.len;
-  out.len += count;
+// Puts exactly `count` digits of v < 10^8 in front of `end`, pairs at a time.
+char* put_small(char* end, std::uint32_t v, int count) {
   while (count >= 2) {
     const char* pair = kDigitPairs + 2 * (v % 100);
     *--end = pair[1];
@@ -123,6 +119,20 @@ void put_digits(Rendering& out, std::uint64_t v, int count) {
     count -= 2;
   }
   if (count) *--end = static_cast<char>('0' + v % 10);
+  return end;
+}
+
+// Puts exactly `count` digits of v (leading zeros included) in front; the
+// 64-bit value is cut into 8-digit pieces so the pairs divide in 32 bits.
+void put_digits(Rendering& out, std::uint64_t v, int count) {
+  char* end = out.buffer + kShown - out.len;
+  out.len += count;
+  while (count > 8) {
+    end = put_small(end, static_cast<std::uint32_t>(v % 100000000u), 8);
+    v /= 100000000u;
+    count -= 8;
+  }
+  put_small(end, static_cast<std::uint32_t>(v), count);
 }
 
 // The digit loop's result computed whole, for the usual case: the scaled
@@ -168,7 +178,8 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
     out.mark_too_large();
     return;
   }
-  if (y < kExactIntegers && fixed_fast(static_cast<std::uint64_t>(y), precision, trim, dp, dp_len, out))
+  if (y < kExactIntegers &&
+      fixed_fast(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, dp, dp_len, out))
     return;
   Digits d{out, 0, precision, !trim, dp, dp_len};
   bool done = false;
