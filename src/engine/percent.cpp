@@ -9,8 +9,8 @@ int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this
 int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_spec(*this, cursor); }
 
 int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarArgs& args) {
-  const int dp_len = static_cast<int>(std::strlen(decimal_point));
-  return static_cast<int>(keznls_engine::render(*this, format_ok, decimal_point, dp_len, args));
+  keznls_engine::DecimalPoint dp(decimal_point);
+  return static_cast<int>(keznls_engine::render(*this, format_ok, dp, args));
 }
 
 void keznlsPercent::write(char*& out) {

@@ -89,8 +89,8 @@ std::size_t finish(keznlsPercent& r, Rendering& out, bool negative, char fill) {
 
 }  // namespace
 
-std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
-                   int dp_len, keznlsVarArgs& args) {
+std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
+                   keznlsVarArgs& args) {
   if (!format_ok || !r.valid) {
     r.text = kError;
     return kMarkerLength;
@@ -133,7 +133,7 @@ std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
       else put_hex(out, args.va_arg_unsigned(), kUpperDigits);
       break;
     default:
-      fill = render_floating(r, args.va_arg_double(), decimal_point, dp_len, out, negative);
+      fill = render_floating(r, args.va_arg_double(), decimal_point, out, negative);
       break;
   }
   return finish(r, out, negative, fill);

@@ -42,15 +42,31 @@ struct Rendering {
   void mark_too_large() { len = kShown + 1; }
 };
 
+// The caller's decimal point; its length is measured once, and only when a
+// floating conversion needs it.
+class DecimalPoint {
+ public:
+  explicit DecimalPoint(const char* text) : text_(text) {}
+  const char* text() const { return text_; }
+  int length() {
+    if (length_ < 0) length_ = static_cast<int>(std::strlen(text_));
+    return length_;
+  }
+
+ private:
+  const char* text_;
+  int length_ = -1;
+};
+
 // Renders `r`'s conversion with the next argument of `args`, points r.text
-// at the result and returns its length. `dp_len` is strlen(decimal_point).
-std::size_t render(keznlsPercent& r, int format_ok, const char* decimal_point,
-                   int dp_len, keznlsVarArgs& args);
+// at the result and returns its length.
+std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
+                   keznlsVarArgs& args);
 
 // Digits, exponent and decimal point of a floating conversion (no sign, no
 // padding). Sets `negative`; returns the fill to pad with ('0' or ' ').
-char render_floating(const keznlsPercent& r, double v, const char* decimal_point,
-                     int dp_len, Rendering& out, bool& negative);
+char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                     Rendering& out, bool& negative);
 
 }  // namespace keznls_engine
 #pragma GCC visibility pop

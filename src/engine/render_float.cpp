@@ -182,33 +182,36 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
       fixed_fast(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, dp, dp_len, out))
     return;
   Digits d{out, 0, precision, !trim, dp, dp_len};
+  // Above 2^53 the steps round: take them as they are (y stays far from
+  // zero) until the value is small enough for exact integer steps.
+  while (y >= kExactIntegers) {
+    if (out.len >= kShown) {
+      out.mark_too_large();
+      return;
+    }
+    // y is a whole number here; below 2^64 its remainder is exact in integers.
+    const double r = y < 18446744073709551616.0
+                         ? static_cast<double>(static_cast<std::uint64_t>(y) % 10)
+                         : std::fmod(y, 10.0);
+    y = (y - r) / 10.0;
+    d.take(static_cast<int>(r), false);
+  }
+  std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
   bool done = false;
-  if (y < kExactIntegers) {
-    std::uint64_t u = static_cast<std::uint64_t>(y);
-    for (;;) {
-      if ((done = d.finished(u == 0)) || out.len >= kShown) break;
-      if (u == 0) d.skip_trimmed_zeros();
-      const int k = static_cast<int>(u % 10);
-      u /= 10;
-      d.take(k, u == 0);
-    }
-  } else {
-    for (;;) {
-      if ((done = d.finished(y == 0.0)) || out.len >= kShown) break;
-      if (y == 0.0) d.skip_trimmed_zeros();
-      const double r = std::fmod(y, 10.0);
-      const int k = utMath::floor(r);
-      y = (y - r) / 10.0;
-      d.take(k, y == 0.0);
-    }
+  for (;;) {
+    if ((done = d.finished(u == 0)) || out.len >= kShown) break;
+    if (u == 0) d.skip_trimmed_zeros();
+    const int k = static_cast<int>(u % 10);
+    u /= 10;
+    d.take(k, u == 0);
   }
   if (!done) out.mark_too_large();
 }
 
 }  // namespace
 
-char render_floating(const keznlsPercent& r, double v, const char* decimal_point,
-                     int dp_len, Rendering& out, bool& negative) {
+char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                     Rendering& out, bool& negative) {
   const char conversion = r.conversion;
   const bool upper = conversion == 'E' || conversion == 'G';
   if (!std::isfinite(v)) {
@@ -240,7 +243,7 @@ char render_floating(const keznlsPercent& r, double v, const char* decimal_point
     out.put(exponent < 0 ? '-' : '+');
     out.put(upper ? 'E' : 'e');
   }
-  fixed(y, precision, trim, decimal_point, dp_len, out, negative);
+  fixed(y, precision, trim, decimal_point.text(), decimal_point.length(), out, negative);
   return r.zero_pad ? '0' : ' ';
 }
 

@@ -24,8 +24,13 @@ inline int take_slot(const char*& p, int& count) {
   return slot;
 }
 
-// Next `%` or the terminating NUL.
-inline const char* find_percent(const char* p) { return strchrnul(p, '%'); }
+// Next `%` or the terminating NUL. Literal runs in messages are mostly
+// short: look at a few bytes before paying for the library call.
+inline const char* find_percent(const char* p) {
+  for (int i = 0; i < 16; ++i)
+    if (p[i] == '%' || p[i] == '\0') return p + i;
+  return strchrnul(p + 16, '%');
+}
 
 // Literal runs between conversions are mostly short: copy them with a few
 // fixed-size moves (never reading outside [from, from + n)) rather than a
@@ -125,14 +130,13 @@ class Driver {
   }
 
   void render(va_list args) {
-    const char* dp = decimal_point_.c_str();
-    const int dp_len = static_cast<int>(std::strlen(dp));
+    keznls_engine::DecimalPoint dp(decimal_point_.c_str());
     keznlsVarArgs cursor(args);
     for (int s = 0; s < count_; ++s) {
       // A slot nobody names would render "<error>" without taking an
       // argument, and is never copied: nothing to do.
       if (uses_[s] == 0) continue;
-      lengths_[s] = keznls_engine::render(table_[s].spec, format_ok_, dp, dp_len, cursor);
+      lengths_[s] = keznls_engine::render(table_[s].spec, format_ok_, dp, cursor);
       // Sized by what the writing pass copies, so the two agree for any format.
       total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
     }

@@ -1,0 +1,132 @@
+// The floating conversions against a step-by-step model of the rendering:
+// scale, add one half, peel digits with fmod. The engine reaches the same
+// text by faster roads (integer digits, table lookups); this pins them to
+// the slow one over many values, decimal points and specifications.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "keznls/engine.h"
+
+namespace {
+
+struct Spec {
+  char conversion;
+  bool zero_pad;
+  int width;      // -1: none
+  int precision;  // -1: none
+};
+
+std::string model(const Spec& spec, double v, const std::string& dp) {
+  const std::string too_large = "<too large to show>";
+  int p = spec.precision >= 0 ? spec.precision : 6;
+  const int x = v == 0.0 ? 0 : utMath::floor(utMath::log10(utMath::abs(v)));
+  const bool upper = spec.conversion == 'E' || spec.conversion == 'G';
+  bool exponent_form = spec.conversion == 'e' || spec.conversion == 'E';
+  bool trim = false;
+  if (spec.conversion == 'g' || spec.conversion == 'G') {
+    trim = true;
+    exponent_form = !(x < p && x >= -4);
+    if (exponent_form && p != 0) --p;
+  }
+  std::string s;  // grows leftwards
+  double y = v;
+  if (exponent_form) {
+    y = v / utMath::pow(10.0, x);
+    const int a = std::abs(x);
+    s = std::to_string(a);
+    s = s.substr(s.size() > 3 ? s.size() - 3 : 0);
+    if (s.size() < 2) s = "0" + s;
+    s = std::string(x < 0 ? "-" : "+") + s;
+    s = std::string(upper ? "E" : "e") + s;
+  }
+  const bool negative = y < 0.0;
+  if (negative) y = -y;
+  if (p != 0) y *= utMath::pow(10.0, p);
+  y += 0.5;
+  long long n = 0;
+  bool putting = !trim;
+  while (s.size() < 31) {
+    if (y == 0.0 && n > p) break;
+    const double r = std::fmod(y, 10.0);
+    const int k = utMath::floor(r);
+    ++n;
+    y = (y - r) / 10.0;
+    if (k != 0 || putting) {
+      s = static_cast<char>('0' + k) + s;
+      putting = true;
+    }
+    if (p != 0 && n == p) {
+      n += static_cast<long long>(dp.size());
+      if (putting) s = dp.substr(0, 31 - s.size()) + s;
+      putting = true;
+      if (y == 0.0) s = "0" + s;
+    }
+  }
+  if (!(y == 0.0 && n > p)) return too_large;  // cut short
+  const int width = spec.width >= 0 ? std::min(spec.width, 32) : 0;
+  if (negative && !spec.zero_pad) s = "-" + s;
+  const int target = negative && spec.zero_pad ? width - 1 : width;
+  while (static_cast<int>(s.size()) < target) s = (spec.zero_pad ? "0" : " ") + s;
+  if (negative && spec.zero_pad) s = "-" + s;
+  return s.size() >= 32 ? too_large : s;
+}
+
+std::string format_text(const Spec& spec) {
+  std::string f = "%";
+  if (spec.zero_pad) f += '0';
+  if (spec.width >= 0) f += std::to_string(spec.width);
+  if (spec.precision >= 0) f += "." + std::to_string(spec.precision);
+  return f + spec.conversion;
+}
+
+double interesting_value(std::mt19937_64& rng) {
+  std::uniform_int_distribution<int> pick(0, 5);
+  std::uniform_int_distribution<int> exponent(-300, 300);
+  std::uniform_real_distribution<double> unit(1.0, 10.0);
+  const double sign = rng() % 2 ? -1.0 : 1.0;
+  switch (pick(rng)) {
+    case 0:  // anywhere in the normal range
+      return sign * unit(rng) * std::pow(10.0, exponent(rng));
+    case 1:  // everyday magnitudes
+      return sign * unit(rng) * std::pow(10.0, static_cast<int>(rng() % 14) - 5);
+    case 2: {  // just around a power of ten, where log10 rounds
+      const double p = std::pow(10.0, static_cast<int>(rng() % 40) - 20);
+      return sign * (rng() % 2 ? std::nextafter(p, 0.0) : std::nextafter(p, 1e300));
+    }
+    case 3:  // halves and hundredths, where rounding ties
+      return sign * static_cast<double>(rng() % 100000) / (rng() % 2 ? 2.0 : 100.0);
+    case 4:  // around 2^53, where the exact digit road ends
+      return sign * (9007199254740992.0 + static_cast<double>(static_cast<int>(rng() % 64) - 32) * 2.0);
+    default:
+      return sign * static_cast<double>(rng() % 1000);
+  }
+}
+
+TEST(FloatModel, EngineMatchesTheStepByStepRendering) {
+  std::mt19937_64 rng(20261206u);
+  const std::string points[] = {".", ",", "", "<dp>"};
+  const char conversions[] = "feEgG";
+  int mismatches = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const std::string& dp = points[rng() % 4];
+    const Spec spec{conversions[rng() % 5], rng() % 3 == 0,
+                    rng() % 2 ? static_cast<int>(rng() % 34) : -1,
+                    rng() % 4 ? static_cast<int>(rng() % 21) : -1};
+    const double v = interesting_value(rng);
+    const keznlsSprintf engine(utString(dp.c_str()));
+    const std::string f = format_text(spec);
+    const std::string got = engine.gui_sprintf(f.c_str(), v).c_str();
+    const std::string want = model(spec, v, dp);
+    if (got != want && ++mismatches <= 10)
+      ADD_FAILURE() << f << " of " << v << " (" << std::hexfloat << v << std::defaultfloat
+                    << ") with point \"" << dp << "\": engine \"" << got << "\", model \"" << want << "\"";
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+}  // namespace
