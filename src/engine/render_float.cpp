@@ -104,9 +104,36 @@ constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 1
                                        10000000000000000000ull};
 
 int count_digits(std::uint64_t v) {
-  int n = 1;
-  while (n < 20 && v >= kPow10u[n]) ++n;
-  return n;
+  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare;
+  // zero has one digit.
+  const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
+  const int n = t + 1 - (v < kPow10u[t] ? 1 : 0);
+  return n > 0 ? n : 1;
+}
+
+// u split at 10^P, with the divisor known at compile time for each P.
+template <int P>
+void split_at(std::uint64_t u, std::uint64_t& integer, std::uint64_t& fraction) {
+  integer = u / kPow10u[P];
+  fraction = u % kPow10u[P];
+}
+
+void split(std::uint64_t u, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
+  switch (precision) {
+    case 0: integer = u; fraction = 0; return;
+    case 1: return split_at<1>(u, integer, fraction);
+    case 2: return split_at<2>(u, integer, fraction);
+    case 3: return split_at<3>(u, integer, fraction);
+    case 4: return split_at<4>(u, integer, fraction);
+    case 5: return split_at<5>(u, integer, fraction);
+    case 6: return split_at<6>(u, integer, fraction);
+    case 7: return split_at<7>(u, integer, fraction);
+    case 8: return split_at<8>(u, integer, fraction);
+    default:
+      integer = u / kPow10u[precision];
+      fraction = u % kPow10u[precision];
+      return;
+  }
 }
 
 // Puts exactly `count` digits of v < 10^8 in front of `end`, pairs at a time.
@@ -141,9 +168,8 @@ void put_digits(Rendering& out, std::uint64_t v, int count) {
 bool fixed_fast(std::uint64_t u, int precision, bool trim, const char* dp, int dp_len,
                 Rendering& out) {
   if (precision > 19 || dp_len == 0 || (trim && precision == 0)) return false;
-  const std::uint64_t scale = kPow10u[precision];
-  const std::uint64_t integer = u / scale;
-  std::uint64_t fraction = u % scale;
+  std::uint64_t integer, fraction;
+  split(u, precision, integer, fraction);
   int fraction_digits = precision;
   if (trim) {
     if (fraction == 0) fraction_digits = 0;
