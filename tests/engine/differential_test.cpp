@@ -2,7 +2,7 @@
 // the 0 flag or a precision, widths, and s; whole formats with literal text.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -85,13 +85,20 @@ class Generator {
   std::mt19937 rng_;
 };
 
-// Both engines called with the same arguments, each passed as its own type.
+std::string reference(const char* format, ...) {
+  char out[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(out, sizeof out, format, args);
+  va_end(args);
+  return out;
+}
+
+// Both called with the same arguments, each passed as its own type.
 template <typename... A>
 std::pair<std::string, std::string> both(const Generated& g, A... a) {
   static const keznlsSprintf engine(ut_lit("."));
-  char reference[512];
-  std::snprintf(reference, sizeof reference, g.theirs.c_str(), a...);
-  return {engine.gui_sprintf(g.ours.c_str(), a...).c_str(), reference};
+  return {engine.gui_sprintf(g.ours.c_str(), a...).c_str(), reference(g.theirs.c_str(), a...)};
 }
 
 template <typename... A>

