@@ -8,13 +8,22 @@ keznlsFormatterSimple::keznlsFormatterSimple(const utString& decimal_point)
 
 keznlsFormatterSimple::~keznlsFormatterSimple() {}
 
+namespace {
+
+// Ends a list started in this frame, also when an exception passes.
+struct VaEnd {
+  va_list& args;
+  ~VaEnd() { va_end(args); }
+};
+
+}  // namespace
+
 utString keznlsFormatterSimple::format(const char* format, ...) {
   va_list args;
   va_start(args, format);
+  VaEnd end{args};
   // Through the virtual table: a derived class's vformat is the one used.
-  utString result = vformat(format, args);
-  va_end(args);
-  return result;
+  return vformat(format, args);
 }
 
 utString keznlsFormatterSimple::vformat(const char* format, va_list args) {
