@@ -2,11 +2,11 @@
 #include <cstring>
 
 #include "render.h"
-#include "spec_parse.h"
+#include "parse_conversion.h"
 
 int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this, p); }
 
-int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_spec(*this, cursor); }
+int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_conversion(*this, cursor); }
 
 int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarArgs& args) {
   keznls_engine::DecimalPoint dp(decimal_point);

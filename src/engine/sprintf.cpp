@@ -5,7 +5,7 @@
 #include <new>
 
 #include "render.h"
-#include "spec_parse.h"
+#include "parse_conversion.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ class Driver {
     total_ += keznls_engine::kMarkerLength;
     if (slot >= kSlots) {
       keznlsPercent ignored;
-      keznls_engine::parse_spec(ignored, p);
+      keznls_engine::parse_conversion(ignored, p);
       format_ok_ = 0;
       return;
     }
@@ -123,10 +123,10 @@ class Driver {
     } else {
       // Records are made when first named; one named at or past the count
       // is never rendered and shows its "<unset>".
-      new (&table_[slot].spec) keznlsPercent;
+      new (&table_[slot].record) keznlsPercent;
       lengths_[slot] = keznls_engine::kMarkerLength;
     }
-    if (!keznls_engine::parse_spec(table_[slot].spec, p)) format_ok_ = 0;
+    if (!keznls_engine::parse_conversion(table_[slot].record, p)) format_ok_ = 0;
   }
 
   void render(va_list args) {
@@ -136,7 +136,7 @@ class Driver {
       // A slot nobody names would render "<error>" without taking an
       // argument, and is never copied: nothing to do.
       if (uses_[s] == 0) continue;
-      lengths_[s] = keznls_engine::render(table_[s].spec, format_ok_, dp, cursor);
+      lengths_[s] = keznls_engine::render(table_[s].record, format_ok_, dp, cursor);
       // Sized by what the writing pass copies, so the two agree for any format.
       total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
     }
@@ -147,7 +147,7 @@ class Driver {
       std::memcpy(out, keznls_engine::kError, keznls_engine::kMarkerLength);
       out += keznls_engine::kMarkerLength;
     } else {
-      out = copy(out, table_[slot].spec.text, lengths_[slot]);
+      out = copy(out, table_[slot].record.text, lengths_[slot]);
     }
   }
 
@@ -181,7 +181,7 @@ class Driver {
       }
       const int slot = take_slot(p, count);
       keznlsPercent ignored;
-      keznls_engine::parse_spec(slot < kSlots ? table_[slot].spec : ignored, p);
+      keznls_engine::parse_conversion(slot < kSlots ? table_[slot].record : ignored, p);
       put_slot(out, slot);
     }
   }
@@ -192,7 +192,7 @@ class Driver {
   union Slot {
     Slot() {}
     ~Slot() {}  // the record's destructor does nothing
-    keznlsPercent spec;
+    keznlsPercent record;
   };
   Slot table_[kSlots];
   std::size_t lengths_[kSlots];  // valid for named slots

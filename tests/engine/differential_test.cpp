@@ -27,7 +27,7 @@ class Generator {
     const int specs = pick(0, 3);
     literal(g);
     for (int i = 0; i < specs; ++i) {
-      spec(g);
+      conversion(g);
       literal(g);
     }
     return g;
@@ -56,7 +56,7 @@ class Generator {
     }
   }
 
-  void spec(Generated& g) {
+  void conversion(Generated& g) {
     static const char kConversions[] = "duxXs";
     const char conversion = kConversions[pick(0, 4)];
     std::string body;

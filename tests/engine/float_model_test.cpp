@@ -14,21 +14,21 @@
 
 namespace {
 
-struct Spec {
+struct Conversion {
   char conversion;
   bool zero_pad;
   int width;      // -1: none
   int precision;  // -1: none
 };
 
-std::string model(const Spec& spec, double v, const std::string& dp) {
+std::string model(const Conversion& c, double v, const std::string& dp) {
   const std::string too_large = "<too large to show>";
-  int p = spec.precision >= 0 ? spec.precision : 6;
+  int p = c.precision >= 0 ? c.precision : 6;
   const int x = v == 0.0 ? 0 : utMath::floor(utMath::log10(utMath::abs(v)));
-  const bool upper = spec.conversion == 'E' || spec.conversion == 'G';
-  bool exponent_form = spec.conversion == 'e' || spec.conversion == 'E';
+  const bool upper = c.conversion == 'E' || c.conversion == 'G';
+  bool exponent_form = c.conversion == 'e' || c.conversion == 'E';
   bool trim = false;
-  if (spec.conversion == 'g' || spec.conversion == 'G') {
+  if (c.conversion == 'g' || c.conversion == 'G') {
     trim = true;
     exponent_form = !(x < p && x >= -4);
     if (exponent_form && p != 0) --p;
@@ -68,20 +68,20 @@ std::string model(const Spec& spec, double v, const std::string& dp) {
     }
   }
   if (!(y == 0.0 && n > p)) return too_large;  // cut short
-  const int width = spec.width >= 0 ? std::min(spec.width, 32) : 0;
-  if (negative && !spec.zero_pad) s = "-" + s;
-  const int target = negative && spec.zero_pad ? width - 1 : width;
-  while (static_cast<int>(s.size()) < target) s = (spec.zero_pad ? "0" : " ") + s;
-  if (negative && spec.zero_pad) s = "-" + s;
+  const int width = c.width >= 0 ? std::min(c.width, 32) : 0;
+  if (negative && !c.zero_pad) s = "-" + s;
+  const int target = negative && c.zero_pad ? width - 1 : width;
+  while (static_cast<int>(s.size()) < target) s = (c.zero_pad ? "0" : " ") + s;
+  if (negative && c.zero_pad) s = "-" + s;
   return s.size() >= 32 ? too_large : s;
 }
 
-std::string format_text(const Spec& spec) {
+std::string format_text(const Conversion& c) {
   std::string f = "%";
-  if (spec.zero_pad) f += '0';
-  if (spec.width >= 0) f += std::to_string(spec.width);
-  if (spec.precision >= 0) f += "." + std::to_string(spec.precision);
-  return f + spec.conversion;
+  if (c.zero_pad) f += '0';
+  if (c.width >= 0) f += std::to_string(c.width);
+  if (c.precision >= 0) f += "." + std::to_string(c.precision);
+  return f + c.conversion;
 }
 
 double interesting_value(std::mt19937_64& rng) {
@@ -109,14 +109,14 @@ TEST(FloatModel, EngineMatchesTheStepByStepRendering) {
   int mismatches = 0;
   for (int i = 0; i < 40000; ++i) {
     const std::string& dp = points[rng() % 4];
-    const Spec spec{conversions[rng() % 5], rng() % 3 == 0,
+    const Conversion c{conversions[rng() % 5], rng() % 3 == 0,
                     rng() % 2 ? static_cast<int>(rng() % 34) : -1,
                     rng() % 4 ? static_cast<int>(rng() % 21) : -1};
     const double v = interesting_value(rng);
     const keznlsSprintf engine(utString(dp.c_str()));
-    const std::string f = format_text(spec);
+    const std::string f = format_text(c);
     const std::string got = engine.gui_sprintf(f.c_str(), v).c_str();
-    const std::string want = model(spec, v, dp);
+    const std::string want = model(c, v, dp);
     if (got != want && ++mismatches <= 10)
       ADD_FAILURE() << f << " of " << v << " (" << std::hexfloat << v << std::defaultfloat
                     << ") with point \"" << dp << "\": engine \"" << got << "\", model \"" << want << "\"";

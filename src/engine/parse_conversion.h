@@ -1,7 +1,7 @@
 // Reading one conversion specification; shared by keznlsPercent::parse and
 // the driver, which inlines it on its hot path.
-#ifndef KEZNLS_SRC_ENGINE_SPEC_PARSE_H
-#define KEZNLS_SRC_ENGINE_SPEC_PARSE_H
+#ifndef KEZNLS_SRC_ENGINE_PARSE_CONVERSION_H
+#define KEZNLS_SRC_ENGINE_PARSE_CONVERSION_H
 
 #include <climits>
 
@@ -38,7 +38,7 @@ inline bool not_at_end(keznlsPercent& r, const char* p) {
 
 // Returns 1 and moves `p` past the specification, or 0 with `p` left on the
 // character that stopped it.
-__attribute__((always_inline)) inline int parse_spec(keznlsPercent& r, const char*& p) {
+__attribute__((always_inline)) inline int parse_conversion(keznlsPercent& r, const char*& p) {
   r.zero_pad = r.has_width = r.has_precision = r.valid = r.error = 0;
   // Most specifications are a bare letter.
   if (is_conversion(*p)) {
@@ -82,4 +82,4 @@ __attribute__((always_inline)) inline int parse_spec(keznlsPercent& r, const cha
 
 }  // namespace keznls_engine
 
-#endif  // KEZNLS_SRC_ENGINE_SPEC_PARSE_H
+#endif  // KEZNLS_SRC_ENGINE_PARSE_CONVERSION_H
