@@ -53,8 +53,8 @@ int decimal_exponent(double a) {
   std::memcpy(&bits, &a, sizeof bits);
   int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
   if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
-  // floor((binary - 1) * log10(2)), exact in integers over this range; it
-  // is at or below the answer.
+  // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
+  // within one of the answer, which the two loops settle.
   int k = ((binary - 1) * 78913) >> 18;
   while (a >= powers_of_ten(k + 1)) ++k;
   while (a < powers_of_ten(k)) --k;
