@@ -27,9 +27,9 @@ inline int take_slot(const char*& p, int& count) {
 // Next `%` or the terminating NUL. Literal runs in messages are mostly
 // short: look at a few bytes before paying for the library call.
 inline const char* find_percent(const char* p) {
-  for (int i = 0; i < 16; ++i)
+  for (int i = 0; i < 4; ++i)
     if (p[i] == '%' || p[i] == '\0') return p + i;
-  return strchrnul(p + 16, '%');
+  return strchrnul(p + 4, '%');
 }
 
 // Literal runs between conversions are mostly short: copy them with a few
