@@ -1,4 +1,106 @@
+// The library's own printf engine: one conversion specification, the
+// argument cursor, the two-pass driver and the formatter role built on it.
 #ifndef KEZNLS_ENGINE_H
 #define KEZNLS_ENGINE_H
+
+#include <cstdarg>
+
+#include "keznls/roles.h"
+#include "ut/ut_string.h"
+
+class keznlsVarArgs;
+
+/// One conversion specification (what follows a `%`): an optional `0` flag,
+/// a width, an optional `.precision`, an optional `l`, and one of
+/// `d u x X e E f g G s`. `generate` renders one argument into `buffer`.
+class keznlsPercent {
+ public:
+  /// Flags, width and precision zero; `text` is "<unset>".
+  keznlsPercent()
+      : zero_pad(0), has_width(0), has_precision(0), valid(0), error(0), width(0),
+        precision(0), conversion(0), text("<unset>") {}
+  ~keznlsPercent() {}
+
+  /// Reads one specification at `cursor` (just after the `%`). Returns 1 and
+  /// moves past it on success; returns 0 with `cursor` on the offending
+  /// character (or the terminating NUL) otherwise. Width and precision
+  /// saturate at INT_MAX.
+  int parse(const char*& cursor);
+
+  /// Renders the next argument of `args` as this specification asks and
+  /// points `text` at the result; returns its length. `format_ok` 0 (some
+  /// specification of the format failed) gives "<error>" and takes no
+  /// argument. `decimal_point` is inserted whole by the floating conversions.
+  int generate(int format_ok, const char* decimal_point, keznlsVarArgs& args);
+
+  /// Copies `text` (no terminator, no bounds check) and advances `out`.
+  void write(char*& out);
+
+  int zero_pad;       ///< 1: pad numbers with `0` instead of spaces
+  int has_width;      ///< 1: at least one width digit was read
+  int has_precision;  ///< 1: a `.` was read
+  int valid;          ///< 1: the last parse reached a conversion letter
+  int error;          ///< 1: the last parse hit the end or a bad letter
+  int width;
+  int precision;
+  char conversion;    ///< the letter of the last successful parse
+  char buffer[32];    ///< numbers are rendered right to left; [31] is NUL
+  const char* text;   ///< marker, caller's string, or a pointer into buffer
+
+ protected:
+  /// 1 unless `p` is at the terminating NUL, which sets `error`.
+  int check(const char* p);
+};
+
+/// Cursor over a variable argument list. It holds its own copy of the
+/// caller's list (ended on destruction), so the caller's list is untouched.
+/// Each `va_arg_*` consumes exactly one argument.
+class keznlsVarArgs {
+ public:
+  explicit keznlsVarArgs(va_list args) { va_copy(cursor, args); }
+  ~keznlsVarArgs() { va_end(cursor); }
+  keznlsVarArgs(const keznlsVarArgs&) = delete;
+  keznlsVarArgs& operator=(const keznlsVarArgs&) = delete;
+
+  int va_arg_int() { return va_arg(cursor, int); }
+  unsigned int va_arg_unsigned() { return va_arg(cursor, unsigned int); }
+  double va_arg_double() { return va_arg(cursor, double); }
+  const char* va_arg_str() { return va_arg(cursor, const char*); }
+
+  va_list cursor;  ///< position of the next unread argument
+};
+
+/// The engine over a whole format: at most nine specifications, positional
+/// `%1$`..`%9$`, a caller-chosen decimal point. One allocation per non-empty
+/// result. A tenth specification, or two naming one argument, make the whole
+/// format render as a parse failure does: every specification "<error>".
+class keznlsSprintf {
+ public:
+  /// Shares `decimal_point`'s text; it must be a valid string.
+  explicit keznlsSprintf(const utString& decimal_point);
+  ~keznlsSprintf();
+
+  utString gui_sprintf(const char* format, ...) const;
+  utString gui_vsprintf(const char* format, va_list args) const;
+
+ private:
+  utString decimal_point;
+};
+
+/// Formatter role over `keznlsSprintf`: independent of the process locale.
+class keznlsFormatterSimple : public keznlsFormatter {
+ public:
+  explicit keznlsFormatterSimple(const utString& decimal_point);
+  ~keznlsFormatterSimple() override;
+
+  utString format(const char* format, ...) override;
+  utString vformat(const char* format, va_list args) override;
+
+ private:
+  keznlsSprintf sprintf_;
+};
+
+/// Number of characters before the terminating NUL.
+int mca_strlen(const char* text);
 
 #endif  // KEZNLS_ENGINE_H

@@ -1,4 +1,54 @@
+// Library-wide output object: translate a format, format it printf-style and
+// write it to one of two borrowed streams.
 #ifndef KEZNLS_LIBRARY_NLS_H
 #define KEZNLS_LIBRARY_NLS_H
+
+#include <cstdarg>
+
+class keznlsBaseStream;
+class nlsDataBase;
+
+/// Holds one message database (owned), a stream for messages and one for
+/// error messages (borrowed). Without a stream a message is formatted and
+/// dropped. One thread at a time: calls share the object's buffer.
+class keznlsLibraryNls {
+ public:
+  keznlsLibraryNls() : nls_data_base_(nullptr), stream_(nullptr), error_stream_(nullptr) {}
+  ~keznlsLibraryNls();
+  keznlsLibraryNls(const keznlsLibraryNls&) = delete;
+  keznlsLibraryNls& operator=(const keznlsLibraryNls&) = delete;
+
+  /// Replaces the database with one opened from catalogue `source` and
+  /// database `name`; the old one is destroyed first.
+  void nls_data_base(const char* source, const char* name);
+  /// Sets the destination of `output` and `output_val`; null drops them.
+  void stream(keznlsBaseStream* stream) { stream_ = stream; }
+  /// Sets the destination of the error forms; null drops them.
+  void error_stream(keznlsBaseStream* stream) { error_stream_ = stream; }
+
+  /// Translates `format`, formats the arguments into it and writes the text
+  /// in one piece to the stream.
+  void output(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void output_error(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void output_val(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+  void output_error_val(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+
+ private:
+  void output_string(const char* format, const keznlsBaseStream* destination, va_list args);
+
+  nlsDataBase* nls_data_base_;
+  keznlsBaseStream* stream_;
+  keznlsBaseStream* error_stream_;
+  char buffer_[1024];
+};
+
+// Accepted for source compatibility with stream-style callers; the value is
+// neither formatted nor written.
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char value);
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, int value);
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, unsigned int value);
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, double value);
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, void* value);
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, const char* value);
 
 #endif  // KEZNLS_LIBRARY_NLS_H

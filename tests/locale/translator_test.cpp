@@ -8,6 +8,7 @@
 #include <string>
 
 #include "catalogue_files.h"
+#include "keznls/engine.h"
 #include "keznls/output.h"
 #include "keznls/translator.h"
 
@@ -117,7 +118,7 @@ TEST_F(TranslatorTest, DestroyingTheTranslatorReleasesEveryDatabase) {
 
 TEST_F(TranslatorTest, HelperFormatsAReorderedTranslation) {
   keznlsTranslatorWithDatabases translator(utString(directory("first").c_str()));
-  keznlsFormatterDefault formatter;
+  keznlsFormatterSimple formatter(utString("."));
   std::ostringstream out;
   keznlsDisplayerOstream displayer(out);
   keznlsHelper(&translator, &formatter, &displayer).tprintf("demo", "%d entries in %s", 3, "Ordner");

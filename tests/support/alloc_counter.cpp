@@ -8,6 +8,7 @@ namespace {
 constexpr int kMaxRecorded = 64;
 bool g_active = false;
 int g_count = 0;
+int g_released = 0;
 std::size_t g_sizes[kMaxRecorded];
 
 void* allocate(std::size_t size) {
@@ -19,25 +20,49 @@ void* allocate(std::size_t size) {
   throw std::bad_alloc();
 }
 
+void release(void* p) noexcept {
+  if (g_active && p != nullptr) ++g_released;
+  std::free(p);
+}
+
 }  // namespace
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+// The nothrow forms too, or their blocks would come from another allocator
+// than the one our operator delete hands them back to.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace alloc_counter {
 
 Scope::Scope() {
   g_count = 0;
+  g_released = 0;
   g_active = true;
 }
 
 Scope::~Scope() { g_active = false; }
 
 int Scope::count() const { return g_count; }
+
+int Scope::released() const { return g_released; }
 
 std::vector<std::size_t> Scope::sizes() const {
   const bool was_active = g_active;

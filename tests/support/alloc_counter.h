@@ -18,6 +18,8 @@ class Scope {
 
   /// Allocations made while this scope was open.
   int count() const;
+  /// Blocks released while this scope was open.
+  int released() const;
   /// Their sizes in bytes, in order (at most the first 64).
   std::vector<std::size_t> sizes() const;
 };

@@ -1,0 +1,138 @@
+// Hash set of borrowed stream pointers, on the container layer's open set.
+#ifndef KEZNLS_STREAM_SET_H
+#define KEZNLS_STREAM_SET_H
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "co/co_probe.h"
+#include "co/co_set.h"
+#include "ut/ut_string.h"
+
+class keznlsBaseStream;
+
+/// A borrowed pointer to a stream; null is the nil element.
+class keznlsBaseStreamcoSetPtrcoPtr {
+ public:
+  constexpr keznlsBaseStreamcoSetPtrcoPtr() : stream_(nullptr) {}
+  constexpr keznlsBaseStreamcoSetPtrcoPtr(keznlsBaseStream* stream)  // NOLINT(google-explicit-constructor)
+      : stream_(stream) {}
+
+  /// 1 when both are nil or both denote the same stream object, else 0.
+  int operator==(keznlsBaseStreamcoSetPtrcoPtr other) const;
+  operator keznlsBaseStream*() const { return stream_; }  // NOLINT(google-explicit-constructor)
+
+ private:
+  friend class keznlsBaseStreamcoSetPtrcoPtrcoSet;
+  bool empty() const { return stream_ == nullptr; }
+  /// The element hash; the nil element hashes to 0.
+  unsigned int hash() const { return co_hash_word(reinterpret_cast<std::uintptr_t>(stream_)); }
+
+  keznlsBaseStream* stream_;
+};
+
+/// 0 for the nil element, else the stream's address hash.
+unsigned int co_hash(const keznlsBaseStreamcoSetPtrcoPtr& e);
+
+class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
+
+/// Set of stream pointers. Streams compare by identity; the set never deletes
+/// them. The slot table is allocated on first use and doubles once the
+/// members reach the load percent of its slots.
+class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
+ public:
+  using Element = keznlsBaseStreamcoSetPtrcoPtr;
+
+  /// Empty, with 1 << `initial_exponent` slots (0 to 30) once a table is
+  /// needed, growing when `load_percent` (1 to 99) of them are taken.
+  keznlsBaseStreamcoSetPtrcoPtrcoSet(int initial_exponent, int load_percent);
+  keznlsBaseStreamcoSetPtrcoPtrcoSet(std::initializer_list<Element> elements);
+  keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const keznlsBaseStreamcoSetPtrcoPtrcoSet& source);
+  keznlsBaseStreamcoSetPtrcoPtrcoSet(const keznlsBaseStreamcoSetPtrcoPtrcoSet&) = delete;
+  keznlsBaseStreamcoSetPtrcoPtrcoSet& operator=(const keznlsBaseStreamcoSetPtrcoPtrcoSet&) = delete;
+  ~keznlsBaseStreamcoSetPtrcoPtrcoSet() override;
+
+  /// Makes this set an independent copy of `source` (same slots, own table).
+  void become(utCopy tag, const keznlsBaseStreamcoSetPtrcoPtrcoSet& source);
+
+  /// Inserts `e`: returns the nil element when inserted, else the member
+  /// already stored. The nil element itself is never stored.
+  const Element& add(const Element& e);
+  /// Removes and returns the member equal to `key`, or the nil element.
+  Element remove(const Element& key);
+  /// Removes and returns the first member in iteration order, or nil.
+  Element remove_any();
+  /// The stored member equal to `key`, or the nil element.
+  const Element& find(const Element& key) const {
+    if (table_ == nullptr) return s_nil;
+    const Element& slot = table_[co_probe_find(Slots(*this), &key)];
+    return slot.empty() ? s_nil : slot;
+  }
+  int member(const Element& key) const { return !find(key).empty(); }
+  /// Empties the set; 0 keeps the current table, any other flag returns to
+  /// the initial size.
+  void clear(int reallocate);
+  using basecoSet::size;
+
+  /// Union.
+  keznlsBaseStreamcoSetPtrcoPtrcoSet& operator+=(const keznlsBaseStreamcoSetPtrcoPtrcoSet& other);
+  /// Difference; with the set itself as operand the set ends empty.
+  keznlsBaseStreamcoSetPtrcoPtrcoSet& operator-=(const keznlsBaseStreamcoSetPtrcoPtrcoSet& other);
+  /// Intersection.
+  keznlsBaseStreamcoSetPtrcoPtrcoSet& operator*=(const keznlsBaseStreamcoSetPtrcoPtrcoSet& other);
+  /// 1 when every member of this set is a member of `other`.
+  int operator<=(const keznlsBaseStreamcoSetPtrcoPtrcoSet& other) const;
+
+ protected:
+  void* obj_nil() const override;
+  void obj_assign(void* const dst, void* const src) const override;
+  int obj_compare(void* const a, void* const b) const override;
+  unsigned int obj_hash(void* const e) const override;
+  void arr_put_copy(void* const array, void* const e, int index) override;
+  void* arr_get(void* const array, int index) const override;
+  void update_size(int n) override;
+
+ private:
+  friend class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
+  static const Element& nil() { return s_nil; }
+  static constexpr Element s_nil{};
+  void rehash(int exponent);
+  void resize(int exponent, int reallocate);
+  void allocate_table();
+
+  // The container's probe code run inline over the slot table: the same
+  // placement its virtual path gives, without a call per slot.
+  class Slots {
+   public:
+    explicit Slots(const keznlsBaseStreamcoSetPtrcoPtrcoSet& set)
+        : table_(set.table_), mask_((1u << set.exponent_) - 1) {}
+    unsigned int mask() const { return mask_; }
+    unsigned int hash(const Element* e) const { return e->hash(); }
+    bool same(const Element* slot, const Element* e) const { return slot->stream_ == e->stream_; }
+    bool empty(const Element* slot) const { return slot->empty(); }
+    Element* slot(unsigned int index) const { return &table_[index]; }
+    void move(unsigned int from, unsigned int to) const {
+      table_[to] = table_[from];
+      table_[from] = s_nil;
+    }
+    void vacate(unsigned int index) const { table_[index] = s_nil; }
+
+   private:
+    Element* table_;
+    unsigned int mask_;
+  };
+
+  Element* table_;
+};
+
+/// Walks the members of a set in slot order. Call `++` before every access.
+class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator : public basecoSetcoIterator {
+ public:
+  explicit keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator(const keznlsBaseStreamcoSetPtrcoPtrcoSet* set)
+      : basecoSetcoIterator(set) {}
+
+  /// The current member, or the nil element when not on one.
+  const keznlsBaseStreamcoSetPtrcoPtr& operator()() const;
+};
+
+#endif  // KEZNLS_STREAM_SET_H

@@ -1,0 +1,160 @@
+// Open hash set base classes: per-element and per-array operations supplied
+// by a typed set, probing, insertion, removal and iteration done here.
+//
+// The table is open addressing over a power-of-two slot array with linear
+// probing; removal shifts the following run back so no tombstones are needed
+// and every member stays reachable from its home slot.
+#ifndef CO_CO_SET_H
+#define CO_CO_SET_H
+
+#include "co/co_hash.h"
+#include "ut/ut_string.h"
+
+/// Per-element operations on untyped element addresses. The defaults know no
+/// element type: they create nothing and compare by address.
+class coObjInterface {
+ protected:
+  coObjInterface() {}
+
+  virtual void* obj_create() const;
+  /// Address of the element that marks an empty slot.
+  virtual void* obj_nil() const;
+  virtual void* obj_create_copy(void* const e) const;
+  virtual void obj_assign(void* const dst, void* const src) const;
+  /// 0 when equal, 1 when different; never orders.
+  virtual int obj_compare(void* const a, void* const b) const;
+  virtual unsigned int obj_hash(void* const e) const;
+  /// Non-zero when `slot` holds no element.
+  virtual int obj_null(void* const slot) const;
+  virtual void obj_destroy(void* const e) const;
+  virtual ~coObjInterface();
+};
+
+/// Array-of-elements operations on top of the element ones.
+class coArrInterface : public coObjInterface {
+ protected:
+  coArrInterface() {}
+
+  virtual void* arr_create(int n) const;
+  virtual void arr_destroy(void* const array, int n) const;
+  virtual int arr_size(void* const array) const;
+  virtual void arr_put_copy(void* const array, void* const e, int index);
+  /// Address of slot `index`.
+  virtual void* arr_get(void* const array, int index) const;
+  virtual void arr_swap(void* const array, int i, int j) const;
+  /// Copies slot `from` to slot `to`.
+  virtual void arr_move(void* const array, int from, int to) const;
+
+ public:
+  ~coArrInterface() override {}
+};
+
+class basecoSetcoIterator;
+
+/// Open hash table. The final class supplies the slots (`arr_get`,
+/// `arr_put_copy`), their number (`arr_size` is the exponent) and growth
+/// (`update_size`).
+class coHash : protected coArrInterface {
+ public:
+  coHash() : count_(0) {}
+  ~coHash() override {}
+
+  int size() const { return count_; }
+  /// Slot address of the stored element equal to `e`, or null.
+  void* find(void* const e) const {
+    void* const slot = arr_get(nullptr, find_index(e));
+    return obj_null(slot) ? nullptr : slot;
+  }
+  int member(void* const e) const { return find(e) != nullptr; }
+  /// Forgets the members' count; the slots are the final class's business.
+  void clear() {
+    count_ = 0;
+    update_size(0);
+  }
+
+  /// Inserts a copy of `e`. Returns null when inserted, else the slot of the
+  /// equal member already stored. The nil element is never stored: adding it
+  /// returns `obj_nil()`.
+  void* add(void* const e);
+  /// Removes the member equal to `key`, copying it to `out`; 0 when absent.
+  int remove(void* const key, void* out);
+  void become(utCopy, const coHash& source) { count_ = source.count_; }
+
+ protected:
+  void* obj_nil() const override;
+  int obj_null(void* const slot) const override;
+  int obj_compare(void* const a, void* const b) const override = 0;
+  unsigned int obj_hash(void* const e) const override = 0;
+  int arr_size(void* const array) const override = 0;
+  void arr_put_copy(void* const array, void* const e, int index) override = 0;
+  void* arr_get(void* const array, int index) const override = 0;
+  /// Moves slot `from` to slot `to` and leaves `from` empty.
+  void arr_move(void* const array, int from, int to) const override;
+  /// Called with the element count after it changes; may grow the table.
+  virtual void update_size(int n);
+
+  /// Slot of the member equal to `e`, else the empty slot ending its probe.
+  int find_index(void* const e) const;
+
+  int count_;
+
+ private:
+  // Runs the shared probe code through the virtual operations.
+  class Ops;
+};
+
+/// Untyped hash set: table sizing and the members' combined hash.
+class basecoSet : protected coHash {
+ public:
+  basecoSet(int initial_exponent, int load_percent)
+      : initial_exponent_(initial_exponent),
+        load_percent_(load_percent),
+        exponent_(initial_exponent),
+        member_hash_(0) {}
+  ~basecoSet() override {}
+
+  int size() const { return count_; }
+  void* find(void* const e) const { return coHash::find(e); }
+  int member(void* const e) const { return coHash::member(e); }
+  void clear() { coHash::clear(); }
+  void* add(void* const e) { return coHash::add(e); }
+  int remove(void* const key, void* out) { return coHash::remove(key, out); }
+  void become(utCopy tag, const basecoSet& source) {
+    coHash::become(tag, source);
+    initial_exponent_ = source.initial_exponent_;
+    load_percent_ = source.load_percent_;
+    exponent_ = source.exponent_;
+    member_hash_ = source.member_hash_;
+  }
+
+ protected:
+  int hash_size() const { return 1 << exponent_; }
+  int arr_size(void* const) const override { return exponent_; }
+  int obj_null(void* const slot) const override;
+
+  int initial_exponent_;
+  int load_percent_;
+  int exponent_;
+  unsigned int member_hash_;
+
+ private:
+  friend class basecoSetcoIterator;
+};
+
+/// Walks the members in slot order. Call `++` before every access.
+class basecoSetcoIterator {
+ public:
+  explicit basecoSetcoIterator(const basecoSet* set) : set_(set), positioned_(0), index_(-1) {}
+
+  /// Steps to the next member; 0 once all have been visited.
+  int operator++();
+  /// Address of the current member's slot, or null when not on one.
+  void* operator()() const { return positioned_ ? set_->arr_get(nullptr, index_) : nullptr; }
+
+ protected:
+  const basecoSet* set_;
+  int positioned_;
+  int index_;
+};
+
+#endif  // CO_CO_SET_H

@@ -1,0 +1,20 @@
+// keznlsPercent: construction, parsing, rendering entry point and copying out.
+#include <cstring>
+
+#include "render.h"
+#include "parse_conversion.h"
+
+int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this, p); }
+
+int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_conversion(*this, cursor); }
+
+int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarArgs& args) {
+  keznls_engine::DecimalPoint dp(decimal_point);
+  return static_cast<int>(keznls_engine::render(*this, format_ok, dp, args));
+}
+
+void keznlsPercent::write(char*& out) {
+  const int n = static_cast<int>(std::strlen(text));
+  std::memcpy(out, text, static_cast<std::size_t>(n));
+  out += n;
+}

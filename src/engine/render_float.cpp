@@ -1,0 +1,276 @@
+// Floating conversions: scale by a power of ten, add one half, peel decimal
+// digits off right to left. The decimal point is the caller's text.
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "render.h"
+
+namespace keznls_engine {
+
+namespace {
+
+// Powers of ten exactly as utMath::pow gives them, computed once when the
+// library is loaded instead of on every conversion.
+class PowersOfTen {
+ public:
+  static constexpr int kLowest = -340;
+  static constexpr int kHighest = 308;
+
+  PowersOfTen() {
+    for (int n = kLowest; n <= kHighest; ++n) table_[n - kLowest] = utMath::pow(10.0, n);
+  }
+  double operator()(int n) const {
+    if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
+    return table_[n - kLowest];
+  }
+
+ private:
+  double table_[kHighest - kLowest + 1];
+};
+
+const PowersOfTen powers_of_ten;
+
+// Below 2^53 every step of the fmod loop is exact, so integer digits are
+// the same digits, much faster.
+constexpr double kExactIntegers = 9007199254740992.0;
+
+// The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
+// values) the division would lose digits or overflow, so scale in two steps.
+double mantissa(double v, int exponent) {
+  const double p = powers_of_ten(exponent);
+  if (p >= DBL_MIN) return v / p;
+  return (v * 1e300) / powers_of_ten(exponent + 300);
+}
+
+// floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
+// from powers of ten the bracket in the table decides; within a relative
+// 1e-12 of one, log10's own rounding may differ from the exact answer, so
+// log10 is asked.
+int decimal_exponent(double a) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
+  if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
+  // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
+  // within one of the answer, which the two loops settle.
+  int k = ((binary - 1) * 78913) >> 18;
+  while (a >= powers_of_ten(k + 1)) ++k;
+  while (a < powers_of_ten(k)) --k;
+  if (a < powers_of_ten(k) * (1 + 1e-12) || a > powers_of_ten(k + 1) * (1 - 1e-12))
+    return utMath::floor(utMath::log10(a));
+  return k;
+}
+
+// State of the digit loop of a fixed rendering.
+struct Digits {
+  Rendering& out;
+  long long n = 0;  // digits taken, plus the decimal point's length
+  long long precision;
+  bool putting;
+  const char* dp;
+  int dp_len;
+
+  // Takes one digit k; `rest_zero` says whether the integer left is zero.
+  void take(int k, bool rest_zero) {
+    ++n;
+    if (k != 0 || putting) {
+      out.put(static_cast<char>('0' + k));
+      putting = true;
+    }
+    if (precision != 0 && n == precision) {
+      n += dp_len;
+      if (putting) {
+        const int room = kShown - out.len;
+        out.put_block(dp, dp_len < room ? dp_len : room);
+      }
+      putting = true;
+      if (rest_zero) out.put('0');
+    }
+  }
+  bool finished(bool zero) const { return zero && n > precision; }
+  // Zeros not put out (trimming) cost only a count: jump to the last one.
+  void skip_trimmed_zeros() {
+    if (!putting && n < precision - 1) n = precision - 1;
+  }
+};
+
+constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+                                       10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
+                                       100000000000ull, 1000000000000ull, 10000000000000ull,
+                                       100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+                                       100000000000000000ull, 1000000000000000000ull,
+                                       10000000000000000000ull};
+
+int count_digits(std::uint64_t v) {
+  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare;
+  // zero has one digit.
+  const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
+  const int n = t + 1 - (v < kPow10u[t] ? 1 : 0);
+  return n > 0 ? n : 1;
+}
+
+// u split at 10^P, with the divisor known at compile time for each P.
+template <int P>
+void split_at(std::uint64_t u, std::uint64_t& integer, std::uint64_t& fraction) {
+  integer = u / kPow10u[P];
+  fraction = u % kPow10u[P];
+}
+
+void split(std::uint64_t u, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
+  switch (precision) {
+    case 0: integer = u; fraction = 0; return;
+    case 1: return split_at<1>(u, integer, fraction);
+    case 2: return split_at<2>(u, integer, fraction);
+    case 3: return split_at<3>(u, integer, fraction);
+    case 4: return split_at<4>(u, integer, fraction);
+    case 5: return split_at<5>(u, integer, fraction);
+    case 6: return split_at<6>(u, integer, fraction);
+    case 7: return split_at<7>(u, integer, fraction);
+    case 8: return split_at<8>(u, integer, fraction);
+    default:
+      integer = u / kPow10u[precision];
+      fraction = u % kPow10u[precision];
+      return;
+  }
+}
+
+// Puts exactly `count` digits of v < 10^8 in front of `end`, pairs at a time.
+char* put_small(char* end, std::uint32_t v, int count) {
+  while (count >= 2) {
+    const char* pair = kDigitPairs + 2 * (v % 100);
+    *--end = pair[1];
+    *--end = pair[0];
+    v /= 100;
+    count -= 2;
+  }
+  if (count) *--end = static_cast<char>('0' + v % 10);
+  return end;
+}
+
+// Puts exactly `count` digits of v (leading zeros included) in front; the
+// 64-bit value is cut into 8-digit pieces so the pairs divide in 32 bits.
+void put_digits(Rendering& out, std::uint64_t v, int count) {
+  char* end = out.buffer + kShown - out.len;
+  out.len += count;
+  while (count > 8) {
+    end = put_small(end, static_cast<std::uint32_t>(v % 100000000u), 8);
+    v /= 100000000u;
+    count -= 8;
+  }
+  put_small(end, static_cast<std::uint32_t>(v), count);
+}
+
+// The digit loop's result computed whole, for the usual case: the scaled
+// value u = floor(y) is exact, the fraction fits in 64 bits and the decimal
+// point is not empty. Returns false to leave the other cases to the loop.
+bool fixed_fast(std::uint64_t u, int precision, bool trim, const char* dp, int dp_len,
+                Rendering& out) {
+  if (precision > 19 || dp_len == 0 || (trim && precision == 0)) return false;
+  std::uint64_t integer, fraction;
+  split(u, precision, integer, fraction);
+  int fraction_digits = precision;
+  if (trim) {
+    if (fraction == 0) fraction_digits = 0;
+    while (fraction_digits > 0 && fraction % 10 == 0) {
+      fraction /= 10;
+      --fraction_digits;
+    }
+  }
+  const int point = fraction_digits > 0 ? dp_len : 0;
+  const int integer_digits = count_digits(integer);
+  if (out.len + fraction_digits + point + integer_digits > kShown) {
+    out.mark_too_large();
+    return true;
+  }
+  put_digits(out, fraction, fraction_digits);
+  out.put_block(dp, point);
+  put_digits(out, integer, integer_digits);
+  return true;
+}
+
+// Fixed form of y with `precision` fraction digits; trimming drops trailing
+// fraction zeros. A rendering cut short by the 31 positions is too large to
+// show, whatever its sign.
+void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
+           Rendering& out, bool& negative) {
+  negative = y < 0.0;
+  if (negative) y = -y;
+  // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
+  if (precision != 0 && y != 0.0) y *= powers_of_ten(precision);
+  y += 0.5;
+  if (!(y <= DBL_MAX)) {
+    out.mark_too_large();
+    return;
+  }
+  if (y < kExactIntegers &&
+      fixed_fast(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, dp, dp_len, out))
+    return;
+  Digits d{out, 0, precision, !trim, dp, dp_len};
+  // Above 2^53 the steps round: take them as they are (y stays far from
+  // zero) until the value is small enough for exact integer steps.
+  while (y >= kExactIntegers) {
+    if (out.len >= kShown) {
+      out.mark_too_large();
+      return;
+    }
+    // y is a whole number here; below 2^64 its remainder is exact in integers.
+    const double r = y < 18446744073709551616.0
+                         ? static_cast<double>(static_cast<std::uint64_t>(y) % 10)
+                         : std::fmod(y, 10.0);
+    y = (y - r) / 10.0;
+    d.take(static_cast<int>(r), false);
+  }
+  std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
+  bool done = false;
+  for (;;) {
+    if ((done = d.finished(u == 0)) || out.len >= kShown) break;
+    if (u == 0) d.skip_trimmed_zeros();
+    const int k = static_cast<int>(u % 10);
+    u /= 10;
+    d.take(k, u == 0);
+  }
+  if (!done) out.mark_too_large();
+}
+
+}  // namespace
+
+char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                     Rendering& out, bool& negative) {
+  const char conversion = r.conversion;
+  const bool upper = conversion == 'E' || conversion == 'G';
+  if (!std::isfinite(v)) {
+    // As printf shows them: no digits, padded with spaces even under `0`.
+    const char* word = std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
+    out.put_block(word, 3);
+    negative = std::signbit(v);
+    return ' ';
+  }
+  int precision = r.has_precision ? r.precision : 6;
+  bool exponent_form = conversion == 'e' || conversion == 'E';
+  bool trim = false;
+  int exponent = 0;
+  if (conversion != 'f') {
+    if (v != 0.0) exponent = decimal_exponent(std::fabs(v));
+    if (conversion == 'g' || conversion == 'G') {
+      trim = true;
+      exponent_form = !(exponent < precision && exponent >= -4);
+      if (exponent_form && precision != 0) --precision;
+    }
+  }
+  double y = v;
+  if (exponent_form) {
+    y = mantissa(v, exponent);
+    const int a = exponent < 0 ? -exponent : exponent;
+    out.put(static_cast<char>('0' + a % 10));
+    out.put(static_cast<char>('0' + a / 10 % 10));
+    if (a > 99) out.put(static_cast<char>('0' + a / 100 % 10));
+    out.put(exponent < 0 ? '-' : '+');
+    out.put(upper ? 'E' : 'e');
+  }
+  fixed(y, precision, trim, decimal_point.text(), decimal_point.length(), out, negative);
+  return r.zero_pad ? '0' : ' ';
+}
+
+}  // namespace keznls_engine

@@ -1,0 +1,229 @@
+// The driver: a sizing pass that parses and renders every specification,
+// one allocation of the exact length, and a writing pass that copies.
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "render.h"
+#include "parse_conversion.h"
+
+namespace {
+
+constexpr int kSlots = 9;
+
+// Slot of the specification whose `%` was just passed, skipping a positional
+// `n$`. Unnumbered specifications take the count of those seen so far, which
+// can reach kSlots for a tenth one: callers must check before indexing.
+inline int take_slot(const char*& p, int& count) {
+  int slot = count;
+  if (count < kSlots) ++count;
+  if (p[0] >= '1' && p[0] <= '9' && p[1] == '$') {
+    slot = p[0] - '1';
+    p += 2;
+  }
+  return slot;
+}
+
+// Next `%` or the terminating NUL. Literal runs in messages are mostly
+// short: look at a few bytes before paying for the library call.
+inline const char* find_percent(const char* p) {
+  for (int i = 0; i < 4; ++i)
+    if (p[i] == '%' || p[i] == '\0') return p + i;
+  return strchrnul(p + 4, '%');
+}
+
+// Literal runs between conversions are mostly short: copy them with a few
+// fixed-size moves (never reading outside [from, from + n)) rather than a
+// library call.
+inline char* copy(char* out, const char* from, std::size_t n) {
+  if (n >= 8 && n <= 16) {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + n - 8, from + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(out, from, 4);
+    std::memcpy(out + n - 4, from + n - 4, 4);
+  } else if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = from[i];
+  } else {
+    std::memcpy(out, from, n);
+  }
+  return out + n;
+}
+
+// What the sizing pass saw at one `%`, so the writing pass need not read
+// the format again: the text before it ends at `at`, the format goes on at
+// `resume`; `slot` is -1 for `%%`.
+struct Event {
+  const char* at;
+  const char* resume;
+  int slot;
+};
+constexpr int kMaxEvents = 24;
+
+class Driver {
+ public:
+  Driver(const utString& decimal_point, const char* format)
+      : decimal_point_(decimal_point), format_(format) {}
+
+  utString run(va_list args) {
+    size();
+    if (count_ > 0) render(args);
+    if (total_ == 0) return ut_lit("");
+    if (total_ > static_cast<std::size_t>(INT_MAX)) return ut_lit(keznls_engine::kError);
+    return build();
+  }
+
+ private:
+  utString build() {
+    utString result(ut_string_char, ' ', static_cast<int>(total_));
+    char* out = &result[0];
+    if (events_ <= kMaxEvents) write_recorded(out);
+    else write_rereading(out);
+    return result;
+  }
+
+  // Parses every specification into its slot, counting literal text.
+  void size() {
+    const char* p = format_;
+    for (;;) {
+      const char* at = find_percent(p);
+      total_ += static_cast<std::size_t>(at - p);
+      if (*at == '\0') {
+        end_ = at;
+        break;
+      }
+      p = at + 1;
+      int slot = -1;
+      if (*p == '%') {
+        ++total_;
+        ++p;
+      } else {
+        slot = take_slot(p, count_);
+        parse_at(slot, p);
+      }
+      if (events_ < kMaxEvents) event_[events_] = Event{at, p, slot};
+      ++events_;
+    }
+  }
+
+  // Every specification first counts as the 7 characters of a marker
+  // ("<unset>" or "<error>"); rendering corrects its slot's share.
+  void parse_at(int slot, const char*& p) {
+    total_ += keznls_engine::kMarkerLength;
+    if (slot >= kSlots) {
+      keznlsPercent ignored;
+      keznls_engine::parse_conversion(ignored, p);
+      format_ok_ = 0;
+      return;
+    }
+    // One argument per slot: a slot named twice cannot be sized or typed
+    // consistently, so it fails the format like a bad specification.
+    if (uses_[slot]++ != 0) {
+      format_ok_ = 0;
+    } else {
+      // Records are made when first named; one named at or past the count
+      // is never rendered and shows its "<unset>".
+      new (&table_[slot].record) keznlsPercent;
+      lengths_[slot] = keznls_engine::kMarkerLength;
+    }
+    if (!keznls_engine::parse_conversion(table_[slot].record, p)) format_ok_ = 0;
+  }
+
+  void render(va_list args) {
+    keznls_engine::DecimalPoint dp(decimal_point_.c_str());
+    keznlsVarArgs cursor(args);
+    for (int s = 0; s < count_; ++s) {
+      // A slot nobody names would render "<error>" without taking an
+      // argument, and is never copied: nothing to do.
+      if (uses_[s] == 0) continue;
+      lengths_[s] = keznls_engine::render(table_[s].record, format_ok_, dp, cursor);
+      // Sized by what the writing pass copies, so the two agree for any format.
+      total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
+    }
+  }
+
+  void put_slot(char*& out, int slot) const {
+    if (slot >= kSlots) {
+      std::memcpy(out, keznls_engine::kError, keznls_engine::kMarkerLength);
+      out += keznls_engine::kMarkerLength;
+    } else {
+      out = copy(out, table_[slot].record.text, lengths_[slot]);
+    }
+  }
+
+  void write_recorded(char*& out) const {
+    const char* p = format_;
+    for (int i = 0; i < events_; ++i) {
+      const Event& e = event_[i];
+      out = copy(out, p, static_cast<std::size_t>(e.at - p));
+      if (e.slot < 0) *out++ = '%';
+      else put_slot(out, e.slot);
+      p = e.resume;
+    }
+    copy(out, p, static_cast<std::size_t>(end_ - p));
+  }
+
+  // Too many `%` to have kept them all: walk the format again, parsing each
+  // specification into its slot once more (the rendered text survives).
+  void write_rereading(char*& out) {
+    const char* p = format_;
+    int count = 0;
+    for (;;) {
+      const char* at = find_percent(p);
+      std::memcpy(out, p, static_cast<std::size_t>(at - p));
+      out += at - p;
+      if (*at == '\0') break;
+      p = at + 1;
+      if (*p == '%') {
+        *out++ = '%';
+        ++p;
+        continue;
+      }
+      const int slot = take_slot(p, count);
+      keznlsPercent ignored;
+      keznls_engine::parse_conversion(slot < kSlots ? table_[slot].record : ignored, p);
+      put_slot(out, slot);
+    }
+  }
+
+  const utString& decimal_point_;
+  const char* const format_;
+  // Raw storage: a record is constructed when its slot is first named.
+  union Slot {
+    Slot() {}
+    ~Slot() {}  // the record's destructor does nothing
+    keznlsPercent record;
+  };
+  Slot table_[kSlots];
+  std::size_t lengths_[kSlots];  // valid for named slots
+  int uses_[kSlots] = {};
+  int format_ok_ = 1;
+  int count_ = 0;
+  std::size_t total_ = 0;
+  Event event_[kMaxEvents];
+  int events_ = 0;
+  const char* end_ = nullptr;  // the format's terminating NUL
+};
+
+// Ends a list started in this frame, also when an exception passes.
+struct VaEnd {
+  va_list& args;
+  ~VaEnd() { va_end(args); }
+};
+
+}  // namespace
+
+keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(decimal_point) {}
+
+keznlsSprintf::~keznlsSprintf() {}
+
+utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
+  va_list args;
+  va_start(args, format);
+  VaEnd end{args};
+  return Driver(decimal_point, format).run(args);
+}
+
+utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
+  return Driver(decimal_point, format).run(args);
+}

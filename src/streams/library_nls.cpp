@@ -1,0 +1,74 @@
+#include "keznls/library_nls.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "keznls/streams.h"
+#include "nls/nls.h"
+
+keznlsLibraryNls::~keznlsLibraryNls() { delete nls_data_base_; }
+
+void keznlsLibraryNls::nls_data_base(const char* source, const char* name) {
+  delete nls_data_base_;
+  // Stays null should the construction throw.
+  nls_data_base_ = nullptr;
+  nls_data_base_ = new nlsDataBase(source, name);
+}
+
+void keznlsLibraryNls::output(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  output_string(format, stream_, args);
+  va_end(args);
+}
+
+void keznlsLibraryNls::output_error(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  output_string(format, error_stream_, args);
+  va_end(args);
+}
+
+void keznlsLibraryNls::output_val(const char* format, va_list args) {
+  output_string(format, stream_, args);
+}
+
+void keznlsLibraryNls::output_error_val(const char* format, va_list args) {
+  output_string(format, error_stream_, args);
+}
+
+void keznlsLibraryNls::output_string(const char* format, const keznlsBaseStream* destination,
+                                     va_list args) {
+  if (nls_data_base_ != nullptr && nls_data_base_->domain() != nullptr) {
+    format = nls_data_base_->domain()->translate(format);
+  }
+
+  // The measuring pass formats into the object's buffer: a bounded format
+  // reports the exact length, so a short text needs no second pass.
+  va_list pass;
+  va_copy(pass, args);
+  const int n = std::vsnprintf(buffer_, sizeof buffer_, format, pass);
+  va_end(pass);
+  // A conversion the runtime cannot render (say, an unencodable wide
+  // character) leaves no text worth showing.
+  if (n < 0) return;
+
+  const char* text = buffer_;
+  std::unique_ptr<char[]> heap;
+  if (n >= static_cast<int>(sizeof buffer_)) {
+    const std::size_t size = static_cast<std::size_t>(n) + 1;
+    heap.reset(new char[size]);
+    va_copy(pass, args);
+    std::vsnprintf(heap.get(), size, format, pass);
+    va_end(pass);
+    text = heap.get();
+  }
+  if (destination != nullptr) *destination << text;
+}
+
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char) { return nls; }
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, int) { return nls; }
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, unsigned int) { return nls; }
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, double) { return nls; }
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, void*) { return nls; }
+keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, const char*) { return nls; }

@@ -1,0 +1,210 @@
+#include <memory>
+
+#include "keznls/stream_set.h"
+#include "keznls/streams.h"
+
+using Set = keznlsBaseStreamcoSetPtrcoPtrcoSet;
+using Element = keznlsBaseStreamcoSetPtrcoPtr;
+
+namespace {
+
+inline const Element& element(void* const e) { return *static_cast<const Element*>(e); }
+inline void* address(const Element& e) { return const_cast<Element*>(&e); }
+inline keznlsBaseStream* pointer(void* const e) { return element(e); }
+
+}  // namespace
+
+int Element::operator==(keznlsBaseStreamcoSetPtrcoPtr other) const {
+  if (stream_ == nullptr || other.stream_ == nullptr) return stream_ == other.stream_;
+  return *stream_ == *other.stream_;
+}
+
+unsigned int co_hash(const keznlsBaseStreamcoSetPtrcoPtr& e) {
+  const keznlsBaseStream* const stream = e;
+  return stream == nullptr ? 0 : co_hash(*stream);
+}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(int initial_exponent, int load_percent)
+    : basecoSet(initial_exponent, load_percent), table_(nullptr) {}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(std::initializer_list<Element> elements) : Set(4, 50) {
+  for (const Element& e : elements) add(e);
+}
+
+Set::keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const Set& source) : Set(4, 50) {
+  become(tag, source);
+}
+
+Set::~keznlsBaseStreamcoSetPtrcoPtrcoSet() { delete[] table_; }
+
+void Set::allocate_table() { table_ = new Element[static_cast<unsigned int>(hash_size())]; }
+
+void Set::become(utCopy tag, const Set& source) {
+  if (&source == this) return;
+  delete[] table_;
+  table_ = nullptr;
+  basecoSet::become(tag, source);
+  if (source.table_ == nullptr) return;
+  allocate_table();
+  const int slots = hash_size();
+  for (int i = 0; i < slots; ++i) table_[i] = source.table_[i];
+}
+
+// add and remove take the container's steps (probe, store or close the gap,
+// count, consult update_size) over the typed slots directly.
+const Element& Set::add(const Element& e) {
+  if (e.empty()) return nil();
+  unsigned int index;
+  if (table_ == nullptr) {
+    allocate_table();
+    index = e.hash() & (static_cast<unsigned int>(hash_size()) - 1);
+  } else {
+    index = co_probe_find(Slots(*this), &e);
+    if (!table_[index].empty()) return table_[index];
+  }
+  table_[index] = e;
+  ++count_;
+  member_hash_ ^= e.hash();
+  update_size(count_);
+  return nil();
+}
+
+Element Set::remove(const Element& key) {
+  if (table_ == nullptr || key.empty()) return nil();
+  const Slots slots(*this);
+  const unsigned int index = co_probe_find(slots, &key);
+  const Element result = table_[index];
+  if (result.empty()) return nil();
+  co_probe_close(slots, index);
+  --count_;
+  member_hash_ ^= result.hash();
+  return result;
+}
+
+Element Set::remove_any() {
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+  if (!++it) return nil();
+  return remove(it());
+}
+
+void Set::clear(int reallocate) { resize(initial_exponent_, reallocate); }
+
+void Set::update_size(int n) {
+  // n >= load% of the slots, in exact integer arithmetic.
+  if (static_cast<long long>(n) * 100 >= static_cast<long long>(load_percent_) * hash_size()) {
+    rehash(exponent_ + 1);
+  }
+}
+
+void Set::resize(int exponent, int reallocate) {
+  count_ = 0;
+  update_size(0);
+  member_hash_ = 0;
+  if (reallocate == 0 && table_ != nullptr) {
+    const int slots = hash_size();
+    for (int i = 0; i < slots; ++i) table_[i] = nil();
+    return;
+  }
+  delete[] table_;
+  table_ = nullptr;
+  exponent_ = exponent;
+  allocate_table();
+}
+
+// The members are distinct, so each goes to the first empty slot of its
+// probe in the fresh table; count and member hash come out as before. The
+// old table goes before the new one comes, which keeps the heap's peak low.
+void Set::rehash(int exponent) {
+  const int n = count_;
+  const unsigned int member_hash = member_hash_;
+  const std::unique_ptr<Element[]> members(new Element[static_cast<unsigned int>(n)]);
+  int collected = 0;
+  if (table_ != nullptr) {
+    const int slots = hash_size();
+    // Without a branch: whether a slot is taken is a coin toss at half load.
+    for (int i = 0; i < slots && collected < n; ++i) {
+      members[collected] = table_[i];
+      collected += !table_[i].empty();
+    }
+  }
+  resize(exponent, 1);
+  const unsigned int mask = static_cast<unsigned int>(hash_size()) - 1;
+  for (int i = 0; i < collected; ++i) {
+    unsigned int index = members[i].hash() & mask;
+    while (!table_[index].empty()) index = (index + 1) & mask;
+    table_[index] = members[i];
+  }
+  count_ = collected;
+  member_hash_ = member_hash;
+}
+
+Set& Set::operator+=(const Set& other) {
+  if (other.exponent_ > exponent_) rehash(other.exponent_);
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
+  while (++it) add(it());
+  return *this;
+}
+
+Set& Set::operator-=(const Set& other) {
+  // Removal shifts members backwards, so a set must not walk itself while
+  // removing from itself; emptying it has the same result.
+  if (&other == this) {
+    clear(0);
+    return *this;
+  }
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
+  while (++it) remove(it());
+  return *this;
+}
+
+Set& Set::operator*=(const Set& other) {
+  for (;;) {
+    keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+    bool removed = false;
+    while (++it) {
+      if (!other.member(it())) {
+        remove(it());
+        removed = true;
+        break;
+      }
+    }
+    if (!removed) return *this;
+  }
+}
+
+int Set::operator<=(const Set& other) const {
+  if (count_ > other.count_) return 0;
+  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
+  while (++it) {
+    if (!other.member(it())) return 0;
+  }
+  return 1;
+}
+
+void* Set::obj_nil() const { return address(nil()); }
+
+void Set::obj_assign(void* const dst, void* const src) const {
+  *static_cast<Element*>(dst) = element(src);
+}
+
+// Streams are equal only when they are the same object, so the element
+// operations work on the pointers themselves.
+int Set::obj_compare(void* const a, void* const b) const {
+  return pointer(a) == pointer(b) ? 0 : 1;
+}
+
+unsigned int Set::obj_hash(void* const e) const { return element(e).hash(); }
+
+void Set::arr_put_copy(void* const, void* const e, int index) {
+  if (table_ == nullptr) allocate_table();
+  table_[index] = element(e);
+}
+
+void* Set::arr_get(void* const, int index) const {
+  return table_ == nullptr ? obj_nil() : static_cast<void*>(&table_[index]);
+}
+
+const Element& keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator::operator()() const {
+  void* const slot = basecoSetcoIterator::operator()();
+  return slot == nullptr ? keznlsBaseStreamcoSetPtrcoPtrcoSet::nil() : element(slot);
+}
