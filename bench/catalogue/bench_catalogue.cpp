@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ratio_reporter.h"
 #include "keznls/translator.h"
 #include "nls/nls.h"
 
@@ -93,24 +94,6 @@ BENCHMARK(BM_miss_dcgettext);
 BENCHMARK(BM_hit_translator);
 BENCHMARK(BM_open)->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's time per iteration (ns) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_None) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        ns_[run.benchmark_name()] = run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
-  }
-  double ns(const std::string& name) const {
-    const auto it = ns_.find(name);
-    return it == ns_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> ns_;
-};
 
 bool set_up_locale() {
   // Both sides read the same German catalogue: glibc through the locale

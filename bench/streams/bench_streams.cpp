@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "support/ratio_reporter.h"
 #include "keznls/library_nls.h"
 #include "keznls/streams.h"
 
@@ -143,24 +144,6 @@ void BM_output_vsnprintf(benchmark::State& state) {
 BENCHMARK(BM_output_keznls);
 BENCHMARK(BM_output_vsnprintf);
 
-// Keeps each benchmark's time per iteration (ns) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration)
-        ns_[run.benchmark_name()] = run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
-    }
-  }
-  double ns(const std::string& name) const {
-    const auto it = ns_.find(name);
-    return it == ns_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> ns_;
-};
 
 }  // namespace
 

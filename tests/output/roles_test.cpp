@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/counting_buf.h"
 #include "keznls/roles.h"
 #include "support/alloc_counter.h"
 
@@ -45,18 +46,6 @@ class StdoutCapture {
   int fd_;
   int saved_;
   std::string path_;
-};
-
-// Counts the flushes a stream receives.
-class CountingBuf : public std::stringbuf {
- public:
-  int syncs = 0;
-
- protected:
-  int sync() override {
-    ++syncs;
-    return std::stringbuf::sync();
-  }
 };
 
 TEST(TranslatorDefault, ReturnsAnIndependentCopyForAnyName) {

@@ -3,22 +3,11 @@
 #include <sstream>
 #include <string>
 
+#include "support/counting_buf.h"
 #include "keznls/streams.h"
 #include "streams/set_probe.h"
 
 namespace {
-
-// A string buffer that counts how often it is flushed.
-class CountingBuf : public std::stringbuf {
- public:
-  int syncs = 0;
-
- protected:
-  int sync() override {
-    ++syncs;
-    return std::stringbuf::sync();
-  }
-};
 
 TEST(OstreamTest, WritesExactlyAndFlushesEachText) {
   CountingBuf buf;
