@@ -14,7 +14,6 @@ namespace keznls_engine {
 extern const char kError[];     // "<error>"
 extern const char kNull[];      // "(null)"
 extern const char kTooLarge[];  // "<too large to show>"
-extern const char kDigitPairs[];  // "00" "01" ... "99"
 constexpr int kMarkerLength = 7;     // "<unset>" and "<error>"
 constexpr int kTooLargeLength = 19;
 

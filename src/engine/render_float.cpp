@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render.h"
+#include "digits.h"
 
 namespace keznls_engine {
 

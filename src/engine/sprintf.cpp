@@ -5,6 +5,7 @@
 #include <new>
 
 #include "render.h"
+#include "digits.h"
 #include "parse_conversion.h"
 
 namespace {
@@ -50,6 +51,46 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   return out + n;
 }
 
+// Integers and strings with no flag, width or precision, the bulk of
+// messages, rendered here without the general renderer's padding and limit
+// logic (ten digits and a sign always fit). False for anything else.
+inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, std::size_t& length) {
+  using namespace keznls_engine;
+  if ((r.zero_pad | r.has_width | r.has_precision) != 0) return false;
+  char* const end = r.buffer + kShown;
+  char* p;
+  switch (r.conversion) {
+    case 'd': {
+      const int v = args.va_arg_int();
+      p = put_decimal(end, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
+      if (v < 0) *--p = '-';
+      break;
+    }
+    case 'u':
+      p = put_decimal(end, args.va_arg_unsigned());
+      break;
+    case 'x':
+      p = put_hex(end, args.va_arg_unsigned(), kLowerDigits);
+      break;
+    case 'X':
+      p = put_hex(end, args.va_arg_unsigned(), kUpperDigits);
+      break;
+    case 's': {
+      const char* text = args.va_arg_str();
+      if (text == nullptr) text = kNull;
+      r.text = text;
+      length = std::strlen(text);
+      return true;
+    }
+    default:
+      return false;
+  }
+  *end = '\0';
+  r.text = p;
+  length = static_cast<std::size_t>(end - p);
+  return true;
+}
+
 // What the sizing pass saw at one `%`, so the writing pass need not read
 // the format again: the text before it ends at `at`, the format goes on at
 // `resume`; `slot` is -1 for `%%`.
@@ -76,7 +117,9 @@ class Driver {
  private:
   utString build() {
     utString result(ut_string_char, ' ', static_cast<int>(total_));
-    char* out = &result[0];
+    // A fresh string of this constructor is unique and writable through its
+    // text pointer: no need to ask for a private copy.
+    char* out = const_cast<char*>(result.c_str());
     if (events_ <= kMaxEvents) write_recorded(out);
     else write_rereading(out);
     return result;
@@ -136,7 +179,9 @@ class Driver {
       // A slot nobody names would render "<error>" without taking an
       // argument, and is never copied: nothing to do.
       if (uses_[s] == 0) continue;
-      lengths_[s] = keznls_engine::render(table_[s].record, format_ok_, dp, cursor);
+      keznlsPercent& r = table_[s].record;
+      if (!format_ok_ || !render_plain(r, cursor, lengths_[s]))
+        lengths_[s] = keznls_engine::render(r, format_ok_, dp, cursor);
       // Sized by what the writing pass copies, so the two agree for any format.
       total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
     }
