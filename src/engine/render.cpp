@@ -108,9 +108,15 @@ std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
       else took(out, put_hex(out.buffer + kShown, args.va_arg_unsigned(), kUpperDigits));
       break;
     default:
-      fill = render_floating(r, args.va_arg_double(), decimal_point, out, negative);
-      break;
+      return render_double(r, args.va_arg_double(), decimal_point);
   }
+  return finish(r, out, negative, fill);
+}
+
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+  Rendering out{r.buffer};
+  bool negative = false;
+  const char fill = render_floating(r, v, decimal_point, out, negative);
   return finish(r, out, negative, fill);
 }
 

@@ -51,14 +51,35 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   return out + n;
 }
 
-// Integers and strings with no flag, width or precision, the bulk of
-// messages, rendered here without the general renderer's padding and limit
-// logic (ten digits and a sign always fit). False for anything else.
-inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, std::size_t& length) {
+// Renders the common conversions here, without the general renderer's call
+// and its padding and limit logic: strings, integers with no flag, width or
+// precision (ten digits and a sign always fit), and floating values through
+// their own quick path. False leaves the conversion to the general renderer.
+inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::DecimalPoint& dp,
+                         std::size_t& length) {
   using namespace keznls_engine;
-  if ((r.zero_pad | r.has_width | r.has_precision) != 0) return false;
   char* const end = r.buffer + kShown;
   char* p;
+  switch (r.conversion) {
+    case 's': {
+      const char* text = args.va_arg_str();
+      if (text == nullptr) text = kNull;
+      r.text = text;
+      length = std::strlen(text);
+      return true;
+    }
+    case 'd':
+    case 'u':
+    case 'x':
+    case 'X':
+      break;
+    default: {
+      const double v = args.va_arg_double();
+      if (!render_double_plain(r, v, dp, length)) length = render_double(r, v, dp);
+      return true;
+    }
+  }
+  if ((r.zero_pad | r.has_width | r.has_precision) != 0) return false;
   switch (r.conversion) {
     case 'd': {
       const int v = args.va_arg_int();
@@ -72,18 +93,9 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, std::size_t& len
     case 'x':
       p = put_hex(end, args.va_arg_unsigned(), kLowerDigits);
       break;
-    case 'X':
+    default:
       p = put_hex(end, args.va_arg_unsigned(), kUpperDigits);
       break;
-    case 's': {
-      const char* text = args.va_arg_str();
-      if (text == nullptr) text = kNull;
-      r.text = text;
-      length = std::strlen(text);
-      return true;
-    }
-    default:
-      return false;
   }
   *end = '\0';
   r.text = p;
@@ -180,7 +192,7 @@ class Driver {
       // argument, and is never copied: nothing to do.
       if (uses_[s] == 0) continue;
       keznlsPercent& r = table_[s].record;
-      if (!format_ok_ || !render_plain(r, cursor, lengths_[s]))
+      if (!format_ok_ || !render_plain(r, cursor, dp, lengths_[s]))
         lengths_[s] = keznls_engine::render(r, format_ok_, dp, cursor);
       // Sized by what the writing pass copies, so the two agree for any format.
       total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
