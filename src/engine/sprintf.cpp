@@ -52,9 +52,9 @@ inline char* copy(char* out, const char* from, std::size_t n) {
 }
 
 // Renders the common conversions here, without the general renderer's call
-// and its padding and limit logic: strings, integers with no flag, width or
-// precision (ten digits and a sign always fit), and floating values through
-// their own quick path. False leaves the conversion to the general renderer.
+// and its limit logic: strings, integers without a precision, and floating
+// values through their own quick path. False leaves the conversion to the
+// general renderer.
 inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::DecimalPoint& dp,
                          std::size_t& length) {
   using namespace keznls_engine;
@@ -79,12 +79,14 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
       return true;
     }
   }
-  if ((r.zero_pad | r.has_width | r.has_precision) != 0) return false;
+  // A width below 32 only pads; the digits and a sign always fit.
+  if (r.has_precision || (r.has_width && r.width > kShown)) return false;
+  bool negative = false;
   switch (r.conversion) {
     case 'd': {
       const int v = args.va_arg_int();
-      p = put_decimal(end, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
-      if (v < 0) *--p = '-';
+      negative = v < 0;
+      p = put_decimal(end, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
       break;
     }
     case 'u':
@@ -97,6 +99,17 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
       p = put_hex(end, args.va_arg_unsigned(), kUpperDigits);
       break;
   }
+  if (r.has_width) {
+    // Zero padding goes between the sign and the digits, spaces before both.
+    const char fill = r.zero_pad ? '0' : ' ';
+    if (negative && !r.zero_pad) {
+      *--p = '-';
+      negative = false;
+    }
+    const char* const target = end - (negative ? r.width - 1 : r.width);
+    while (p > target) *--p = fill;
+  }
+  if (negative) *--p = '-';
   *end = '\0';
   r.text = p;
   length = static_cast<std::size_t>(end - p);
