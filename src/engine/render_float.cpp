@@ -232,6 +232,15 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
     d.take(static_cast<int>(r), false);
   }
   std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
+  // Every digit so far was put out: the rest are the plain digits of u.
+  if (d.putting && d.n < precision) {
+    if (fixed_fast(u, static_cast<int>(precision - d.n), false, dp, dp_len, out)) return;
+  } else if (d.putting && d.n > precision && u != 0) {
+    const int digits = count_digits(u);
+    if (out.len + digits > kShown) out.mark_too_large();
+    else put_digits(out, u, digits);
+    return;
+  }
   bool done = false;
   for (;;) {
     if ((done = d.finished(u == 0)) || out.len >= kShown) break;
@@ -276,10 +285,18 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
   split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, integer, fraction);
   int fraction_digits = precision;
   if (trim) {
-    if (fraction == 0) fraction_digits = 0;
-    while (fraction_digits > 0 && fraction % 10 == 0) {
-      fraction /= 10;
-      --fraction_digits;
+    if (fraction == 0) {
+      fraction_digits = 0;
+    } else {
+      // Pairs first: half as many dependent divisions.
+      while (fraction % 100 == 0) {
+        fraction /= 100;
+        fraction_digits -= 2;
+      }
+      if (fraction % 10 == 0) {
+        fraction /= 10;
+        --fraction_digits;
+      }
     }
   }
   const int point = fraction_digits > 0 ? dp_len : 0;
@@ -300,8 +317,12 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
     *--p = conversion == 'E' || conversion == 'G' ? 'E' : 'e';
   }
   p = put_exact(p, fraction, fraction_digits);
-  p -= point;
-  std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+  if (point == 1) {
+    *--p = decimal_point.text()[0];
+  } else {
+    p -= point;
+    std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+  }
   p = put_exact(p, integer, integer_digits);
   if (negative) *--p = '-';
   r.text = p;
