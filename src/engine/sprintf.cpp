@@ -150,12 +150,17 @@ class Driver {
     return result;
   }
 
-  // Parses every specification into its slot, counting literal text.
+  // Parses every specification into its slot, counting literal text. The
+  // counters are locals so they stay in registers across the library calls.
   void size() {
     const char* p = format_;
+    std::size_t total = 0;
+    int count = 0;
+    int events = 0;
+    bool ok = true;
     for (;;) {
       const char* at = find_percent(p);
-      total_ += static_cast<std::size_t>(at - p);
+      total += static_cast<std::size_t>(at - p);
       if (*at == '\0') {
         end_ = at;
         break;
@@ -163,53 +168,63 @@ class Driver {
       p = at + 1;
       int slot = -1;
       if (*p == '%') {
-        ++total_;
+        ++total;
         ++p;
       } else {
-        slot = take_slot(p, count_);
-        parse_at(slot, p);
+        // Every specification first counts as the 7 characters of a marker
+        // ("<unset>" or "<error>"); rendering corrects its slot's share.
+        total += keznls_engine::kMarkerLength;
+        slot = take_slot(p, count);
+        if (!parse_at(slot, p)) ok = false;
       }
-      if (events_ < kMaxEvents) event_[events_] = Event{at, p, slot};
-      ++events_;
+      if (events < kMaxEvents) event_[events] = Event{at, p, slot};
+      ++events;
     }
+    total_ = total;
+    count_ = count;
+    events_ = events;
+    format_ok_ = ok;
   }
 
-  // Every specification first counts as the 7 characters of a marker
-  // ("<unset>" or "<error>"); rendering corrects its slot's share.
-  void parse_at(int slot, const char*& p) {
-    total_ += keznls_engine::kMarkerLength;
+  // Parses the specification at `p` into its slot; false fails the format.
+  bool parse_at(int slot, const char*& p) {
     if (slot >= kSlots) {
       keznlsPercent ignored;
       keznls_engine::parse_conversion(ignored, p);
-      format_ok_ = 0;
-      return;
+      return false;
     }
+    keznlsPercent& r = table_[slot].record;
     // One argument per slot: a slot named twice cannot be sized or typed
     // consistently, so it fails the format like a bad specification.
-    if (uses_[slot]++ != 0) {
-      format_ok_ = 0;
-    } else {
+    const bool first = uses_[slot]++ == 0;
+    if (first) {
       // Records are made when first named; one named at or past the count
       // is never rendered and shows its "<unset>".
-      new (&table_[slot].record) keznlsPercent;
+      new (&r) keznlsPercent;
       lengths_[slot] = keznls_engine::kMarkerLength;
     }
-    if (!keznls_engine::parse_conversion(table_[slot].record, p)) format_ok_ = 0;
+    return keznls_engine::parse_conversion(r, p) && first;
   }
 
   void render(va_list args) {
     keznls_engine::DecimalPoint dp(decimal_point_.c_str());
     keznlsVarArgs cursor(args);
-    for (int s = 0; s < count_; ++s) {
+    std::size_t total = total_;
+    const int count = count_;
+    const int ok = format_ok_;
+    for (int s = 0; s < count; ++s) {
       // A slot nobody names would render "<error>" without taking an
       // argument, and is never copied: nothing to do.
-      if (uses_[s] == 0) continue;
+      const int uses = uses_[s];
+      if (uses == 0) continue;
       keznlsPercent& r = table_[s].record;
-      if (!format_ok_ || !render_plain(r, cursor, dp, lengths_[s]))
-        lengths_[s] = keznls_engine::render(r, format_ok_, dp, cursor);
+      std::size_t length;
+      if (!ok || !render_plain(r, cursor, dp, length)) length = keznls_engine::render(r, ok, dp, cursor);
+      lengths_[s] = length;
       // Sized by what the writing pass copies, so the two agree for any format.
-      total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
+      total += static_cast<std::size_t>(uses) * (length - keznls_engine::kMarkerLength);
     }
+    total_ = total;
   }
 
   void put_slot(char*& out, int slot) const {
