@@ -37,14 +37,19 @@ inline const char* find_percent(const char* p) {
 // fixed-size moves (never reading outside [from, from + n)) rather than a
 // library call.
 inline char* copy(char* out, const char* from, std::size_t n) {
-  if (n >= 8 && n <= 16) {
-    std::memcpy(out, from, 8);
-    std::memcpy(out + n - 8, from + n - 8, 8);
-  } else if (n >= 4 && n < 8) {
-    std::memcpy(out, from, 4);
-    std::memcpy(out + n - 4, from + n - 4, 4);
-  } else if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = from[i];
+  if (n <= 16) {
+    if (n >= 8) {
+      std::memcpy(out, from, 8);
+      std::memcpy(out + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(out, from, 4);
+      std::memcpy(out + n - 4, from + n - 4, 4);
+    } else if (n != 0) {
+      // One to three characters: first, middle and last cover them all.
+      out[0] = from[0];
+      out[n / 2] = from[n / 2];
+      out[n - 1] = from[n - 1];
+    }
   } else {
     std::memcpy(out, from, n);
   }
@@ -60,6 +65,9 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
   using namespace keznls_engine;
   char* const end = r.buffer + kShown;
   char* p;
+  bool negative = false;
+  // A width below 32 only pads; the digits and a sign always fit.
+  const auto plain_integer = [&r] { return !r.has_precision && !(r.has_width && r.width > kShown); };
   switch (r.conversion) {
     case 's': {
       const char* text = args.va_arg_str();
@@ -68,36 +76,30 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
       length = std::strlen(text);
       return true;
     }
-    case 'd':
-    case 'u':
-    case 'x':
-    case 'X':
-      break;
-    default: {
-      const double v = args.va_arg_double();
-      if (!render_double_plain(r, v, dp, length)) length = render_double(r, v, dp);
-      return true;
-    }
-  }
-  // A width below 32 only pads; the digits and a sign always fit.
-  if (r.has_precision || (r.has_width && r.width > kShown)) return false;
-  bool negative = false;
-  switch (r.conversion) {
     case 'd': {
+      if (!plain_integer()) return false;
       const int v = args.va_arg_int();
       negative = v < 0;
       p = put_decimal(end, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
       break;
     }
     case 'u':
+      if (!plain_integer()) return false;
       p = put_decimal(end, args.va_arg_unsigned());
       break;
     case 'x':
+      if (!plain_integer()) return false;
       p = put_hex(end, args.va_arg_unsigned(), kLowerDigits);
       break;
-    default:
+    case 'X':
+      if (!plain_integer()) return false;
       p = put_hex(end, args.va_arg_unsigned(), kUpperDigits);
       break;
+    default: {
+      const double v = args.va_arg_double();
+      if (!render_double_plain(r, v, dp, length)) length = render_double(r, v, dp);
+      return true;
+    }
   }
   if (r.has_width) {
     // Zero padding goes between the sign and the digits, spaces before both.
