@@ -17,7 +17,7 @@ namespace {
 class PowersOfTen {
  public:
   static constexpr int kLowest = -340;
-  static constexpr int kHighest = 308;
+  static constexpr int kHighest = 309;  // infinity: the bracket above DBL_MAX
 
   PowersOfTen() {
     for (int n = kLowest; n <= kHighest; ++n) table_[n - kLowest] = utMath::pow(10.0, n);
@@ -26,6 +26,8 @@ class PowersOfTen {
     if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
     return table_[n - kLowest];
   }
+  // For exponents of finite doubles and their neighbours, always in the table.
+  double exact(int n) const { return table_[n - kLowest]; }
 
  private:
   double table_[kHighest - kLowest + 1];
@@ -40,9 +42,9 @@ constexpr double kExactIntegers = 9007199254740992.0;
 // The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
 // values) the division would lose digits or overflow, so scale in two steps.
 double mantissa(double v, int exponent) {
-  const double p = powers_of_ten(exponent);
+  const double p = powers_of_ten.exact(exponent);
   if (p >= DBL_MIN) return v / p;
-  return (v * 1e300) / powers_of_ten(exponent + 300);
+  return (v * 1e300) / powers_of_ten.exact(exponent + 300);
 }
 
 // floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
@@ -57,9 +59,9 @@ int decimal_exponent(double a) {
   // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
   // within one of the answer, which the two loops settle.
   int k = ((binary - 1) * 78913) >> 18;
-  while (a >= powers_of_ten(k + 1)) ++k;
-  while (a < powers_of_ten(k)) --k;
-  if (a < powers_of_ten(k) * (1 + 1e-12) || a > powers_of_ten(k + 1) * (1 - 1e-12))
+  while (a >= powers_of_ten.exact(k + 1)) ++k;
+  while (a < powers_of_ten.exact(k)) --k;
+  if (a < powers_of_ten.exact(k) * (1 + 1e-12) || a > powers_of_ten.exact(k + 1) * (1 - 1e-12))
     return utMath::floor(utMath::log10(a));
   return k;
 }
