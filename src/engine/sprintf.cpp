@@ -66,8 +66,13 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
   char* const end = r.buffer + kShown;
   char* p;
   bool negative = false;
-  // A width below 32 only pads; the digits and a sign always fit.
-  const auto plain_integer = [&r] { return !r.has_precision && !(r.has_width && r.width > kShown); };
+  // A width below 32 only pads; the digits and a sign always fit. The fill
+  // goes in first, as one fixed-size store, and the digits over it.
+  const auto plain_integer = [&r] {
+    if (r.has_precision || (r.has_width && r.width > kShown)) return false;
+    if (r.has_width) std::memset(r.buffer, r.zero_pad ? '0' : ' ', kShown);
+    return true;
+  };
   switch (r.conversion) {
     case 's': {
       const char* text = args.va_arg_str();
@@ -103,13 +108,12 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
   }
   if (r.has_width) {
     // Zero padding goes between the sign and the digits, spaces before both.
-    const char fill = r.zero_pad ? '0' : ' ';
     if (negative && !r.zero_pad) {
       *--p = '-';
       negative = false;
     }
-    const char* const target = end - (negative ? r.width - 1 : r.width);
-    while (p > target) *--p = fill;
+    char* const target = end - (negative ? r.width - 1 : r.width);
+    if (p > target) p = target;
   }
   if (negative) *--p = '-';
   *end = '\0';
