@@ -1,5 +1,6 @@
 // Dispatch on the conversion letter; integers, strings, sign and padding.
 #include "render.h"
+#include "digits.h"
 
 #include <cstdint>
 
@@ -13,10 +14,15 @@ const char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-namespace {
-
 const char kLowerDigits[] = "0123456789abcdef";
 const char kUpperDigits[] = "0123456789ABCDEF";
+
+namespace {
+
+// Sets the rendering to the digits just put in front of the buffer's end.
+void took(Rendering& out, const char* start) {
+  out.len = static_cast<int>(out.buffer + kShown - start);
+}
 
 // Digits of an unsigned value, at least `min_digits` of them; stops at 32,
 // which is already too large to show.
@@ -27,37 +33,6 @@ void put_unsigned(Rendering& out, unsigned u, int min_digits, const char* digits
     u /= Base;
     if (out.len >= kShown + 1) break;
   }
-}
-
-// All the digits of u, two at a time (at most ten: they always fit).
-void put_decimal(Rendering& out, unsigned u) {
-  char* end = out.buffer + kShown;
-  char* p = end;
-  while (u >= 100) {
-    const char* pair = kDigitPairs + 2 * (u % 100);
-    u /= 100;
-    *--p = pair[1];
-    *--p = pair[0];
-  }
-  if (u >= 10) {
-    const char* pair = kDigitPairs + 2 * u;
-    *--p = pair[1];
-    *--p = pair[0];
-  } else {
-    *--p = static_cast<char>('0' + u);
-  }
-  out.len = static_cast<int>(end - p);
-}
-
-// All the hexadecimal digits of u (at least one).
-void put_hex(Rendering& out, unsigned u, const char* digits) {
-  char* end = out.buffer + kShown;
-  char* p = end;
-  do {
-    *--p = digits[u & 15];
-    u >>= 4;
-  } while (u != 0);
-  out.len = static_cast<int>(end - p);
 }
 
 // A signed value's digits stop at 31: its sign may still need the 32nd place.
@@ -116,26 +91,32 @@ std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
         put_signed(out, v, min_digits, negative);
       } else {
         negative = v < 0;
-        put_decimal(out, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
+        took(out, put_decimal(out.buffer + kShown, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v)));
       }
       break;
     }
     case 'u':
       if (r.has_precision) put_unsigned<10>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
-      else put_decimal(out, args.va_arg_unsigned());
+      else took(out, put_decimal(out.buffer + kShown, args.va_arg_unsigned()));
       break;
     case 'x':
       if (r.has_precision) put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kLowerDigits);
-      else put_hex(out, args.va_arg_unsigned(), kLowerDigits);
+      else took(out, put_hex(out.buffer + kShown, args.va_arg_unsigned(), kLowerDigits));
       break;
     case 'X':
       if (r.has_precision) put_unsigned<16>(out, args.va_arg_unsigned(), min_digits, kUpperDigits);
-      else put_hex(out, args.va_arg_unsigned(), kUpperDigits);
+      else took(out, put_hex(out.buffer + kShown, args.va_arg_unsigned(), kUpperDigits));
       break;
     default:
-      fill = render_floating(r, args.va_arg_double(), decimal_point, out, negative);
-      break;
+      return render_double(r, args.va_arg_double(), decimal_point);
   }
+  return finish(r, out, negative, fill);
+}
+
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+  Rendering out{r.buffer};
+  bool negative = false;
+  const char fill = render_floating(r, v, decimal_point, out, negative);
   return finish(r, out, negative, fill);
 }
 

@@ -14,7 +14,6 @@ namespace keznls_engine {
 extern const char kError[];     // "<error>"
 extern const char kNull[];      // "(null)"
 extern const char kTooLarge[];  // "<too large to show>"
-extern const char kDigitPairs[];  // "00" "01" ... "99"
 constexpr int kMarkerLength = 7;     // "<unset>" and "<error>"
 constexpr int kTooLargeLength = 19;
 
@@ -62,6 +61,15 @@ class DecimalPoint {
 // at the result and returns its length.
 std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
                    keznlsVarArgs& args);
+
+// Renders a floating conversion of `v`; what render does once it has the value.
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
+
+// The usual floating renderings (finite, no width, at most 19 fraction
+// digits, a scaled value below 2^53, a decimal point) straight into r's
+// buffer. Returns false for any other, leaving it to render_double.
+bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                         std::size_t& length);
 
 // Digits, exponent and decimal point of a floating conversion (no sign, no
 // padding). Sets `negative`; returns the fill to pad with ('0' or ' ').

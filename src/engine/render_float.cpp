@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render.h"
+#include "digits.h"
 
 namespace keznls_engine {
 
@@ -16,7 +17,7 @@ namespace {
 class PowersOfTen {
  public:
   static constexpr int kLowest = -340;
-  static constexpr int kHighest = 308;
+  static constexpr int kHighest = 309;  // infinity: the bracket above DBL_MAX
 
   PowersOfTen() {
     for (int n = kLowest; n <= kHighest; ++n) table_[n - kLowest] = utMath::pow(10.0, n);
@@ -25,6 +26,8 @@ class PowersOfTen {
     if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
     return table_[n - kLowest];
   }
+  // For exponents of finite doubles and their neighbours, always in the table.
+  double exact(int n) const { return table_[n - kLowest]; }
 
  private:
   double table_[kHighest - kLowest + 1];
@@ -39,9 +42,9 @@ constexpr double kExactIntegers = 9007199254740992.0;
 // The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
 // values) the division would lose digits or overflow, so scale in two steps.
 double mantissa(double v, int exponent) {
-  const double p = powers_of_ten(exponent);
+  const double p = powers_of_ten.exact(exponent);
   if (p >= DBL_MIN) return v / p;
-  return (v * 1e300) / powers_of_ten(exponent + 300);
+  return (v * 1e300) / powers_of_ten.exact(exponent + 300);
 }
 
 // floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
@@ -56,9 +59,9 @@ int decimal_exponent(double a) {
   // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
   // within one of the answer, which the two loops settle.
   int k = ((binary - 1) * 78913) >> 18;
-  while (a >= powers_of_ten(k + 1)) ++k;
-  while (a < powers_of_ten(k)) --k;
-  if (a < powers_of_ten(k) * (1 + 1e-12) || a > powers_of_ten(k + 1) * (1 - 1e-12))
+  while (a >= powers_of_ten.exact(k + 1)) ++k;
+  while (a < powers_of_ten.exact(k)) --k;
+  if (a < powers_of_ten.exact(k) * (1 + 1e-12) || a > powers_of_ten.exact(k + 1) * (1 - 1e-12))
     return utMath::floor(utMath::log10(a));
   return k;
 }
@@ -95,6 +98,10 @@ struct Digits {
     if (!putting && n < precision - 1) n = precision - 1;
   }
 };
+
+// 10^0 .. 10^19, all exact in a double (and so equal to utMath::pow).
+constexpr double kPow10d[20] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
 
 constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
                                        10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
@@ -137,7 +144,7 @@ void split(std::uint64_t u, int precision, std::uint64_t& integer, std::uint64_t
 }
 
 // Puts exactly `count` digits of v < 10^8 in front of `end`, pairs at a time.
-char* put_small(char* end, std::uint32_t v, int count) {
+inline char* put_small(char* end, std::uint32_t v, int count) {
   while (count >= 2) {
     const char* pair = kDigitPairs + 2 * (v % 100);
     *--end = pair[1];
@@ -149,17 +156,21 @@ char* put_small(char* end, std::uint32_t v, int count) {
   return end;
 }
 
-// Puts exactly `count` digits of v (leading zeros included) in front; the
-// 64-bit value is cut into 8-digit pieces so the pairs divide in 32 bits.
-void put_digits(Rendering& out, std::uint64_t v, int count) {
-  char* end = out.buffer + kShown - out.len;
-  out.len += count;
+// Puts exactly `count` digits of v (leading zeros included) in front of
+// `end` and returns the new start; the 64-bit value is cut into 8-digit
+// pieces so the pairs divide in 32 bits.
+inline char* put_exact(char* end, std::uint64_t v, int count) {
   while (count > 8) {
     end = put_small(end, static_cast<std::uint32_t>(v % 100000000u), 8);
     v /= 100000000u;
     count -= 8;
   }
-  put_small(end, static_cast<std::uint32_t>(v), count);
+  return put_small(end, static_cast<std::uint32_t>(v), count);
+}
+
+void put_digits(Rendering& out, std::uint64_t v, int count) {
+  put_exact(out.buffer + kShown - out.len, v, count);
+  out.len += count;
 }
 
 // The digit loop's result computed whole, for the usual case: the scaled
@@ -223,6 +234,15 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
     d.take(static_cast<int>(r), false);
   }
   std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
+  // Every digit so far was put out: the rest are the plain digits of u.
+  if (d.putting && d.n < precision) {
+    if (fixed_fast(u, static_cast<int>(precision - d.n), false, dp, dp_len, out)) return;
+  } else if (d.putting && d.n > precision && u != 0) {
+    const int digits = count_digits(u);
+    if (out.len + digits > kShown) out.mark_too_large();
+    else put_digits(out, u, digits);
+    return;
+  }
   bool done = false;
   for (;;) {
     if ((done = d.finished(u == 0)) || out.len >= kShown) break;
@@ -235,6 +255,82 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
 }
 
 }  // namespace
+
+bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                         std::size_t& length) {
+  if (r.has_width || !std::isfinite(v)) return false;
+  const char conversion = r.conversion;
+  int precision = r.has_precision ? r.precision : 6;
+  if (precision > 19) return false;
+  bool exponent_form = conversion == 'e' || conversion == 'E';
+  bool trim = false;
+  int exponent = 0;
+  if (conversion != 'f') {
+    if (v != 0.0) exponent = decimal_exponent(std::fabs(v));
+    if (conversion == 'g' || conversion == 'G') {
+      trim = true;
+      exponent_form = !(exponent < precision && exponent >= -4);
+      if (exponent_form && precision != 0) --precision;
+      if (precision == 0) return false;
+    }
+  }
+  double y = exponent_form ? mantissa(v, exponent) : v;
+  const bool negative = y < 0.0;
+  if (negative) y = -y;
+  if (precision != 0) y *= kPow10d[precision];
+  y += 0.5;
+  if (!(y < kExactIntegers)) return false;
+  const int dp_len = decimal_point.length();
+  if (dp_len == 0) return false;
+
+  std::uint64_t integer, fraction;
+  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, integer, fraction);
+  int fraction_digits = precision;
+  if (trim) {
+    if (fraction == 0) {
+      fraction_digits = 0;
+    } else {
+      // Pairs first: half as many dependent divisions.
+      while (fraction % 100 == 0) {
+        fraction /= 100;
+        fraction_digits -= 2;
+      }
+      if (fraction % 10 == 0) {
+        fraction /= 10;
+        --fraction_digits;
+      }
+    }
+  }
+  const int point = fraction_digits > 0 ? dp_len : 0;
+  const int integer_digits = count_digits(integer);
+  const int a = exponent < 0 ? -exponent : exponent;
+  const int exponent_length = exponent_form ? (a > 99 ? 5 : 4) : 0;
+  const int total = exponent_length + fraction_digits + point + integer_digits + (negative ? 1 : 0);
+  if (total > kShown) return false;
+
+  char* const end = r.buffer + kShown;
+  *end = '\0';
+  char* p = end;
+  if (exponent_form) {
+    *--p = static_cast<char>('0' + a % 10);
+    *--p = static_cast<char>('0' + a / 10 % 10);
+    if (a > 99) *--p = static_cast<char>('0' + a / 100 % 10);
+    *--p = exponent < 0 ? '-' : '+';
+    *--p = conversion == 'E' || conversion == 'G' ? 'E' : 'e';
+  }
+  p = put_exact(p, fraction, fraction_digits);
+  if (point == 1) {
+    *--p = decimal_point.text()[0];
+  } else {
+    p -= point;
+    std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+  }
+  p = put_exact(p, integer, integer_digits);
+  if (negative) *--p = '-';
+  r.text = p;
+  length = static_cast<std::size_t>(total);
+  return true;
+}
 
 char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
                      Rendering& out, bool& negative) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "render.h"
+#include "digits.h"
 #include "parse_conversion.h"
 
 namespace {
@@ -36,18 +37,89 @@ inline const char* find_percent(const char* p) {
 // fixed-size moves (never reading outside [from, from + n)) rather than a
 // library call.
 inline char* copy(char* out, const char* from, std::size_t n) {
-  if (n >= 8 && n <= 16) {
-    std::memcpy(out, from, 8);
-    std::memcpy(out + n - 8, from + n - 8, 8);
-  } else if (n >= 4 && n < 8) {
-    std::memcpy(out, from, 4);
-    std::memcpy(out + n - 4, from + n - 4, 4);
-  } else if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = from[i];
+  if (n <= 16) {
+    if (n >= 8) {
+      std::memcpy(out, from, 8);
+      std::memcpy(out + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(out, from, 4);
+      std::memcpy(out + n - 4, from + n - 4, 4);
+    } else if (n != 0) {
+      // One to three characters: first, middle and last cover them all.
+      out[0] = from[0];
+      out[n / 2] = from[n / 2];
+      out[n - 1] = from[n - 1];
+    }
   } else {
     std::memcpy(out, from, n);
   }
   return out + n;
+}
+
+// Renders the common conversions here, without the general renderer's call
+// and its limit logic: strings, integers without a precision, and floating
+// values through their own quick path. False leaves the conversion to the
+// general renderer.
+inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::DecimalPoint& dp,
+                         std::size_t& length) {
+  using namespace keznls_engine;
+  char* const end = r.buffer + kShown;
+  char* p;
+  bool negative = false;
+  // A width below 32 only pads; the digits and a sign always fit. The fill
+  // goes in first, as one fixed-size store, and the digits over it.
+  const auto plain_integer = [&r] {
+    if (r.has_precision || (r.has_width && r.width > kShown)) return false;
+    if (r.has_width) std::memset(r.buffer, r.zero_pad ? '0' : ' ', kShown);
+    return true;
+  };
+  switch (r.conversion) {
+    case 's': {
+      const char* text = args.va_arg_str();
+      if (text == nullptr) text = kNull;
+      r.text = text;
+      length = std::strlen(text);
+      return true;
+    }
+    case 'd': {
+      if (!plain_integer()) return false;
+      const int v = args.va_arg_int();
+      negative = v < 0;
+      p = put_decimal(end, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
+      break;
+    }
+    case 'u':
+      if (!plain_integer()) return false;
+      p = put_decimal(end, args.va_arg_unsigned());
+      break;
+    case 'x':
+      if (!plain_integer()) return false;
+      p = put_hex(end, args.va_arg_unsigned(), kLowerDigits);
+      break;
+    case 'X':
+      if (!plain_integer()) return false;
+      p = put_hex(end, args.va_arg_unsigned(), kUpperDigits);
+      break;
+    default: {
+      const double v = args.va_arg_double();
+      if (!render_double_plain(r, v, dp, length)) length = render_double(r, v, dp);
+      return true;
+    }
+  }
+  if (r.has_width) {
+    // Zero padding goes between the sign and the digits, spaces before both.
+    if (negative && !r.zero_pad) {
+      *--p = '-';
+      negative = false;
+    }
+    char* const target = end - (negative ? r.width - 1 : r.width);
+    if (p > target) p = target;
+  }
+  if (negative) *--p = '-';
+  *end = '\0';
+  r.text = p;
+  length = static_cast<std::size_t>(end - p);
+  return true;
 }
 
 // What the sizing pass saw at one `%`, so the writing pass need not read
@@ -76,18 +148,25 @@ class Driver {
  private:
   utString build() {
     utString result(ut_string_char, ' ', static_cast<int>(total_));
-    char* out = &result[0];
+    // A fresh string of this constructor is unique and writable through its
+    // text pointer: no need to ask for a private copy.
+    char* out = const_cast<char*>(result.c_str());
     if (events_ <= kMaxEvents) write_recorded(out);
     else write_rereading(out);
     return result;
   }
 
-  // Parses every specification into its slot, counting literal text.
+  // Parses every specification into its slot, counting literal text. The
+  // counters are locals so they stay in registers across the library calls.
   void size() {
     const char* p = format_;
+    std::size_t total = 0;
+    int count = 0;
+    int events = 0;
+    bool ok = true;
     for (;;) {
       const char* at = find_percent(p);
-      total_ += static_cast<std::size_t>(at - p);
+      total += static_cast<std::size_t>(at - p);
       if (*at == '\0') {
         end_ = at;
         break;
@@ -95,51 +174,63 @@ class Driver {
       p = at + 1;
       int slot = -1;
       if (*p == '%') {
-        ++total_;
+        ++total;
         ++p;
       } else {
-        slot = take_slot(p, count_);
-        parse_at(slot, p);
+        // Every specification first counts as the 7 characters of a marker
+        // ("<unset>" or "<error>"); rendering corrects its slot's share.
+        total += keznls_engine::kMarkerLength;
+        slot = take_slot(p, count);
+        if (!parse_at(slot, p)) ok = false;
       }
-      if (events_ < kMaxEvents) event_[events_] = Event{at, p, slot};
-      ++events_;
+      if (events < kMaxEvents) event_[events] = Event{at, p, slot};
+      ++events;
     }
+    total_ = total;
+    count_ = count;
+    events_ = events;
+    format_ok_ = ok;
   }
 
-  // Every specification first counts as the 7 characters of a marker
-  // ("<unset>" or "<error>"); rendering corrects its slot's share.
-  void parse_at(int slot, const char*& p) {
-    total_ += keznls_engine::kMarkerLength;
+  // Parses the specification at `p` into its slot; false fails the format.
+  bool parse_at(int slot, const char*& p) {
     if (slot >= kSlots) {
       keznlsPercent ignored;
       keznls_engine::parse_conversion(ignored, p);
-      format_ok_ = 0;
-      return;
+      return false;
     }
+    keznlsPercent& r = table_[slot].record;
     // One argument per slot: a slot named twice cannot be sized or typed
     // consistently, so it fails the format like a bad specification.
-    if (uses_[slot]++ != 0) {
-      format_ok_ = 0;
-    } else {
+    const bool first = uses_[slot]++ == 0;
+    if (first) {
       // Records are made when first named; one named at or past the count
       // is never rendered and shows its "<unset>".
-      new (&table_[slot].record) keznlsPercent;
+      new (&r) keznlsPercent;
       lengths_[slot] = keznls_engine::kMarkerLength;
     }
-    if (!keznls_engine::parse_conversion(table_[slot].record, p)) format_ok_ = 0;
+    return keznls_engine::parse_conversion(r, p) && first;
   }
 
   void render(va_list args) {
     keznls_engine::DecimalPoint dp(decimal_point_.c_str());
     keznlsVarArgs cursor(args);
-    for (int s = 0; s < count_; ++s) {
+    std::size_t total = total_;
+    const int count = count_;
+    const int ok = format_ok_;
+    for (int s = 0; s < count; ++s) {
       // A slot nobody names would render "<error>" without taking an
       // argument, and is never copied: nothing to do.
-      if (uses_[s] == 0) continue;
-      lengths_[s] = keznls_engine::render(table_[s].record, format_ok_, dp, cursor);
+      const int uses = uses_[s];
+      if (uses == 0) continue;
+      keznlsPercent& r = table_[s].record;
+      std::size_t length;
+      if (!ok || !render_plain(r, cursor, dp, length)) length = keznls_engine::render(r, ok, dp, cursor);
+      lengths_[s] = length;
       // Sized by what the writing pass copies, so the two agree for any format.
-      total_ += uses_[s] * (lengths_[s] - keznls_engine::kMarkerLength);
+      total += static_cast<std::size_t>(uses) * (length - keznls_engine::kMarkerLength);
     }
+    total_ = total;
   }
 
   void put_slot(char*& out, int slot) const {

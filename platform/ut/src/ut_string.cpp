@@ -16,6 +16,16 @@ std::size_t count_offset(int capacity) {
   return (end + alignof(int) - 1) / alignof(int) * alignof(int);
 }
 
+// One block for `capacity` characters, their NUL and the count, which
+// starts at 1. A file-local helper so the constructors reach it directly.
+inline char* allocate_owned(int capacity, int*& count) {
+  const std::size_t offset = count_offset(capacity);
+  char* text = new char[offset + sizeof(int)];
+  text[capacity] = '\0';
+  count = new (text + offset) int(1);
+  return text;
+}
+
 }  // namespace
 
 void utRef::copy_constructor_imp(const utRef& other) {
@@ -47,11 +57,8 @@ int utRef::destructor_imp() {
 
 // Allocates one block holding `capacity` characters, the NUL and the count.
 void utString::init_owned(int capacity) {
-  const std::size_t offset = count_offset(capacity);
-  text_ = new char[offset + sizeof(int)];
-  text_[capacity] = '\0';
+  text_ = allocate_owned(capacity, ref_.count_);
   size_ = capacity;
-  ref_.count_ = new (text_ + offset) int(1);
 }
 
 utString::utString() : text_(const_cast<char*>("")), size_(0) {}
@@ -70,7 +77,8 @@ utString::utString(utStringLit, const char* const text)
 
 utString::utString(utStringChar, char c, int n) : text_(nullptr), size_(0) {
   if (n < 0) n = 0;
-  init_owned(n);
+  text_ = allocate_owned(n, ref_.count_);
+  size_ = n;
   std::memset(text_, c, static_cast<std::size_t>(n));
 }
 
