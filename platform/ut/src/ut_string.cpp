@@ -44,15 +44,11 @@ int utRef::assignment_imp(const utRef& other) {
   return release;
 }
 
-int utRef::destructor_imp() {
-  int* count = count_;
-  count_ = &s_single;
-  if (*count > 0) return --*count == 0;  // freed with the text's block
-  if (*count < 0 && ++*count == 0) {
-    delete count;
-    return 1;
-  }
-  return 0;
+// A claimed buffer's count was allocated on its own.
+int utRef::release_claimed(int* count) {
+  if (++*count != 0) return 0;
+  delete count;
+  return 1;
 }
 
 // Allocates one block holding `capacity` characters, the NUL and the count.
@@ -99,16 +95,10 @@ utString& utString::operator=(const utString& other) {
   return *this;
 }
 
-utString::~utString() {
-  if (ref_.destructor_imp()) destruct_data();
-}
-
 void utString::assign_data(const utString& other) {
   text_ = other.text_;
   size_ = other.size_;
 }
-
-void utString::destruct_data() { delete[] text_; }
 
 void utString::modify() {
   if (!ref_.unique()) copy_or_grow(size_);

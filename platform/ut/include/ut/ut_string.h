@@ -28,13 +28,20 @@ class utRef {
   /// Shares `other`'s count; non-zero: the caller must free its old text.
   int assignment_imp(const utRef& other);
   /// Gives this reference up; non-zero: the caller must free the text.
-  int destructor_imp();
+  /// Inline: every string's destruction passes here.
+  int destructor_imp() {
+    int* count = count_;
+    count_ = &s_single;
+    if (*count > 0) return --*count == 0;  // freed with the text's block
+    return *count < 0 ? release_claimed(count) : 0;
+  }
 
  protected:
   static int s_single;
 
  private:
   friend class utString;
+  static int release_claimed(int* count);
   int* count_;
 };
 
@@ -53,7 +60,9 @@ class utString {
 
   utString(const utString& other);
   utString& operator=(const utString& other);
-  ~utString();
+  ~utString() {
+    if (ref_.destructor_imp()) destruct_data();
+  }
 
   const char* c_str() const { return text_; }
   operator const char*() const { return text_; }  // NOLINT(google-explicit-constructor)
@@ -77,7 +86,7 @@ class utString {
   void modify();
   void copy_or_grow(int size);
   void assign_data(const utString& other);
-  void destruct_data();
+  void destruct_data() { delete[] text_; }
   void init_owned(int capacity);
 
   char* text_;
