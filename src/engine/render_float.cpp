@@ -254,26 +254,42 @@ void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
   if (!done) out.mark_too_large();
 }
 
+// How a finite value is shown: fraction digits, form, trimming, exponent.
+struct FloatForm {
+  int precision;
+  bool exponent_form;
+  bool trim;
+  int exponent;
+};
+
+// `g` and `G` choose fixed or exponent form from the exponent and trim
+// trailing zeros; `e` and `E` always show the exponent. Inline: out of
+// line it costs the quick path a fifth of its speed.
+inline FloatForm choose_form(const keznlsPercent& r, double v) {
+  const char conversion = r.conversion;
+  FloatForm form{r.has_precision ? r.precision : 6, conversion == 'e' || conversion == 'E', false, 0};
+  if (conversion != 'f') {
+    if (v != 0.0) form.exponent = decimal_exponent(std::fabs(v));
+    if (conversion == 'g' || conversion == 'G') {
+      form.trim = true;
+      form.exponent_form = !(form.exponent < form.precision && form.exponent >= -4);
+      if (form.exponent_form && form.precision != 0) --form.precision;
+    }
+  }
+  return form;
+}
+
 }  // namespace
 
 bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
                          std::size_t& length) {
   if (r.has_width || !std::isfinite(v)) return false;
-  const char conversion = r.conversion;
-  int precision = r.has_precision ? r.precision : 6;
-  if (precision > 19) return false;
-  bool exponent_form = conversion == 'e' || conversion == 'E';
-  bool trim = false;
-  int exponent = 0;
-  if (conversion != 'f') {
-    if (v != 0.0) exponent = decimal_exponent(std::fabs(v));
-    if (conversion == 'g' || conversion == 'G') {
-      trim = true;
-      exponent_form = !(exponent < precision && exponent >= -4);
-      if (exponent_form && precision != 0) --precision;
-      if (precision == 0) return false;
-    }
-  }
+  if (r.has_precision && r.precision > 19) return false;
+  const FloatForm form = choose_form(r, v);
+  int precision = form.precision;
+  const bool exponent_form = form.exponent_form, trim = form.trim;
+  const int exponent = form.exponent;
+  if (trim && precision == 0) return false;
   double y = exponent_form ? mantissa(v, exponent) : v;
   const bool negative = y < 0.0;
   if (negative) y = -y;
@@ -316,7 +332,7 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
     *--p = static_cast<char>('0' + a / 10 % 10);
     if (a > 99) *--p = static_cast<char>('0' + a / 100 % 10);
     *--p = exponent < 0 ? '-' : '+';
-    *--p = conversion == 'E' || conversion == 'G' ? 'E' : 'e';
+    *--p = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
   }
   p = put_exact(p, fraction, fraction_digits);
   if (point == 1) {
@@ -343,18 +359,10 @@ char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_poi
     negative = std::signbit(v);
     return ' ';
   }
-  int precision = r.has_precision ? r.precision : 6;
-  bool exponent_form = conversion == 'e' || conversion == 'E';
-  bool trim = false;
-  int exponent = 0;
-  if (conversion != 'f') {
-    if (v != 0.0) exponent = decimal_exponent(std::fabs(v));
-    if (conversion == 'g' || conversion == 'G') {
-      trim = true;
-      exponent_form = !(exponent < precision && exponent >= -4);
-      if (exponent_form && precision != 0) --precision;
-    }
-  }
+  const FloatForm form = choose_form(r, v);
+  int precision = form.precision;
+  const bool exponent_form = form.exponent_form, trim = form.trim;
+  const int exponent = form.exponent;
   double y = v;
   if (exponent_form) {
     y = mantissa(v, exponent);
