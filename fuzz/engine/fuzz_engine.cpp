@@ -33,7 +33,7 @@ struct Plan {
   std::vector<Kind> kinds;  // one per argument taken, in slot order
 };
 
-// Calls `visit(slot, cursor)` for each specification, with the cursor after
+// Calls `visit(slot, cursor)` for each conversion, with the cursor after
 // the `%` and any `n$`; `visit` moves it past what it parses.
 template <typename Visit>
 void walk(const char* format, Visit visit) {

@@ -21,15 +21,15 @@ class keznlsPercent {
         precision(0), conversion(0), text("<unset>") {}
   ~keznlsPercent() {}
 
-  /// Reads one specification at `cursor` (just after the `%`). Returns 1 and
+  /// Reads one conversion at `cursor` (just after the `%`). Returns 1 and
   /// moves past it on success; returns 0 with `cursor` on the offending
   /// character (or the terminating NUL) otherwise. Width and precision
   /// saturate at INT_MAX.
   int parse(const char*& cursor);
 
-  /// Renders the next argument of `args` as this specification asks and
+  /// Renders the next argument of `args` as this conversion asks and
   /// points `text` at the result; returns its length. `format_ok` 0 (some
-  /// specification of the format failed) gives "<error>" and takes no
+  /// conversion of the format failed) gives "<error>" and takes no
   /// argument. `decimal_point` is inserted whole by the floating conversions.
   int generate(int format_ok, const char* decimal_point, keznlsVarArgs& args);
 
@@ -70,10 +70,10 @@ class keznlsVarArgs {
   va_list cursor;  ///< position of the next unread argument
 };
 
-/// The engine over a whole format: at most nine specifications, positional
+/// The engine over a whole format: at most nine conversions, positional
 /// `%1$`..`%9$`, a caller-chosen decimal point. One allocation per non-empty
-/// result. A tenth specification, or two naming one argument, make the whole
-/// format render as a parse failure does: every specification "<error>".
+/// result. A tenth conversion, or two naming one argument, make the whole
+/// format render as a parse failure does: every conversion "<error>".
 class keznlsSprintf {
  public:
   /// Shares `decimal_point`'s text; it must be a valid string.

@@ -36,11 +36,11 @@ inline bool not_at_end(keznlsPercent& r, const char* p) {
   return false;
 }
 
-// Returns 1 and moves `p` past the specification, or 0 with `p` left on the
+// Returns 1 and moves `p` past the conversion, or 0 with `p` left on the
 // character that stopped it.
 __attribute__((always_inline)) inline int parse_conversion(keznlsPercent& r, const char*& p) {
   r.zero_pad = r.has_width = r.has_precision = r.valid = r.error = 0;
-  // Most specifications are a bare letter.
+  // Most conversions are a bare letter.
   if (is_conversion(*p)) {
     r.width = r.precision = 0;
     r.conversion = *p++;

@@ -1,4 +1,4 @@
-// The driver: a sizing pass that parses and renders every specification,
+// The driver: a sizing pass that parses and renders every conversion,
 // one allocation of the exact length, and a writing pass that copies.
 #include <climits>
 #include <cstring>
@@ -12,8 +12,8 @@ namespace {
 
 constexpr int kSlots = 9;
 
-// Slot of the specification whose `%` was just passed, skipping a positional
-// `n$`. Unnumbered specifications take the count of those seen so far, which
+// Slot of the conversion whose `%` was just passed, skipping a positional
+// `n$`. Unnumbered conversions take the count of those seen so far, which
 // can reach kSlots for a tenth one: callers must check before indexing.
 inline int take_slot(const char*& p, int& count) {
   int slot = count;
@@ -156,7 +156,7 @@ class Driver {
     return result;
   }
 
-  // Parses every specification into its slot, counting literal text. The
+  // Parses every conversion into its slot, counting literal text. The
   // counters are locals so they stay in registers across the library calls.
   void size() {
     const char* p = format_;
@@ -177,7 +177,7 @@ class Driver {
         ++total;
         ++p;
       } else {
-        // Every specification first counts as the 7 characters of a marker
+        // Every conversion first counts as the 7 characters of a marker
         // ("<unset>" or "<error>"); rendering corrects its slot's share.
         total += keznls_engine::kMarkerLength;
         slot = take_slot(p, count);
@@ -192,7 +192,7 @@ class Driver {
     format_ok_ = ok;
   }
 
-  // Parses the specification at `p` into its slot; false fails the format.
+  // Parses the conversion at `p` into its slot; false fails the format.
   bool parse_at(int slot, const char*& p) {
     if (slot >= kSlots) {
       keznlsPercent ignored;
@@ -201,7 +201,7 @@ class Driver {
     }
     keznlsPercent& r = table_[slot].record;
     // One argument per slot: a slot named twice cannot be sized or typed
-    // consistently, so it fails the format like a bad specification.
+    // consistently, so it fails the format like a bad conversion.
     const bool first = uses_[slot]++ == 0;
     if (first) {
       // Records are made when first named; one named at or past the count
@@ -255,7 +255,7 @@ class Driver {
   }
 
   // Too many `%` to have kept them all: walk the format again, parsing each
-  // specification into its slot once more (the rendered text survives).
+  // conversion into its slot once more (the rendered text survives).
   void write_rereading(char*& out) {
     const char* p = format_;
     int count = 0;
