@@ -2,6 +2,7 @@
 // the 0 flag or a precision, widths, and s; whole formats with literal text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <random>
@@ -43,13 +44,12 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
   int differences = 0;
   const int kCases = 60000;
   for (int n = 0; n < kCases; ++n) {
-    std::string ours, theirs;  // ours may carry the engine's no-op `l`
+    std::string ours;
     std::vector<Arg> args;
     const auto literal = [&] {
       for (int i = pick(0, 4); i > 0; --i) {
         const char c = "ab %-.:0123456789xyz"[pick(0, 19)];
         ours += c == '%' ? "%%" : std::string(1, c);
-        theirs += c == '%' ? "%%" : std::string(1, c);
       }
     };
     literal();
@@ -67,7 +67,6 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
         if (precision) body += "." + (pick(0, 3) ? std::to_string(pick(0, 30)) : std::string());
       }
       ours += "%" + body + (pick(0, 3) == 0 ? "l" : "") + conversion;
-      theirs += "%" + body + conversion;
       const int kind = pick(0, 3);
       const unsigned bits = kind == 3 ? static_cast<unsigned>(rng())
                             : kind == 2 ? (pick(0, 1) ? 0x80000000u : 0xFFFFFFFFu)
@@ -77,6 +76,9 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
       else args.push_back(bits);
       literal();
     }
+    // The engine's `l` is a no-op; snprintf gets the format without it.
+    std::string theirs = ours;
+    theirs.erase(std::remove(theirs.begin(), theirs.end(), 'l'), theirs.end());
     const auto [got, want] = call(ours, theirs, args);
     if (got != want && ++differences <= 10)
       ADD_FAILURE() << "format \"" << ours << "\": engine \"" << got << "\", snprintf \"" << want << "\"";

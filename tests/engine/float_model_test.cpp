@@ -40,8 +40,7 @@ std::string model(const Conversion& c, double v, const std::string& dp) {
   y = utMath::abs(y) * (p != 0 ? utMath::pow(10.0, p) : 1.0) + 0.5;
   long long n = 0;
   bool putting = !trim;
-  while (s.size() < 31) {
-    if (y == 0.0 && n > p) break;
+  while (s.size() < 31 && !(y == 0.0 && n > p)) {
     const double r = std::fmod(y, 10.0);
     const int k = utMath::floor(r);
     ++n;

@@ -24,7 +24,6 @@ TEST(Render, OneArgument) {
       {"%ld", std::numeric_limits<int>::max(), "2147483647"},
       {"%x", 255u, "ff"},
       {"%X", 0xDEADBEEFu, "DEADBEEF"},
-      {"%.4x", 31u, "001f"},
       {"%u", 4294967295u, "4294967295"},
       {"%05d", -42, "-0042"},
       // The 0 flag still fills when a precision is given (printf would not).

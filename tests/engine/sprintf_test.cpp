@@ -81,21 +81,16 @@ TEST(FormatterSimple, FormatsWithItsDecimalPointAndGoesThroughVformat) {
 }
 
 // The cursor works on its own copy: the caller's list is left where it was.
-int first_twice(int count, ...) {
+int second_then_first(int count, ...) {
   va_list list;
   va_start(list, count);
-  int seen = 0;
-  {
-    keznlsVarArgs a(list);
-    a.va_arg_int();
-    seen = a.va_arg_int();
-  }
-  keznlsVarArgs b(list);
-  seen = seen * 10 + b.va_arg_int();
+  keznlsVarArgs a(list), b(list);
+  a.va_arg_int();
+  const int seen = a.va_arg_int() * 10 + b.va_arg_int();
   va_end(list);
   return seen;
 }
 
-TEST(VarArgs, ReadsOneArgumentPerCallFromItsOwnCopy) { EXPECT_EQ(first_twice(2, 1, 2), 21); }
+TEST(VarArgs, ReadsOneArgumentPerCallFromItsOwnCopy) { EXPECT_EQ(second_then_first(2, 1, 2), 21); }
 
 }  // namespace
