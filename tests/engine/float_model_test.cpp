@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <random>
 #include <string>
 
@@ -17,19 +15,16 @@ namespace {
 struct Conversion {
   char conversion;
   bool zero_pad;
-  int width;      // -1: none
-  int precision;  // -1: none
+  int width, precision;  // -1: none
 };
 
 std::string model(const Conversion& c, double v, const std::string& dp) {
   const std::string too_large = "<too large to show>";
   int p = c.precision >= 0 ? c.precision : 6;
   const int x = v == 0.0 ? 0 : utMath::floor(utMath::log10(utMath::abs(v)));
-  const bool upper = c.conversion == 'E' || c.conversion == 'G';
   bool exponent_form = c.conversion == 'e' || c.conversion == 'E';
-  bool trim = false;
-  if (c.conversion == 'g' || c.conversion == 'G') {
-    trim = true;
+  const bool trim = c.conversion == 'g' || c.conversion == 'G';
+  if (trim) {
     exponent_form = !(x < p && x >= -4);
     if (exponent_form && p != 0) --p;
   }
@@ -37,21 +32,15 @@ std::string model(const Conversion& c, double v, const std::string& dp) {
   double y = v;
   if (exponent_form) {
     y = v / utMath::pow(10.0, x);
-    const int a = std::abs(x);
-    s = std::to_string(a);
-    s = s.substr(s.size() > 3 ? s.size() - 3 : 0);
-    if (s.size() < 2) s = "0" + s;
-    s = std::string(x < 0 ? "-" : "+") + s;
-    s = std::string(upper ? "E" : "e") + s;
+    const std::string digits = std::to_string(std::abs(x));  // |x| < 1000 for doubles
+    s = std::string(c.conversion == 'E' || c.conversion == 'G' ? "E" : "e") + (x < 0 ? "-" : "+") +
+        (digits.size() < 2 ? "0" : "") + digits;
   }
   const bool negative = y < 0.0;
-  if (negative) y = -y;
-  if (p != 0) y *= utMath::pow(10.0, p);
-  y += 0.5;
+  y = utMath::abs(y) * (p != 0 ? utMath::pow(10.0, p) : 1.0) + 0.5;
   long long n = 0;
   bool putting = !trim;
-  while (s.size() < 31) {
-    if (y == 0.0 && n > p) break;
+  while (s.size() < 31 && !(y == 0.0 && n > p)) {
     const double r = std::fmod(y, 10.0);
     const int k = utMath::floor(r);
     ++n;
@@ -76,24 +65,14 @@ std::string model(const Conversion& c, double v, const std::string& dp) {
   return s.size() >= 32 ? too_large : s;
 }
 
-std::string format_text(const Conversion& c) {
-  std::string f = "%";
-  if (c.zero_pad) f += '0';
-  if (c.width >= 0) f += std::to_string(c.width);
-  if (c.precision >= 0) f += "." + std::to_string(c.precision);
-  return f + c.conversion;
-}
-
 double interesting_value(std::mt19937_64& rng) {
   const double sign = rng() % 2 ? -1.0 : 1.0;
   const double unit = std::uniform_real_distribution<double>(1.0, 10.0)(rng);
   switch (rng() % 4) {
     case 0:  // anywhere in the normal range
       return sign * unit * std::pow(10.0, static_cast<int>(rng() % 601) - 300);
-    case 1: {  // just around a power of ten, where log10 rounds
-      const double p = std::pow(10.0, static_cast<int>(rng() % 40) - 20);
-      return sign * std::nextafter(p, rng() % 2 ? 0.0 : 1e300);
-    }
+    case 1:  // just around a power of ten, where log10 rounds
+      return sign * std::nextafter(std::pow(10.0, static_cast<int>(rng() % 40) - 20), rng() % 2 ? 0.0 : 1e300);
     case 2:  // ties, and the neighbourhood of 2^53 where exact integer steps end
       return sign * (rng() % 2 ? static_cast<double>(rng() % 100000) / 200.0
                                : 9007199254740992.0 + static_cast<double>(rng() % 64) * 2.0 - 64.0);
@@ -105,16 +84,16 @@ double interesting_value(std::mt19937_64& rng) {
 TEST(FloatModel, EngineMatchesTheStepByStepRendering) {
   std::mt19937_64 rng(20261206u);
   const std::string points[] = {".", ",", "", "<dp>"};
-  const char conversions[] = "feEgG";
   int mismatches = 0;
   for (int i = 0; i < 40000; ++i) {
     const std::string& dp = points[rng() % 4];
-    const Conversion c{conversions[rng() % 5], rng() % 3 == 0,
-                    rng() % 2 ? static_cast<int>(rng() % 34) : -1,
-                    rng() % 4 ? static_cast<int>(rng() % 21) : -1};
+    const Conversion c{"feEgG"[rng() % 5], rng() % 3 == 0, rng() % 2 ? static_cast<int>(rng() % 34) : -1,
+                       rng() % 4 ? static_cast<int>(rng() % 21) : -1};
     const double v = interesting_value(rng);
     const keznlsSprintf engine(utString(dp.c_str()));
-    const std::string f = format_text(c);
+    const std::string f = std::string("%") + (c.zero_pad ? "0" : "") +
+                          (c.width >= 0 ? std::to_string(c.width) : "") +
+                          (c.precision >= 0 ? "." + std::to_string(c.precision) : "") + c.conversion;
     const std::string got = engine.gui_sprintf(f.c_str(), v).c_str();
     const std::string want = model(c, v, dp);
     if (got != want && ++mismatches <= 10)
