@@ -21,7 +21,6 @@ class LocaleProbe : public keznlsLocaleNumbers {
   using keznlsLocaleNumbers::is_c_locale;
   using keznlsLocaleNumbers::is_not_c_locale;
   static int& locale_saved() { return s_locale_saved; }
-  static int& saved_is_c() { return s_default_is_c; }
   static char*& load_time_lang() { return s_default_locale; }
   static utString& saved_locale() { return s_saved_locale; }
 };
@@ -34,36 +33,15 @@ int numeric_translation_on() {
 std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 constexpr const char* kComma = "de_DE.UTF-8";
 
-// Keeps setenv of LANG or LC_ALL from reaching the next test.
-class EnvironmentVariable {
- public:
-  EnvironmentVariable(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    if (old != nullptr) old_ = old;
-    was_set_ = old != nullptr;
-    ::setenv(name, value, 1);
-  }
-  ~EnvironmentVariable() { was_set_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool was_set_;
-};
-
-// Puts every piece of process-wide locale state back after each test.
+// Each test starts from the state of a freshly loaded library: nothing
+// saved, translation off, the "C" numeric locale.
 class LocaleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(std::setlocale(LC_NUMERIC, kComma), nullptr) << kComma << " is missing; is LOCPATH set?";
     std::setlocale(LC_NUMERIC, "C");
-  }
-  void TearDown() override {
-    std::setlocale(LC_NUMERIC, locale_.c_str());
-    nlsDomainManager::numeric_translation(translation_);
-    LocaleProbe::locale_saved() = saved_;
-    LocaleProbe::saved_is_c() = saved_is_c_;
-    LocaleProbe::saved_locale() = saved_locale_;
+    nlsDomainManager::numeric_translation(0);
+    LocaleProbe::locale_saved() = 0;
   }
   /// Records `name` with save(), then leaves the process in `now`.
   static void save_in(const char* name, const char* now = "C") {
@@ -71,12 +49,6 @@ class LocaleTest : public ::testing::Test {
     keznlsLocaleNumbers::save();
     ASSERT_NE(std::setlocale(LC_NUMERIC, now), nullptr) << now;
   }
-
- private:
-  const std::string locale_ = numeric_locale();
-  const int translation_ = numeric_translation_on();
-  const int saved_ = LocaleProbe::locale_saved(), saved_is_c_ = LocaleProbe::saved_is_c();
-  const utString saved_locale_ = LocaleProbe::saved_locale();
 };
 
 // CTest runs this once per LANG with the expected answer; unset in the
@@ -90,14 +62,13 @@ TEST(LocaleLoad, DefaultIsCComesFromLangAtLoad) {
   EXPECT_EQ(LocaleProbe::default_is_c(), at_load);
 
   const char* now = at_load ? kComma : "C";  // a later change moves only default_locale()
-  const EnvironmentVariable later("LANG", now);
+  ::setenv("LANG", now, 1);
   EXPECT_STREQ(LocaleProbe::default_locale(), now);
   EXPECT_EQ(LocaleProbe::default_is_c(), at_load);
 }
 
 TEST_F(LocaleTest, ScopesBeforeSaveOnlySwitchTranslation) {
-  // A scope that set the numeric category from the empty record would land here.
-  const EnvironmentVariable lc_all("LC_ALL", kComma);
+  ::setenv("LC_ALL", kComma, 1);  // where a scope that set the category from the empty record lands
   {
     const keznlsLocaleNumbers outer;
     EXPECT_EQ(numeric_translation_on(), 1);
@@ -128,12 +99,7 @@ TEST_F(LocaleTest, AfterSaveScopesAndFormatterStayInTheSavedLocale) {
 }
 
 TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
-  const struct {
-    const char* saved;
-    const char* now;
-    bool default_is_c;
-    int is_c, is_not_c;
-  } cases[] = {
+  const struct { const char *saved, *now; bool default_is_c; int is_c, is_not_c; } cases[] = {
       {"C", "C", true, 1, 1},
       {"C", kComma, true, 0, 1},
       {kComma, "C", false, 1, 0},
@@ -154,12 +120,8 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
 }
 
 TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
-  const struct {
-    const char* text;  // null: a string without text
-    int int_value, int_error;
-    double double_value;
-    int double_error;
-  } cases[] = {
+  // text null: a string without text
+  const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
       {nullptr, 0, 1, 0.0, 1},
       {"", 0, 0, 0.0, 0},
       {"   ", 0, 1, 0.0, 1},

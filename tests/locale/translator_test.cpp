@@ -46,11 +46,13 @@ using test_catalogues::directory;
 
 class TranslatorTest : public ::testing::Test {
  protected:
-  TranslatorTest() { env_.set("LANGUAGE", "de"); }
+  TranslatorTest() {
+    test_catalogues::clear_locale_environment();
+    ::setenv("LANGUAGE", "de", 1);
+  }
   static std::string text(keznlsTranslator& translator, const char* name, const char* message) {
     return translator.translate(name, message).c_str();
   }
-  test_catalogues::LocaleEnvironment env_;
   const test_catalogues::TempDirectory dir_;
   const std::vector<char> german_ = test_catalogues::read("demo");
 };
@@ -61,11 +63,7 @@ TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
   dir_.add("de", "DO_NOT_TRANSLATE", german_);
   dir_.add("de", "do_not_translate", german_);
   keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir_.path()).c_str()));
-  const struct {
-    const char* name;
-    const char* message;
-    const char* expected;
-  } cases[] = {
+  const struct { const char *name, *message, *expected; } cases[] = {
       {"demo", "Hello", "Hallo"},
       {"demo_nohash", "Caf\xC3\xA9", "Kaffeehaus"},
       {"demo", "not in the catalogue", "not in the catalogue"},
@@ -94,7 +92,7 @@ TEST_F(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
 
   // What changes after the first use is not seen by the open databases.
-  env_.set("LANGUAGE", "fr");
+  ::setenv("LANGUAGE", "fr", 1);
   dir_.add("de", "late", german_);
   const long opened = g_live;
   EXPECT_EQ(text(*translator, "demo", "Hello"), "Hallo");

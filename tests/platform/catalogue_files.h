@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,24 +43,11 @@ inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   return out;
 }
 
-/// Clears the variables that choose the language; puts them back after.
-class LocaleEnvironment {
- public:
-  static constexpr const char* kNames[4] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-  LocaleEnvironment() {
-    for (int i = 0; i < 4; ++i) {
-      if (const char* value = std::getenv(kNames[i])) saved_[i] = value;
-      ::unsetenv(kNames[i]);
-    }
-  }
-  ~LocaleEnvironment() {
-    for (int i = 0; i < 4; ++i) saved_[i] ? ::setenv(kNames[i], saved_[i]->c_str(), 1) : ::unsetenv(kNames[i]);
-  }
-  void set(const char* name, const char* value) { ::setenv(name, value, 1); }
-
- private:
-  std::optional<std::string> saved_[4];
-};
+/// Unsets the variables that choose the language. Every test runs in its
+/// own process, so nothing needs putting back.
+inline void clear_locale_environment() {
+  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+}
 
 /// A temporary catalogue directory, removed with everything in it.
 class TempDirectory {

@@ -12,20 +12,17 @@
 namespace {
 
 using namespace test_catalogues;
-using Edit = std::function<void(std::vector<char>*)>;
+using Bytes = std::vector<char>;
 
-std::unique_ptr<nlsLoadedDomain> load(const std::vector<char>& bytes) {
+std::unique_ptr<nlsLoadedDomain> load(const Bytes& bytes) {
   return std::unique_ptr<nlsLoadedDomain>(nlsLoadedDomain::from_bytes(bytes.data(), bytes.size()));
 }
 
 TEST(CatalogueTest, TranslatesEachKindOfEntry) {
-  const std::vector<char> hashed = read("demo"), sorted = read("demo_nohash");
+  const Bytes hashed = read("demo"), sorted = read("demo_nohash");
   ASSERT_NE(word(hashed, 20), 0u);  // one file of each kind
   ASSERT_EQ(word(sorted, 20), 0u);
-  struct Case {
-    const char* text;
-    const char* expected;  // null: the text itself comes back
-  } const cases[] = {
+  struct { const char *text, *expected; /* null: the text itself comes back */ } const cases[] = {
       {"Hello", "Hallo"},
       {"%d file", "%d Datei"},  // plural: found by its singular, first form
       {"%d files", nullptr},
@@ -39,11 +36,11 @@ TEST(CatalogueTest, TranslatesEachKindOfEntry) {
       {"Hell", nullptr},
   };
   int image = 0;
-  for (const std::vector<char>& bytes : {hashed, sorted, byte_swapped(hashed), byte_swapped(sorted)}) {
+  for (const Bytes& bytes : {hashed, sorted, byte_swapped(hashed), byte_swapped(sorted)}) {
     SCOPED_TRACE(image++);
     const auto domain = load(bytes);
     ASSERT_NE(domain, nullptr);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
       if (c.expected == nullptr) EXPECT_EQ(domain->translate(c.text), c.text) << c.text;
       else EXPECT_STREQ(domain->translate(c.text), c.expected) << c.text;
     }
@@ -64,126 +61,112 @@ TEST(CatalogueTest, FindsEveryMessageOfALargeCatalogue) {
 
 TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
   const std::string first = directory("first"), second = directory("second");
-  const char* const fr = "Fran\xC3\xA7" "ais";
-  const char* const at = "Deutsch (\xC3\x96sterreich)";
-  struct Case {
-    const char* vars[4];  // LANGUAGE, LC_ALL, LC_MESSAGES, LANG; null: unset
+  const char *const fr = "Fran\xC3\xA7" "ais", *const at = "Deutsch (\xC3\x96sterreich)", *const none = "Language";
+  const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+  struct {
+    const char* vars[4];  // as in `names`; null: unset
     std::string source;
-    const char* domain;
-    const char* expected;  // what "Language" becomes
+    const char *domain, *expected;  // what "Language" becomes
   } const cases[] = {
-      {{}, first, "demo", "Language"},
+      {{}, first, "demo", none},
       {{"xx:de:fr"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
       {{nullptr, nullptr, "fr", "de"}, first, "demo", fr},
       {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, first, "demo", at},
       {{nullptr, nullptr, nullptr, "de_CH.UTF-8@euro"}, first, "demo", "Deutsch"},
-      {{nullptr, nullptr, nullptr, "POSIX"}, first, "demo", "Language"},
-      {{nullptr, "C.UTF-8", nullptr, "de"}, first, "demo", "Language"},
-      {{"fr:C:de"}, first, "demo_nohash", "Language"},  // C ends the list
+      {{nullptr, nullptr, nullptr, "POSIX"}, first, "demo", none},
+      {{nullptr, "C.UTF-8", nullptr, "de"}, first, "demo", none},
+      {{"fr:C:de"}, first, "demo_nohash", none},  // C ends the list
       {{"../second/it:de"}, first, "demo", "Deutsch"},  // no paths
       {{"it"}, first + ":" + second, "demo", "Italiano"},
       {{"de"}, first + ":" + second, "extra", "Deutsch"},
       {{"fr:it"}, second + ":" + first, "demo", fr},  // language order first
       {{"de"}, "::" + first + ":", "demo", "Deutsch"},
-      {{"de"}, "", "demo", "Language"},
-      {{"de"}, first, "", "Language"},
-      {{"de"}, first, "../de/LC_MESSAGES/demo", "Language"},
+      {{"de"}, "", "demo", none},
+      {{"de"}, first, "", none},
+      {{"de"}, first, "../de/LC_MESSAGES/demo", none},
   };
-  for (const Case& c : cases) {
-    LocaleEnvironment env;
-    std::string label = c.source + " " + c.domain;
-    for (int i = 0; i < 4; ++i) {
-      if (c.vars[i] != nullptr) env.set(LocaleEnvironment::kNames[i], c.vars[i]);
-      label += std::string(" ") + LocaleEnvironment::kNames[i] + "=" + (c.vars[i] ? c.vars[i] : "-");
-    }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    clear_locale_environment();
+    for (int i = 0; i < 4; ++i)
+      if (c.vars[i] != nullptr) ::setenv(names[i], c.vars[i], 1);
     const nlsDataBase database(c.source.c_str(), c.domain);
-    EXPECT_STREQ(database["Language"], c.expected) << label;
-    EXPECT_EQ(database.domain() == nullptr, c.expected == std::string("Language")) << label;
+    EXPECT_STREQ(database["Language"], c.expected);
+    EXPECT_EQ(database.domain() == nullptr, c.expected == none);
   }
 }
 
 TEST(LanguageTest, MalformedFileGivesWayToALessSpecificOne) {
-  LocaleEnvironment env;
+  clear_locale_environment();
+  ::setenv("LANG", "de_AT.UTF-8", 1);
   const TempDirectory dir;
   dir.add("de_AT", "demo", {'n', 'o', 't', ' ', 'a', ' ', 'c', 'a', 't', 'a', 'l', 'o', 'g'});
   dir.add("de", "demo", read("demo"));
-  env.set("LANG", "de_AT.UTF-8");
   EXPECT_STREQ(nlsDataBase(dir.path().c_str(), "demo")["Hello"], "Hallo");
 }
 
 TEST(MalformedCatalogueTest, EveryTruncationIsRefused) {
   for (const char* name : {"demo", "demo_nohash"})
-    for (const std::vector<char>& whole : {read(name), byte_swapped(read(name))}) {
+    for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {
       ASSERT_NE(load(whole), nullptr);
       for (std::size_t size = 0; size < whole.size(); ++size)
-        EXPECT_EQ(load({whole.begin(), whole.begin() + static_cast<long>(size)}), nullptr)
-            << name << ": first " << size << " bytes";
+        EXPECT_EQ(load({whole.begin(), whole.begin() + static_cast<long>(size)}), nullptr) << name << ' ' << size;
     }
 }
 
 TEST(MalformedCatalogueTest, DamagedFilesAreRefusedOddButSafeOnesWork) {
+  using Edit = std::function<void(Bytes*)>;
   // Header words: 8 count, 12 originals, 16 translations, 20 hash size, 24 hash offset.
-  auto header = [](std::size_t at, unsigned value) -> Edit {
-    return [=](std::vector<char>* mo) { set_word(mo, at, value); };
-  };
+  auto header = [](std::size_t at, unsigned value) -> Edit { return [=](Bytes* mo) { set_word(mo, at, value); }; };
   // Word `field` (0 length, 4 offset) of descriptor `index` in the table at header word `table`.
   auto descriptor = [](std::size_t table, std::size_t index, std::size_t field, unsigned value) -> Edit {
-    return [=](std::vector<char>* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
+    return [=](Bytes* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
   };
   const struct {
     const char* label;
-    Edit edit;
     const char* hello;  // what "Hello" gives afterwards; null: the file is refused
+    Edit edit;
   } cases[] = {
-      {"bad magic", header(0, 0x950412dfu), nullptr},
-      {"major revision 2", header(4, 0x20000u), nullptr},
-      {"absurd message count", header(8, 0xffffffffu), nullptr},
-      {"originals table past the end", header(12, 0xfffffff0u), nullptr},
-      {"translations table past the end", header(16, 0x1000u), nullptr},
-      {"hash table past the end", header(24, 0x1000u), nullptr},
-      {"absurd hash size", header(20, 0x40000000u), nullptr},
-      {"string offset past the end", descriptor(12, 1, 4, 0x1000u), nullptr},
-      {"string length past the end", descriptor(16, 1, 0, 0x1000u), nullptr},
+      {"bad magic", nullptr, header(0, 0x950412dfu)},
+      {"major revision 2", nullptr, header(4, 0x20000u)},
+      {"absurd message count", nullptr, header(8, 0xffffffffu)},
+      {"originals table past the end", nullptr, header(12, 0xfffffff0u)},
+      {"translations table past the end", nullptr, header(16, 0x1000u)},
+      {"hash table past the end", nullptr, header(24, 0x1000u)},
+      {"absurd hash size", nullptr, header(20, 0x40000000u)},
+      {"string offset past the end", nullptr, descriptor(12, 1, 4, 0x1000u)},
+      {"string length past the end", nullptr, descriptor(16, 1, 0, 0x1000u)},
       // In 32 bits these two wrap around to a NUL inside the file.
-      {"offset + length overflow", descriptor(12, 1, 0, 0xffffffffu), nullptr},
-      {"translation offset + length overflow",
-       [](std::vector<char>* mo) {
-         set_word(mo, word(*mo, 16) + 12, 0xffffff00u);
-         set_word(mo, word(*mo, 16) + 8, 0x104u);
-       },
-       nullptr},
-      {"unterminated string",
-       [](std::vector<char>* mo) {
-         const std::size_t d = word(*mo, 16) + 2 * 8;
-         (*mo)[word(*mo, d + 4) + word(*mo, d)] = 'x';
-       },
-       nullptr},
-      {"hash slot past the messages",
-       [](std::vector<char>* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); },
-       nullptr},
-      {"major revision 1", header(4, 0x10000u), "Hallo"},
-      {"hash size 2: binary search", header(20, 2), "Hallo"},
-      {"hash table without an empty slot: probing must stop",
-       [](std::vector<char>* mo) {
+      {"offset + length overflow", nullptr, descriptor(12, 1, 0, 0xffffffffu)},
+      {"translation offset + length overflow", nullptr,
+       [](Bytes* mo) { set_word(mo, word(*mo, 16) + 12, 0xffffff00u), set_word(mo, word(*mo, 16) + 8, 0x104u); }},
+      {"unterminated string", nullptr,
+       [](Bytes* mo) { (*mo)[word(*mo, word(*mo, 16) + 20) + word(*mo, word(*mo, 16) + 16)] = 'x'; }},
+      {"hash slot past the messages", nullptr,
+       [](Bytes* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); }},
+      {"major revision 1", "Hallo", header(4, 0x10000u)},
+      {"hash size 2: binary search", "Hallo", header(20, 2)},
+      {"hash table without an empty slot: probing must stop", "Hello",
+       [](Bytes* mo) {
          for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1);
-       },
-       "Hello"},
+       }},
   };
-  LocaleEnvironment env;
-  env.set("LANGUAGE", "de");
+  clear_locale_environment();
+  ::setenv("LANGUAGE", "de", 1);
   for (const auto& c : cases) {
-    std::vector<char> bytes = read("demo");
+    SCOPED_TRACE(c.label);
+    Bytes bytes = read("demo");
     c.edit(&bytes);
-    EXPECT_EQ(load(bytes) == nullptr, c.hello == nullptr) << c.label;
+    EXPECT_EQ(load(bytes) == nullptr, c.hello == nullptr);
     const TempDirectory dir;
     dir.add("de", "demo", bytes);
     const nlsDataBase database(dir.path().c_str(), "demo");
-    EXPECT_EQ(database.domain() == nullptr, c.hello == nullptr) << c.label;
+    EXPECT_EQ(database.domain() == nullptr, c.hello == nullptr);
     const char *text = "Hello", *miss = "not in the catalogue";
-    if (c.hello == nullptr) EXPECT_EQ(database[text], text) << c.label;
-    else EXPECT_STREQ(database[text], c.hello) << c.label;
-    EXPECT_EQ(database[miss], miss) << c.label;
+    if (c.hello == nullptr) EXPECT_EQ(database[text], text);
+    else EXPECT_STREQ(database[text], c.hello);
+    EXPECT_EQ(database[miss], miss);
   }
 }
 
