@@ -103,10 +103,7 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
       {"C", "C", true, 1, 1},
       {"C", kComma, true, 0, 1},
       {kComma, "C", false, 1, 0},
-      {kComma, kComma, false, 0, 1},
       {"C.UTF-8", "C", false, 1, 0},
-      {"C", "C.UTF-8", true, 0, 1},
-      {kComma, "C.UTF-8", false, 0, 1},
   };
   const LocaleProbe probe;
   for (const auto& c : cases) {

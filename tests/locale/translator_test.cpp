@@ -42,27 +42,21 @@ void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
-using test_catalogues::directory;
+using namespace test_catalogues;
 
-class TranslatorTest : public ::testing::Test {
- protected:
-  TranslatorTest() {
-    test_catalogues::clear_locale_environment();
-    ::setenv("LANGUAGE", "de", 1);
-  }
-  static std::string text(keznlsTranslator& translator, const char* name, const char* message) {
-    return translator.translate(name, message).c_str();
-  }
-  const test_catalogues::TempDirectory dir_;
-  const std::vector<char> german_ = test_catalogues::read("demo");
-};
+std::string text(keznlsTranslator& translator, const char* name, const char* message) {
+  return translator.translate(name, message).c_str();
+}
 
-TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
+TEST(TranslatorTest, TranslatesThroughTheNamedDatabase) {
+  clear_locale_environment();
+  ::setenv("LANGUAGE", "de", 1);
   // Databases that would translate under the reserved name, and under a
   // name that differs from it only in case.
-  dir_.add("de", "DO_NOT_TRANSLATE", german_);
-  dir_.add("de", "do_not_translate", german_);
-  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir_.path()).c_str()));
+  const TempDirectory dir;
+  dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
+  dir.add("de", "do_not_translate", read("demo"));
+  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir.path()).c_str()));
   const struct { const char *name, *message, *expected; } cases[] = {
       {"demo", "Hello", "Hallo"},
       {"demo_nohash", "Caf\xC3\xA9", "Kaffeehaus"},
@@ -77,12 +71,21 @@ TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
   const long before = g_live;
   text(translator, "DO_NOT_TRANSLATE", "Hello");
   EXPECT_EQ(g_live, before);  // no table entry, no database
+
+  keznlsFormatterSimple formatter(utString("."));
+  std::ostringstream out;
+  keznlsDisplayerOstream displayer(out);
+  keznlsHelper(&translator, &formatter, &displayer).tprintf("demo", "%d entries in %s", 3, "Ordner");
+  EXPECT_EQ(out.str(), "Ordner: 3 Eintr\xC3\xA4ge");
 }
 
-TEST_F(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
-  dir_.add("de", "demo", german_);
+TEST(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
+  clear_locale_environment();
+  ::setenv("LANGUAGE", "de", 1);
+  const TempDirectory dir;
+  dir.add("de", "demo", read("demo"));
   const long before = g_live;
-  auto* translator = new keznlsTranslatorWithDatabases(utString(dir_.path().c_str()));
+  auto* translator = new keznlsTranslatorWithDatabases(utString(dir.path().c_str()));
   g_fail_nothrow = true;
   const std::string failed = text(*translator, "demo", "Hello");
   g_fail_nothrow = false;
@@ -93,7 +96,7 @@ TEST_F(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
 
   // What changes after the first use is not seen by the open databases.
   ::setenv("LANGUAGE", "fr", 1);
-  dir_.add("de", "late", german_);
+  dir.add("de", "late", read("demo"));
   const long opened = g_live;
   EXPECT_EQ(text(*translator, "demo", "Hello"), "Hallo");
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
@@ -103,15 +106,6 @@ TEST_F(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
   EXPECT_STREQ(kept.c_str(), "Hallo");  // results do not borrow from a database
   kept = utString();
   EXPECT_EQ(g_live, before);
-}
-
-TEST_F(TranslatorTest, HelperFormatsAReorderedTranslation) {
-  keznlsTranslatorWithDatabases translator(utString(directory("first").c_str()));
-  keznlsFormatterSimple formatter(utString("."));
-  std::ostringstream out;
-  keznlsDisplayerOstream displayer(out);
-  keznlsHelper(&translator, &formatter, &displayer).tprintf("demo", "%d entries in %s", 3, "Ordner");
-  EXPECT_EQ(out.str(), "Ordner: 3 Eintr\xC3\xA4ge");
 }
 
 }  // namespace

@@ -56,10 +56,7 @@ class TempDirectory {
     std::string pattern = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data()) ? pattern : "/nonexistent";
   }
-  ~TempDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempDirectory() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::string& path() const { return path_; }
   void add(const char* language, const char* domain, const std::vector<char>& bytes) const {
     const std::filesystem::path dir = std::filesystem::path(path_) / language / "LC_MESSAGES";
