@@ -1,7 +1,6 @@
 # cmake -DOUTPUT=<dir>/<name> -DINPUT=<source> -DCHARMAP=<charmap> -P generate_locale.cmake
-# Compiles a locale into the build tree. localedef may exit non-zero over
-# warnings in the locale sources yet still write a usable locale, so the
-# written files, not the exit code, decide.
+# localedef may exit non-zero over warnings yet write a usable locale, so the
+# written files decide.
 if(EXISTS "${OUTPUT}/LC_NUMERIC")
   return()
 endif()

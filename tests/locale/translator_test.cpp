@@ -42,30 +42,22 @@ void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
-using test_catalogues::directory;
+using namespace test_catalogues;
 
-class TranslatorTest : public ::testing::Test {
- protected:
-  TranslatorTest() { env_.set("LANGUAGE", "de"); }
-  static std::string text(keznlsTranslator& translator, const char* name, const char* message) {
-    return translator.translate(name, message).c_str();
-  }
-  test_catalogues::LocaleEnvironment env_;
-  const test_catalogues::TempDirectory dir_;
-  const std::vector<char> german_ = test_catalogues::read("first", "de", "demo");
-};
+std::string text(keznlsTranslator& translator, const char* name, const char* message) {
+  return translator.translate(name, message).c_str();
+}
 
-TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
+TEST(TranslatorTest, TranslatesThroughTheNamedDatabase) {
+  clear_locale_environment();
+  ::setenv("LANGUAGE", "de", 1);
   // Databases that would translate under the reserved name, and under a
   // name that differs from it only in case.
-  dir_.add("de", "DO_NOT_TRANSLATE", german_);
-  dir_.add("de", "do_not_translate", german_);
-  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir_.path()).c_str()));
-  const struct {
-    const char* name;
-    const char* message;
-    const char* expected;
-  } cases[] = {
+  const TempDirectory dir;
+  dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
+  dir.add("de", "do_not_translate", read("demo"));
+  keznlsTranslatorWithDatabases translator(utString((directory("first") + ":" + dir.path()).c_str()));
+  const struct { const char *name, *message, *expected; } cases[] = {
       {"demo", "Hello", "Hallo"},
       {"demo_nohash", "Caf\xC3\xA9", "Kaffeehaus"},
       {"demo", "not in the catalogue", "not in the catalogue"},
@@ -79,50 +71,41 @@ TEST_F(TranslatorTest, TranslatesThroughTheNamedDatabase) {
   const long before = g_live;
   text(translator, "DO_NOT_TRANSLATE", "Hello");
   EXPECT_EQ(g_live, before);  // no table entry, no database
-}
 
-TEST_F(TranslatorTest, OpensEachDatabaseOnceAndNeverRetriesAnEmptyOne) {
-  dir_.add("de", "demo", german_);
-  keznlsTranslatorWithDatabases translator(utString(dir_.path().c_str()));
-  EXPECT_EQ(text(translator, "demo", "Hello"), "Hallo");
-  EXPECT_EQ(text(translator, "late", "Hello"), "Hello");
-
-  // What changes after the first use is not seen by the open databases.
-  env_.set("LANGUAGE", "fr");
-  dir_.add("de", "late", german_);
-  const long before = g_live;
-  EXPECT_EQ(text(translator, "demo", "Hello"), "Hallo");
-  EXPECT_EQ(text(translator, "late", "Hello"), "Hello");
-  EXPECT_EQ(g_live, before);
-}
-
-TEST_F(TranslatorTest, RetriesAfterAFailedAllocation) {
-  keznlsTranslatorWithDatabases translator(utString(directory("first").c_str()));
-  g_fail_nothrow = true;
-  const std::string failed = text(translator, "demo", "Hello");
-  g_fail_nothrow = false;
-  EXPECT_EQ(failed, "Hello");
-  EXPECT_EQ(text(translator, "demo", "Hello"), "Hallo");
-}
-
-TEST_F(TranslatorTest, DestroyingTheTranslatorReleasesEveryDatabase) {
-  const long before = g_live;
-  auto* translator = new keznlsTranslatorWithDatabases(utString(directory("first").c_str()));
-  utString kept = translator->translate("demo", "Hello");
-  for (const char* name : {"demo_nohash", "no_such_domain", "demo"}) translator->translate(name, "Hello");
-  delete translator;
-  EXPECT_STREQ(kept.c_str(), "Hallo");  // results do not borrow from a database
-  kept = utString();
-  EXPECT_EQ(g_live, before);
-}
-
-TEST_F(TranslatorTest, HelperFormatsAReorderedTranslation) {
-  keznlsTranslatorWithDatabases translator(utString(directory("first").c_str()));
   keznlsFormatterSimple formatter(utString("."));
   std::ostringstream out;
   keznlsDisplayerOstream displayer(out);
   keznlsHelper(&translator, &formatter, &displayer).tprintf("demo", "%d entries in %s", 3, "Ordner");
   EXPECT_EQ(out.str(), "Ordner: 3 Eintr\xC3\xA4ge");
+}
+
+TEST(TranslatorTest, OpensEachDatabaseOnceAndReleasesThemAll) {
+  clear_locale_environment();
+  ::setenv("LANGUAGE", "de", 1);
+  const TempDirectory dir;
+  dir.add("de", "demo", read("demo"));
+  const long before = g_live;
+  auto* translator = new keznlsTranslatorWithDatabases(utString(dir.path().c_str()));
+  g_fail_nothrow = true;
+  const std::string failed = text(*translator, "demo", "Hello");
+  g_fail_nothrow = false;
+  EXPECT_EQ(failed, "Hello");
+  utString kept = translator->translate("demo", "Hello");  // retried after the failed allocation
+  EXPECT_STREQ(kept.c_str(), "Hallo");
+  EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
+
+  // What changes after the first use is not seen by the open databases.
+  ::setenv("LANGUAGE", "fr", 1);
+  dir.add("de", "late", read("demo"));
+  const long opened = g_live;
+  EXPECT_EQ(text(*translator, "demo", "Hello"), "Hallo");
+  EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
+  EXPECT_EQ(g_live, opened);
+
+  delete translator;
+  EXPECT_STREQ(kept.c_str(), "Hallo");  // results do not borrow from a database
+  kept = utString();
+  EXPECT_EQ(g_live, before);
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// The locale-numbers scope, the parsers' retry in the saved locale, and
+// default_is_c() as LANG gave it at load time.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "keznls/locale.h"
+#include "keznls/parsers.h"
+#include "nls/nls.h"
+
+namespace {
+
+class LocaleProbe : public keznlsLocaleNumbers {
+ public:
+  using keznlsLocaleNumbers::default_is_c;
+  using keznlsLocaleNumbers::default_locale;
+  using keznlsLocaleNumbers::is_c_locale;
+  using keznlsLocaleNumbers::is_not_c_locale;
+  static int& locale_saved() { return s_locale_saved; }
+  static char*& load_time_lang() { return s_default_locale; }
+  static utString& saved_locale() { return s_saved_locale; }
+};
+
+int numeric_translation_on() {
+  const int on = nlsDomainManager::numeric_translation(0);
+  nlsDomainManager::numeric_translation(on);
+  return on;
+}
+std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
+constexpr const char* kComma = "de_DE.UTF-8";
+
+// Each test starts from the state of a freshly loaded library: nothing
+// saved, translation off, the "C" numeric locale.
+class LocaleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::setlocale(LC_NUMERIC, kComma), nullptr) << kComma << " is missing; is LOCPATH set?";
+    std::setlocale(LC_NUMERIC, "C");
+    nlsDomainManager::numeric_translation(0);
+    LocaleProbe::locale_saved() = 0;
+  }
+  /// Records `name` with save(), then leaves the process in `now`.
+  static void save_in(const char* name, const char* now = "C") {
+    ASSERT_NE(std::setlocale(LC_NUMERIC, name), nullptr) << name;
+    keznlsLocaleNumbers::save();
+    ASSERT_NE(std::setlocale(LC_NUMERIC, now), nullptr) << now;
+  }
+};
+
+// CTest runs this once per LANG with the expected answer; unset in the
+// discovered run, where LANG names the comma locale.
+TEST(LocaleLoad, DefaultIsCComesFromLangAtLoad) {
+  const char* expect = std::getenv("KEZNLS_EXPECT_DEFAULT_IS_C");
+  const bool at_load = expect != nullptr && std::strcmp(expect, "1") == 0;
+  const char* lang = std::getenv("LANG");
+  ASSERT_EQ(LocaleProbe::load_time_lang(), lang);  // the very pointer getenv gives
+  EXPECT_EQ(LocaleProbe::default_locale(), lang);
+  EXPECT_EQ(LocaleProbe::default_is_c(), at_load);
+
+  const char* now = at_load ? kComma : "C";  // a later change moves only default_locale()
+  ::setenv("LANG", now, 1);
+  EXPECT_STREQ(LocaleProbe::default_locale(), now);
+  EXPECT_EQ(LocaleProbe::default_is_c(), at_load);
+}
+
+TEST_F(LocaleTest, ScopesBeforeSaveOnlySwitchTranslation) {
+  ::setenv("LC_ALL", kComma, 1);  // where a scope that set the category from the empty record lands
+  {
+    const keznlsLocaleNumbers outer;
+    EXPECT_EQ(numeric_translation_on(), 1);
+    EXPECT_EQ(numeric_locale(), "C");
+    { const keznlsLocaleNumbers inner; }
+    EXPECT_EQ(numeric_translation_on(), 0);  // the inner one switches it off under the outer
+  }
+  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(numeric_locale(), "C");
+}
+
+TEST_F(LocaleTest, AfterSaveScopesAndFormatterStayInTheSavedLocale) {
+  save_in(kComma);
+  {
+    const keznlsLocaleNumbers scope;
+    EXPECT_EQ(numeric_locale(), kComma);
+    EXPECT_EQ(numeric_translation_on(), 1);
+  }
+  EXPECT_EQ(numeric_locale(), kComma);
+  EXPECT_EQ(numeric_translation_on(), 0);
+
+  std::setlocale(LC_NUMERIC, "C");
+  keznlsFormatterLocale locale_formatter;
+  keznlsFormatter& formatter = locale_formatter;
+  EXPECT_STREQ(formatter.format("%.1f|%d|%s", 1.5, 1000, "x.y").c_str(), "1,5|1000|x.y");
+  EXPECT_EQ(numeric_locale(), kComma);
+  EXPECT_EQ(numeric_translation_on(), 0);
+}
+
+TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
+  const struct { const char *saved, *now; bool default_is_c; int is_c, is_not_c; } cases[] = {
+      {"C", "C", true, 1, 1},
+      {"C", kComma, true, 0, 1},
+      {kComma, "C", false, 1, 0},
+      {"C.UTF-8", "C", false, 1, 0},
+  };
+  const LocaleProbe probe;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("saved ") + c.saved + ", now " + c.now);
+    save_in(c.saved, c.now);
+    EXPECT_STREQ(LocaleProbe::saved_locale().c_str(), c.saved);
+    EXPECT_EQ(LocaleProbe::default_is_c(), c.default_is_c);
+    EXPECT_EQ(probe.is_c_locale(), c.is_c);
+    EXPECT_EQ(probe.is_not_c_locale(), c.is_not_c);
+  }
+}
+
+TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
+  // text null: a string without text
+  const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
+      {nullptr, 0, 1, 0.0, 1},
+      {"", 0, 0, 0.0, 0},
+      {"   ", 0, 1, 0.0, 1},
+      {"+", 0, 1, 0.0, 1},
+      {"  -42", -42, 0, -42.0, 0},
+      {"42  ", 42, 1, 42.0, 1},
+      {"12abc", 12, 1, 12.0, 1},
+      {"0x1A", 0, 1, 26.0, 0},  // only the floating conversion reads hexadecimal
+      {"1.5", 1, 1, 1.5, 0},
+      {"1,5", 1, 1, 1.0, 1},
+      {"2147483648", INT_MAX, 0, 2147483648.0, 0},
+      {"-2147483649", INT_MIN, 0, -2147483649.0, 0},
+  };
+  const keznlsParserDefault parser;
+  const keznlsParser& any = parser;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text ? std::string("\"") + c.text + '"' : "null");
+    const utString text(c.text);
+    int error = -7;  // must be overwritten with exactly 0 or 1
+    EXPECT_EQ(any.string_to_int(text, error), c.int_value);
+    EXPECT_EQ(error, c.int_error);
+    error = -7;
+    EXPECT_DOUBLE_EQ(any.string_to_double(text, error), c.double_value);
+    EXPECT_EQ(error, c.double_error);
+  }
+}
+
+TEST_F(LocaleTest, ParserRetriesInTheSavedLocaleOnlyAfterSave) {
+  const keznlsParserDefaultThenLocale parser;
+  int error = -7;
+  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.0);  // nothing saved to retry in
+  EXPECT_EQ(error, 1);
+  EXPECT_EQ(numeric_locale(), "C");
+  EXPECT_EQ(numeric_translation_on(), 0);
+
+  save_in(kComma);
+  EXPECT_EQ(parser.string_to_int("42", error), 42);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(numeric_locale(), "C");  // nothing left over: no retry, no scope
+  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.5);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(numeric_translation_on(), 0);
+  // The retry left the process in the saved locale, where the point stops
+  // the first try.
+  EXPECT_EQ(numeric_locale(), kComma);
+  EXPECT_DOUBLE_EQ(parser.string_to_double("2.25", error), 2.0);
+  EXPECT_EQ(error, 1);
+  EXPECT_EQ(parser.string_to_int("4,2", error), 4);  // integers ignore the locale
+  EXPECT_EQ(error, 1);
+}
+
+}  // namespace
