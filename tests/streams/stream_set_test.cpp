@@ -26,18 +26,12 @@ class ProbeSet : public keznlsBaseStreamcoSetPtrcoPtrcoSet {
   keznlsBaseStream* slot(int i) const { return *static_cast<const Element*>(arr_get(nullptr, i)); }
 
   // The container's own entry points, driven through the virtual operations.
-  bool untyped_add(keznlsBaseStream* s) {
-    Element e(s);
-    return basecoSet::add(&e) == nullptr;
-  }
-  keznlsBaseStream* untyped_remove(keznlsBaseStream* s) {
-    Element key(s), out;
+  bool untyped_add(Element e) { return basecoSet::add(&e) == nullptr; }
+  bool untyped_member(Element e) const { return basecoSet::member(&e) != 0; }
+  keznlsBaseStream* untyped_remove(Element key) {
+    Element out;
     basecoSet::remove(&key, &out);
     return out;
-  }
-  bool untyped_member(keznlsBaseStream* s) const {
-    Element e(s);
-    return basecoSet::member(&e) != 0;
   }
 };
 
@@ -66,14 +60,10 @@ struct NullStream : keznlsBaseStream {
   return ::testing::AssertionSuccess();
 }
 
-class StreamSetTest : public ::testing::Test {
- protected:
-  StreamSetTest() : pool(400) {}
-  keznlsBaseStream* s(int i) { return &pool[static_cast<std::size_t>(i)]; }
-  std::vector<NullStream> pool;
-};
+NullStream pool[400];
+keznlsBaseStream* s(int i) { return &pool[i]; }
 
-TEST_F(StreamSetTest, EmptySetNilElementAndSelfOperands) {
+TEST(StreamSetTest, EmptySetStoredMemberNilAndSelfOperands) {
   ProbeSet set(4, 50);
   EXPECT_EQ(raw(set.find(s(0))), nullptr);
   EXPECT_EQ(raw(set.remove(s(0))), nullptr);
@@ -94,37 +84,28 @@ TEST_F(StreamSetTest, EmptySetNilElementAndSelfOperands) {
   EXPECT_EQ(raw(set.add(Element())), nullptr);
   EXPECT_EQ(set.member(Element()), 0);
   EXPECT_TRUE(agrees(set, {})) << "nil is never stored";
-
-  ProbeSet big(4, 50);
-  for (int i = 0; i < 40; ++i) big.add(s(i));
-  set.add(s(1));
-  set += big;
-  EXPECT_EQ(set.exponent(), big.exponent()) << "a union sizes the table once";
 }
 
-TEST_F(StreamSetTest, GrowsWhenHalfFullAndClearKeepsOrReleasesTheTable) {
+TEST(StreamSetTest, GrowsWhenHalfFullAndClearKeepsOrReleasesTheTable) {
   struct Case {
     int members, slots;
   };
   for (const Case c : {Case{7, 16}, Case{8, 32}, Case{15, 32}, Case{16, 64}}) {
-    ProbeSet set(4, 50);
-    for (int i = 0; i < c.members; ++i) set.add(s(i));
-    EXPECT_EQ(set.slots(), c.slots) << c.members << " members";
-  }
-  for (int flag : {0, 1, 7}) {
-    ProbeSet set(4, 50);
-    for (int i = 0; i < 10; ++i) set.add(s(i));
-    ASSERT_EQ(set.slots(), 32);
-    set.clear(flag);
-    EXPECT_EQ(set.slots(), flag == 0 ? 32 : 16) << "flag " << flag;
-    for (int i = 0; i < set.slots(); ++i) EXPECT_EQ(set.slot(i), nullptr);
-    set.add(s(3));
-    EXPECT_TRUE(agrees(set, {s(3)}));
+    for (int flag : {0, 1, 7}) {
+      ProbeSet set(4, 50);
+      for (int i = 0; i < c.members; ++i) set.add(s(i));
+      EXPECT_EQ(set.slots(), c.slots) << c.members << " members";
+      set.clear(flag);
+      EXPECT_EQ(set.slots(), flag == 0 ? c.slots : 16) << c.members << " members, flag " << flag;
+      for (int i = 0; i < set.slots(); ++i) EXPECT_EQ(set.slot(i), nullptr);
+      set.add(s(3));
+      EXPECT_TRUE(agrees(set, {s(3)}));
+    }
   }
 }
 
 // Independence of a copy is checked by the random test.
-TEST_F(StreamSetTest, CopyHasTheSourcesTable) {
+TEST(StreamSetTest, CopyHasTheSourcesTable) {
   ProbeSet source(4, 50), empty(4, 50), assigned{s(100), s(101)};
   Oracle oracle;
   for (int i = 0; i < 20; ++i) source.add(s(i)), oracle.insert(s(i));
@@ -138,40 +119,77 @@ TEST_F(StreamSetTest, CopyHasTheSourcesTable) {
   EXPECT_FALSE(ProbeSet(ut_copy, empty).has_table());
 }
 
+// Streams whose home slot in a 16-slot table is 15 or 0 make runs that wrap
+// around the end; removing any one must leave the others findable.
+TEST(StreamSetTest, RemovalKeepsWrappedRunsFindable) {
+  std::vector<keznlsBaseStream*> chosen;
+  int at_end = 0, at_start = 0;
+  for (int i = 0; i < 400 && chosen.size() < 7; ++i) {
+    const unsigned int home = co_hash(Element(s(i))) & 15u;
+    if (home == 15 && at_end < 4) ++at_end, chosen.push_back(s(i));
+    if (home == 0 && at_start < 3) ++at_start, chosen.push_back(s(i));
+  }
+  ASSERT_EQ(chosen.size(), 7u);
+  for (keznlsBaseStream* removed : chosen) {
+    ProbeSet set(4, 50);
+    for (keznlsBaseStream* c : chosen) set.add(c);
+    ASSERT_EQ(set.slots(), 16);
+    EXPECT_EQ(raw(set.remove(removed)), removed);
+    Oracle rest(chosen.begin(), chosen.end());
+    rest.erase(removed);
+    EXPECT_TRUE(agrees(set, rest));
+  }
+}
+
+// The typed operations and the container's virtual path place members
+// alike, so either finds and removes what the other stored. (The virtual path
+// leaves the member hash to the typed layer, so only membership is compared.)
+TEST(StreamSetTest, TypedAndVirtualPathsAgree) {
+  std::mt19937 rng(7);
+  ProbeSet set(4, 50);
+  Oracle oracle;
+  for (int op = 0; op < 20000; ++op) {
+    keznlsBaseStream *e = s(static_cast<int>(rng() % 300)), *probe = s(static_cast<int>(rng() % 300));
+    const bool typed = rng() % 2 == 0;
+    if (rng() % 3 != 0) {
+      const bool fresh = oracle.insert(e).second;
+      ASSERT_EQ(typed ? raw(set.add(e)) == nullptr : set.untyped_add(e), fresh);
+    } else {
+      const bool present = oracle.erase(e) == 1;
+      ASSERT_EQ(typed ? raw(set.remove(e)) : set.untyped_remove(e), present ? e : nullptr);
+    }
+    ASSERT_EQ(set.size(), static_cast<int>(oracle.size()));
+    ASSERT_EQ(set.member(probe) == 1, oracle.count(probe) == 1);
+    ASSERT_EQ(set.untyped_member(probe), oracle.count(probe) == 1);
+  }
+}
+
 // Random operations on two sets, each checked against std::unordered_set.
-// Adds, removals and lookups go through the typed operations or the
-// container's virtual path at random, so each must find what the other stored.
-TEST_F(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
+TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   std::mt19937 rng(20261206);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned int>(n)); };
-  auto stream = [&] { return s(pick(static_cast<int>(pool.size()))); };
+  auto stream = [&] { return s(pick(400)); };
   ProbeSet a(4, 50), b(4, 50);
   Oracle oa, ob;
 
   for (int op = 0; op < 120000; ++op) {
-    const bool on_a = pick(3) != 0, typed = pick(2) != 0;
+    const bool on_a = pick(3) != 0;
     ProbeSet& set = on_a ? a : b;
     Oracle& oracle = on_a ? oa : ob;
     const int kind = pick(100);
     keznlsBaseStream* e = stream();
     if (kind < 40) {
       const bool fresh = oracle.insert(e).second;
-      if (typed) {
-        ASSERT_EQ(raw(set.add(e)), fresh ? nullptr : e) << "op " << op;
-      } else {
-        ASSERT_EQ(set.untyped_add(e), fresh) << "op " << op;
-      }
+      ASSERT_EQ(raw(set.add(e)), fresh ? nullptr : e);
     } else if (kind < 70) {
       const bool present = oracle.erase(e) == 1;
-      ASSERT_EQ(typed ? raw(set.remove(e)) : set.untyped_remove(e), present ? e : nullptr)
-          << "op " << op;
+      ASSERT_EQ(raw(set.remove(e)), present ? e : nullptr);
     } else if (kind < 75) {
       keznlsBaseStream* taken = set.remove_any();
       ASSERT_EQ(taken == nullptr, oracle.empty());
-      if (taken != nullptr) ASSERT_EQ(oracle.erase(taken), 1u);
+      ASSERT_TRUE(taken == nullptr || oracle.erase(taken) == 1);
     } else if (kind < 85) {
       ASSERT_EQ(raw(set.find(e)), oracle.count(e) ? e : nullptr);
-      ASSERT_EQ(set.untyped_member(e), oracle.count(e) == 1);
     } else if (kind < 86) {
       set.clear(pick(2));
       oracle.clear();
@@ -201,15 +219,12 @@ TEST_F(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
         for (auto it = oracle.begin(); it != oracle.end();)
           it = other_oracle.count(*it) ? std::next(it) : oracle.erase(it);
       } else {
-        const bool subset = std::all_of(oracle.begin(), oracle.end(),
-                                        [&](keznlsBaseStream* o) { return other_oracle.count(o) > 0; });
-        ASSERT_EQ(set <= other, subset ? 1 : 0) << "op " << op;
+        const bool subset = std::all_of(oracle.begin(), oracle.end(), [&](auto o) { return other_oracle.count(o); });
+        ASSERT_EQ(set <= other, subset ? 1 : 0);
       }
     }
     ASSERT_TRUE(agrees(set, oracle)) << "op " << op << " kind " << kind;
   }
-  EXPECT_TRUE(agrees(a, oa));
-  EXPECT_TRUE(agrees(b, ob));
 }
 
 }  // namespace
