@@ -1,85 +1,162 @@
 #include <gtest/gtest.h>
 
+#include <cstdarg>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "support/counting_buf.h"
+#include "keznls/library_nls.h"
 #include "keznls/streams.h"
-#include "streams/set_probe.h"
+#include "support/alloc_counter.h"
+#include "support/counting_buf.h"
 
 namespace {
 
-TEST(OstreamTest, WritesExactlyAndFlushesEachText) {
+struct RecordingStream : keznlsBaseStream {
+  const keznlsBaseStream& operator<<(const char* text) const override {
+    writes.emplace_back(text);
+    return *this;
+  }
+  mutable std::vector<std::string> writes;
+};
+
+TEST(OstreamTest, WritesExactlyFlushesEachTextAndHonoursTheWidth) {
   CountingBuf buf;
   std::ostream out(&buf);
   keznlsOstream stream(&out);
-  const keznlsBaseStream& chained = stream << "one";
-  EXPECT_EQ(&chained, &stream);
+  EXPECT_EQ(&(stream << "one"), &stream);
   EXPECT_EQ(buf.syncs, 1);
   stream << "" << " two\n";
   EXPECT_EQ(buf.str(), "one two\n");
   EXPECT_EQ(buf.syncs, 3);
-}
-
-TEST(OstreamTest, HonoursTheOutputsWidth) {
-  std::ostringstream out;
-  keznlsOstream stream(&out);
   out.width(5);
   out.fill('.');
-  stream << "ab";
-  stream << "cd";
-  EXPECT_EQ(out.str(), "...abcd");
+  stream << "ab" << "cd";
+  EXPECT_EQ(buf.str(), "one two\n...abcd");
 }
 
 TEST(StreamIdentityTest, ComparesAndHashesByAddress) {
   std::ostringstream out;
   keznlsOstream a(&out), b(&out);
+  const keznlsBaseStreamcoSetPtrcoPtr nil, pa(&a), pb(&b);
   EXPECT_EQ(a == a, 1);
   EXPECT_EQ(a == b, 0) << "same destination, different streams";
+  EXPECT_EQ(nil == nil, 1);
+  EXPECT_EQ(pa == keznlsBaseStreamcoSetPtrcoPtr(&a), 1);
+  EXPECT_EQ(nil == pa || pa == nil || pa == pb, 0);
   EXPECT_EQ(co_hash(a), co_hash_pointer(&a));
   EXPECT_NE(co_hash(a), co_hash(b));
-
-  const keznlsBaseStreamcoSetPtrcoPtr nil, pa(&a), pb(&b);
-  EXPECT_EQ(nil == nil, 1);
-  EXPECT_EQ(nil == pa, 0);
-  EXPECT_EQ(pa == nil, 0);
-  EXPECT_EQ(pa == keznlsBaseStreamcoSetPtrcoPtr(&a), 1);
-  EXPECT_EQ(pa == pb, 0);
   EXPECT_EQ(co_hash(nil), 0u);
   EXPECT_EQ(co_hash(pa), co_hash(a));
 }
 
 TEST(MultiStreamTest, DeliversEachTextOnceToEveryMember) {
   RecordingStream first, second, never;
-  keznlsMultiStream multi;
+  std::ostringstream out1, out2;
+  keznlsOstream s1(&out1), s2(&out2);
+  keznlsMultiStream multi, inner;
   multi << "before any member";
   multi.add_output_stream(&first);
   multi.add_output_stream(&second);
   multi.add_output_stream(&first);
   multi.remove_output_stream(&never);
-  const keznlsBaseStream& chained = multi << "hello";
-  EXPECT_EQ(&chained, &multi);
+  multi.add_output_stream(&s1);
+  multi.add_output_stream(&inner);
+  inner.add_output_stream(&s2);
+  EXPECT_EQ(&(multi << "hello"), &multi);
   EXPECT_EQ(first.writes, std::vector<std::string>{"hello"});
-  EXPECT_EQ(second.writes, std::vector<std::string>{"hello"});
-
   multi.remove_output_stream(&first);
   multi << "again";
   EXPECT_EQ(first.writes.size(), 1u);
   EXPECT_EQ(second.writes, (std::vector<std::string>{"hello", "again"}));
   EXPECT_TRUE(never.writes.empty());
+  EXPECT_EQ(out1.str(), "helloagain");
+  EXPECT_EQ(out2.str(), "helloagain") << "through a nested multi stream";
 }
 
-TEST(MultiStreamTest, ReachesStandardStreamsAndNestedMultiStreams) {
-  std::ostringstream out1, out2;
-  keznlsOstream s1(&out1), s2(&out2);
-  keznlsMultiStream inner, outer;
-  inner.add_output_stream(&s2);
-  outer.add_output_stream(&s1);
-  outer.add_output_stream(&inner);
-  outer << "x";
-  outer << "y";
-  EXPECT_EQ(out1.str(), "xy");
-  EXPECT_EQ(out2.str(), "xy");
+// Remembers the last text without allocating, so allocation counts show the
+// output path alone.
+struct QuietStream : keznlsBaseStream {
+  QuietStream() { last.reserve(8192); }
+  const keznlsBaseStream& operator<<(const char* text) const override {
+    last.assign(text);
+    ++writes;
+    return *this;
+  }
+  mutable std::string last;
+  mutable int writes = 0;
+};
+
+void through_val(keznlsLibraryNls& nls, bool error, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  error ? nls.output_error_val(format, args) : nls.output_val(format, args);
+  va_end(args);
+}
+
+TEST(LibraryNlsTest, EachFormGoesToItsOwnStreamOrNowhere) {
+  RecordingStream normal, error;
+  keznlsLibraryNls silent, nls;
+  nls.stream(&normal);
+  nls.error_stream(&error);
+  int anything = 0;
+  EXPECT_EQ(&(nls << 'c' << 1 << 2u << 3.5 << static_cast<void*>(&anything) << "text"), &nls);
+  nls.output("%ls", L"\u20ac");  // the "C" locale cannot encode it, so nothing is written
+  for (keznlsLibraryNls* n : {&silent, &nls}) {
+    n->output("%5.2f|%-4s|%x|%c|%%|%lld", 3.14159, "ab", 255u, 'z', -12345678901LL);
+    through_val(*n, false, "%5.2f|%-4s|%x|%c|%%|%lld", 3.14159, "ab", 255u, 'z', -12345678901LL);
+    n->output_error("%s=%d", "x", 7);
+    through_val(*n, true, "%s=%d", "x", 8);
+  }
+  const std::string line = " 3.14|ab  |ff|z|%|-12345678901";
+  EXPECT_EQ(normal.writes, (std::vector<std::string>{line, line}));
+  EXPECT_EQ(error.writes, (std::vector<std::string>{"x=7", "x=8"}));
+}
+
+TEST(LibraryNlsTest, TextsUpToTheBufferSizeNeedNoHeap) {
+  for (const int length : {1023, 1024}) {
+    // The last character differs, so a cut text shows.
+    const std::string text = std::string(static_cast<std::size_t>(length) - 1, 'a') + "b";
+    QuietStream sink;
+    keznlsLibraryNls nls;
+    nls.stream(&sink);
+    nls.output("%s", "warm-up");
+    alloc_counter::Scope scope;
+    nls.output("%s", text.c_str());
+    const std::vector<std::size_t> sizes = scope.sizes();
+    EXPECT_EQ(sizes, length == 1023 ? std::vector<std::size_t>{} : std::vector<std::size_t>{1025})
+        << "none, or one exact heap buffer";
+    EXPECT_EQ(sink.writes, 2);
+    EXPECT_EQ(sink.last, text);
+  }
+}
+
+TEST(LibraryNlsTest, DatabaseTranslatesTheFormatAndReplacingItDestroysTheOldOne) {
+  // The catalogue's language comes from the environment; no other test here reads it.
+  setenv("LANGUAGE", "de", 1);
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+  RecordingStream sink;
+  keznlsLibraryNls nls;
+  nls.stream(&sink);
+  nls.output("Disk %s is full", "C:");
+  nls.nls_data_base(KEZNLS_TEST_CATALOG, "no_such_domain");
+  nls.output("Disk %s is full", "E:");
+  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams");
+  nls.output("%d files in %s\n", 3, "/tmp");
+  nls.output("Disk %s is full", "D:");
+  nls.output("Untranslated %d", 7);
+  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+  {
+    // Opening the same catalogue again costs as many blocks as it frees.
+    alloc_counter::Scope scope;
+    nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+    EXPECT_GT(scope.count(), 0);
+    EXPECT_EQ(scope.released(), scope.count());
+  }
+  nls.output("Disk %s is full", "F:");
+  EXPECT_EQ(sink.writes, (std::vector<std::string>{"Disk C: is full", "Disk E: is full",
+                                                   "/tmp enthält 3 Dateien\n", "Datenträger D: ist voll",
+                                                   "Untranslated 7", "Platte F: voll"}));
 }
 
 }  // namespace
