@@ -31,7 +31,7 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf((many + "%q%d").c_str(), 7)), std::string(30, '%') + "<error>q<error>");
 }
 
-TEST(Sprintf, AFailedSpecificationOrSlotTableFailsTheWholeFormat) {
+TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
   const keznlsSprintf e(ut_lit("."));
   // The string pointer would crash if the failed format took arguments.
   EXPECT_EQ(str(e.gui_sprintf("%d %q %s", 5, 6)), "<error> <error>q <error>");
