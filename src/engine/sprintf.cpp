@@ -56,6 +56,14 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   return out + n;
 }
 
+// Length of a string argument; most are short, so look at a few bytes
+// before paying for the library call.
+inline std::size_t short_length(const char* s) {
+  for (std::size_t i = 0; i < 8; ++i)
+    if (s[i] == '\0') return i;
+  return 8 + std::strlen(s + 8);
+}
+
 // Renders the common conversions here, without the general renderer's call
 // and its limit logic: strings, integers without a precision, and floating
 // values through their own quick path. False leaves the conversion to the
@@ -78,7 +86,7 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
       const char* text = args.va_arg_str();
       if (text == nullptr) text = kNull;
       r.text = text;
-      length = std::strlen(text);
+      length = short_length(text);
       return true;
     }
     case 'd': {
