@@ -8,26 +8,6 @@
 
 int utRef::s_single = 0;
 
-namespace {
-
-// Offset of the count behind a text of `capacity` characters and its NUL.
-std::size_t count_offset(int capacity) {
-  const std::size_t end = static_cast<std::size_t>(capacity) + 1;
-  return (end + alignof(int) - 1) / alignof(int) * alignof(int);
-}
-
-// One block for `capacity` characters, their NUL and the count, which
-// starts at 1. A file-local helper so the constructors reach it directly.
-inline char* allocate_owned(int capacity, int*& count) {
-  const std::size_t offset = count_offset(capacity);
-  char* text = new char[offset + sizeof(int)];
-  text[capacity] = '\0';
-  count = new (text + offset) int(1);
-  return text;
-}
-
-}  // namespace
-
 void utRef::copy_constructor_imp(const utRef& other) {
   count_ = other.count_;
   if (*count_ > 0) ++*count_;
@@ -53,7 +33,7 @@ int utRef::release_claimed(int* count) {
 
 // Allocates one block holding `capacity` characters, the NUL and the count.
 void utString::init_owned(int capacity) {
-  text_ = allocate_owned(capacity, ref_.count_);
+  text_ = allocate(capacity, ref_.count_);
   size_ = capacity;
 }
 
@@ -70,13 +50,6 @@ utString::utString(utCopy, const char* const text) : utString(text) {}
 
 utString::utString(utStringLit, const char* const text)
     : text_(const_cast<char*>(text)), size_(0) {}
-
-utString::utString(utStringChar, char c, int n) : text_(nullptr), size_(0) {
-  if (n < 0) n = 0;
-  text_ = allocate_owned(n, ref_.count_);
-  size_ = n;
-  std::memset(text_, c, static_cast<std::size_t>(n));
-}
 
 utString::utString(utStringClaim, char* const buffer, int n)
     : text_(buffer), size_(n) {

@@ -2,7 +2,10 @@
 #ifndef UT_UT_STRING_H
 #define UT_UT_STRING_H
 
+#include <cstddef>
+#include <cstring>
 #include <iosfwd>
+#include <new>
 
 /// Tags that select a constructor; callers always pass the single value.
 enum utCopy { ut_copy = 0 };
@@ -54,7 +57,11 @@ class utString {
   utString(const char* text);  // NOLINT(google-explicit-constructor)
   utString(utCopy, const char* const text);
   /// `n` copies of `c`, unique, writable through the text pointer.
-  utString(utStringChar, char c, int n);
+  /// Inline: formatting builds every result with it.
+  utString(utStringChar, char c, int n) : size_(n < 0 ? 0 : n) {
+    text_ = allocate(size_, ref_.count_);
+    std::memset(text_, c, static_cast<std::size_t>(size_));
+  }
   /// Takes over a NUL-terminated buffer from `new[]`.
   utString(utStringClaim, char* const buffer, int n);
 
@@ -88,6 +95,16 @@ class utString {
   void assign_data(const utString& other);
   void destruct_data() { delete[] text_; }
   void init_owned(int capacity);
+  // One block for `capacity` characters, their NUL and the count (after
+  // them, aligned), which starts at 1.
+  static char* allocate(int capacity, int*& count) {
+    const std::size_t end = static_cast<std::size_t>(capacity) + 1;
+    const std::size_t offset = (end + alignof(int) - 1) / alignof(int) * alignof(int);
+    char* text = new char[offset + sizeof(int)];
+    text[capacity] = '\0';
+    count = new (text + offset) int(1);
+    return text;
+  }
 
   char* text_;
   int size_;
