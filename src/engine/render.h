@@ -41,6 +41,14 @@ struct Rendering {
   void mark_too_large() { len = kShown + 1; }
 };
 
+// Length of a text that is usually short (a string argument, the decimal
+// point): a few bytes are looked at before paying for the library call.
+inline std::size_t short_length(const char* s) {
+  for (std::size_t i = 0; i < 8; ++i)
+    if (s[i] == '\0') return i;
+  return 8 + std::strlen(s + 8);
+}
+
 // The caller's decimal point; its length is measured once, and only when a
 // floating conversion needs it.
 class DecimalPoint {
@@ -48,7 +56,7 @@ class DecimalPoint {
   explicit DecimalPoint(const char* text) : text_(text) {}
   const char* text() const { return text_; }
   int length() {
-    if (length_ < 0) length_ = static_cast<int>(std::strlen(text_));
+    if (length_ < 0) length_ = static_cast<int>(short_length(text_));
     return length_;
   }
 

@@ -56,14 +56,6 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   return out + n;
 }
 
-// Length of a string argument; most are short, so look at a few bytes
-// before paying for the library call.
-inline std::size_t short_length(const char* s) {
-  for (std::size_t i = 0; i < 8; ++i)
-    if (s[i] == '\0') return i;
-  return 8 + std::strlen(s + 8);
-}
-
 // Renders the common conversions here, without the general renderer's call
 // and its limit logic: strings, integers without a precision, and floating
 // values through their own quick path. False leaves the conversion to the
