@@ -21,6 +21,10 @@ class PowersOfTen {
 
   PowersOfTen() {
     for (int n = kLowest; n <= kHighest; ++n) table_[n - kLowest] = utMath::pow(10.0, n);
+    for (int n = kLowest; n < kHighest; ++n) {
+      low_[n - kLowest] = table_[n - kLowest] * (1 + 1e-12);
+      high_[n - kLowest] = table_[n + 1 - kLowest] * (1 - 1e-12);
+    }
   }
   double operator()(int n) const {
     if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
@@ -28,9 +32,13 @@ class PowersOfTen {
   }
   // For exponents of finite doubles and their neighbours, always in the table.
   double exact(int n) const { return table_[n - kLowest]; }
+  // Whether a in [10^n, 10^(n+1)) lies within a relative 1e-12 of either end.
+  bool near_ends(double a, int n) const { return a < low_[n - kLowest] || a > high_[n - kLowest]; }
 
  private:
   double table_[kHighest - kLowest + 1];
+  double low_[kHighest - kLowest];
+  double high_[kHighest - kLowest];
 };
 
 const PowersOfTen powers_of_ten;
@@ -51,18 +59,16 @@ double mantissa(double v, int exponent) {
 // from powers of ten the bracket in the table decides; within a relative
 // 1e-12 of one, log10's own rounding may differ from the exact answer, so
 // log10 is asked.
-int decimal_exponent(double a) {
+inline int decimal_exponent(double a) {
   std::uint64_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
   if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
-  // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
-  // within one of the answer, which the two loops settle.
+  // (e * 78913) >> 18 is exactly floor(e * log10(2)) for every binary
+  // exponent e of a double, so 10^k <= a < 10^(k+2): one compare settles it.
   int k = ((binary - 1) * 78913) >> 18;
-  while (a >= powers_of_ten.exact(k + 1)) ++k;
-  while (a < powers_of_ten.exact(k)) --k;
-  if (a < powers_of_ten.exact(k) * (1 + 1e-12) || a > powers_of_ten.exact(k + 1) * (1 - 1e-12))
-    return utMath::floor(utMath::log10(a));
+  k += a >= powers_of_ten.exact(k + 1) ? 1 : 0;
+  if (powers_of_ten.near_ends(a, k)) return utMath::floor(utMath::log10(a));
   return k;
 }
 
@@ -171,6 +177,81 @@ inline char* put_exact(char* end, std::uint64_t v, int count) {
 void put_digits(Rendering& out, std::uint64_t v, int count) {
   put_exact(out.buffer + kShown - out.len, v, count);
   out.len += count;
+}
+
+// Exactly N digits of v < 10^N, leading zeros included, in front of `end`.
+// No loop: every divisor is a constant, and the halves do not wait on each
+// other.
+template <int N>
+inline char* put_fixed(char* end, std::uint32_t v) {
+  if constexpr (N == 1) {
+    *--end = static_cast<char>('0' + v);
+    return end;
+  } else if constexpr (N == 2) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * v, 2);
+    return end;
+  } else if constexpr (N <= 4) {
+    end = put_fixed<2>(end, v % 100);
+    return put_fixed<N - 2>(end, v / 100);
+  } else {
+    end = put_fixed<4>(end, v % 10000);
+    return put_fixed<N - 4>(end, v / 10000);
+  }
+}
+
+// put_exact for the quick path: where the buffer has room in front of `end`
+// (from `start`), a whole block of 8 or 16 digits is written and only the
+// last `count` kept, so the work does not depend on the count.
+inline char* put_counted(char* end, const char* start, std::uint64_t v, int count) {
+  const long room = end - start;
+  if (count <= 8 && room >= 8) {
+    put_fixed<8>(end, static_cast<std::uint32_t>(v));
+    return end - count;
+  }
+  if (count <= 16 && room >= 16) {
+    put_fixed<8>(end, static_cast<std::uint32_t>(v % 100000000u));
+    put_fixed<8>(end - 8, static_cast<std::uint32_t>(v / 100000000u));
+    return end - count;
+  }
+  return put_exact(end, v, count);
+}
+
+// Trailing zeros off a nonzero fraction below 10^8: at most seven, so three
+// steps of 4, 2 and 1 zeros, each taken or not without a branch.
+inline void trim_small(std::uint64_t& fraction, int& digits) {
+  auto f = static_cast<std::uint32_t>(fraction);
+  bool zeros = f % 10000 == 0;
+  f = zeros ? f / 10000 : f;
+  digits -= zeros ? 4 : 0;
+  zeros = f % 100 == 0;
+  f = zeros ? f / 100 : f;
+  digits -= zeros ? 2 : 0;
+  zeros = f % 10 == 0;
+  f = zeros ? f / 10 : f;
+  digits -= zeros ? 1 : 0;
+  fraction = f;
+}
+
+// The scaled value y between 2^53 and 2^64, split as the digit loop splits
+// it: its first steps round, and are taken here exactly as the loop takes
+// them (at most four), then the integer left splits as usual. Only where
+// those digits stay within the fraction and all are shown (no trimming).
+bool split_large(double y, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
+  if (!(y < 18446744073709551616.0)) return false;
+  std::uint64_t low = 0, scale = 1;
+  int taken = 0;
+  do {
+    const std::uint64_t r = static_cast<std::uint64_t>(y) % 10;
+    y = (y - static_cast<double>(r)) / 10.0;
+    low += r * scale;
+    scale *= 10;
+    ++taken;
+  } while (y >= kExactIntegers);
+  if (taken >= precision) return false;
+  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision - taken, integer, fraction);
+  fraction = fraction * scale + low;
+  return true;
 }
 
 // The digit loop's result computed whole, for the usual case: the scaled
@@ -286,27 +367,31 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
   if (r.has_width || !std::isfinite(v)) return false;
   if (r.has_precision && r.precision > 19) return false;
   const FloatForm form = choose_form(r, v);
-  int precision = form.precision;
+  const int precision = form.precision;
   const bool exponent_form = form.exponent_form, trim = form.trim;
   const int exponent = form.exponent;
   if (trim && precision == 0) return false;
+  const int dp_len = decimal_point.length();
+  if (dp_len == 0) return false;
   double y = exponent_form ? mantissa(v, exponent) : v;
   const bool negative = y < 0.0;
   if (negative) y = -y;
   if (precision != 0) y *= kPow10d[precision];
   y += 0.5;
-  if (!(y < kExactIntegers)) return false;
-  const int dp_len = decimal_point.length();
-  if (dp_len == 0) return false;
 
   std::uint64_t integer, fraction;
-  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, integer, fraction);
+  if (y < kExactIntegers) {
+    split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, integer, fraction);
+  } else if (trim || !split_large(y, precision, integer, fraction)) {
+    return false;
+  }
   int fraction_digits = precision;
   if (trim) {
     if (fraction == 0) {
       fraction_digits = 0;
+    } else if (precision <= 8) {
+      trim_small(fraction, fraction_digits);
     } else {
-      // Pairs first: half as many dependent divisions.
       while (fraction % 100 == 0) {
         fraction /= 100;
         fraction_digits -= 2;
@@ -328,20 +413,21 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
   *end = '\0';
   char* p = end;
   if (exponent_form) {
-    *--p = static_cast<char>('0' + a % 10);
-    *--p = static_cast<char>('0' + a / 10 % 10);
-    if (a > 99) *--p = static_cast<char>('0' + a / 100 % 10);
+    p = put_fixed<2>(p, static_cast<std::uint32_t>(a % 100));
+    if (a > 99) *--p = static_cast<char>('0' + a / 100);
     *--p = exponent < 0 ? '-' : '+';
     *--p = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
   }
-  p = put_exact(p, fraction, fraction_digits);
-  if (point == 1) {
-    *--p = decimal_point.text()[0];
-  } else {
-    p -= point;
-    std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+  if (fraction_digits > 0) {
+    p = put_counted(p, r.buffer, fraction, fraction_digits);
+    if (point == 1) {
+      *--p = decimal_point.text()[0];
+    } else {
+      p -= point;
+      std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+    }
   }
-  p = put_exact(p, integer, integer_digits);
+  p = put_counted(p, r.buffer, integer, integer_digits);
   if (negative) *--p = '-';
   r.text = p;
   length = static_cast<std::size_t>(total);
