@@ -358,15 +358,23 @@ inline FloatForm choose_form(const keznlsPercent& r, double v) {
 
 }  // namespace
 
-bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                         std::size_t& length) {
-  if (r.has_width || !std::isfinite(v)) return false;
-  if (r.has_precision && r.precision > 19) return false;
-  const FloatForm form = choose_form(r, v);
-  const int precision = form.precision;
-  const bool exponent_form = form.exponent_form, trim = form.trim;
-  const int exponent = form.exponent;
-  if (trim && precision == 0) return false;
+namespace {
+
+// The quick path for one conversion letter, so that `f` never tests for an
+// exponent nor `e` for trimming: Kind is 'f', 'e' (or 'E') or 'g' (or 'G').
+template <char Kind>
+bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::size_t& length) {
+  int precision = r.has_precision ? r.precision : 6;
+  if (precision > 19) return false;
+  int exponent = 0;
+  if (Kind != 'f' && v != 0.0) exponent = decimal_exponent(std::fabs(v));
+  bool exponent_form = Kind == 'e';
+  constexpr bool trim = Kind == 'g';
+  if (trim) {
+    exponent_form = !(exponent < precision && exponent >= -4);
+    if (exponent_form && precision != 0) --precision;
+    if (precision == 0) return false;
+  }
   const int dp_len = decimal_point.length();
   if (dp_len == 0) return false;
   double y = exponent_form ? mantissa(v, exponent) : v;
@@ -414,7 +422,10 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
     *--p = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
   }
   if (fraction_digits > 0) {
-    p = put_counted(p, r.buffer, fraction, fraction_digits);
+    // Six digits (the default precision) and two come straight.
+    if (fraction_digits == 6) p = put_pairs<6>(p, static_cast<std::uint32_t>(fraction));
+    else if (fraction_digits == 2) p = put_pairs<2>(p, static_cast<std::uint32_t>(fraction));
+    else p = put_counted(p, r.buffer, fraction, fraction_digits);
     if (point == 1) {
       *--p = decimal_point.text()[0];
     } else {
@@ -427,6 +438,18 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
   r.text = p;
   length = static_cast<std::size_t>(total);
   return true;
+}
+
+}  // namespace
+
+bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                         std::size_t& length) {
+  if (r.has_width || !std::isfinite(v)) return false;
+  const char conversion = r.conversion;
+  if (conversion == 'f') return render_plain<'f'>(r, v, decimal_point, length);
+  if (conversion == 'e' || conversion == 'E') return render_plain<'e'>(r, v, decimal_point, length);
+  if (conversion == 'g' || conversion == 'G') return render_plain<'g'>(r, v, decimal_point, length);
+  return false;
 }
 
 char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
