@@ -116,12 +116,19 @@ constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 1
                                        100000000000000000ull, 1000000000000000000ull,
                                        10000000000000000000ull};
 
+// 10^t, except that below 10 zero too has one digit.
+constexpr std::uint64_t kFewerDigitsBelow[20] = {0ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull,
+                                                 1000000ull, 10000000ull, 100000000ull, 1000000000ull,
+                                                 10000000000ull, 100000000000ull, 1000000000000ull,
+                                                 10000000000000ull, 100000000000000ull,
+                                                 1000000000000000ull, 10000000000000000ull,
+                                                 100000000000000000ull, 1000000000000000000ull,
+                                                 10000000000000000000ull};
+
 int count_digits(std::uint64_t v) {
-  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare;
-  // zero has one digit.
+  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare.
   const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
-  const int n = t + 1 - (v < kPow10u[t] ? 1 : 0);
-  return n > 0 ? n : 1;
+  return t + 1 - (v < kFewerDigitsBelow[t] ? 1 : 0);
 }
 
 // u split at 10^P, with the divisor known at compile time for each P.
@@ -406,7 +413,10 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
     }
   }
   const int point = fraction_digits > 0 ? dp_len : 0;
-  const int integer_digits = count_digits(integer);
+  // A mantissa's integer part is one digit but where rounding made it 10
+  // (or division left it just under 1).
+  const bool one_digit = Kind == 'e' && integer < 10;
+  const int integer_digits = one_digit ? 1 : count_digits(integer);
   const int a = exponent < 0 ? -exponent : exponent;
   const int exponent_length = exponent_form ? (a > 99 ? 5 : 4) : 0;
   const int total = exponent_length + fraction_digits + point + integer_digits + (negative ? 1 : 0);
@@ -433,7 +443,8 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
       std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
     }
   }
-  p = put_counted(p, r.buffer, integer, integer_digits);
+  if (one_digit) *--p = static_cast<char>('0' + integer);
+  else p = put_counted(p, r.buffer, integer, integer_digits);
   if (negative) *--p = '-';
   r.text = p;
   length = static_cast<std::size_t>(total);
