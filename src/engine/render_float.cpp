@@ -209,8 +209,8 @@ inline char* put_pairs(char* end, std::uint32_t v) {
 }
 
 // put_exact for the quick path: where the buffer has room in front of `end`
-// (from `start`), a whole block of 2, 4, 6 or 8 digits is written and only
-// the last `count` kept.
+// (from `start`), a whole block of 2, 4, 6, 8 or 16 digits is written and
+// only the last `count` kept.
 inline char* put_counted(char* end, const char* start, std::uint64_t v, int count) {
   if (count <= 8 && end - start >= 8) {
     const auto w = static_cast<std::uint32_t>(v);
@@ -218,6 +218,11 @@ inline char* put_counted(char* end, const char* start, std::uint64_t v, int coun
     else if (count <= 4) put_pairs<4>(end, w);
     else if (count <= 6) put_pairs<6>(end, w);
     else put_pairs<8>(end, w);
+    return end - count;
+  }
+  if (count <= 16 && end - start >= 16) {
+    put_pairs<8>(end, static_cast<std::uint32_t>(v % 100000000u));
+    put_pairs<8>(end - 8, static_cast<std::uint32_t>(v / 100000000u));
     return end - count;
   }
   return put_exact(end, v, count);
