@@ -368,10 +368,6 @@ inline FloatForm choose_form(const keznlsPercent& r, double v) {
   return form;
 }
 
-}  // namespace
-
-namespace {
-
 // The quick path for one conversion letter, so that `f` never tests for an
 // exponent nor `e` for trimming: Kind is 'f', 'e' (or 'E') or 'g' (or 'G').
 template <char Kind>
@@ -418,8 +414,8 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
     }
   }
   const int point = fraction_digits > 0 ? dp_len : 0;
-  // A mantissa's integer part is one digit but where rounding made it 10
-  // (or division left it just under 1).
+  // A mantissa's integer part has one digit (0 where the division left it
+  // just under 1), or two where rounding made it 10.
   const bool one_digit = Kind == 'e' && integer < 10;
   const int integer_digits = one_digit ? 1 : count_digits(integer);
   const int a = exponent < 0 ? -exponent : exponent;
