@@ -21,6 +21,10 @@ class PowersOfTen {
 
   PowersOfTen() {
     for (int n = kLowest; n <= kHighest; ++n) table_[n - kLowest] = utMath::pow(10.0, n);
+    for (int n = kLowest; n < kHighest; ++n) {
+      low_[n - kLowest] = table_[n - kLowest] * (1 + 1e-12);
+      high_[n - kLowest] = table_[n + 1 - kLowest] * (1 - 1e-12);
+    }
   }
   double operator()(int n) const {
     if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
@@ -28,9 +32,13 @@ class PowersOfTen {
   }
   // For exponents of finite doubles and their neighbours, always in the table.
   double exact(int n) const { return table_[n - kLowest]; }
+  // Whether a in [10^n, 10^(n+1)) lies within a relative 1e-12 of either end.
+  bool near_ends(double a, int n) const { return a < low_[n - kLowest] || a > high_[n - kLowest]; }
 
  private:
   double table_[kHighest - kLowest + 1];
+  double low_[kHighest - kLowest];
+  double high_[kHighest - kLowest];
 };
 
 const PowersOfTen powers_of_ten;
@@ -51,18 +59,16 @@ double mantissa(double v, int exponent) {
 // from powers of ten the bracket in the table decides; within a relative
 // 1e-12 of one, log10's own rounding may differ from the exact answer, so
 // log10 is asked.
-int decimal_exponent(double a) {
+inline int decimal_exponent(double a) {
   std::uint64_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
   if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
-  // floor((binary - 1) * log10(2)) in integers (78913 / 2^18 ~ log10(2)):
-  // within one of the answer, which the two loops settle.
+  // (e * 78913) >> 18 is exactly floor(e * log10(2)) for every binary
+  // exponent e of a double, so 10^k <= a < 10^(k+2): one compare settles it.
   int k = ((binary - 1) * 78913) >> 18;
-  while (a >= powers_of_ten.exact(k + 1)) ++k;
-  while (a < powers_of_ten.exact(k)) --k;
-  if (a < powers_of_ten.exact(k) * (1 + 1e-12) || a > powers_of_ten.exact(k + 1) * (1 - 1e-12))
-    return utMath::floor(utMath::log10(a));
+  k += a >= powers_of_ten.exact(k + 1) ? 1 : 0;
+  if (powers_of_ten.near_ends(a, k)) return utMath::floor(utMath::log10(a));
   return k;
 }
 
@@ -110,12 +116,19 @@ constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 1
                                        100000000000000000ull, 1000000000000000000ull,
                                        10000000000000000000ull};
 
+// 10^t, except that below 10 zero too has one digit.
+constexpr std::uint64_t kFewerDigitsBelow[20] = {0ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull,
+                                                 1000000ull, 10000000ull, 100000000ull, 1000000000ull,
+                                                 10000000000ull, 100000000000ull, 1000000000000ull,
+                                                 10000000000000ull, 100000000000000ull,
+                                                 1000000000000000ull, 10000000000000000ull,
+                                                 100000000000000000ull, 1000000000000000000ull,
+                                                 10000000000000000000ull};
+
 int count_digits(std::uint64_t v) {
-  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare;
-  // zero has one digit.
+  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare.
   const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
-  const int n = t + 1 - (v < kPow10u[t] ? 1 : 0);
-  return n > 0 ? n : 1;
+  return t + 1 - (v < kFewerDigitsBelow[t] ? 1 : 0);
 }
 
 // u split at 10^P, with the divisor known at compile time for each P.
@@ -171,6 +184,82 @@ inline char* put_exact(char* end, std::uint64_t v, int count) {
 void put_digits(Rendering& out, std::uint64_t v, int count) {
   put_exact(out.buffer + kShown - out.len, v, count);
   out.len += count;
+}
+
+// Exactly N (even, up to 8) digits of v < 10^N, leading zeros included, in
+// front of `end`, with no division: v / 10^(N-2) as a binary fraction of
+// kBits bits, whose integer part is the first pair; each further pair is the
+// integer part of the remaining fraction times 100. The scales were checked
+// against every v below 10^N.
+template <int N>
+inline char* put_pairs(char* end, std::uint32_t v) {
+  static_assert(N == 2 || N == 4 || N == 6 || N == 8, "pairs of digits, at most 8");
+  constexpr int kBits = N == 8 ? 47 : 32;
+  constexpr std::uint64_t kOne = std::uint64_t{1} << kBits;
+  constexpr std::uint64_t kDivisor = kPow10u[N - 2];
+  constexpr std::uint64_t kScale = (kOne + kDivisor - 1) / kDivisor;
+  char* p = end - N;
+  std::uint64_t y = v * kScale;
+  std::memcpy(p, kDigitPairs + 2 * (y >> kBits), 2);
+  for (int i = 2; i < N; i += 2) {
+    y = (y & (kOne - 1)) * 100;
+    std::memcpy(p + i, kDigitPairs + 2 * (y >> kBits), 2);
+  }
+  return p;
+}
+
+// put_exact for the quick path: where the buffer has room in front of `end`
+// (from `start`), a whole block of 2, 4, 6, 8 or 16 digits is written and
+// only the last `count` kept.
+inline char* put_counted(char* end, const char* start, std::uint64_t v, int count) {
+  if (count <= 8 && end - start >= 8) {
+    const auto w = static_cast<std::uint32_t>(v);
+    if (count <= 2) put_pairs<2>(end, w);
+    else if (count <= 4) put_pairs<4>(end, w);
+    else if (count <= 6) put_pairs<6>(end, w);
+    else put_pairs<8>(end, w);
+    return end - count;
+  }
+  if (count <= 16 && end - start >= 16) {
+    put_pairs<8>(end, static_cast<std::uint32_t>(v % 100000000u));
+    put_pairs<8>(end - 8, static_cast<std::uint32_t>(v / 100000000u));
+    return end - count;
+  }
+  return put_exact(end, v, count);
+}
+
+// Drops the trailing zeros of a nonzero fraction, two at a time first.
+template <typename Fraction>
+inline void trim_zeros(Fraction& fraction, int& digits) {
+  while (fraction % 100 == 0) {
+    fraction /= 100;
+    digits -= 2;
+  }
+  if (fraction % 10 == 0) {
+    fraction /= 10;
+    --digits;
+  }
+}
+
+// The scaled value y between 2^53 and 2^64, split as the digit loop splits
+// it: its first steps round, and are taken here exactly as the loop takes
+// them (at most four), then the integer left splits as usual. Only where
+// those digits stay within the fraction and all are shown (no trimming).
+bool split_large(double y, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
+  if (!(y < 18446744073709551616.0)) return false;
+  std::uint64_t low = 0, scale = 1;
+  int taken = 0;
+  do {
+    const std::uint64_t r = static_cast<std::uint64_t>(y) % 10;
+    y = (y - static_cast<double>(r)) / 10.0;
+    low += r * scale;
+    scale *= 10;
+    ++taken;
+  } while (y >= kExactIntegers);
+  if (taken >= precision) return false;
+  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision - taken, integer, fraction);
+  fraction = fraction * scale + low;
+  return true;
 }
 
 // The digit loop's result computed whole, for the usual case: the scaled
@@ -279,46 +368,56 @@ inline FloatForm choose_form(const keznlsPercent& r, double v) {
   return form;
 }
 
-}  // namespace
-
-bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                         std::size_t& length) {
-  if (r.has_width || !std::isfinite(v)) return false;
-  if (r.has_precision && r.precision > 19) return false;
-  const FloatForm form = choose_form(r, v);
-  int precision = form.precision;
-  const bool exponent_form = form.exponent_form, trim = form.trim;
-  const int exponent = form.exponent;
-  if (trim && precision == 0) return false;
+// The quick path for one conversion letter, so that `f` never tests for an
+// exponent nor `e` for trimming: Kind is 'f', 'e' (or 'E') or 'g' (or 'G').
+template <char Kind>
+bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::size_t& length) {
+  int precision = r.has_precision ? r.precision : 6;
+  if (precision > 19) return false;
+  int exponent = 0;
+  if (Kind != 'f' && v != 0.0) exponent = decimal_exponent(std::fabs(v));
+  bool exponent_form = Kind == 'e';
+  constexpr bool trim = Kind == 'g';
+  if (trim) {
+    exponent_form = !(exponent < precision && exponent >= -4);
+    if (exponent_form && precision != 0) --precision;
+    if (precision == 0) return false;
+  }
+  const int dp_len = decimal_point.length();
+  if (dp_len == 0) return false;
   double y = exponent_form ? mantissa(v, exponent) : v;
   const bool negative = y < 0.0;
   if (negative) y = -y;
   if (precision != 0) y *= kPow10d[precision];
   y += 0.5;
-  if (!(y < kExactIntegers)) return false;
-  const int dp_len = decimal_point.length();
-  if (dp_len == 0) return false;
 
   std::uint64_t integer, fraction;
-  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, integer, fraction);
+  if (y < kExactIntegers) {
+    const auto u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
+    // The default and the usual money precision ahead of the switch.
+    if (precision == 6) split_at<6>(u, integer, fraction);
+    else if (precision == 2) split_at<2>(u, integer, fraction);
+    else split(u, precision, integer, fraction);
+  } else if (trim || !split_large(y, precision, integer, fraction)) {
+    return false;
+  }
   int fraction_digits = precision;
   if (trim) {
     if (fraction == 0) {
       fraction_digits = 0;
+    } else if (precision <= 9) {
+      auto small = static_cast<std::uint32_t>(fraction);  // cheaper divisions
+      trim_zeros(small, fraction_digits);
+      fraction = small;
     } else {
-      // Pairs first: half as many dependent divisions.
-      while (fraction % 100 == 0) {
-        fraction /= 100;
-        fraction_digits -= 2;
-      }
-      if (fraction % 10 == 0) {
-        fraction /= 10;
-        --fraction_digits;
-      }
+      trim_zeros(fraction, fraction_digits);
     }
   }
   const int point = fraction_digits > 0 ? dp_len : 0;
-  const int integer_digits = count_digits(integer);
+  // A mantissa's integer part has one digit (0 where the division left it
+  // just under 1), or two where rounding made it 10.
+  const bool one_digit = Kind == 'e' && integer < 10;
+  const int integer_digits = one_digit ? 1 : count_digits(integer);
   const int a = exponent < 0 ? -exponent : exponent;
   const int exponent_length = exponent_form ? (a > 99 ? 5 : 4) : 0;
   const int total = exponent_length + fraction_digits + point + integer_digits + (negative ? 1 : 0);
@@ -328,24 +427,41 @@ bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point
   *end = '\0';
   char* p = end;
   if (exponent_form) {
-    *--p = static_cast<char>('0' + a % 10);
-    *--p = static_cast<char>('0' + a / 10 % 10);
-    if (a > 99) *--p = static_cast<char>('0' + a / 100 % 10);
+    p = put_pairs<2>(p, static_cast<std::uint32_t>(a % 100));
+    if (a > 99) *--p = static_cast<char>('0' + a / 100);
     *--p = exponent < 0 ? '-' : '+';
     *--p = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
   }
-  p = put_exact(p, fraction, fraction_digits);
-  if (point == 1) {
-    *--p = decimal_point.text()[0];
-  } else {
-    p -= point;
-    std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+  if (fraction_digits > 0) {
+    // Six digits (the default precision) and two come straight.
+    if (fraction_digits == 6) p = put_pairs<6>(p, static_cast<std::uint32_t>(fraction));
+    else if (fraction_digits == 2) p = put_pairs<2>(p, static_cast<std::uint32_t>(fraction));
+    else p = put_counted(p, r.buffer, fraction, fraction_digits);
+    if (point == 1) {
+      *--p = decimal_point.text()[0];
+    } else {
+      p -= point;
+      std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
+    }
   }
-  p = put_exact(p, integer, integer_digits);
+  if (one_digit) *--p = static_cast<char>('0' + integer);
+  else p = put_counted(p, r.buffer, integer, integer_digits);
   if (negative) *--p = '-';
   r.text = p;
   length = static_cast<std::size_t>(total);
   return true;
+}
+
+}  // namespace
+
+bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
+                         std::size_t& length) {
+  if (r.has_width || !std::isfinite(v)) return false;
+  const char conversion = r.conversion;
+  if (conversion == 'f') return render_plain<'f'>(r, v, decimal_point, length);
+  if (conversion == 'e' || conversion == 'E') return render_plain<'e'>(r, v, decimal_point, length);
+  if (conversion == 'g' || conversion == 'G') return render_plain<'g'>(r, v, decimal_point, length);
+  return false;
 }
 
 char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
