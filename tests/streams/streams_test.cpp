@@ -139,17 +139,17 @@ TEST(LibraryNlsTest, DatabaseTranslatesTheFormatAndReplacingItDestroysTheOldOne)
   keznlsLibraryNls nls;
   nls.stream(&sink);
   nls.output("Disk %s is full", "C:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "no_such_domain");
+  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "no_such_domain");
   nls.output("Disk %s is full", "E:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams");
+  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams");
   nls.output("%d files in %s\n", 3, "/tmp");
   nls.output("Disk %s is full", "D:");
   nls.output("Untranslated %d", 7);
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams_alt");
   {
     // Opening the same catalogue again costs as many blocks as it frees.
     alloc_counter::Scope scope;
-    nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+    nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams_alt");
     EXPECT_GT(scope.count(), 0);
     EXPECT_EQ(scope.released(), scope.count());
   }

@@ -41,7 +41,7 @@ Outcome run(const std::vector<std::string>& args, const std::string& env = "") {
     }
   }
   for (const std::string& name : names) unsetenv(name.c_str());
-  std::string command = "LOCPATH=" KEZNLS_TEST_LOCPATH " " + env + " " KEZNLS_PRINTF;
+  std::string command = env + " " KEZNLS_PRINTF;
   for (const std::string& arg : args) {
     command += " '";
     for (char ch : arg) command += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
