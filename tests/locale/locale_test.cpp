@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "keznls/locale.h"
 #include "keznls/parsers.h"
@@ -27,8 +28,7 @@ class LocaleProbe : public keznlsLocaleNumbers {
 
 int numeric_translation_on() {
   const int on = nlsDomainManager::numeric_translation(0);
-  nlsDomainManager::numeric_translation(on);
-  return on;
+  return nlsDomainManager::numeric_translation(on), on;
 }
 std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 constexpr const char* kComma = "de_DE.UTF-8";
@@ -119,18 +119,11 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
 TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
   // text null: a string without text
   const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
-      {nullptr, 0, 1, 0.0, 1},
-      {"", 0, 0, 0.0, 0},
-      {"   ", 0, 1, 0.0, 1},
-      {"+", 0, 1, 0.0, 1},
-      {"  -42", -42, 0, -42.0, 0},
-      {"42  ", 42, 1, 42.0, 1},
-      {"12abc", 12, 1, 12.0, 1},
+      {nullptr, 0, 1, 0.0, 1},   {"", 0, 0, 0.0, 0},           {"   ", 0, 1, 0.0, 1},
+      {"+", 0, 1, 0.0, 1},       {"  -42", -42, 0, -42.0, 0},  {"42  ", 42, 1, 42.0, 1},
+      {"12abc", 12, 1, 12.0, 1}, {"1.5", 1, 1, 1.5, 0},        {"1,5", 1, 1, 1.0, 1},
       {"0x1A", 0, 1, 26.0, 0},  // only the floating conversion reads hexadecimal
-      {"1.5", 1, 1, 1.5, 0},
-      {"1,5", 1, 1, 1.0, 1},
-      {"2147483648", INT_MAX, 0, 2147483648.0, 0},
-      {"-2147483649", INT_MIN, 0, -2147483649.0, 0},
+      {"2147483648", INT_MAX, 0, 2147483648.0, 0}, {"-2147483649", INT_MIN, 0, -2147483649.0, 0},
   };
   const keznlsParserDefault parser;
   const keznlsParser& any = parser;
@@ -148,26 +141,22 @@ TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
 
 TEST_F(LocaleTest, ParserRetriesInTheSavedLocaleOnlyAfterSave) {
   const keznlsParserDefaultThenLocale parser;
-  int error = -7;
-  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.0);  // nothing saved to retry in
-  EXPECT_EQ(error, 1);
+  // (value, error) of one conversion; -7 must be overwritten with exactly 0 or 1.
+  auto real = [&](const char* t) { int e = -7; const double v = parser.string_to_double(t, e); return std::pair(v, e); };
+  auto whole = [&](const char* t) { int e = -7; const int v = parser.string_to_int(t, e); return std::pair(v, e); };
+  EXPECT_EQ(real("1,5"), std::pair(1.0, 1));  // nothing saved to retry in
   EXPECT_EQ(numeric_locale(), "C");
   EXPECT_EQ(numeric_translation_on(), 0);
 
   save_in(kComma);
-  EXPECT_EQ(parser.string_to_int("42", error), 42);
-  EXPECT_EQ(error, 0);
+  EXPECT_EQ(whole("42"), std::pair(42, 0));
   EXPECT_EQ(numeric_locale(), "C");  // nothing left over: no retry, no scope
-  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.5);
-  EXPECT_EQ(error, 0);
+  EXPECT_EQ(real("1,5"), std::pair(1.5, 0));
   EXPECT_EQ(numeric_translation_on(), 0);
-  // The retry left the process in the saved locale, where the point stops
-  // the first try.
+  // The retry left the process in the saved locale, where the point stops the first try.
   EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_DOUBLE_EQ(parser.string_to_double("2.25", error), 2.0);
-  EXPECT_EQ(error, 1);
-  EXPECT_EQ(parser.string_to_int("4,2", error), 4);  // integers ignore the locale
-  EXPECT_EQ(error, 1);
+  EXPECT_EQ(real("2.25"), std::pair(2.0, 1));
+  EXPECT_EQ(whole("4,2"), std::pair(4, 1));  // integers ignore the locale
 }
 
 }  // namespace

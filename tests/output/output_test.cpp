@@ -66,6 +66,12 @@ TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
   EXPECT_EQ(destroyed, 3);
 }
 
+template <class FrontEnd>
+struct Overridden : FrontEnd {
+  using FrontEnd::FrontEnd;
+  utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
+};
+
 // The connector displays what its own vtsprintf returns; the helper calls
 // its roles directly.
 TEST(FrontEnds, OnlyTheConnectorDisplaysItsVtsprintf) {
@@ -73,16 +79,8 @@ TEST(FrontEnds, OnlyTheConnectorDisplaysItsVtsprintf) {
   keznlsFormatterDefault formatter;
   int unused = 0;
   Recording displayer(&unused);
-  struct : keznlsConnector {
-    using keznlsConnector::keznlsConnector;
-    utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
-  } connector{&translator, &formatter, &displayer};
-  struct : keznlsHelper {
-    using keznlsHelper::keznlsHelper;
-    utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
-  } helper{&translator, &formatter, &displayer};
-  connector.tprintf("db", "n=%d", 1);
-  helper.tprintf("db", "n=%d", 2);
+  Overridden<keznlsConnector>(&translator, &formatter, &displayer).tprintf("db", "n=%d", 1);
+  Overridden<keznlsHelper>(&translator, &formatter, &displayer).tprintf("db", "n=%d", 2);
   EXPECT_EQ(displayer.shown, (std::vector<std::string>{"overridden", "n=2"}));
 }
 

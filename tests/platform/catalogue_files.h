@@ -26,14 +26,15 @@ inline unsigned word(const std::vector<char>& mo, std::size_t offset) {
   std::memcpy(&w, mo.data() + offset, 4);
   return w;
 }
-inline void set_word(std::vector<char>* mo, std::size_t offset, unsigned value) { std::memcpy(mo->data() + offset, &value, 4); }
+inline void set_word(std::vector<char>* mo, std::size_t offset, unsigned v) { std::memcpy(mo->data() + offset, &v, 4); }
 
 /// The same catalogue written in the other byte order.
 inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   std::vector<char> out = mo;
   auto swap_at = [&](std::size_t offset) { set_word(&out, offset, __builtin_bswap32(word(mo, offset))); };
   for (std::size_t i = 0; i < 7; ++i) swap_at(i * 4);
-  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 12) + i * 4), swap_at(word(mo, 16) + i * 4);
+  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 12) + i * 4);
+  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 16) + i * 4);
   for (std::size_t i = 0; i < word(mo, 20); ++i) swap_at(word(mo, 24) + i * 4);
   return out;
 }

@@ -13,10 +13,7 @@
 namespace {
 
 struct RecordingStream : keznlsBaseStream {
-  const keznlsBaseStream& operator<<(const char* text) const override {
-    writes.emplace_back(text);
-    return *this;
-  }
+  const keznlsBaseStream& operator<<(const char* text) const override { return writes.emplace_back(text), *this; }
   mutable std::vector<std::string> writes;
 };
 
@@ -78,11 +75,7 @@ TEST(MultiStreamTest, DeliversEachTextOnceToEveryMember) {
 // output path alone.
 struct QuietStream : keznlsBaseStream {
   QuietStream() { last.reserve(8192); }
-  const keznlsBaseStream& operator<<(const char* text) const override {
-    last.assign(text);
-    ++writes;
-    return *this;
-  }
+  const keznlsBaseStream& operator<<(const char* text) const override { return last.assign(text), ++writes, *this; }
   mutable std::string last;
   mutable int writes = 0;
 };
