@@ -1,6 +1,5 @@
 // Catalogue files and environment control shared by the catalogue tests.
-#ifndef KEZNLS_TESTS_CATALOGUE_FILES_H
-#define KEZNLS_TESTS_CATALOGUE_FILES_H
+#pragma once
 
 #include <cstdlib>
 #include <cstring>
@@ -61,5 +60,3 @@ struct TempDirectory {
 };
 
 }  // namespace test_catalogues
-
-#endif  // KEZNLS_TESTS_CATALOGUE_FILES_H

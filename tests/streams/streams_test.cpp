@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_files.h"
 #include "keznls/library_nls.h"
 #include "keznls/streams.h"
 #include "support/alloc_counter.h"
@@ -125,31 +126,30 @@ TEST(LibraryNlsTest, TextsUpToTheBufferSizeNeedNoHeap) {
 }
 
 TEST(LibraryNlsTest, DatabaseTranslatesTheFormatAndReplacingItDestroysTheOldOne) {
-  // The catalogue's language comes from the environment; no other test here reads it.
-  setenv("LANGUAGE", "de", 1);
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+  test_catalogues::set_language("LANGUAGE", "de");  // read when a database is opened
+  const std::string first = test_catalogues::directory("first");
   RecordingStream sink;
   keznlsLibraryNls nls;
   nls.stream(&sink);
   nls.output("Disk %s is full", "C:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "no_such_domain");
-  nls.output("Disk %s is full", "E:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams");
-  nls.output("%d files in %s\n", 3, "/tmp");
+  nls.nls_data_base(first.c_str(), "no_such_domain");
+  nls.output("Language");
+  nls.nls_data_base(first.c_str(), "demo");
+  nls.output("%d entries in %s", 3, "/tmp");
+  nls.output("Language");
   nls.output("Disk %s is full", "D:");
-  nls.output("Untranslated %d", 7);
-  nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams_alt");
+  ::setenv("LANGUAGE", "fr", 1);
+  nls.nls_data_base(first.c_str(), "demo");
   {
     // Opening the same catalogue again costs as many blocks as it frees.
     alloc_counter::Scope scope;
-    nls.nls_data_base(KEZNLS_TEST_CATALOGUES "/streams", "keznls_streams_alt");
+    nls.nls_data_base(first.c_str(), "demo");
     EXPECT_GT(scope.count(), 0);
     EXPECT_EQ(scope.released(), scope.count());
   }
-  nls.output("Disk %s is full", "F:");
-  EXPECT_EQ(sink.writes, (std::vector<std::string>{"Disk C: is full", "Disk E: is full",
-                                                   "/tmp enthält 3 Dateien\n", "Datenträger D: ist voll",
-                                                   "Untranslated 7", "Platte F: voll"}));
+  nls.output("Language");
+  EXPECT_EQ(sink.writes, (std::vector<std::string>{"Disk C: is full", "Language", "/tmp: 3 Eintr\xC3\xA4ge", "Deutsch",
+                                                   "Disk D: is full", "Fran\xC3\xA7" "ais"}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Counts the global operator new calls of a test program (link
 // tests/support/alloc_counter.cpp into it), and can make the nothrow forms fail.
-#ifndef KEZNLS_TESTS_ALLOC_COUNTER_H
-#define KEZNLS_TESTS_ALLOC_COUNTER_H
+#pragma once
 
 #include <cstddef>
 #include <vector>
@@ -21,5 +20,3 @@ class Scope {
 };
 
 }  // namespace alloc_counter
-
-#endif  // KEZNLS_TESTS_ALLOC_COUNTER_H
