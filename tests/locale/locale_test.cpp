@@ -26,11 +26,12 @@ class LocaleProbe : public keznlsLocaleNumbers {
   static utString& saved_locale() { return s_saved_locale; }
 };
 
-int numeric_translation_on() {
+// The numeric locale, and whether numeric translation is on: "C off".
+std::string state() {
   const int on = nlsDomainManager::numeric_translation(0);
-  return nlsDomainManager::numeric_translation(on), on;
+  nlsDomainManager::numeric_translation(on);
+  return std::setlocale(LC_NUMERIC, nullptr) + std::string(on ? " on" : " off");
 }
-std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 constexpr const char* kComma = "de_DE.UTF-8";
 
 // Each test starts from the state of a freshly loaded library: nothing
@@ -71,31 +72,26 @@ TEST_F(LocaleTest, ScopesBeforeSaveOnlySwitchTranslation) {
   ::setenv("LC_ALL", kComma, 1);  // where a scope that set the category from the empty record lands
   {
     const keznlsLocaleNumbers outer;
-    EXPECT_EQ(numeric_translation_on(), 1);
-    EXPECT_EQ(numeric_locale(), "C");
+    EXPECT_EQ(state(), "C on");
     { const keznlsLocaleNumbers inner; }
-    EXPECT_EQ(numeric_translation_on(), 0);  // the inner one switches it off under the outer
+    EXPECT_EQ(state(), "C off");  // the inner one switches it off under the outer
   }
-  EXPECT_EQ(numeric_translation_on(), 0);
-  EXPECT_EQ(numeric_locale(), "C");
+  EXPECT_EQ(state(), "C off");
 }
 
 TEST_F(LocaleTest, AfterSaveScopesAndFormatterStayInTheSavedLocale) {
   save_in(kComma);
   {
     const keznlsLocaleNumbers scope;
-    EXPECT_EQ(numeric_locale(), kComma);
-    EXPECT_EQ(numeric_translation_on(), 1);
+    EXPECT_EQ(state(), "de_DE.UTF-8 on");
   }
-  EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
 
   std::setlocale(LC_NUMERIC, "C");
   keznlsFormatterLocale locale_formatter;
   keznlsFormatter& formatter = locale_formatter;
   EXPECT_STREQ(formatter.format("%.1f|%d|%s", 1.5, 1000, "x.y").c_str(), "1,5|1000|x.y");
-  EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
 }
 
 TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
@@ -142,19 +138,17 @@ TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
 TEST_F(LocaleTest, ParserRetriesInTheSavedLocaleOnlyAfterSave) {
   const keznlsParserDefaultThenLocale parser;
   // (value, error) of one conversion; -7 must be overwritten with exactly 0 or 1.
-  auto real = [&](const char* t) { int e = -7; const double v = parser.string_to_double(t, e); return std::pair(v, e); };
+  auto real = [&](const char* t) { int e = -7; double v = parser.string_to_double(t, e); return std::pair(v, e); };
   auto whole = [&](const char* t) { int e = -7; const int v = parser.string_to_int(t, e); return std::pair(v, e); };
   EXPECT_EQ(real("1,5"), std::pair(1.0, 1));  // nothing saved to retry in
-  EXPECT_EQ(numeric_locale(), "C");
-  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(state(), "C off");
 
   save_in(kComma);
   EXPECT_EQ(whole("42"), std::pair(42, 0));
-  EXPECT_EQ(numeric_locale(), "C");  // nothing left over: no retry, no scope
+  EXPECT_EQ(state(), "C off");  // nothing left over: no retry, no scope
   EXPECT_EQ(real("1,5"), std::pair(1.5, 0));
-  EXPECT_EQ(numeric_translation_on(), 0);
   // The retry left the process in the saved locale, where the point stops the first try.
-  EXPECT_EQ(numeric_locale(), kComma);
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
   EXPECT_EQ(real("2.25"), std::pair(2.0, 1));
   EXPECT_EQ(whole("4,2"), std::pair(4, 1));  // integers ignore the locale
 }

@@ -64,8 +64,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
     std::string source;
     const char *domain, *expected;  // what "Language" becomes
   } const cases[] = {
-      {{}, first, "demo", none},
-      {{"xx:de:fr"}, first, "demo", "Deutsch"},
+      {{}, first, "demo", none}, {{"xx:de:fr"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
       {{nullptr, nullptr, "fr", "de"}, first, "demo", fr},
       {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, first, "demo", at},
@@ -74,12 +73,9 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
       {{nullptr, "C.UTF-8", nullptr, "de"}, first, "demo", none},
       {{"fr:C:de"}, first, "demo_nohash", none},  // C ends the list
       {{"../second/it:de"}, first, "demo", "Deutsch"},  // no paths
-      {{"it"}, first + ":" + second, "demo", "Italiano"},
-      {{"de"}, first + ":" + second, "extra", "Deutsch"},
+      {{"it"}, first + ":" + second, "demo", "Italiano"}, {{"de"}, first + ":" + second, "extra", "Deutsch"},
       {{"fr:it"}, second + ":" + first, "demo", fr},  // language order first
-      {{"de"}, "::" + first + ":", "demo", "Deutsch"},
-      {{"de"}, "", "demo", none},
-      {{"de"}, first, "", none},
+      {{"de"}, "::" + first + ":", "demo", "Deutsch"}, {{"de"}, "", "demo", none}, {{"de"}, first, "", none},
       {{"de"}, first, "../de/LC_MESSAGES/demo", none},
   };
   for (const auto& c : cases) {

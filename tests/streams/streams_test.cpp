@@ -49,27 +49,24 @@ TEST(StreamIdentityTest, ComparesAndHashesByAddress) {
 }
 
 TEST(MultiStreamTest, DeliversEachTextOnceToEveryMember) {
-  RecordingStream first, second, never;
-  std::ostringstream out1, out2;
-  keznlsOstream s1(&out1), s2(&out2);
+  RecordingStream first, second, never, nested;
   keznlsMultiStream multi, inner;
   multi << "before any member";
   multi.add_output_stream(&first);
   multi.add_output_stream(&second);
   multi.add_output_stream(&first);
-  multi.remove_output_stream(&never);
-  multi.add_output_stream(&s1);
   multi.add_output_stream(&inner);
-  inner.add_output_stream(&s2);
+  multi.remove_output_stream(&never);
+  inner.add_output_stream(&nested);
   EXPECT_EQ(&(multi << "hello"), &multi);
   EXPECT_EQ(first.writes, std::vector<std::string>{"hello"});
   multi.remove_output_stream(&first);
   multi << "again";
+  const std::vector<std::string> both{"hello", "again"};
   EXPECT_EQ(first.writes.size(), 1u);
-  EXPECT_EQ(second.writes, (std::vector<std::string>{"hello", "again"}));
+  EXPECT_EQ(second.writes, both);
+  EXPECT_EQ(nested.writes, both) << "through a nested multi stream";
   EXPECT_TRUE(never.writes.empty());
-  EXPECT_EQ(out1.str(), "helloagain");
-  EXPECT_EQ(out2.str(), "helloagain") << "through a nested multi stream";
 }
 
 // Remembers the last text without allocating, so allocation counts show the
