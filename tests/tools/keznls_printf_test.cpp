@@ -21,10 +21,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+struct Outcome { int status; std::string out, err; };
 
 std::string slurp(const std::string& path) {
   std::ifstream in(path);
