@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "keznls/locale.h"
 #include "keznls/parsers.h"
@@ -25,12 +26,12 @@ class LocaleProbe : public keznlsLocaleNumbers {
   static utString& saved_locale() { return s_saved_locale; }
 };
 
-int numeric_translation_on() {
+// The numeric locale, and whether numeric translation is on: "C off".
+std::string state() {
   const int on = nlsDomainManager::numeric_translation(0);
   nlsDomainManager::numeric_translation(on);
-  return on;
+  return std::setlocale(LC_NUMERIC, nullptr) + std::string(on ? " on" : " off");
 }
-std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 constexpr const char* kComma = "de_DE.UTF-8";
 
 // Each test starts from the state of a freshly loaded library: nothing
@@ -71,31 +72,26 @@ TEST_F(LocaleTest, ScopesBeforeSaveOnlySwitchTranslation) {
   ::setenv("LC_ALL", kComma, 1);  // where a scope that set the category from the empty record lands
   {
     const keznlsLocaleNumbers outer;
-    EXPECT_EQ(numeric_translation_on(), 1);
-    EXPECT_EQ(numeric_locale(), "C");
+    EXPECT_EQ(state(), "C on");
     { const keznlsLocaleNumbers inner; }
-    EXPECT_EQ(numeric_translation_on(), 0);  // the inner one switches it off under the outer
+    EXPECT_EQ(state(), "C off");  // the inner one switches it off under the outer
   }
-  EXPECT_EQ(numeric_translation_on(), 0);
-  EXPECT_EQ(numeric_locale(), "C");
+  EXPECT_EQ(state(), "C off");
 }
 
 TEST_F(LocaleTest, AfterSaveScopesAndFormatterStayInTheSavedLocale) {
   save_in(kComma);
   {
     const keznlsLocaleNumbers scope;
-    EXPECT_EQ(numeric_locale(), kComma);
-    EXPECT_EQ(numeric_translation_on(), 1);
+    EXPECT_EQ(state(), "de_DE.UTF-8 on");
   }
-  EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
 
   std::setlocale(LC_NUMERIC, "C");
   keznlsFormatterLocale locale_formatter;
   keznlsFormatter& formatter = locale_formatter;
   EXPECT_STREQ(formatter.format("%.1f|%d|%s", 1.5, 1000, "x.y").c_str(), "1,5|1000|x.y");
-  EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_EQ(numeric_translation_on(), 0);
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
 }
 
 TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
@@ -119,18 +115,11 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
 TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
   // text null: a string without text
   const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
-      {nullptr, 0, 1, 0.0, 1},
-      {"", 0, 0, 0.0, 0},
-      {"   ", 0, 1, 0.0, 1},
-      {"+", 0, 1, 0.0, 1},
-      {"  -42", -42, 0, -42.0, 0},
-      {"42  ", 42, 1, 42.0, 1},
-      {"12abc", 12, 1, 12.0, 1},
+      {nullptr, 0, 1, 0.0, 1},   {"", 0, 0, 0.0, 0},           {"   ", 0, 1, 0.0, 1},
+      {"+", 0, 1, 0.0, 1},       {"  -42", -42, 0, -42.0, 0},  {"42  ", 42, 1, 42.0, 1},
+      {"12abc", 12, 1, 12.0, 1}, {"1.5", 1, 1, 1.5, 0},        {"1,5", 1, 1, 1.0, 1},
       {"0x1A", 0, 1, 26.0, 0},  // only the floating conversion reads hexadecimal
-      {"1.5", 1, 1, 1.5, 0},
-      {"1,5", 1, 1, 1.0, 1},
-      {"2147483648", INT_MAX, 0, 2147483648.0, 0},
-      {"-2147483649", INT_MIN, 0, -2147483649.0, 0},
+      {"2147483648", INT_MAX, 0, 2147483648.0, 0}, {"-2147483649", INT_MIN, 0, -2147483649.0, 0},
   };
   const keznlsParserDefault parser;
   const keznlsParser& any = parser;
@@ -148,26 +137,20 @@ TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
 
 TEST_F(LocaleTest, ParserRetriesInTheSavedLocaleOnlyAfterSave) {
   const keznlsParserDefaultThenLocale parser;
-  int error = -7;
-  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.0);  // nothing saved to retry in
-  EXPECT_EQ(error, 1);
-  EXPECT_EQ(numeric_locale(), "C");
-  EXPECT_EQ(numeric_translation_on(), 0);
+  // (value, error) of one conversion; -7 must be overwritten with exactly 0 or 1.
+  auto real = [&](const char* t) { int e = -7; double v = parser.string_to_double(t, e); return std::pair(v, e); };
+  auto whole = [&](const char* t) { int e = -7; const int v = parser.string_to_int(t, e); return std::pair(v, e); };
+  EXPECT_EQ(real("1,5"), std::pair(1.0, 1));  // nothing saved to retry in
+  EXPECT_EQ(state(), "C off");
 
   save_in(kComma);
-  EXPECT_EQ(parser.string_to_int("42", error), 42);
-  EXPECT_EQ(error, 0);
-  EXPECT_EQ(numeric_locale(), "C");  // nothing left over: no retry, no scope
-  EXPECT_DOUBLE_EQ(parser.string_to_double("1,5", error), 1.5);
-  EXPECT_EQ(error, 0);
-  EXPECT_EQ(numeric_translation_on(), 0);
-  // The retry left the process in the saved locale, where the point stops
-  // the first try.
-  EXPECT_EQ(numeric_locale(), kComma);
-  EXPECT_DOUBLE_EQ(parser.string_to_double("2.25", error), 2.0);
-  EXPECT_EQ(error, 1);
-  EXPECT_EQ(parser.string_to_int("4,2", error), 4);  // integers ignore the locale
-  EXPECT_EQ(error, 1);
+  EXPECT_EQ(whole("42"), std::pair(42, 0));
+  EXPECT_EQ(state(), "C off");  // nothing left over: no retry, no scope
+  EXPECT_EQ(real("1,5"), std::pair(1.5, 0));
+  // The retry left the process in the saved locale, where the point stops the first try.
+  EXPECT_EQ(state(), "de_DE.UTF-8 off");
+  EXPECT_EQ(real("2.25"), std::pair(2.0, 1));
+  EXPECT_EQ(whole("4,2"), std::pair(4, 1));  // integers ignore the locale
 }
 
 }  // namespace

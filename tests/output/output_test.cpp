@@ -9,17 +9,8 @@
 
 namespace {
 
-// Counts its destruction in `*destroyed`.
-template <class Base>
-struct Counted : Base {
-  explicit Counted(int* destroyed) : destroyed_(destroyed) {}
-  ~Counted() override { ++*destroyed_; }
-  int* destroyed_;
-};
-
 // Translates one message into German with its arguments reordered.
-struct Reordering : Counted<keznlsTranslator> {
-  using Counted::Counted;
+struct Reordering : keznlsTranslator {
   utString translate(const char* name, const char* text) override {
     calls.push_back(std::string(name) + ":" + text);
     return std::string(text) == "%s has %d files" ? utString("%2$d Dateien in %1$s") : utString(text);
@@ -27,8 +18,7 @@ struct Reordering : Counted<keznlsTranslator> {
   std::vector<std::string> calls;
 };
 
-struct Recording : Counted<keznlsDisplayer> {
-  using Counted::Counted;
+struct Recording : keznlsDisplayer {
   void display(const char* text) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
@@ -42,47 +32,37 @@ utString call_vtsprintf(const kezabsOutput& out, const char* format, ...) {
 }
 
 // Both front ends translate (name first), format the translated text and
-// display; neither deletes a role it borrowed.
+// display; neither deletes a role it borrowed (the roles live on the stack,
+// where a delete aborts).
 TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
-  int destroyed = 0;
-  auto* translator = new Reordering(&destroyed);
-  auto* formatter = new Counted<keznlsFormatterDefault>(&destroyed);
-  auto* displayer = new Recording(&destroyed);
-  auto* helper = new keznlsHelper(translator, formatter, displayer);
-  auto* connector = new keznlsConnector(translator, formatter, displayer);
-  for (kezabsOutput* out : {static_cast<kezabsOutput*>(helper), static_cast<kezabsOutput*>(connector)}) {
+  Reordering translator;
+  keznlsFormatterDefault formatter;
+  Recording displayer;
+  keznlsHelper helper(&translator, &formatter, &displayer);
+  keznlsConnector connector(&translator, &formatter, &displayer);
+  for (kezabsOutput* out : {static_cast<kezabsOutput*>(&helper), static_cast<kezabsOutput*>(&connector)}) {
     out->tprintf("files", "%s has %d files", "/home", 12);
     EXPECT_STREQ(call_vtsprintf(*out, "%s has %d files", "/tmp", 3).c_str(), "3 Dateien in /tmp");
   }
-  EXPECT_EQ(displayer->shown, (std::vector<std::string>(2, "12 Dateien in /home")));
-  EXPECT_EQ(translator->calls.front(), "files:%s has %d files");
-  delete helper;
-  delete connector;
-  EXPECT_EQ(destroyed, 0);
-  EXPECT_STREQ(keznlsTranslatorAndFormatter(translator, formatter).stprintf("db", "%d%%", 50).c_str(), "50%");
-  delete translator;
-  delete formatter;
-  delete displayer;
-  EXPECT_EQ(destroyed, 3);
+  EXPECT_EQ(displayer.shown, (std::vector<std::string>(2, "12 Dateien in /home")));
+  EXPECT_EQ(translator.calls.front(), "files:%s has %d files");
+  EXPECT_STREQ(keznlsTranslatorAndFormatter(&translator, &formatter).stprintf("db", "%d%%", 50).c_str(), "50%");
 }
+
+template <class FrontEnd>
+struct Overridden : FrontEnd {
+  using FrontEnd::FrontEnd;
+  utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
+};
 
 // The connector displays what its own vtsprintf returns; the helper calls
 // its roles directly.
 TEST(FrontEnds, OnlyTheConnectorDisplaysItsVtsprintf) {
   keznlsTranslatorDefault translator;
   keznlsFormatterDefault formatter;
-  int unused = 0;
-  Recording displayer(&unused);
-  struct : keznlsConnector {
-    using keznlsConnector::keznlsConnector;
-    utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
-  } connector{&translator, &formatter, &displayer};
-  struct : keznlsHelper {
-    using keznlsHelper::keznlsHelper;
-    utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
-  } helper{&translator, &formatter, &displayer};
-  connector.tprintf("db", "n=%d", 1);
-  helper.tprintf("db", "n=%d", 2);
+  Recording displayer;
+  Overridden<keznlsConnector>(&translator, &formatter, &displayer).tprintf("db", "n=%d", 1);
+  Overridden<keznlsHelper>(&translator, &formatter, &displayer).tprintf("db", "n=%d", 2);
   EXPECT_EQ(displayer.shown, (std::vector<std::string>{"overridden", "n=2"}));
 }
 

@@ -14,12 +14,10 @@
 namespace {
 
 TEST(FormatterDefault, DoublesItsBufferAndRereadsTheArguments) {
-  struct Case {
-    int length;
-    std::vector<std::size_t> buffers;
-  } cases[] = {{0, {4192}}, {4190, {4192}}, {4191, {4192, 8384}}, {9999, {4192, 8384, 16768}}};
+  const struct { int length; std::vector<std::size_t> buffers; } cases[] = {
+      {0, {4192}}, {4190, {4192}}, {4191, {4192, 8384}}, {9999, {4192, 8384, 16768}}};
   keznlsFormatterDefault formatter;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const std::string fill(static_cast<std::size_t>(c.length), 'a');
     std::vector<std::size_t> buffers;
     utString result;

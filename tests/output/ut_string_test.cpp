@@ -10,15 +10,12 @@ namespace {
 
 TEST(UtString, CompareGivesMinusOneZeroOrOne) {
   const utString invalid(static_cast<const char*>(nullptr));
-  struct Case {
-    utString a, b;
-    int expected;
-  } cases[] = {
+  const struct { utString a, b; int expected; } cases[] = {
       {"abc", "abd", -1}, {"abd", "abc", 1}, {"ab", "abc", -1},     {"abc", "abc", 0},
       {"\xE9", "z", 1},   {"a", "z", -1},    {invalid, "", -1},     {"", invalid, 1},
       {invalid, invalid, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(c.a.compare(c.b), c.expected) << '"' << c.a << "\" vs \"" << c.b << '"';
     EXPECT_EQ(c.a == c.b, c.expected == 0 ? 1 : 0);
   }
@@ -59,10 +56,7 @@ TEST(UtString, CopyOnWriteOverEveryKindOfText) {
 
 TEST(UtMath, EdgeValues) {
   EXPECT_FALSE(std::signbit(utMath::abs(-0.0)));
-  struct {
-    double x;
-    int expected;
-  } floors[] = {{-2.5, -3}, {2.9, 2}, {1e300, 2147483647}, {-1e300, -2147483647 - 1}, {std::nan(""), 0}};
+  const struct { double x; int expected; } floors[] = {{-2.5, -3}, {2.9, 2}, {1e300, 2147483647}, {-1e300, -2147483647 - 1}, {std::nan(""), 0}};
   for (const auto& f : floors) EXPECT_EQ(utMath::floor(f.x), f.expected) << f.x;
   EXPECT_EQ(utMath::pow(2.0, -2), 0.25);
 }

@@ -1,6 +1,5 @@
 // Catalogue files and environment control shared by the catalogue tests.
-#ifndef KEZNLS_TESTS_CATALOGUE_FILES_H
-#define KEZNLS_TESTS_CATALOGUE_FILES_H
+#pragma once
 
 #include <cstdlib>
 #include <cstring>
@@ -26,36 +25,30 @@ inline unsigned word(const std::vector<char>& mo, std::size_t offset) {
   std::memcpy(&w, mo.data() + offset, 4);
   return w;
 }
-inline void set_word(std::vector<char>* mo, std::size_t offset, unsigned value) {
-  std::memcpy(mo->data() + offset, &value, 4);
-}
+inline void set_word(std::vector<char>* mo, std::size_t offset, unsigned v) { std::memcpy(mo->data() + offset, &v, 4); }
 
 /// The same catalogue written in the other byte order.
 inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   std::vector<char> out = mo;
   auto swap_at = [&](std::size_t offset) { set_word(&out, offset, __builtin_bswap32(word(mo, offset))); };
   for (std::size_t i = 0; i < 7; ++i) swap_at(i * 4);
-  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) {
-    swap_at(word(mo, 12) + i * 4);
-    swap_at(word(mo, 16) + i * 4);
-  }
+  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 12) + i * 4);
+  for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 16) + i * 4);
   for (std::size_t i = 0; i < word(mo, 20); ++i) swap_at(word(mo, 24) + i * 4);
   return out;
 }
 
-/// Unsets the variables that choose the language. Every test runs in its
-/// own process, so nothing needs putting back.
-inline void clear_locale_environment() {
-  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+/// Unsets the variables that choose the language, then sets `name` to
+/// `value` if given. Every test runs in its own process: nothing is put back.
+inline void set_language(const char* name = nullptr, const char* value = nullptr) {
+  for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(var);
+  if (name != nullptr) ::setenv(name, value, 1);
 }
 
 /// A temporary catalogue directory, removed with everything in it.
-class TempDirectory {
- public:
-  TempDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : "/nonexistent";
-  }
+struct TempDirectory {
+  std::string path_ = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
+  TempDirectory() { if (::mkdtemp(path_.data()) == nullptr) path_ = "/nonexistent"; }
   ~TempDirectory() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::string& path() const { return path_; }
   void add(const char* language, const char* domain, const std::vector<char>& bytes) const {
@@ -64,11 +57,6 @@ class TempDirectory {
     std::ofstream(dir / (std::string(domain) + ".mo"), std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-
- private:
-  std::string path_;
 };
 
 }  // namespace test_catalogues
-
-#endif  // KEZNLS_TESTS_CATALOGUE_FILES_H

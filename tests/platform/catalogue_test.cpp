@@ -24,16 +24,12 @@ TEST(CatalogueTest, TranslatesEachKindOfEntry) {
   ASSERT_EQ(word(sorted, 20), 0u);
   struct { const char *text, *expected; /* null: the text itself comes back */ } const cases[] = {
       {"Hello", "Hallo"},
-      {"%d file", "%d Datei"},  // plural: found by its singular, first form
-      {"%d files", nullptr},
-      {"menu\x04Open", "\xC3\x96" "ffnen"},
-      {"Open", nullptr},   // only present with its context
+      {"%d file", "%d Datei"}, {"%d files", nullptr},  // plural: found by its singular, first form
+      {"menu\x04Open", "\xC3\x96" "ffnen"}, {"Open", nullptr},  // only present with its context
       {"Draft", nullptr},  // fuzzy entries are not compiled
-      {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"},
-      {"Caf\xC3\xA9", "Kaffeehaus"},
+      {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}, {"Caf\xC3\xA9", "Kaffeehaus"},
       {"Untranslated", nullptr},  // empty translation
-      {"", nullptr},              // the header is no message
-      {"Hell", nullptr},
+      {"", nullptr}, {"Hell", nullptr},  // the header is no message
   };
   int image = 0;
   for (const Bytes& bytes : {hashed, sorted, byte_swapped(hashed), byte_swapped(sorted)}) {
@@ -68,8 +64,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
     std::string source;
     const char *domain, *expected;  // what "Language" becomes
   } const cases[] = {
-      {{}, first, "demo", none},
-      {{"xx:de:fr"}, first, "demo", "Deutsch"},
+      {{}, first, "demo", none}, {{"xx:de:fr"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
       {{nullptr, nullptr, "fr", "de"}, first, "demo", fr},
       {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, first, "demo", at},
@@ -78,17 +73,14 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
       {{nullptr, "C.UTF-8", nullptr, "de"}, first, "demo", none},
       {{"fr:C:de"}, first, "demo_nohash", none},  // C ends the list
       {{"../second/it:de"}, first, "demo", "Deutsch"},  // no paths
-      {{"it"}, first + ":" + second, "demo", "Italiano"},
-      {{"de"}, first + ":" + second, "extra", "Deutsch"},
+      {{"it"}, first + ":" + second, "demo", "Italiano"}, {{"de"}, first + ":" + second, "extra", "Deutsch"},
       {{"fr:it"}, second + ":" + first, "demo", fr},  // language order first
-      {{"de"}, "::" + first + ":", "demo", "Deutsch"},
-      {{"de"}, "", "demo", none},
-      {{"de"}, first, "", none},
+      {{"de"}, "::" + first + ":", "demo", "Deutsch"}, {{"de"}, "", "demo", none}, {{"de"}, first, "", none},
       {{"de"}, first, "../de/LC_MESSAGES/demo", none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    clear_locale_environment();
+    set_language();
     for (int i = 0; i < 4; ++i)
       if (c.vars[i] != nullptr) ::setenv(names[i], c.vars[i], 1);
     const nlsDataBase database(c.source.c_str(), c.domain);
@@ -98,10 +90,9 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
 }
 
 TEST(LanguageTest, MalformedFileGivesWayToALessSpecificOne) {
-  clear_locale_environment();
-  ::setenv("LANG", "de_AT.UTF-8", 1);
+  set_language("LANG", "de_AT.UTF-8");
   const TempDirectory dir;
-  dir.add("de_AT", "demo", {'n', 'o', 't', ' ', 'a', ' ', 'c', 'a', 't', 'a', 'l', 'o', 'g'});
+  dir.add("de_AT", "demo", Bytes(64, 'x'));
   dir.add("de", "demo", read("demo"));
   EXPECT_STREQ(nlsDataBase(dir.path().c_str(), "demo")["Hello"], "Hallo");
 }
@@ -148,12 +139,9 @@ TEST(MalformedCatalogueTest, DamagedFilesAreRefusedOddButSafeOnesWork) {
       {"major revision 1", "Hallo", header(4, 0x10000u)},
       {"hash size 2: binary search", "Hallo", header(20, 2)},
       {"hash table without an empty slot: probing must stop", "Hello",
-       [](Bytes* mo) {
-         for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1);
-       }},
+       [](Bytes* mo) { for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1); }},
   };
-  clear_locale_environment();
-  ::setenv("LANGUAGE", "de", 1);
+  set_language("LANGUAGE", "de");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     Bytes bytes = read("demo");
@@ -164,7 +152,7 @@ TEST(MalformedCatalogueTest, DamagedFilesAreRefusedOddButSafeOnesWork) {
     const nlsDataBase database(dir.path().c_str(), "demo");
     EXPECT_EQ(database.domain() == nullptr, c.hello == nullptr);
     const char *text = "Hello", *miss = "not in the catalogue";
-    if (c.hello == nullptr) EXPECT_EQ(database[text], text);
+    if (c.hello == nullptr) EXPECT_EQ(database[text], text);  // the very pointer
     else EXPECT_STREQ(database[text], c.hello);
     EXPECT_EQ(database[miss], miss);
   }

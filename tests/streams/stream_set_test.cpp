@@ -60,6 +60,11 @@ struct NullStream : keznlsBaseStream {
   return ::testing::AssertionSuccess();
 }
 
+template <class Keep>
+void keep_only(Oracle& oracle, Keep keep) {
+  for (auto it = oracle.begin(); it != oracle.end();) it = keep(*it) ? std::next(it) : oracle.erase(it);
+}
+
 NullStream pool[400];
 keznlsBaseStream* s(int i) { return &pool[i]; }
 
@@ -87,16 +92,13 @@ TEST(StreamSetTest, EmptySetStoredMemberNilAndSelfOperands) {
 }
 
 TEST(StreamSetTest, GrowsWhenHalfFullAndClearKeepsOrReleasesTheTable) {
-  struct Case {
-    int members, slots;
-  };
-  for (const Case c : {Case{7, 16}, Case{8, 32}, Case{15, 32}, Case{16, 64}}) {
+  for (const auto& [members, slots] : {std::pair{7, 16}, {8, 32}, {15, 32}, {16, 64}}) {
     for (int flag : {0, 1, 7}) {
       ProbeSet set(4, 50);
-      for (int i = 0; i < c.members; ++i) set.add(s(i));
-      EXPECT_EQ(set.slots(), c.slots) << c.members << " members";
+      for (int i = 0; i < members; ++i) set.add(s(i));
+      EXPECT_EQ(set.slots(), slots) << members << " members";
       set.clear(flag);
-      EXPECT_EQ(set.slots(), flag == 0 ? c.slots : 16) << c.members << " members, flag " << flag;
+      EXPECT_EQ(set.slots(), flag == 0 ? slots : 16) << members << " members, flag " << flag;
       for (int i = 0; i < set.slots(); ++i) EXPECT_EQ(set.slot(i), nullptr);
       set.add(s(3));
       EXPECT_TRUE(agrees(set, {s(3)}));
@@ -151,13 +153,10 @@ TEST(StreamSetTest, TypedAndVirtualPathsAgree) {
   for (int op = 0; op < 20000; ++op) {
     keznlsBaseStream *e = s(static_cast<int>(rng() % 300)), *probe = s(static_cast<int>(rng() % 300));
     const bool typed = rng() % 2 == 0;
-    if (rng() % 3 != 0) {
-      const bool fresh = oracle.insert(e).second;
-      ASSERT_EQ(typed ? raw(set.add(e)) == nullptr : set.untyped_add(e), fresh);
-    } else {
-      const bool present = oracle.erase(e) == 1;
-      ASSERT_EQ(typed ? raw(set.remove(e)) : set.untyped_remove(e), present ? e : nullptr);
-    }
+    if (rng() % 3 != 0)
+      ASSERT_EQ(typed ? raw(set.add(e)) == nullptr : set.untyped_add(e), oracle.insert(e).second);
+    else
+      ASSERT_EQ(typed ? raw(set.remove(e)) : set.untyped_remove(e), oracle.erase(e) ? e : nullptr);
     ASSERT_EQ(set.size(), static_cast<int>(oracle.size()));
     ASSERT_EQ(set.member(probe) == 1, oracle.count(probe) == 1);
     ASSERT_EQ(set.untyped_member(probe), oracle.count(probe) == 1);
@@ -179,11 +178,9 @@ TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
     const int kind = pick(100);
     keznlsBaseStream* e = stream();
     if (kind < 40) {
-      const bool fresh = oracle.insert(e).second;
-      ASSERT_EQ(raw(set.add(e)), fresh ? nullptr : e);
+      ASSERT_EQ(raw(set.add(e)), oracle.insert(e).second ? nullptr : e);
     } else if (kind < 70) {
-      const bool present = oracle.erase(e) == 1;
-      ASSERT_EQ(raw(set.remove(e)), present ? e : nullptr);
+      ASSERT_EQ(raw(set.remove(e)), oracle.erase(e) ? e : nullptr);
     } else if (kind < 75) {
       keznlsBaseStream* taken = set.remove_any();
       ASSERT_EQ(taken == nullptr, oracle.empty());
@@ -207,20 +204,13 @@ TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
     } else {
       ProbeSet& other = pick(10) == 0 ? set : (on_a ? b : a);
       const Oracle other_oracle = &other == &a ? oa : ob;
+      auto in_other = [&](keznlsBaseStream* o) { return other_oracle.count(o) == 1; };
       const int algebra = pick(4);
-      if (algebra == 0) {
-        set += other;
-        oracle.insert(other_oracle.begin(), other_oracle.end());
-      } else if (algebra == 1) {
-        set -= other;
-        for (keznlsBaseStream* o : other_oracle) oracle.erase(o);
-      } else if (algebra == 2) {
-        set *= other;
-        for (auto it = oracle.begin(); it != oracle.end();)
-          it = other_oracle.count(*it) ? std::next(it) : oracle.erase(it);
-      } else {
-        const bool subset = std::all_of(oracle.begin(), oracle.end(), [&](auto o) { return other_oracle.count(o); });
-        ASSERT_EQ(set <= other, subset ? 1 : 0);
+      if (algebra == 0) set += other, oracle.insert(other_oracle.begin(), other_oracle.end());
+      if (algebra == 1) set -= other, keep_only(oracle, [&](auto o) { return !in_other(o); });
+      if (algebra == 2) set *= other, keep_only(oracle, in_other);
+      if (algebra == 3) {
+        ASSERT_EQ(set <= other, std::all_of(oracle.begin(), oracle.end(), in_other) ? 1 : 0);
       }
     }
     ASSERT_TRUE(agrees(set, oracle)) << "op " << op << " kind " << kind;

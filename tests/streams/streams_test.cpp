@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_files.h"
 #include "keznls/library_nls.h"
 #include "keznls/streams.h"
 #include "support/alloc_counter.h"
@@ -13,10 +14,7 @@
 namespace {
 
 struct RecordingStream : keznlsBaseStream {
-  const keznlsBaseStream& operator<<(const char* text) const override {
-    writes.emplace_back(text);
-    return *this;
-  }
+  const keznlsBaseStream& operator<<(const char* text) const override { return writes.emplace_back(text), *this; }
   mutable std::vector<std::string> writes;
 };
 
@@ -51,38 +49,31 @@ TEST(StreamIdentityTest, ComparesAndHashesByAddress) {
 }
 
 TEST(MultiStreamTest, DeliversEachTextOnceToEveryMember) {
-  RecordingStream first, second, never;
-  std::ostringstream out1, out2;
-  keznlsOstream s1(&out1), s2(&out2);
+  RecordingStream first, second, never, nested;
   keznlsMultiStream multi, inner;
   multi << "before any member";
   multi.add_output_stream(&first);
   multi.add_output_stream(&second);
   multi.add_output_stream(&first);
-  multi.remove_output_stream(&never);
-  multi.add_output_stream(&s1);
   multi.add_output_stream(&inner);
-  inner.add_output_stream(&s2);
+  multi.remove_output_stream(&never);
+  inner.add_output_stream(&nested);
   EXPECT_EQ(&(multi << "hello"), &multi);
   EXPECT_EQ(first.writes, std::vector<std::string>{"hello"});
   multi.remove_output_stream(&first);
   multi << "again";
+  const std::vector<std::string> both{"hello", "again"};
   EXPECT_EQ(first.writes.size(), 1u);
-  EXPECT_EQ(second.writes, (std::vector<std::string>{"hello", "again"}));
+  EXPECT_EQ(second.writes, both);
+  EXPECT_EQ(nested.writes, both) << "through a nested multi stream";
   EXPECT_TRUE(never.writes.empty());
-  EXPECT_EQ(out1.str(), "helloagain");
-  EXPECT_EQ(out2.str(), "helloagain") << "through a nested multi stream";
 }
 
 // Remembers the last text without allocating, so allocation counts show the
 // output path alone.
 struct QuietStream : keznlsBaseStream {
   QuietStream() { last.reserve(8192); }
-  const keznlsBaseStream& operator<<(const char* text) const override {
-    last.assign(text);
-    ++writes;
-    return *this;
-  }
+  const keznlsBaseStream& operator<<(const char* text) const override { return last.assign(text), ++writes, *this; }
   mutable std::string last;
   mutable int writes = 0;
 };
@@ -132,31 +123,30 @@ TEST(LibraryNlsTest, TextsUpToTheBufferSizeNeedNoHeap) {
 }
 
 TEST(LibraryNlsTest, DatabaseTranslatesTheFormatAndReplacingItDestroysTheOldOne) {
-  // The catalogue's language comes from the environment; no other test here reads it.
-  setenv("LANGUAGE", "de", 1);
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+  test_catalogues::set_language("LANGUAGE", "de");  // read when a database is opened
+  const std::string first = test_catalogues::directory("first");
   RecordingStream sink;
   keznlsLibraryNls nls;
   nls.stream(&sink);
   nls.output("Disk %s is full", "C:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "no_such_domain");
-  nls.output("Disk %s is full", "E:");
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams");
-  nls.output("%d files in %s\n", 3, "/tmp");
+  nls.nls_data_base(first.c_str(), "no_such_domain");
+  nls.output("Language");
+  nls.nls_data_base(first.c_str(), "demo");
+  nls.output("%d entries in %s", 3, "/tmp");
+  nls.output("Language");
   nls.output("Disk %s is full", "D:");
-  nls.output("Untranslated %d", 7);
-  nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+  ::setenv("LANGUAGE", "fr", 1);
+  nls.nls_data_base(first.c_str(), "demo");
   {
     // Opening the same catalogue again costs as many blocks as it frees.
     alloc_counter::Scope scope;
-    nls.nls_data_base(KEZNLS_TEST_CATALOG, "keznls_streams_alt");
+    nls.nls_data_base(first.c_str(), "demo");
     EXPECT_GT(scope.count(), 0);
     EXPECT_EQ(scope.released(), scope.count());
   }
-  nls.output("Disk %s is full", "F:");
-  EXPECT_EQ(sink.writes, (std::vector<std::string>{"Disk C: is full", "Disk E: is full",
-                                                   "/tmp enthält 3 Dateien\n", "Datenträger D: ist voll",
-                                                   "Untranslated 7", "Platte F: voll"}));
+  nls.output("Language");
+  EXPECT_EQ(sink.writes, (std::vector<std::string>{"Disk C: is full", "Language", "/tmp: 3 Eintr\xC3\xA4ge", "Deutsch",
+                                                   "Disk D: is full", "Fran\xC3\xA7" "ais"}));
 }
 
 }  // namespace

@@ -7,43 +7,33 @@ namespace {
 
 constexpr int kMaxRecorded = 64;
 bool g_active = false;
-int g_count = 0;
-int g_released = 0;
+int g_count = 0, g_released = 0;
 std::size_t g_sizes[kMaxRecorded];
 
-void* allocate(std::size_t size) {
-  if (g_active) {
-    if (g_count < kMaxRecorded) g_sizes[g_count] = size;
-    ++g_count;
-  }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+void* allocate(std::size_t size) noexcept {
+  if (g_active && g_count++ < kMaxRecorded) g_sizes[g_count - 1] = size;
+  return std::malloc(size == 0 ? 1 : size);
+}
+void* allocate_or_throw(std::size_t size) {
+  if (void* p = allocate(size)) return p;
   throw std::bad_alloc();
 }
-
 void release(void* p) noexcept {
-  if (g_active && p != nullptr) ++g_released;
+  g_released += g_active && p != nullptr;
   std::free(p);
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
 // The nothrow forms too, or their blocks would come from another allocator
 // than the one our operator delete hands them back to.
+void* operator new(std::size_t size) { return allocate_or_throw(size); }
+void* operator new[](std::size_t size) { return allocate_or_throw(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return alloc_counter::fail_nothrow ? nullptr : allocate(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return alloc_counter::fail_nothrow ? nullptr : allocate(size);
 }
 void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
@@ -52,18 +42,11 @@ void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace alloc_counter {
 
-Scope::Scope() {
-  g_count = 0;
-  g_released = 0;
-  g_active = true;
-}
-
+bool fail_nothrow = false;
+Scope::Scope() { g_count = g_released = 0, g_active = true; }
 Scope::~Scope() { g_active = false; }
-
 int Scope::count() const { return g_count; }
-
 int Scope::released() const { return g_released; }
-
 std::vector<std::size_t> Scope::sizes() const {
   const bool was_active = g_active;
   g_active = false;  // the vector's own allocation is not counted

@@ -1,29 +1,22 @@
-// Counts the global operator new calls of a test program. Link
-// tests/support/alloc_counter.cpp into the program that uses it.
-#ifndef KEZNLS_TESTS_ALLOC_COUNTER_H
-#define KEZNLS_TESTS_ALLOC_COUNTER_H
+// Counts the global operator new calls of a test program (link
+// tests/support/alloc_counter.cpp into it), and can make the nothrow forms fail.
+#pragma once
 
 #include <cstddef>
 #include <vector>
 
 namespace alloc_counter {
 
-/// Starts counting (and recording sizes) on construction, stops on destruction.
+extern bool fail_nothrow;  // set: the nothrow forms return null, as from an exhausted heap
+
+/// Counts allocations and releases while it exists.
 class Scope {
  public:
   Scope();
   ~Scope();
-  Scope(const Scope&) = delete;
-  Scope& operator=(const Scope&) = delete;
-
-  /// Allocations made while this scope was open.
   int count() const;
-  /// Blocks released while this scope was open.
   int released() const;
-  /// Their sizes in bytes, in order (at most the first 64).
-  std::vector<std::size_t> sizes() const;
+  std::vector<std::size_t> sizes() const;  // the first 64 allocations' sizes, in order
 };
 
 }  // namespace alloc_counter
-
-#endif  // KEZNLS_TESTS_ALLOC_COUNTER_H

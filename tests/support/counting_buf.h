@@ -1,18 +1,9 @@
 // A string buffer that counts how often its stream is flushed.
-#ifndef KEZNLS_TESTS_COUNTING_BUF_H
-#define KEZNLS_TESTS_COUNTING_BUF_H
+#pragma once
 
 #include <sstream>
 
-class CountingBuf : public std::stringbuf {
- public:
+struct CountingBuf : std::stringbuf {
   int syncs = 0;
-
- protected:
-  int sync() override {
-    ++syncs;
-    return std::stringbuf::sync();
-  }
+  int sync() override { return ++syncs, std::stringbuf::sync(); }
 };
-
-#endif  // KEZNLS_TESTS_COUNTING_BUF_H

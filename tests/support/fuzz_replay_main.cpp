@@ -11,16 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv) {
   int files = 0;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i)
     for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
       if (!entry.is_regular_file()) continue;
       std::ifstream in(entry.path(), std::ios::binary);
-      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
+      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
       ++files;
     }
-  }
   std::printf("replayed %d inputs\n", files);
   return files > 0 ? 0 : 1;
 }
