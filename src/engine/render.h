@@ -74,7 +74,8 @@ std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
 // The usual floating renderings (finite, no width, at most 19 fraction
-// digits, a scaled value below 2^53, a decimal point) straight into r's
+// digits, a scaled value below 2^53, or below 2^64 without trimming, a
+// decimal point) straight into r's
 // buffer. Returns false for any other, leaving it to render_double.
 bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
                          std::size_t& length);
