@@ -33,6 +33,18 @@ inline const char* find_percent(const char* p) {
   return strchrnul(p + 4, '%');
 }
 
+// Longer runs, sixteen bytes at a time with the last block overlapping the
+// one before: for texts of a message's size this beats the library call,
+// which wins again beyond a few hundred bytes.
+__attribute__((noinline)) void copy_long(char* out, const char* from, std::size_t n) {
+  if (n > 256) {
+    std::memcpy(out, from, n);
+    return;
+  }
+  for (std::size_t i = 0; i < n - 16; i += 16) std::memcpy(out + i, from + i, 16);
+  std::memcpy(out + n - 16, from + n - 16, 16);
+}
+
 // Literal runs between conversions are mostly short: copy them with a few
 // fixed-size moves (never reading outside [from, from + n)) rather than a
 // library call.
@@ -51,7 +63,7 @@ inline char* copy(char* out, const char* from, std::size_t n) {
       out[n - 1] = from[n - 1];
     }
   } else {
-    std::memcpy(out, from, n);
+    copy_long(out, from, n);
   }
   return out + n;
 }
