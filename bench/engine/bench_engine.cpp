@@ -72,64 +72,43 @@ int stack_stb(const char* format, ...) {
 enum Peer { kEngine, kVsnprintf, kFmtFormat, kFmtSprintf, kStb };
 const char* const kPeerNames[] = {"engine", "vsnprintf", "fmt::format", "fmt::sprintf", "stb"};
 
+// One message formatted by `peer`; fmt::format reads the format at run
+// time, as the others do.
+template <Peer peer, typename... A>
+void format(const Message& m, A... a) {
+  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(m.printf_format, a...));
+  if constexpr (peer == kVsnprintf) stack_vsnprintf(m.printf_format, a...);
+  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(fmt::runtime(m.fmt_format), a...));
+  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(m.printf_format, a...));
+  if constexpr (peer == kStb) stack_stb(m.stb_format, a...);
+}
+
 // One message of each kind, formatted by `peer` with the values at `i`.
 template <Peer peer>
 void files(int i) {
-  const int n = kInts[i];
-  const double d = kDoubles[i];
-  const char* s = kStrings[i];
-  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(kFiles.printf_format, n, d, s));
-  if constexpr (peer == kVsnprintf) stack_vsnprintf(kFiles.printf_format, n, d, s);
-  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(kFiles.fmt_format, n, d, s));
-  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(kFiles.printf_format, n, d, s));
-  if constexpr (peer == kStb) stack_stb(kFiles.stb_format, n, d, s);
+  format<peer>(kFiles, kInts[i], kDoubles[i], kStrings[i]);
 }
 
 template <Peer peer>
 void positional(int i) {
-  const int n = kInts[i];
-  const char* s = kStrings[i];
-  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(kPositional.printf_format, n, s));
-  if constexpr (peer == kVsnprintf) stack_vsnprintf(kPositional.printf_format, n, s);
-  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(fmt::runtime(kPositional.fmt_format), n, s));
-  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(kPositional.printf_format, n, s));
-  if constexpr (peer == kStb) stack_stb(kPositional.stb_format, s, n);
+  // stb has no positional arguments: it gets them in the order it shows them.
+  if constexpr (peer == kStb) stack_stb(kPositional.stb_format, kStrings[i], kInts[i]);
+  else format<peer>(kPositional, kInts[i], kStrings[i]);
 }
 
 template <Peer peer>
 void integers(int i) {
-  const int a = kInts[i];
-  const unsigned b = kUnsigned[i];
-  const unsigned c = kUnsigned[(i + 3) % kValues];
-  const int d = kInts[(i + 5) % kValues];
-  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(kIntegers.printf_format, a, b, c, d));
-  if constexpr (peer == kVsnprintf) stack_vsnprintf(kIntegers.printf_format, a, b, c, d);
-  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(kIntegers.fmt_format, a, b, c, d));
-  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(kIntegers.printf_format, a, b, c, d));
-  if constexpr (peer == kStb) stack_stb(kIntegers.stb_format, a, b, c, d);
+  format<peer>(kIntegers, kInts[i], kUnsigned[i], kUnsigned[(i + 3) % kValues], kInts[(i + 5) % kValues]);
 }
 
 template <Peer peer>
 void floats(int i) {
-  const double a = kDoubles[i];
-  const double b = kDoubles[(i + 3) % kValues];
-  const double c = kDoubles[(i + 5) % kValues];
-  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(kFloats.printf_format, a, b, c));
-  if constexpr (peer == kVsnprintf) stack_vsnprintf(kFloats.printf_format, a, b, c);
-  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(kFloats.fmt_format, a, b, c));
-  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(kFloats.printf_format, a, b, c));
-  if constexpr (peer == kStb) stack_stb(kFloats.stb_format, a, b, c);
+  format<peer>(kFloats, kDoubles[i], kDoubles[(i + 3) % kValues], kDoubles[(i + 5) % kValues]);
 }
 
 template <Peer peer>
 void long_text(int i) {
-  const int n = kInts[i];
-  const char* s = kStrings[i];
-  if constexpr (peer == kEngine) benchmark::DoNotOptimize(engine.gui_sprintf(kLong.printf_format, n, s));
-  if constexpr (peer == kVsnprintf) stack_vsnprintf(kLong.printf_format, n, s);
-  if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(kLong.fmt_format, n, s));
-  if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(kLong.printf_format, n, s));
-  if constexpr (peer == kStb) stack_stb(kLong.stb_format, n, s);
+  format<peer>(kLong, kInts[i], kStrings[i]);
 }
 
 template <Peer peer>
