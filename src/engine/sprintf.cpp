@@ -1,5 +1,7 @@
-// The driver: a sizing pass that parses and renders every conversion,
-// one allocation of the exact length, and a writing pass that copies.
+// Formatting a whole message. Formats that take their arguments in order
+// are rendered into a stack buffer and copied once; the others go through
+// the Driver: a sizing pass that parses and renders every conversion, one
+// allocation of the exact length, and a writing pass that copies.
 #include <climits>
 #include <cstring>
 #include <new>
@@ -301,6 +303,108 @@ class Driver {
   const char* end_ = nullptr;  // the format's terminating NUL
 };
 
+// Most formats name their arguments in order and parse cleanly. Those are
+// checked in a first walk that notes where each `%` is, then rendered in
+// order into a buffer on the stack and copied into the result at its exact
+// length. A positional `n$`, a failed parse, a tenth conversion or too many
+// `%` leave the format to the two-pass Driver before any argument is read;
+// a result too long for the buffer does so once it shows.
+class InOrder {
+ public:
+  InOrder(const utString& decimal_point, const char* format)
+      : dp_(decimal_point.c_str()), format_(format) {}
+
+  // False when the format needs the Driver, which starts again from the
+  // caller's list.
+  bool walk(va_list args) { return check() && render(args); }
+
+  bool empty() const { return length_ == 0; }
+
+  // One return of one named string, so the result is built in place.
+  utString build() const {
+    utString result(ut_string_char, ' ', static_cast<int>(length_));
+    std::memcpy(const_cast<char*>(result.c_str()), stage_, length_);
+    return result;
+  }
+
+ private:
+  bool check() {
+    keznlsPercent r;
+    const char* p = format_;
+    int count = 0;
+    int events = 0;
+    for (;;) {
+      const char* at = find_percent(p);
+      if (*at == '\0') {
+        end_ = at;
+        break;
+      }
+      if (events == kMaxEvents) return false;
+      at_[events++] = at;
+      p = at + 1;
+      if (*p == '%') {
+        ++p;
+        continue;
+      }
+      if (count == kSlots || (p[0] >= '1' && p[0] <= '9' && p[1] == '$')) return false;
+      ++count;
+      // A bare letter needs no record to be checked.
+      if (keznls_engine::is_conversion(*p)) ++p;
+      else if (!keznls_engine::parse_conversion(r, p)) return false;
+    }
+    events_ = events;
+    return true;
+  }
+
+  bool render(va_list args) {
+    keznlsVarArgs cursor(args);
+    keznlsPercent r;
+    char* out = stage_;
+    const char* p = format_;
+    for (int i = 0; i < events_; ++i) {
+      const char* at = at_[i];
+      const auto n = static_cast<std::size_t>(at - p);
+      if (n >= room(out)) return false;
+      out = copy(out, p, n);
+      p = at + 1;
+      if (*p == '%') {
+        *out++ = '%';
+        ++p;
+        continue;
+      }
+      keznls_engine::parse_conversion(r, p);
+      std::size_t length;
+      if (!render_plain(r, cursor, dp_, length)) length = keznls_engine::render(r, 1, dp_, cursor);
+      if (length > room(out)) return false;
+      out = copy(out, r.text, length);
+    }
+    const auto n = static_cast<std::size_t>(end_ - p);
+    if (n > room(out)) return false;
+    length_ = static_cast<std::size_t>(copy(out, p, n) - stage_);
+    return true;
+  }
+
+  static constexpr std::size_t kStage = 1024;
+  std::size_t room(const char* out) const { return static_cast<std::size_t>(stage_ + kStage - out); }
+
+  keznls_engine::DecimalPoint dp_;
+  const char* const format_;
+  const char* end_ = nullptr;  // the format's terminating NUL
+  int events_ = 0;
+  const char* at_[kMaxEvents];  // each `%`
+  std::size_t length_ = 0;
+  char stage_[kStage];
+};
+
+utString format_message(const utString& decimal_point, const char* format, va_list args) {
+  InOrder in_order(decimal_point, format);
+  if (in_order.walk(args)) {
+    if (in_order.empty()) return ut_lit("");
+    return in_order.build();
+  }
+  return Driver(decimal_point, format).run(args);
+}
+
 // Ends a list started in this frame, also when an exception passes.
 struct VaEnd {
   va_list& args;
@@ -317,9 +421,9 @@ utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
   va_list args;
   va_start(args, format);
   VaEnd end{args};
-  return Driver(decimal_point, format).run(args);
+  return format_message(decimal_point, format, args);
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
-  return Driver(decimal_point, format).run(args);
+  return format_message(decimal_point, format, args);
 }

@@ -29,6 +29,13 @@ TEST(Sprintf, LiteralTextAndSlots) {
   const std::string many(60, '%');
   EXPECT_EQ(str(e.gui_sprintf((many + "%2$s%1$d%%").c_str(), 7, "s")), std::string(30, '%') + "s7%");
   EXPECT_EQ(str(e.gui_sprintf((many + "%q%d").c_str(), 7)), std::string(30, '%') + "<error>q<error>");
+  EXPECT_EQ(str(e.gui_sprintf((many + "%d").c_str(), 7)), std::string(30, '%') + "7");
+  // Results around and beyond a message's usual size.
+  for (const std::size_t n : {1000, 1023, 1024, 1025, 5000}) {
+    const std::string text(n, 'y');
+    EXPECT_EQ(str(e.gui_sprintf("<%s>", text.c_str())), "<" + text + ">");
+    EXPECT_EQ(str(e.gui_sprintf((text + "%d%%").c_str(), 5)), text + "5%");
+  }
 }
 
 TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
