@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -120,6 +121,29 @@ void mix(int i) {
   long_text<peer>(i);
 }
 
+// The part of each engine call that its interface fixes: one result string
+// at the message's length, allocated, filled and released. Lengths of the
+// mix's five messages for each set of values, taken from the engine.
+int mix_lengths[kValues][5];
+
+void measure_mix_lengths() {
+  for (int i = 0; i < kValues; ++i) {
+    const utString texts[5] = {
+        engine.gui_sprintf(kFiles.printf_format, kInts[i], kDoubles[i], kStrings[i]),
+        engine.gui_sprintf(kPositional.printf_format, kInts[i], kStrings[i]),
+        engine.gui_sprintf(kIntegers.printf_format, kInts[i], kUnsigned[i], kUnsigned[(i + 3) % kValues],
+                           kInts[(i + 5) % kValues]),
+        engine.gui_sprintf(kFloats.printf_format, kDoubles[i], kDoubles[(i + 3) % kValues],
+                           kDoubles[(i + 5) % kValues]),
+        engine.gui_sprintf(kLong.printf_format, kInts[i], kStrings[i])};
+    for (int m = 0; m < 5; ++m) mix_lengths[i][m] = static_cast<int>(std::strlen(texts[m].c_str()));
+  }
+}
+
+void mix_results(int i) {
+  for (const int n : mix_lengths[i]) benchmark::DoNotOptimize(utString(ut_string_char, ' ', n));
+}
+
 template <void (*Message)(int)>
 void run(benchmark::State& state) {
   int i = 0;
@@ -164,6 +188,8 @@ class Collector : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  measure_mix_lengths();
+  benchmark::RegisterBenchmark("mix_results/engine", run<mix_results>);
   register_peer<kEngine>();
   register_peer<kVsnprintf>();
   register_peer<kFmtFormat>();
@@ -180,6 +206,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&count, args.data());
   Collector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
+  const auto results = collector.times.find("mix_results/engine");
+  const auto mix = collector.times.find("mix/engine");
+  if (results != collector.times.end() && mix != collector.times.end())
+    std::printf("result strings: %.0f ns of the engine's %.0f ns per mix\n", results->second, mix->second);
   for (const char* c : {"mix", "files", "positional", "integers", "floats", "long_text"}) {
     const auto ours = collector.times.find(std::string(c) + "/engine");
     if (ours == collector.times.end()) continue;
