@@ -70,8 +70,10 @@ int stack_stb(const char* format, ...) {
   return n;
 }
 
-enum Peer { kEngine, kVsnprintf, kFmtFormat, kFmtSprintf, kStb };
+// kLengths is not timed: it notes the length of the engine's result.
+enum Peer { kEngine, kVsnprintf, kFmtFormat, kFmtSprintf, kStb, kLengths };
 const char* const kPeerNames[] = {"engine", "vsnprintf", "fmt::format", "fmt::sprintf", "stb"};
+std::vector<std::size_t> noted_lengths;
 
 // One message formatted by `peer`; fmt::format reads the format at run
 // time, as the others do.
@@ -82,6 +84,8 @@ void format(const Message& m, A... a) {
   if constexpr (peer == kFmtFormat) benchmark::DoNotOptimize(fmt::format(fmt::runtime(m.fmt_format), a...));
   if constexpr (peer == kFmtSprintf) benchmark::DoNotOptimize(fmt::sprintf(m.printf_format, a...));
   if constexpr (peer == kStb) stack_stb(m.stb_format, a...);
+  if constexpr (peer == kLengths)
+    noted_lengths.push_back(std::strlen(engine.gui_sprintf(m.printf_format, a...).c_str()));
 }
 
 // One message of each kind, formatted by `peer` with the values at `i`.
@@ -124,24 +128,19 @@ void mix(int i) {
 // The part of each engine call that its interface fixes: one result string
 // at the message's length, allocated, filled and released. Lengths of the
 // mix's five messages for each set of values, taken from the engine.
-int mix_lengths[kValues][5];
+std::vector<std::size_t> mix_lengths[kValues];
 
 void measure_mix_lengths() {
   for (int i = 0; i < kValues; ++i) {
-    const utString texts[5] = {
-        engine.gui_sprintf(kFiles.printf_format, kInts[i], kDoubles[i], kStrings[i]),
-        engine.gui_sprintf(kPositional.printf_format, kInts[i], kStrings[i]),
-        engine.gui_sprintf(kIntegers.printf_format, kInts[i], kUnsigned[i], kUnsigned[(i + 3) % kValues],
-                           kInts[(i + 5) % kValues]),
-        engine.gui_sprintf(kFloats.printf_format, kDoubles[i], kDoubles[(i + 3) % kValues],
-                           kDoubles[(i + 5) % kValues]),
-        engine.gui_sprintf(kLong.printf_format, kInts[i], kStrings[i])};
-    for (int m = 0; m < 5; ++m) mix_lengths[i][m] = static_cast<int>(std::strlen(texts[m].c_str()));
+    noted_lengths.clear();
+    mix<kLengths>(i);
+    mix_lengths[i] = noted_lengths;
   }
 }
 
 void mix_results(int i) {
-  for (const int n : mix_lengths[i]) benchmark::DoNotOptimize(utString(ut_string_char, ' ', n));
+  for (const std::size_t n : mix_lengths[i])
+    benchmark::DoNotOptimize(utString(ut_string_char, ' ', static_cast<int>(n)));
 }
 
 template <void (*Message)(int)>

@@ -14,13 +14,16 @@ namespace {
 
 constexpr int kSlots = 9;
 
+// Whether the conversion at `p` starts with a positional `1$`..`9$`.
+inline bool is_positional(const char* p) { return p[0] >= '1' && p[0] <= '9' && p[1] == '$'; }
+
 // Slot of the conversion whose `%` was just passed, skipping a positional
 // `n$`. Unnumbered conversions take the count of those seen so far, which
 // can reach kSlots for a tenth one: callers must check before indexing.
 inline int take_slot(const char*& p, int& count) {
   int slot = count;
   if (count < kSlots) ++count;
-  if (p[0] >= '1' && p[0] <= '9' && p[1] == '$') {
+  if (is_positional(p)) {
     slot = p[0] - '1';
     p += 2;
   }
@@ -346,7 +349,7 @@ class InOrder {
         ++p;
         continue;
       }
-      if (count == kSlots || (p[0] >= '1' && p[0] <= '9' && p[1] == '$')) return false;
+      if (count == kSlots || is_positional(p)) return false;
       ++count;
       // A bare letter needs no record to be checked.
       if (keznls_engine::is_conversion(*p)) ++p;
