@@ -28,7 +28,7 @@ int utRef::assignment_imp(const utRef& other) {
 int utRef::release_claimed(int* count) {
   if (++*count != 0) return 0;
   delete count;
-  return 1;
+  return kClaimed;
 }
 
 // Allocates one block holding `capacity` characters, the NUL and the count.
@@ -63,7 +63,7 @@ utString::utString(const utString& other) {
 
 utString& utString::operator=(const utString& other) {
   if (&other == this) return *this;
-  if (ref_.assignment_imp(other.ref_)) destruct_data();
+  if (const int how = ref_.assignment_imp(other.ref_)) destruct_data(how);
   assign_data(other);
   return *this;
 }

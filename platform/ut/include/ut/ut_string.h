@@ -28,16 +28,20 @@ class utRef {
 
   /// Shares `other`'s count; called on a reference holding `s_single`.
   void copy_constructor_imp(const utRef& other);
-  /// Shares `other`'s count; non-zero: the caller must free its old text.
+  /// Shares `other`'s count; non-zero: the caller must free its old text
+  /// (see destructor_imp).
   int assignment_imp(const utRef& other);
-  /// Gives this reference up; non-zero: the caller must free the text.
+  /// Gives this reference up; non-zero: the caller must free the text,
+  /// kOwnBlock or kClaimed telling how it was allocated.
   /// Inline: every string's destruction passes here.
   int destructor_imp() {
     int* count = count_;
     count_ = &s_single;
-    if (*count > 0) return --*count == 0;  // freed with the text's block
+    if (*count > 0) return --*count == 0 ? kOwnBlock : 0;  // freed with the text's block
     return *count < 0 ? release_claimed(count) : 0;
   }
+  static constexpr int kOwnBlock = 1;
+  static constexpr int kClaimed = 2;
 
  protected:
   static int s_single;
@@ -68,7 +72,7 @@ class utString {
   utString(const utString& other);
   utString& operator=(const utString& other);
   ~utString() {
-    if (ref_.destructor_imp()) destruct_data();
+    if (const int how = ref_.destructor_imp()) destruct_data(how);
   }
 
   const char* c_str() const { return text_; }
@@ -93,14 +97,19 @@ class utString {
   void modify();
   void copy_or_grow(int size);
   void assign_data(const utString& other);
-  void destruct_data() { delete[] text_; }
+  // Blocks of our own come straight from the global allocation functions:
+  // new[] and delete[] would each add a call on every formatted message.
+  void destruct_data(int how) {
+    if (how == utRef::kOwnBlock) ::operator delete(text_);
+    else delete[] text_;
+  }
   void init_owned(int capacity);
   // One block for `capacity` characters, their NUL and the count (after
   // them, aligned), which starts at 1.
   static char* allocate(int capacity, int*& count) {
     const std::size_t end = static_cast<std::size_t>(capacity) + 1;
     const std::size_t offset = (end + alignof(int) - 1) / alignof(int) * alignof(int);
-    char* text = new char[offset + sizeof(int)];
+    char* text = static_cast<char*>(::operator new(offset + sizeof(int)));
     text[capacity] = '\0';
     count = new (text + offset) int(1);
     return text;
