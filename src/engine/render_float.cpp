@@ -55,21 +55,44 @@ double mantissa(double v, int exponent) {
   return (v * 1e300) / powers_of_ten.exact(exponent + 300);
 }
 
-// floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
-// from powers of ten the bracket in the table decides; within a relative
-// 1e-12 of one, log10's own rounding may differ from the exact answer, so
-// log10 is asked.
-inline int decimal_exponent(double a) {
+// k with 10^k <= a < 10^(k+2), for a finite a > 0: (e * 78913) >> 18 is
+// exactly floor(e * log10(2)) for every binary exponent e of a double.
+inline int exponent_below(double a) {
   std::uint64_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   int binary = static_cast<int>(bits >> 52) - 1022;  // a in [2^(binary-1), 2^binary)
   if ((bits >> 52) == 0) std::frexp(a, &binary);     // subnormal
-  // (e * 78913) >> 18 is exactly floor(e * log10(2)) for every binary
-  // exponent e of a double, so 10^k <= a < 10^(k+2): one compare settles it.
-  int k = ((binary - 1) * 78913) >> 18;
+  return ((binary - 1) * 78913) >> 18;
+}
+
+// floor(log10(a)) for a finite a > 0, exactly as utMath computes it. Away
+// from powers of ten one compare settles it; within a relative 1e-12 of
+// one, log10's own rounding may differ from the exact answer, so log10 is
+// asked.
+inline int decimal_exponent(double a) {
+  int k = exponent_below(a);
   k += a >= powers_of_ten.exact(k + 1) ? 1 : 0;
   if (powers_of_ten.near_ends(a, k)) return utMath::floor(utMath::log10(a));
   return k;
+}
+
+// decimal_exponent and mantissa at once where both are plain (false
+// otherwise, leaving them untouched). Both candidate quotients start
+// before the compare that picks one, so the division does not wait for it.
+inline bool exponent_and_mantissa(double v, int& exponent, double& m) {
+  const double a = std::fabs(v);
+  int k = exponent_below(a);
+  const double low = powers_of_ten.exact(k);
+  const double high = powers_of_ten.exact(k + 1);
+  if (low < DBL_MIN) return false;
+  const double below = v / low;
+  const double above = v / high;
+  const bool up = a >= high;
+  k += up ? 1 : 0;
+  if (powers_of_ten.near_ends(a, k)) return false;
+  exponent = k;
+  m = up ? above : below;
+  return true;
 }
 
 // State of the digit loop of a fixed rendering.
@@ -375,7 +398,11 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
   int precision = r.has_precision ? r.precision : 6;
   if (precision > 19) return false;
   int exponent = 0;
-  if (Kind != 'f' && v != 0.0) exponent = decimal_exponent(std::fabs(v));
+  double m = v;  // the mantissa, when the exponent form shows
+  if (Kind != 'f' && v != 0.0 && !exponent_and_mantissa(v, exponent, m)) {
+    exponent = decimal_exponent(std::fabs(v));
+    m = mantissa(v, exponent);
+  }
   bool exponent_form = Kind == 'e';
   constexpr bool trim = Kind == 'g';
   if (trim) {
@@ -385,7 +412,7 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
   }
   const int dp_len = decimal_point.length();
   if (dp_len == 0) return false;
-  double y = exponent_form ? mantissa(v, exponent) : v;
+  double y = exponent_form ? m : v;
   const bool negative = y < 0.0;
   if (negative) y = -y;
   if (precision != 0) y *= kPow10d[precision];
