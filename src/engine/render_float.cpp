@@ -77,8 +77,9 @@ inline int decimal_exponent(double a) {
 }
 
 // decimal_exponent and mantissa at once where both are plain (false
-// otherwise, leaving them untouched). Both candidate quotients start
-// before the compare that picks one, so the division does not wait for it.
+// otherwise, leaving them untouched). The divisor is one of the two table
+// entries the compare reads, not an entry looked up with the exponent the
+// compare settles, so the division need not wait for the compare.
 inline bool exponent_and_mantissa(double v, int& exponent, double& m) {
   const double a = std::fabs(v);
   int k = exponent_below(a);
