@@ -73,12 +73,11 @@ std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
 // Renders a floating conversion of `v`; what render does once it has the value.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
-// The usual floating renderings (finite, no width, at most 19 fraction
-// digits, a scaled value below 2^53, or below 2^64 without trimming, a
-// decimal point) straight into r's
-// buffer. Returns false for any other, leaving it to render_double.
-bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                         std::size_t& length);
+// render_double for an `e`, `E`, `f`, `g` or `G` conversion, with the usual
+// renderings (finite, no width, at most 19 fraction digits, a scaled value
+// below 2^53, or below 2^64 without trimming, a decimal point) taken
+// straight into r's buffer.
+std::size_t render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
 // Digits, exponent and decimal point of a floating conversion (no sign, no
 // padding). Sets `negative`; returns the fill to pad with ('0' or ' ').

@@ -482,14 +482,19 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
 
 }  // namespace
 
-bool render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                         std::size_t& length) {
-  if (r.has_width || !std::isfinite(v)) return false;
-  const char conversion = r.conversion;
-  if (conversion == 'f') return render_plain<'f'>(r, v, decimal_point, length);
-  if (conversion == 'e' || conversion == 'E') return render_plain<'e'>(r, v, decimal_point, length);
-  if (conversion == 'g' || conversion == 'G') return render_plain<'g'>(r, v, decimal_point, length);
-  return false;
+std::size_t render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+  std::size_t length;
+  if (!r.has_width && std::isfinite(v)) {
+    const char conversion = r.conversion;
+    if (conversion == 'f') {
+      if (render_plain<'f'>(r, v, decimal_point, length)) return length;
+    } else if (conversion == 'e' || conversion == 'E') {
+      if (render_plain<'e'>(r, v, decimal_point, length)) return length;
+    } else if (render_plain<'g'>(r, v, decimal_point, length)) {
+      return length;
+    }
+  }
+  return render_double(r, v, decimal_point);
 }
 
 char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
