@@ -44,9 +44,9 @@ struct Rendering {
 // Length of a text that is usually short (a string argument, the decimal
 // point): a few bytes are looked at before paying for the library call.
 inline std::size_t short_length(const char* s) {
-  for (std::size_t i = 0; i < 8; ++i)
+  for (std::size_t i = 0; i < 16; ++i)
     if (s[i] == '\0') return i;
-  return 8 + std::strlen(s + 8);
+  return 16 + std::strlen(s + 16);
 }
 
 // The caller's decimal point; its length is measured once, and only when a
