@@ -73,11 +73,11 @@ std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
 // Renders a floating conversion of `v`; what render does once it has the value.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
-// render_double for an `e`, `E`, `f`, `g` or `G` conversion, with the usual
+// render_double for an `e`, `E`, `f`, `g` or `G` conversion, the usual
 // renderings (finite, no width, at most 19 fraction digits, a scaled value
-// below 2^53, or below 2^64 without trimming, a decimal point) taken
-// straight into r's buffer.
-std::size_t render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point);
+// below 2^53, or below 2^64 without trimming, a decimal point) taken by a
+// quick path straight into r's buffer.
+std::size_t render_double_fast(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
 // Digits, exponent and decimal point of a floating conversion (no sign, no
 // padding). Sets `negative`; returns the fill to pad with ('0' or ' ').

@@ -482,7 +482,7 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
 
 }  // namespace
 
-std::size_t render_double_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+std::size_t render_double_fast(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
   std::size_t length;
   if (!r.has_width && std::isfinite(v)) {
     const char conversion = r.conversion;

@@ -112,7 +112,7 @@ inline bool render_plain(keznlsPercent& r, keznlsVarArgs& args, keznls_engine::D
     if (!plain_integer()) return false;
     p = put_hex(end, args.va_arg_unsigned(), c == 'x' ? kLowerDigits : kUpperDigits);
   } else {
-    length = render_double_plain(r, args.va_arg_double(), dp);
+    length = render_double_fast(r, args.va_arg_double(), dp);
     return true;
   }
   if (r.has_width) {
