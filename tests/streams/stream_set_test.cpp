@@ -20,10 +20,8 @@ class ProbeSet : public keznlsBaseStreamcoSetPtrcoPtrcoSet {
  public:
   using keznlsBaseStreamcoSetPtrcoPtrcoSet::keznlsBaseStreamcoSetPtrcoPtrcoSet;
   int slots() const { return hash_size(); }
-  int exponent() const { return arr_size(nullptr); }
   unsigned int member_hash() const { return member_hash_; }
   bool has_table() const { return arr_get(nullptr, 0) != obj_nil(); }
-  keznlsBaseStream* slot(int i) const { return *static_cast<const Element*>(arr_get(nullptr, i)); }
 
   // The container's own entry points, driven through the virtual operations.
   bool untyped_add(Element e) { return basecoSet::add(&e) == nullptr; }
@@ -68,27 +66,20 @@ void keep_only(Oracle& oracle, Keep keep) {
 NullStream pool[400];
 keznlsBaseStream* s(int i) { return &pool[i]; }
 
-TEST(StreamSetTest, EmptySetStoredMemberNilAndSelfOperands) {
-  ProbeSet set(4, 50);
-  EXPECT_EQ(raw(set.find(s(0))), nullptr);
-  EXPECT_EQ(raw(set.remove(s(0))), nullptr);
-  EXPECT_EQ(raw(set.remove_any()), nullptr);
-  EXPECT_FALSE(set.has_table()) << "lookups in an empty set allocate nothing";
+// Operands that are the set itself are covered by the random test.
+TEST(StreamSetTest, EmptySetStoredMemberAndNil) {
+  ProbeSet empty(4, 50);
+  EXPECT_EQ(raw(empty.find(s(0))), nullptr);
+  EXPECT_EQ(raw(empty.remove(s(0))), nullptr);
+  EXPECT_EQ(raw(empty.remove_any()), nullptr);
+  EXPECT_FALSE(empty.has_table()) << "lookups in an empty set allocate nothing";
+  EXPECT_FALSE(ProbeSet(ut_copy, empty).has_table());
 
-  for (int i = 1; i <= 3; ++i) set.add(s(i));
+  ProbeSet set{s(1), s(2), s(3)};
   EXPECT_EQ(&set.add(s(1)), &set.find(s(1))) << "the stored member, not a copy";
-  const ProbeSet& itself = set;
-  set += itself;
-  set *= itself;
-  EXPECT_TRUE(agrees(set, {s(1), s(2), s(3)}));
-  EXPECT_EQ(set <= itself, 1);
-  set -= itself;
-  EXPECT_TRUE(agrees(set, {}));
-  EXPECT_EQ(set.slots(), 16) << "emptying keeps the table";
-
   EXPECT_EQ(raw(set.add(Element())), nullptr);
   EXPECT_EQ(set.member(Element()), 0);
-  EXPECT_TRUE(agrees(set, {})) << "nil is never stored";
+  EXPECT_TRUE(agrees(set, {s(1), s(2), s(3)})) << "nil is never stored";
 }
 
 TEST(StreamSetTest, GrowsWhenHalfFullAndClearKeepsOrReleasesTheTable) {
@@ -99,47 +90,9 @@ TEST(StreamSetTest, GrowsWhenHalfFullAndClearKeepsOrReleasesTheTable) {
       EXPECT_EQ(set.slots(), slots) << members << " members";
       set.clear(flag);
       EXPECT_EQ(set.slots(), flag == 0 ? slots : 16) << members << " members, flag " << flag;
-      for (int i = 0; i < set.slots(); ++i) EXPECT_EQ(set.slot(i), nullptr);
       set.add(s(3));
       EXPECT_TRUE(agrees(set, {s(3)}));
     }
-  }
-}
-
-// Independence of a copy is checked by the random test.
-TEST(StreamSetTest, CopyHasTheSourcesTable) {
-  ProbeSet source(4, 50), empty(4, 50), assigned{s(100), s(101)};
-  Oracle oracle;
-  for (int i = 0; i < 20; ++i) source.add(s(i)), oracle.insert(s(i));
-  ProbeSet copy(ut_copy, source);
-  assigned.become(ut_copy, source);
-  for (const ProbeSet* c : {&copy, &assigned}) {
-    EXPECT_TRUE(agrees(*c, oracle));
-    EXPECT_EQ(c->exponent(), source.exponent());
-    for (int i = 0; i < source.slots(); ++i) EXPECT_EQ(c->slot(i), source.slot(i)) << i;
-  }
-  EXPECT_FALSE(ProbeSet(ut_copy, empty).has_table());
-}
-
-// Streams whose home slot in a 16-slot table is 15 or 0 make runs that wrap
-// around the end; removing any one must leave the others findable.
-TEST(StreamSetTest, RemovalKeepsWrappedRunsFindable) {
-  std::vector<keznlsBaseStream*> chosen;
-  int at_end = 0, at_start = 0;
-  for (int i = 0; i < 400 && chosen.size() < 7; ++i) {
-    const unsigned int home = co_hash(Element(s(i))) & 15u;
-    if (home == 15 && at_end < 4) ++at_end, chosen.push_back(s(i));
-    if (home == 0 && at_start < 3) ++at_start, chosen.push_back(s(i));
-  }
-  ASSERT_EQ(chosen.size(), 7u);
-  for (keznlsBaseStream* removed : chosen) {
-    ProbeSet set(4, 50);
-    for (keznlsBaseStream* c : chosen) set.add(c);
-    ASSERT_EQ(set.slots(), 16);
-    EXPECT_EQ(raw(set.remove(removed)), removed);
-    Oracle rest(chosen.begin(), chosen.end());
-    rest.erase(removed);
-    EXPECT_TRUE(agrees(set, rest));
   }
 }
 
@@ -164,6 +117,8 @@ TEST(StreamSetTest, TypedAndVirtualPathsAgree) {
 }
 
 // Random operations on two sets, each checked against std::unordered_set.
+// Tables of 16 to 1024 slots make many runs that wrap around the end, and
+// removals from them.
 TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   std::mt19937 rng(20261206);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned int>(n)); };
@@ -194,7 +149,6 @@ TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
       // A copy starts equal and goes its own way.
       ProbeSet copy(ut_copy, set);
       Oracle copied = oracle;
-      ASSERT_TRUE(agrees(copy, copied));
       for (int i = 0; i < 5; ++i) {
         copy.add(e = stream()), copied.insert(e);
         copy.remove(e = stream()), copied.erase(e);
