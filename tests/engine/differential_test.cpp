@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -16,15 +15,6 @@ namespace {
 
 using Arg = std::variant<int, unsigned, const char*>;
 
-std::string reference(const char* format, ...) {
-  char out[4096];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(out, sizeof out, format, args);
-  va_end(args);
-  return out;
-}
-
 // Both called with the same arguments, each passed as its own type.
 template <typename... A>
 std::pair<std::string, std::string> call(const std::string& ours, const std::string& theirs,
@@ -34,7 +24,11 @@ std::pair<std::string, std::string> call(const std::string& ours, const std::str
       return std::visit([&](auto v) { return call(ours, theirs, args, a..., v); }, args[sizeof...(A)]);
   }
   static const keznlsSprintf engine(ut_lit("."));
-  return {engine.gui_sprintf(ours.c_str(), a...).c_str(), reference(theirs.c_str(), a...)};
+  char want[4096];
+  // The 0 past the arguments is never read; it keeps a call without
+  // arguments from looking like a misuse of snprintf to the compiler.
+  std::snprintf(want, sizeof want, theirs.c_str(), a..., 0);
+  return {engine.gui_sprintf(ours.c_str(), a...).c_str(), want};
 }
 
 TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
@@ -42,8 +36,7 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
   std::mt19937 rng(20261206u);
   const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   int differences = 0;
-  const int kCases = 60000;
-  for (int n = 0; n < kCases; ++n) {
+  for (int n = 0; n < 60000; ++n) {
     std::string ours;
     std::vector<Arg> args;
     // Literal runs are mostly short, now and then a few hundred characters.
@@ -84,7 +77,7 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
     if (got != want && ++differences <= 10)
       ADD_FAILURE() << "format \"" << ours << "\": engine \"" << got << "\", snprintf \"" << want << "\"";
   }
-  EXPECT_EQ(differences, 0) << "of " << kCases << " cases";
+  EXPECT_EQ(differences, 0);
 }
 
 }  // namespace

@@ -21,17 +21,15 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf("%9$d%8$d%7$d%6$d%5$d%4$d%3$d%2$d%1$d", 1, 2, 3, 4, 5, 6, 7, 8, 9)),
             "987654321");
   EXPECT_EQ(str(e.gui_sprintf("%3$s %1$.1f %2$x", 2.25, 255u, "z")), "z 2.3 ff");
-  // A slot at or past the count is never rendered; the slots below it that
-  // nobody names are rendered as "<unset>" without taking an argument.
-  EXPECT_EQ(str(e.gui_sprintf("%2$d")), "<unset>");
+  // A slot at or past the count is never rendered and shows "<unset>"; a
+  // slot below it that nobody names takes no argument.
   EXPECT_EQ(str(e.gui_sprintf("%d %3$d", 5)), "5 <unset>");
   // Many `%` in one format: the writing pass reads the format again.
   const std::string many(60, '%');
   EXPECT_EQ(str(e.gui_sprintf((many + "%2$s%1$d%%").c_str(), 7, "s")), std::string(30, '%') + "s7%");
   EXPECT_EQ(str(e.gui_sprintf((many + "%q%d").c_str(), 7)), std::string(30, '%') + "<error>q<error>");
-  EXPECT_EQ(str(e.gui_sprintf((many + "%d").c_str(), 7)), std::string(30, '%') + "7");
   // Results around and beyond a message's usual size.
-  for (const std::size_t n : {1000, 1023, 1024, 1025, 5000}) {
+  for (const std::size_t n : {1023, 1024, 1025}) {
     const std::string text(n, 'y');
     EXPECT_EQ(str(e.gui_sprintf("<%s>", text.c_str())), "<" + text + ">");
     EXPECT_EQ(str(e.gui_sprintf((text + "%d%%").c_str(), 5)), text + "5%");
@@ -41,20 +39,14 @@ TEST(Sprintf, LiteralTextAndSlots) {
 TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
   const keznlsSprintf e(ut_lit("."));
   // The string pointer would crash if the failed format took arguments.
-  EXPECT_EQ(str(e.gui_sprintf("%d %q %s", 5, 6)), "<error> <error>q <error>");
-  EXPECT_EQ(str(e.gui_sprintf("%10$d", 5)), "<error>$d");
-  EXPECT_EQ(str(e.gui_sprintf("%0$d", 5)), "<error>$d");
-  EXPECT_EQ(str(e.gui_sprintf("%lld", 5)), "<error>ld");
-  EXPECT_EQ(str(e.gui_sprintf("%%q%-d", 5)), "%q<error>-d");
-  EXPECT_EQ(str(e.gui_sprintf("%%%", 5)), "%<error>");
+  EXPECT_EQ(str(e.gui_sprintf("%d %q %s %%%", 5, 6)), "<error> <error>q <error> %<error>");
+  // Positions are the digits 1 to 9.
+  EXPECT_EQ(str(e.gui_sprintf("%10$d %0$d", 5)), "<error>$d <error>$d");
   std::string ten;
   for (int i = 0; i < 10; ++i) ten += "<error>";
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10)), ten);
-  EXPECT_EQ(str(e.gui_sprintf("%s%s%s%s%s%s%s%s%s%s%s%s", "a")), ten + "<error><error>");
-  EXPECT_EQ(str(e.gui_sprintf("%1$d%2$d%3$d%4$d%5$d%6$d%7$d%8$d%9$d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9)), ten);
   // One slot named twice: the types could disagree, so nothing is taken.
   EXPECT_EQ(str(e.gui_sprintf("%d %1$s", 5)), "<error> <error>");
-  EXPECT_EQ(str(e.gui_sprintf("%1$d=%1$d", 5)), "<error>=<error>");
   EXPECT_EQ(str(e.gui_sprintf("%2$d %d %s", 5, 6)), "<error> <error> <error>");
 }
 
@@ -81,23 +73,8 @@ class Doubling : public keznlsFormatterSimple {
 
 TEST(FormatterSimple, FormatsWithItsDecimalPointAndGoesThroughVformat) {
   keznlsFormatterSimple comma(ut_lit(","));
-  keznlsFormatter& role = comma;
-  EXPECT_EQ(str(role.format("%s=%.1f", "x", 2.25)), "x=2,3");
+  EXPECT_EQ(str(comma.format("%s=%.1f", "x", 2.25)), "x=2,3");
   Doubling twice(ut_lit("."));
   EXPECT_EQ(str(twice.format("%d;", 4)), "4;4;");
 }
-
-// The cursor works on its own copy: the caller's list is left where it was.
-int second_then_first(int count, ...) {
-  va_list list;
-  va_start(list, count);
-  keznlsVarArgs a(list), b(list);
-  a.va_arg_int();
-  const int seen = a.va_arg_int() * 10 + b.va_arg_int();
-  va_end(list);
-  return seen;
-}
-
-TEST(VarArgs, ReadsOneArgumentPerCallFromItsOwnCopy) { EXPECT_EQ(second_then_first(2, 1, 2), 21); }
-
 }  // namespace
