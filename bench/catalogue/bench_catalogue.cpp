@@ -16,7 +16,7 @@
 
 #include "support/ratio_reporter.h"
 #include "keznls/translator.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

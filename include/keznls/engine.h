@@ -6,7 +6,7 @@
 #include <cstdarg>
 
 #include "keznls/roles.h"
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 class keznlsVarArgs;
 

@@ -5,7 +5,7 @@
 #include <cstdarg>
 
 #include "keznls/roles.h"
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 /// A locale-numbers scope. While an object lives, numeric translation of the
 /// catalogue layer is on and, once `save()` has run, the process's numeric

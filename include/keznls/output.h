@@ -6,7 +6,7 @@
 #include <iosfwd>
 
 #include "keznls/roles.h"
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 /// Writes messages: `name` names the database that translates `format`,
 /// which then formats the arguments.

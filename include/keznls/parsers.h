@@ -2,7 +2,7 @@
 #ifndef KEZNLS_PARSERS_H
 #define KEZNLS_PARSERS_H
 
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 /// Converts a whole text to a number. `error` is set on every call: 0 when
 /// the whole text was consumed, 1 when characters remain after the number

@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <iosfwd>
 
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 /// Turns a database name and a message text into the text to use.
 class keznlsTranslator {

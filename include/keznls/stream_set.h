@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "co/co_probe.h"
-#include "co/co_set.h"
-#include "ut/ut_string.h"
+#include "keznls/co/co_probe.h"
+#include "keznls/co/co_set.h"
+#include "keznls/ut/ut_string.h"
 
 class keznlsBaseStream;
 

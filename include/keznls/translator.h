@@ -3,8 +3,8 @@
 #define KEZNLS_TRANSLATOR_H
 
 #include "keznls/roles.h"
-#include "nls/nls.h"
-#include "ut/ut_string.h"
+#include "keznls/nls/nls.h"
+#include "keznls/ut/ut_string.h"
 
 /// Opens one message database per name on first use and keeps it for its
 /// own lifetime. The name "DO_NOT_TRANSLATE" bypasses translation.

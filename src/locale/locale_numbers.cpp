@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "keznls/locale.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 // Initialised in this order when the library loads: "LANG" is captured
 // before the saved-locale string exists. Keep these four together here.

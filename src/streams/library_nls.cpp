@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "keznls/streams.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 keznlsLibraryNls::~keznlsLibraryNls() { delete nls_data_base_; }
 

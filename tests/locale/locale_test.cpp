@@ -11,7 +11,7 @@
 
 #include "keznls/locale.h"
 #include "keznls/parsers.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 namespace {
 

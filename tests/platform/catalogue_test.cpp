@@ -7,7 +7,7 @@
 #include <string>
 
 #include "catalogue_files.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

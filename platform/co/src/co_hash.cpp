@@ -1,4 +1,4 @@
-#include "co/co_hash.h"
+#include "keznls/co/co_hash.h"
 
 #include <cstdint>
 #include <cstring>

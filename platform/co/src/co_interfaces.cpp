@@ -1,7 +1,7 @@
 // Defaults of the element and array interfaces. They know no element type, so
 // they create nothing and treat an element as its address; typed containers
 // override what they use.
-#include "co/co_set.h"
+#include "keznls/co/co_set.h"
 
 void* coObjInterface::obj_create() const { return nullptr; }
 void* coObjInterface::obj_nil() const { return nullptr; }

@@ -1,4 +1,4 @@
-#include "co/co_set.h"
+#include "keznls/co/co_set.h"
 
 int basecoSet::obj_null(void* const slot) const {
   if (slot == nullptr) return 1;

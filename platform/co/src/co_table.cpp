@@ -1,6 +1,6 @@
 // The open hash table driven through the final class's virtual operations.
-#include "co/co_probe.h"
-#include "co/co_set.h"
+#include "keznls/co/co_probe.h"
+#include "keznls/co/co_set.h"
 
 // Probe operations on an untyped table; elements and slots are addresses.
 class coHash::Ops {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "language.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <clocale>
 
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 int g_numeric_translation = 0;

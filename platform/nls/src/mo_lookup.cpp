@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "mo_format.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 const char* nlsLoadedDomain::translate(const char* text) const {
   // The empty text keys the catalogue's header, which is no message.

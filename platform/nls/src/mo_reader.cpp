@@ -9,7 +9,7 @@
 #include <new>
 
 #include "mo_format.h"
-#include "nls/nls.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 #include <climits>
 #include <cmath>

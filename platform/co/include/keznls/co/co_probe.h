@@ -6,8 +6,8 @@
 // Ops provides: unsigned int mask() (slot count - 1), unsigned int hash(e),
 // bool same(slot, e), bool empty(slot), slot(index), move(from, to) (leaves
 // `from` empty) and vacate(index).
-#ifndef CO_CO_PROBE_H
-#define CO_CO_PROBE_H
+#ifndef KEZNLS_CO_CO_PROBE_H
+#define KEZNLS_CO_CO_PROBE_H
 
 /// Index of the slot holding an element equal to `e`, else of the empty slot
 /// that ends its probe. The table must have an empty slot.
@@ -37,4 +37,4 @@ void co_probe_close(const Ops& ops, unsigned int hole) {
   ops.vacate(hole);
 }
 
-#endif  // CO_CO_PROBE_H
+#endif  // KEZNLS_CO_CO_PROBE_H

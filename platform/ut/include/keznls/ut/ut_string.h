@@ -1,6 +1,6 @@
 // Reference-counted, copy-on-write string and its helpers.
-#ifndef UT_UT_STRING_H
-#define UT_UT_STRING_H
+#ifndef KEZNLS_UT_UT_STRING_H
+#define KEZNLS_UT_UT_STRING_H
 
 #include <cstddef>
 #include <cstring>
@@ -137,4 +137,4 @@ class utMath {
   static double log10(double x);
 };
 
-#endif  // UT_UT_STRING_H
+#endif  // KEZNLS_UT_UT_STRING_H

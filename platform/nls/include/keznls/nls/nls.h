@@ -1,13 +1,13 @@
 // Message databases over compiled gettext catalogues (.mo files).
-#ifndef NLS_NLS_H
-#define NLS_NLS_H
+#ifndef KEZNLS_NLS_NLS_H
+#define KEZNLS_NLS_NLS_H
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <vector>
 
-#include "ut/ut_string.h"
+#include "keznls/ut/ut_string.h"
 
 /// One catalogue file loaded into memory and validated.
 class nlsLoadedDomain {
@@ -131,4 +131,4 @@ class nlsUtils {
   static char lookup_decimal_point();
 };
 
-#endif  // NLS_NLS_H
+#endif  // KEZNLS_NLS_NLS_H

@@ -4,11 +4,11 @@
 // The table is open addressing over a power-of-two slot array with linear
 // probing; removal shifts the following run back so no tombstones are needed
 // and every member stays reachable from its home slot.
-#ifndef CO_CO_SET_H
-#define CO_CO_SET_H
+#ifndef KEZNLS_CO_CO_SET_H
+#define KEZNLS_CO_CO_SET_H
 
-#include "co/co_hash.h"
-#include "ut/ut_string.h"
+#include "keznls/co/co_hash.h"
+#include "keznls/ut/ut_string.h"
 
 /// Per-element operations on untyped element addresses. The defaults know no
 /// element type: they create nothing and compare by address.
@@ -157,4 +157,4 @@ class basecoSetcoIterator {
   int index_;
 };
 
-#endif  // CO_CO_SET_H
+#endif  // KEZNLS_CO_CO_SET_H

@@ -1,6 +1,6 @@
 // Byte hash of the container layer.
-#ifndef CO_CO_HASH_H
-#define CO_CO_HASH_H
+#ifndef KEZNLS_CO_CO_HASH_H
+#define KEZNLS_CO_CO_HASH_H
 
 #include <cstdint>
 
@@ -19,4 +19,4 @@ inline unsigned int co_hash_word(std::uint64_t word) {
   return static_cast<unsigned int>(word);
 }
 
-#endif  // CO_CO_HASH_H
+#endif  // KEZNLS_CO_CO_HASH_H
