@@ -80,8 +80,8 @@ class keznlsSprintf {
   explicit keznlsSprintf(const utString& decimal_point);
   ~keznlsSprintf();
 
-  utString gui_sprintf(const char* format, ...) const;
-  utString gui_vsprintf(const char* format, va_list args) const;
+  utString gui_sprintf(const char* format, ...) const KEZNLS_PRINTF(2, 3);
+  utString gui_vsprintf(const char* format, va_list args) const KEZNLS_PRINTF(2, 0);
 
  private:
   utString decimal_point;
@@ -93,8 +93,8 @@ class keznlsFormatterSimple : public keznlsFormatter {
   explicit keznlsFormatterSimple(const utString& decimal_point);
   ~keznlsFormatterSimple() override;
 
-  utString format(const char* format, ...) override;
-  utString vformat(const char* format, va_list args) override;
+  utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
+  utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
 
  private:
   keznlsSprintf sprintf_;

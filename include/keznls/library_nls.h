@@ -5,6 +5,8 @@
 
 #include <cstdarg>
 
+#include "keznls/printf_format.h"
+
 class keznlsBaseStream;
 class nlsDataBase;
 
@@ -28,10 +30,10 @@ class keznlsLibraryNls {
 
   /// Translates `format`, formats the arguments into it and writes the text
   /// in one piece to the stream.
-  void output(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void output_error(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void output_val(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
-  void output_error_val(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+  void output(const char* format, ...) KEZNLS_PRINTF(2, 3);
+  void output_error(const char* format, ...) KEZNLS_PRINTF(2, 3);
+  void output_val(const char* format, va_list args) KEZNLS_PRINTF(2, 0);
+  void output_error_val(const char* format, va_list args) KEZNLS_PRINTF(2, 0);
 
  private:
   void output_string(const char* format, const keznlsBaseStream* destination, va_list args);

@@ -48,8 +48,8 @@ class keznlsLocaleNumbers {
 class keznlsFormatterLocale : public keznlsFormatter {
  public:
   keznlsFormatterLocale() {}
-  utString format(const char* fmt, ...) override;
-  utString vformat(const char* fmt, va_list args) override;
+  utString format(const char* fmt, ...) override KEZNLS_PRINTF(2, 3);
+  utString vformat(const char* fmt, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterLocale() override {}
 
  private:

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <iosfwd>
 
+#include "keznls/printf_format.h"
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
 
@@ -13,9 +14,10 @@
 class kezabsOutput {
  public:
   kezabsOutput() {}
-  virtual void tprintf(const char* name, const char* format, ...) = 0;
-  virtual void vtprintf(const char* name, const char* format, va_list args) = 0;
-  virtual utString vtsprintf(const char* name, const char* format, va_list args) const = 0;
+  virtual void tprintf(const char* name, const char* format, ...) KEZNLS_PRINTF(3, 4) = 0;
+  virtual void vtprintf(const char* name, const char* format, va_list args) KEZNLS_PRINTF(3, 0) = 0;
+  virtual utString vtsprintf(const char* name, const char* format, va_list args) const
+      KEZNLS_PRINTF(3, 0) = 0;
   virtual ~kezabsOutput() {}
 };
 
@@ -25,9 +27,10 @@ class keznlsHelper : public kezabsOutput {
   keznlsHelper(keznlsTranslator* translator, keznlsFormatter* formatter,
                keznlsDisplayer* displayer)
       : translator_(translator), formatter_(formatter), displayer_(displayer) {}
-  void tprintf(const char* name, const char* format, ...) override;
-  void vtprintf(const char* name, const char* format, va_list args) override;
-  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
+  void vtprintf(const char* name, const char* format, va_list args) override KEZNLS_PRINTF(3, 0);
+  utString vtsprintf(const char* name, const char* format, va_list args) const override
+      KEZNLS_PRINTF(3, 0);
   ~keznlsHelper() override {}
 
  private:
@@ -40,9 +43,10 @@ class keznlsHelper : public kezabsOutput {
 class kezabsOutputOstream : public kezabsOutput {
  public:
   explicit kezabsOutputOstream(std::ostream* stream) : stream_(stream) {}
-  void tprintf(const char* name, const char* format, ...) override;
-  void vtprintf(const char* name, const char* format, va_list args) override;
-  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
+  void vtprintf(const char* name, const char* format, va_list args) override KEZNLS_PRINTF(3, 0);
+  utString vtsprintf(const char* name, const char* format, va_list args) const override
+      KEZNLS_PRINTF(3, 0);
   ~kezabsOutputOstream() override {}
 
  private:
@@ -53,9 +57,10 @@ class kezabsOutputOstream : public kezabsOutput {
 class keznlsOutputToNowhere : public kezabsOutput {
  public:
   keznlsOutputToNowhere() {}
-  void tprintf(const char* name, const char* format, ...) override;
-  void vtprintf(const char* name, const char* format, va_list args) override;
-  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
+  void vtprintf(const char* name, const char* format, va_list args) override KEZNLS_PRINTF(3, 0);
+  utString vtsprintf(const char* name, const char* format, va_list args) const override
+      KEZNLS_PRINTF(3, 0);
   ~keznlsOutputToNowhere() override {}
 };
 
@@ -66,8 +71,9 @@ class keznlsTranslatorAndFormatter {
       : translator_(translator), formatter_(formatter) {}
   ~keznlsTranslatorAndFormatter() {}
 
-  utString stprintf(const char* name, const char* format, ...) const;
-  utString vtsprintf(const char* name, const char* format, va_list args) const;
+  utString stprintf(const char* name, const char* format, ...) const KEZNLS_PRINTF(3, 4);
+  utString vtsprintf(const char* name, const char* format, va_list args) const
+      KEZNLS_PRINTF(3, 0);
 
  private:
   keznlsTranslator* translator_;
@@ -81,9 +87,10 @@ class keznlsConnector : public kezabsOutput {
                   keznlsDisplayer* displayer);
   keznlsConnector(const keznlsConnector&) = delete;
   keznlsConnector& operator=(const keznlsConnector&) = delete;
-  void tprintf(const char* name, const char* format, ...) override;
-  void vtprintf(const char* name, const char* format, va_list args) override;
-  utString vtsprintf(const char* name, const char* format, va_list args) const override;
+  void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
+  void vtprintf(const char* name, const char* format, va_list args) override KEZNLS_PRINTF(3, 0);
+  utString vtsprintf(const char* name, const char* format, va_list args) const override
+      KEZNLS_PRINTF(3, 0);
   ~keznlsConnector() override;
 
  private:

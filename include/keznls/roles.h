@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <iosfwd>
 
+#include "keznls/printf_format.h"
 #include "keznls/ut/ut_string.h"
 
 /// Turns a database name and a message text into the text to use.
@@ -27,8 +28,8 @@ class keznlsTranslatorDefault : public keznlsTranslator {
 class keznlsFormatter {
  public:
   keznlsFormatter() {}
-  virtual utString format(const char* format, ...) = 0;
-  virtual utString vformat(const char* format, va_list args) = 0;
+  virtual utString format(const char* format, ...) KEZNLS_PRINTF(2, 3) = 0;
+  virtual utString vformat(const char* format, va_list args) KEZNLS_PRINTF(2, 0) = 0;
   virtual ~keznlsFormatter() {}
 };
 
@@ -37,8 +38,8 @@ class keznlsFormatter {
 class keznlsFormatterDefault : public keznlsFormatter {
  public:
   keznlsFormatterDefault() {}
-  utString format(const char* format, ...) override;
-  utString vformat(const char* format, va_list args) override;
+  utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
+  utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterDefault() override {}
 };
 

@@ -26,9 +26,9 @@ std::pair<std::string, std::string> call(const std::string& ours, const std::str
   static const keznlsSprintf engine(ut_lit("."));
   char want[4096];
   // The 0 past the arguments is never read; it keeps a call without
-  // arguments from looking like a misuse of snprintf to the compiler.
+  // arguments from looking like a misuse of a printf-like call to the compiler.
   std::snprintf(want, sizeof want, theirs.c_str(), a..., 0);
-  return {engine.gui_sprintf(ours.c_str(), a...).c_str(), want};
+  return {engine.gui_sprintf(ours.c_str(), a..., 0).c_str(), want};
 }
 
 TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {

@@ -7,6 +7,7 @@
 
 #include "keznls/engine.h"
 #include "support/alloc_counter.h"
+#include "support/unchecked.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ std::string str(const utString& s) { return s.c_str(); }
 
 TEST(Sprintf, LiteralTextAndSlots) {
   const keznlsSprintf e(ut_lit("."));
-  EXPECT_EQ(str(e.gui_sprintf("")), "");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked(""), 0)), "");
   EXPECT_EQ(str(e.gui_sprintf("100%%")), "100%");
   EXPECT_EQ(str(e.gui_sprintf("%d files, %.2f MB free, %s", 3, 0.125, "ok")), "3 files, 0.13 MB free, ok");
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9)), "123456789");
@@ -23,7 +24,7 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf("%3$s %1$.1f %2$x", 2.25, 255u, "z")), "z 2.3 ff");
   // A slot at or past the count is never rendered and shows "<unset>"; a
   // slot below it that nobody names takes no argument.
-  EXPECT_EQ(str(e.gui_sprintf("%d %3$d", 5)), "5 <unset>");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %3$d"), 5)), "5 <unset>");
   // Many `%` in one format: the writing pass reads the format again.
   const std::string many(60, '%');
   EXPECT_EQ(str(e.gui_sprintf((many + "%2$s%1$d%%").c_str(), 7, "s")), std::string(30, '%') + "s7%");
@@ -39,15 +40,15 @@ TEST(Sprintf, LiteralTextAndSlots) {
 TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
   const keznlsSprintf e(ut_lit("."));
   // The string pointer would crash if the failed format took arguments.
-  EXPECT_EQ(str(e.gui_sprintf("%d %q %s %%%", 5, 6)), "<error> <error>q <error> %<error>");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %q %s %%%"), 5, 6)), "<error> <error>q <error> %<error>");
   // Positions are the digits 1 to 9.
-  EXPECT_EQ(str(e.gui_sprintf("%10$d %0$d", 5)), "<error>$d <error>$d");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked("%10$d %0$d"), 5)), "<error>$d <error>$d");
   std::string ten;
   for (int i = 0; i < 10; ++i) ten += "<error>";
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10)), ten);
   // One slot named twice: the types could disagree, so nothing is taken.
-  EXPECT_EQ(str(e.gui_sprintf("%d %1$s", 5)), "<error> <error>");
-  EXPECT_EQ(str(e.gui_sprintf("%2$d %d %s", 5, 6)), "<error> <error> <error>");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %1$s"), 5)), "<error> <error>");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked("%2$d %d %s"), 5, 6)), "<error> <error> <error>");
 }
 
 TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {

@@ -6,6 +6,7 @@
 
 #include "keznls/output.h"
 #include "support/counting_buf.h"
+#include "support/unchecked.h"
 
 namespace {
 
@@ -68,7 +69,10 @@ TEST(OutputOstream, WritesWholeMessagesOnEitherSideOfItsBuffer) {
     EXPECT_EQ(stream.str(), "<" + body + ">") << "length " << length;
   }
   keznlsOutputToNowhere nowhere;
-  nowhere.tprintf("db", "%s %s %d %f");  // no arguments given: none may be read
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-security"
+  nowhere.tprintf("db", unchecked("%s %s %d %f"));  // no arguments given: none may be read
+#pragma GCC diagnostic pop
   EXPECT_EQ(call_vtsprintf(nowhere, "%s %d") == utString(), 1);
 }
 

@@ -27,7 +27,11 @@ std::string render(keznlsFormatter& formatter, const Plan& plan,
   std::string out;
   for (const Piece& piece : plan.pieces) {
     if (piece.argument == 0) {
-      out += formatter.format(piece.format.c_str()).c_str();
+      // Literal text only: every formatter turns it into itself, `%%` into `%`.
+      for (const char* p = piece.format.c_str(); *p != '\0'; ++p) {
+        out += *p;
+        if (*p == '%') ++p;
+      }
       continue;
     }
     const Value& value = values[piece.argument - 1];
