@@ -17,7 +17,16 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   /// Destroys every database it opened.
   ~keznlsTranslatorWithDatabases() override;
 
+  /// Why `name` translates as it does: the language list, then every
+  /// catalogue file tried for it, in order, with what became of it
+  /// ("loaded, 412 messages", "missing", "malformed: ..."). One line each.
+  utString explain(const char* name);
+
  private:
+  /// The database of `name`, opened on first use; null only when it could
+  /// not be allocated.
+  const nlsDataBase* database(const char* name);
+
   utString source_;
   utStringnlsDataBasecoTablePrgcoPrgcoTable databases_;
 };

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "keznls/translator.h"
 
@@ -11,7 +12,20 @@ keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() {}
 
 utString keznlsTranslatorWithDatabases::translate(const char* name, const char* text) {
   if (std::strcmp(name, "DO_NOT_TRANSLATE") == 0) return utString(ut_copy, text);
+  const nlsDataBase* found = database(name);
+  return utString(found != nullptr ? (*found)[text] : text);
+}
 
+utString keznlsTranslatorWithDatabases::explain(const char* name) {
+  if (std::strcmp(name, "DO_NOT_TRANSLATE") == 0)
+    return "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n";
+  const std::string head = "database \"" + std::string(name) + "\" in \"" + source_.c_str() + "\"\n";
+  const nlsDataBase* found = database(name);
+  if (found == nullptr) return (head + "not opened: out of memory\n").c_str();
+  return (head + found->explain()).c_str();
+}
+
+const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
   const utString key(name);
   if (static_cast<nlsDataBase*>(databases_[key]) == nullptr) {
     // A failed allocation leaves the entry empty, so a later call retries;
@@ -19,9 +33,5 @@ utString keznlsTranslatorWithDatabases::translate(const char* name, const char* 
     nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(source_.c_str(), name));
     databases_[key] = opened;
   }
-  const nlsDataBase* database = databases_[key];
-
-  const char* result = text;
-  if (database != nullptr && database->domain() != nullptr) result = database->domain()->translate(text);
-  return utString(result);
+  return databases_[key];
 }

@@ -39,9 +39,7 @@ void keznlsLibraryNls::output_error_val(const char* format, va_list args) {
 
 void keznlsLibraryNls::output_string(const char* format, const keznlsBaseStream* destination,
                                      va_list args) {
-  if (nls_data_base_ != nullptr && nls_data_base_->domain() != nullptr) {
-    format = nls_data_base_->domain()->translate(format);
-  }
+  if (nls_data_base_ != nullptr) format = (*nls_data_base_)[format];
 
   // The measuring pass formats into the object's buffer: a bounded format
   // reports the exact length, so a short text needs no second pass.

@@ -19,7 +19,7 @@ std::string text(keznlsTranslator& translator, const char* name, const char* mes
 int live(const alloc_counter::Scope& scope) { return scope.count() - scope.released(); }
 
 TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
-  set_language("LANGUAGE", "de");
+  set_language("LANG", "de");  // read when a database is opened
   // Databases that would translate under the reserved name, and under a
   // name that differs from it only in case.
   const TempDirectory dir;

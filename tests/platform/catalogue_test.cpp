@@ -2,7 +2,10 @@
 // accepts, which catalogue the environment picks, and damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -63,18 +66,23 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
     std::string source;
     const char *domain, *expected;  // what "Language" becomes
   } const cases[] = {
-      {{}, first, "demo", none}, {{"xx:de:fr"}, first, "demo", "Deutsch"},
+      {{}, first, "demo", none}, {{"de"}, first, "demo", none},  // no locale: C, LANGUAGE ignored
+      {{"xx:de:fr", nullptr, nullptr, "en_US"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
       {{nullptr, nullptr, "fr", "de"}, first, "demo", fr},
       {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, damaged.path() + ":" + first, "demo", at},  // bad file skipped
       {{nullptr, nullptr, nullptr, "de_CH.UTF-8@euro"}, first, "demo", "Deutsch"},
-      {{"POSIX:de"}, first, "demo", none},
-      {{nullptr, "C.UTF-8", nullptr, "de"}, first, "demo", none},
-      {{"fr:C:de"}, first, "demo_nohash", none},  // C ends the list
-      {{"../second/it:de"}, first, "demo", "Deutsch"},  // no paths
-      {{"fr:it"}, second + ":" + first, "demo", fr},  // language order first, then each directory
-      {{"de"}, "::" + first + ":", "demo", "Deutsch"}, {{"de"}, "", "demo", none}, {{"de"}, first, "", none},
-      {{"de"}, first, "../de/LC_MESSAGES/demo", none},
+      // C and POSIX, with or without a codeset, mean no translation whatever LANGUAGE says.
+      {{"de", "C", nullptr, "de"}, first, "demo", none},
+      {{"de", nullptr, "POSIX", "de"}, first, "demo", none},
+      {{"de", "C.UTF-8", nullptr, "de"}, first, "demo", none},
+      {{"POSIX:de", nullptr, nullptr, "de"}, first, "demo", none},  // and end a list
+      {{"fr:C:de", nullptr, nullptr, "de"}, first, "demo_nohash", none},
+      {{"../second/it:de", nullptr, nullptr, "fr"}, first, "demo", "Deutsch"},  // no paths
+      {{"fr:it", nullptr, nullptr, "de"}, second + ":" + first, "demo", fr},  // language order first, then each directory
+      {{nullptr, nullptr, nullptr, "de"}, "::" + first + ":", "demo", "Deutsch"},
+      {{nullptr, nullptr, nullptr, "de"}, "", "demo", none}, {{nullptr, nullptr, nullptr, "de"}, first, "", none},
+      {{nullptr, nullptr, nullptr, "de"}, first, "../de/LC_MESSAGES/demo", none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -85,6 +93,94 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
     EXPECT_STREQ(database["Language"], c.expected);
     EXPECT_EQ(database.domain() == nullptr, c.expected == none);
   }
+}
+
+// A message the first catalogue of the list lacks comes from the next one
+// that has it; the list's order decides between catalogues that both do.
+TEST(LanguageTest, EachMessageFallsThroughTheList) {
+  set_language("LANG", "de_DE.UTF-8");
+  ::setenv("LANGUAGE", "it:xx:de", 1);
+  const nlsDataBase database((directory("second") + ":" + directory("first")).c_str(), "demo");
+  EXPECT_STREQ(database["Language"], "Italiano");
+  EXPECT_STREQ(database["Hello"], "Hallo");
+  EXPECT_STREQ(database["menu\x04Open"], "\xC3\x96" "ffnen");
+  const char* const untranslated = "Untranslated";
+  EXPECT_EQ(database[untranslated], untranslated);
+}
+
+TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
+  const TempDirectory damaged;
+  damaged.add("de_AT", "demo", Bytes(64, 'x'));
+  const std::string first = directory("first"), bad = damaged.path();
+  const std::string source = bad + ":" + first;
+  auto file = [](const std::string& dir, const char* folder) { return dir + "/" + folder + "/LC_MESSAGES/demo.mo: "; };
+  struct {
+    const char *language, *lc_all;
+    std::string expected;
+  } const cases[] = {
+      {nullptr, nullptr, "skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C\n"},
+      {"de", "C", "skipped: LC_ALL is C\n"},
+      {"../x:de_AT.UTF-8:C:fr", "de_DE",
+       "skipped: \"../x\" in LANGUAGE is not a language name\n"
+       "stopped: \"C\" in LANGUAGE ends the list\n" +
+           file(bad, "de_AT.UTF-8") + "missing\n" + file(first, "de_AT.UTF-8") + "missing\n" +
+           file(bad, "de_AT.utf8") + "missing\n" + file(first, "de_AT.utf8") + "missing\n" +
+           file(bad, "de_AT") + "malformed: not a compiled catalogue (bad magic number)\n" +
+           file(first, "de_AT") + "loaded, 1 messages\n" +
+           file(bad, "de.UTF-8") + "missing\n" + file(first, "de.UTF-8") + "missing\n" +
+           file(bad, "de.utf8") + "missing\n" + file(first, "de.utf8") + "missing\n" +
+           file(bad, "de") + "missing\n" + file(first, "de") + "loaded, 6 messages\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    set_language();
+    if (c.language != nullptr) ::setenv("LANGUAGE", c.language, 1);
+    if (c.lc_all != nullptr) ::setenv("LC_ALL", c.lc_all, 1);
+    const nlsDataBase database(source.c_str(), "demo");
+    EXPECT_EQ(database.explain(), c.expected);
+  }
+  set_language("LANG", "de");
+  EXPECT_EQ(nlsDataBase(first.c_str(), "a/b").explain(), "skipped: a database name must be a file name, not \"a/b\"\n");
+  EXPECT_EQ(nlsDataBase("::", "demo").explain(), "skipped: no catalogue folder given\n");
+}
+
+// Catalogues in ISO-8859-1 and EUC-JP, made by msgconv from UTF-8 sources,
+// hand out UTF-8; one whose charset cannot be converted is passed over.
+TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
+  set_language("LANG", "de_DE.UTF-8");
+  const std::string charsets = directory("charsets");
+  ::setenv("LANGUAGE", "de", 1);
+  const nlsDataBase german(charsets.c_str(), "legacy");
+  EXPECT_STREQ(german["Language"], "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
+  EXPECT_STREQ(german["%d file"], "%d Datei (gro\xC3\x9F)");  // plural forms are converted too
+  EXPECT_NE(german.explain().find("loaded, 2 messages, converted from ISO-8859-1\n"), std::string::npos);
+  ::setenv("LANGUAGE", "ja", 1);
+  const nlsDataBase japanese(charsets.c_str(), "legacy");
+  EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
+  EXPECT_NE(japanese.explain().find("converted from EUC-JP\n"), std::string::npos);
+
+  // The German catalogue under a charset name no converter knows, and the
+  // Japanese one with a byte that is no EUC-JP text: both passed over.
+  const auto load_from = [&](const char* language) {
+    std::ifstream in(charsets + "/" + language + "/LC_MESSAGES/legacy.mo", std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  Bytes unknown = load_from("de"), broken = load_from("ja");
+  const std::string name = "ISO-8859-1", stranger = "KEZ-8859-1";
+  std::copy(stranger.begin(), stranger.end(), std::search(unknown.begin(), unknown.end(), name.begin(), name.end()));
+  const std::string hello = "\xA4\xB3\xA4\xF3";  // the first two characters of the greeting
+  *std::search(broken.begin(), broken.end(), hello.begin(), hello.end()) = '\xFF';
+  const TempDirectory dir;
+  dir.add("xx", "legacy", unknown);
+  dir.add("yy", "legacy", broken);
+  ::setenv("LANGUAGE", "xx:yy:de", 1);
+  const nlsDataBase database((dir.path() + ":" + charsets).c_str(), "legacy");
+  EXPECT_STREQ(database["Language"], "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("/xx/LC_MESSAGES/legacy.mo: skipped: charset KEZ-8859-1 cannot be converted to UTF-8\n"),
+            std::string::npos) << why;
+  EXPECT_NE(why.find("/yy/LC_MESSAGES/legacy.mo: malformed: a translation is not EUC-JP text\n"), std::string::npos)
+      << why;
 }
 
 TEST(MalformedCatalogueTest, EveryTruncationIsRefused) {

@@ -113,7 +113,7 @@ TEST(LibraryNlsTest, TextsUpToTheBufferSizeNeedNoHeap) {
 }
 
 TEST(LibraryNlsTest, DatabaseTranslatesTheFormatAndReplacingItDestroysTheOldOne) {
-  test_catalogues::set_language("LANGUAGE", "de");  // read when a database is opened
+  test_catalogues::set_language("LANG", "de");  // read when a database is opened
   const std::string first = test_catalogues::directory("first");
   RecordingStream sink;
   keznlsLibraryNls nls;

@@ -1,52 +1,63 @@
-// The message database: finds the catalogue of a domain for the user's
-// language in the catalogue directories and loads it.
+// The message database: the catalogues of a domain for the user's languages
+// in the catalogue directories, loaded as lookups need them.
 #include <string>
 
-#include "language.h"
 #include "keznls/nls/nls.h"
+#include "language.h"
 
-namespace {
-
-std::vector<std::string> split_directories(const char* source) {
-  std::vector<std::string> result;
-  const std::string list = source;
-  std::size_t begin = 0;
-  while (begin <= list.size()) {
-    std::size_t end = list.find(':', begin);
-    if (end == std::string::npos) end = list.size();
-    if (end > begin) result.push_back(list.substr(begin, end - begin));
-    begin = end + 1;
+nlsDataBase::nlsDataBase(const char* source, const char* name) {
+  if (source == nullptr || name == nullptr) return;
+  // A domain name becomes a file name.
+  if (*name == '\0' || std::string(name).find('/') != std::string::npos) {
+    notes_.push_back("skipped: a database name must be a file name, not \"" + std::string(name) + "\"");
+    return;
   }
-  return result;
-}
-
-// A domain name becomes a file name: empty names and names with a path in
-// them open nothing.
-bool usable_name(const char* name) {
-  return *name != '\0' && std::string(name).find('/') == std::string::npos;
-}
-
-}  // namespace
-
-nlsDataBase::nlsDataBase(const char* source, const char* name) : domain_(nullptr) {
-  if (source == nullptr || name == nullptr || !usable_name(name)) return;
-  const std::vector<std::string> directories = split_directories(source);
-  if (directories.empty()) return;
-  // The language order wins over the directory order; a malformed file is
-  // passed over like a missing one.
-  for (const std::string& language : nls_language::candidates()) {
-    for (const std::string& directory : directories) {
-      const std::string path = directory + "/" + language + "/LC_MESSAGES/" + name + ".mo";
-      domain_ = nlsLoadedDomain::from_file(path.c_str());
-      if (domain_ != nullptr) return;
-    }
+  const std::vector<std::string> directories = nls_language::split_list(source);
+  if (directories.empty()) {
+    notes_.push_back("skipped: no catalogue folder given");
+    return;
   }
+  nls_language::Choice choice = nls_language::choose();
+  notes_ = std::move(choice.notes);
+  // The language order wins over the directory order.
+  for (const std::string& folder : choice.folders)
+    for (const std::string& directory : directories)
+      candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string()});
+  while (next_ < candidates_.size() && open_next() == nullptr) {
+  }
+  if (!loaded_.empty()) domain_ = loaded_.front().get();
 }
 
-nlsDataBase::~nlsDataBase() { delete domain_; }
+nlsDataBase::~nlsDataBase() {}
 
-const char* nlsDataBase::operator[](const char* text) const {
-  return domain_ != nullptr ? domain_->translate(text) : text;
+const nlsLoadedDomain* nlsDataBase::open_next() const {
+  Candidate& c = candidates_[next_++];
+  std::unique_ptr<nlsLoadedDomain> loaded(nlsLoadedDomain::from_file(c.path.c_str(), &c.outcome));
+  if (loaded == nullptr) return nullptr;
+  const nlsLoadedDomain* d = loaded.get();
+  loaded_.push_back(std::move(loaded));
+  c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
+  if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
+  return d;
+}
+
+const char* nlsDataBase::fall_through(const char* text) const {
+  for (std::size_t i = 1; i < loaded_.size(); ++i)
+    if (const char* found = loaded_[i]->find(text)) return found;
+  // Catalogues further down the list are loaded the first time a message
+  // gets this far.
+  while (next_ < candidates_.size())
+    if (const nlsLoadedDomain* d = open_next())
+      if (const char* found = d->find(text)) return found;
+  return text;
+}
+
+std::string nlsDataBase::explain() const {
+  while (next_ < candidates_.size()) open_next();
+  std::string out;
+  for (const std::string& note : notes_) out += note + "\n";
+  for (const Candidate& c : candidates_) out += c.path + ": " + c.outcome + "\n";
+  return out;
 }
 
 void nlsDataBasecoTablePrgcoPrg::operator=(const nlsDataBasecoTablePrgcoPrg& other) {

@@ -7,14 +7,27 @@
 
 namespace nls_language {
 
-/// Locale names to try, most wanted first, each followed by its less
-/// specific forms: ll_CC.codeset@mod, ll_CC@mod, ll_CC.codeset, ll_CC,
-/// ll@mod, ll. Read from the first non-empty of LANGUAGE (a `:`-separated
-/// list), LC_ALL, LC_MESSAGES and LANG. "C" and "POSIX" end the list.
-std::vector<std::string> candidates();
+/// What the environment asks for: catalogue folder names to try, most
+/// wanted first, and a line for each thing passed over on the way.
+struct Choice {
+  std::vector<std::string> folders;  ///< no repeats
+  std::vector<std::string> notes;    ///< e.g. "skipped: LC_ALL is C"
+};
 
-/// The forms of one locale name, most specific first, without repeats.
+/// The message locale is the first non-empty of LC_ALL, LC_MESSAGES and
+/// LANG. When it is unset, "C" or "POSIX" nothing is translated and
+/// LANGUAGE is ignored; otherwise LANGUAGE (a `:` list), when set, names
+/// the languages in order, else the message locale does. A "C" or "POSIX"
+/// entry ends the list. Each name brings its less specific forms.
+Choice choose();
+
+/// The forms of one locale name `ll[_CC][.codeset][@mod]`, most specific
+/// first, in the order the C library's own lookup takes them (the
+/// normalised codeset, e.g. "utf8" for "UTF-8", beside the codeset).
 std::vector<std::string> forms(const std::string& locale);
+
+/// The non-empty items of a `:`-separated list.
+std::vector<std::string> split_list(const std::string& list);
 
 }  // namespace nls_language
 

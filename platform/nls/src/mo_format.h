@@ -3,6 +3,7 @@
 #ifndef NLS_MO_FORMAT_H
 #define NLS_MO_FORMAT_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace nls_mo {
@@ -22,6 +23,15 @@ enum HeaderWord : std::uint32_t {
   kWordHashSize,
   kWordHashOffset,
 };
+
+/// Whether the string described by (length, offset) lies inside an image of
+/// `size` bytes and is followed by its NUL. 64-bit sums: 32-bit fields
+/// cannot overflow them.
+inline bool string_fits(const char* bytes, std::uint64_t size, std::uint32_t length,
+                        std::uint32_t offset) {
+  const std::uint64_t end = std::uint64_t{offset} + length;
+  return end < size && bytes[end] == '\0';
+}
 
 /// The catalogue's string hash; stops at the first NUL and reports the
 /// length of the text it hashed.

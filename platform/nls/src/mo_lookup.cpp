@@ -5,19 +5,19 @@
 #include "mo_format.h"
 #include "keznls/nls/nls.h"
 
-const char* nlsLoadedDomain::translate(const char* text) const {
+const char* nlsLoadedDomain::find(const char* text) const {
   // The empty text keys the catalogue's header, which is no message.
-  if (text == nullptr || *text == '\0') return text;
-  const Message* m = find(text);
-  if (m == nullptr || m->translation_length == 0) return text;
+  if (text == nullptr || *text == '\0') return nullptr;
+  const Message* m = locate(text);
+  if (m == nullptr || m->translation_length == 0) return nullptr;
   return bytes_ + m->translation_offset;
 }
 
-const nlsLoadedDomain::Message* nlsLoadedDomain::find(const char* text) const {
-  return hash_.empty() ? find_sorted(text) : find_hashed(text);
+const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const char* text) const {
+  return hash_.empty() ? locate_sorted(text) : locate_hashed(text);
 }
 
-const nlsLoadedDomain::Message* nlsLoadedDomain::find_hashed(const char* text) const {
+const nlsLoadedDomain::Message* nlsLoadedDomain::locate_hashed(const char* text) const {
   std::size_t length;
   const std::uint32_t h = nls_mo::hash_string(text, &length);
   const std::uint32_t size = static_cast<std::uint32_t>(hash_.size());
@@ -39,7 +39,7 @@ const nlsLoadedDomain::Message* nlsLoadedDomain::find_hashed(const char* text) c
   return nullptr;
 }
 
-const nlsLoadedDomain::Message* nlsLoadedDomain::find_sorted(const char* text) const {
+const nlsLoadedDomain::Message* nlsLoadedDomain::locate_sorted(const char* text) const {
   std::size_t low = 0;
   std::size_t high = messages_.size();
   while (low < high) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "mo_format.h"
 #include "keznls/nls/nls.h"
@@ -22,25 +23,26 @@ std::uint32_t load_word(const char* bytes, std::uint64_t offset, bool swapped) {
   return swapped ? __builtin_bswap32(w) : w;
 }
 
-// A string described by (length, offset) must lie inside the image and be
-// followed by its NUL. 64-bit sums: 32-bit fields cannot overflow them.
-bool string_fits(const char* bytes, std::uint64_t size, std::uint32_t length,
-                 std::uint32_t offset) {
-  const std::uint64_t end = std::uint64_t{offset} + length;
-  return end < size && bytes[end] == '\0';
-}
-
 // Reads the whole file with read(2): a copy cannot change under us the way
-// a mapping of a file truncated by someone else would.
-char* read_file(const char* path, std::size_t* size) {
+// a mapping of a file truncated by someone else would. Null with the reason
+// in `problem` when the file cannot be read whole.
+char* read_file(const char* path, std::size_t* size, std::string* problem) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    *problem = errno == ENOENT ? "missing" : std::string("unreadable: ") + std::strerror(errno);
+    return nullptr;
+  }
   struct stat st;
   char* bytes = nullptr;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    *problem = "not a regular file";
+  } else if (st.st_size == 0) {
+    *problem = "malformed: empty file";
+  } else {
     const std::size_t want = static_cast<std::size_t>(st.st_size);
     bytes = new (std::nothrow) char[want];
     std::size_t got = 0;
+    errno = 0;
     while (bytes != nullptr && got < want) {
       const ssize_t n = ::read(fd, bytes + got, want - got);
       if (n > 0) {
@@ -51,7 +53,10 @@ char* read_file(const char* path, std::size_t* size) {
         break;  // error, or the file shrank since fstat
       }
     }
-    if (bytes != nullptr && got != want) {
+    if (bytes == nullptr) {
+      *problem = "unreadable: too large for memory";
+    } else if (got != want) {
+      *problem = std::string("unreadable: ") + (errno != 0 ? std::strerror(errno) : "the file changed while read");
       delete[] bytes;
       bytes = nullptr;
     }
@@ -63,57 +68,76 @@ char* read_file(const char* path, std::size_t* size) {
 
 }  // namespace
 
-nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size) {
-  if (bytes == nullptr || size == 0) return nullptr;
+nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size, std::string* problem) {
+  std::string ignored;
+  if (problem == nullptr) problem = &ignored;
+  if (bytes == nullptr || size == 0) {
+    *problem = "malformed: empty file";
+    return nullptr;
+  }
   char* copy = new (std::nothrow) char[size];
-  if (copy == nullptr) return nullptr;
+  if (copy == nullptr) {
+    *problem = "unreadable: too large for memory";
+    return nullptr;
+  }
   std::memcpy(copy, bytes, size);
-  return adopt(copy, size);
+  return adopt(copy, size, problem);
 }
 
-nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path) {
+nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path, std::string* problem) {
+  std::string ignored;
+  if (problem == nullptr) problem = &ignored;
   std::size_t size = 0;
-  char* bytes = read_file(path, &size);
-  return bytes == nullptr ? nullptr : adopt(bytes, size);
+  char* bytes = read_file(path, &size, problem);
+  return bytes == nullptr ? nullptr : adopt(bytes, size, problem);
 }
 
-nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size) {
+nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::string* problem) {
   nlsLoadedDomain* domain = new (std::nothrow) nlsLoadedDomain;
   if (domain == nullptr) {
     delete[] bytes;
+    *problem = "unreadable: too large for memory";
     return nullptr;
   }
   domain->bytes_ = bytes;
   domain->size_ = size;
-  bool valid = false;
+  bool usable = false;
   try {
-    valid = domain->validate();
+    if (const char* malformed = domain->validate()) *problem = std::string("malformed: ") + malformed;
+    else usable = domain->convert_to_utf8(problem);
   } catch (const std::bad_alloc&) {
     // The tables are bounded by the file size; a file too big for memory
     // is treated like any other we cannot use.
+    *problem = "unreadable: too large for memory";
   }
-  if (!valid) {
+  if (!usable) {
     delete domain;
     return nullptr;
   }
   return domain;
 }
 
+std::size_t nlsLoadedDomain::size() const {
+  // The header has the empty original, which sorts first.
+  const bool header = !messages_.empty() && messages_.front().original_length == 0;
+  return messages_.size() - (header ? 1 : 0);
+}
+
 nlsLoadedDomain::~nlsLoadedDomain() { delete[] bytes_; }
 
-bool nlsLoadedDomain::validate() {
+const char* nlsLoadedDomain::validate() {
   using namespace nls_mo;
   const std::uint64_t size = size_;
-  if (size < kHeaderWords * 4) return false;
+  if (size < kHeaderWords * 4) return "shorter than the file header";
 
   std::uint32_t magic;
   std::memcpy(&magic, bytes_, sizeof magic);
-  if (magic != kMagic && magic != kMagicSwapped) return false;
+  if (magic != kMagic && magic != kMagicSwapped) return "not a compiled catalogue (bad magic number)";
   const bool swapped = magic == kMagicSwapped;
   auto header = [&](HeaderWord w) { return load_word(bytes_, std::uint64_t{w} * 4, swapped); };
 
   const std::uint32_t major_revision = header(kWordRevision) >> 16;
-  if (major_revision > kMaxMajorRevision) return false;
+  if (major_revision > kMaxMajorRevision) return "unknown major revision";
   const std::uint64_t count = header(kWordCount);
   const std::uint64_t originals = header(kWordOriginals);
   const std::uint64_t translations = header(kWordTranslations);
@@ -122,8 +146,9 @@ bool nlsLoadedDomain::validate() {
 
   // Both descriptor tables and the hash table must lie inside the file
   // before anything is sized from their counts.
-  if (originals + count * 8 > size || translations + count * 8 > size) return false;
-  if (hash_size != 0 && hash_offset + hash_size * 4 > size) return false;
+  if (originals + count * 8 > size) return "originals table past the end";
+  if (translations + count * 8 > size) return "translations table past the end";
+  if (hash_size != 0 && hash_offset + hash_size * 4 > size) return "hash table past the end";
 
   messages_.resize(count);
   for (std::uint64_t i = 0; i < count; ++i) {
@@ -132,9 +157,10 @@ bool nlsLoadedDomain::validate() {
     m.original_offset = load_word(bytes_, originals + i * 8 + 4, swapped);
     m.translation_length = load_word(bytes_, translations + i * 8, swapped);
     m.translation_offset = load_word(bytes_, translations + i * 8 + 4, swapped);
-    if (!string_fits(bytes_, size, m.original_length, m.original_offset) ||
-        !string_fits(bytes_, size, m.translation_length, m.translation_offset))
-      return false;
+    if (!string_fits(bytes_, size_, m.original_length, m.original_offset))
+      return "an original past the end or not terminated";
+    if (!string_fits(bytes_, size_, m.translation_length, m.translation_offset))
+      return "a translation past the end or not terminated";
   }
 
   // Sizes 1 and 2 cannot be probed (the step is taken modulo size - 2);
@@ -145,7 +171,7 @@ bool nlsLoadedDomain::validate() {
       const std::uint32_t slot = load_word(bytes_, hash_offset + i * 4, swapped);
       // Revision 1 may point past the static entries (to strings we do not
       // read); no key matches those. Revision 0 has no such entries.
-      if (slot > count && major_revision == 0) return false;
+      if (slot > count && major_revision == 0) return "hash table names a message past the last";
       hash_[i] = {slot, kNoKey};
       if (slot != 0 && slot <= count) {
         const Message& m = messages_[slot - 1];
@@ -156,5 +182,5 @@ bool nlsLoadedDomain::validate() {
       }
     }
   }
-  return true;
+  return nullptr;
 }

@@ -5,27 +5,42 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "keznls/ut/ut_string.h"
 
-/// One catalogue file loaded into memory and validated.
+/// One catalogue file loaded into memory and validated. A catalogue in
+/// another charset than UTF-8 has its translations converted when loaded.
 class nlsLoadedDomain {
  public:
   /// Validates a whole .mo image and keeps a copy of it; null when the image
-  /// is malformed. Never throws for bad data.
-  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size);
+  /// is malformed, with the reason in `problem` when given. Never throws
+  /// for bad data.
+  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size,
+                                     std::string* problem = nullptr);
   /// Reads and validates the file at `path`; null when it is missing,
-  /// unreadable or malformed.
-  static nlsLoadedDomain* from_file(const char* path);
+  /// unreadable or malformed, with the reason in `problem` when given.
+  static nlsLoadedDomain* from_file(const char* path, std::string* problem = nullptr);
 
   ~nlsLoadedDomain();
   nlsLoadedDomain(const nlsLoadedDomain&) = delete;
   nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
 
-  /// The translation of `text`, or `text` itself when there is none. A
-  /// plural entry gives its first form; an empty translation counts as none.
-  const char* translate(const char* text) const;
+  /// The translation of `text`, or null when there is none. A plural entry
+  /// gives its first form; an empty translation counts as none.
+  const char* find(const char* text) const;
+  /// The translation of `text`, or `text` itself when there is none.
+  const char* translate(const char* text) const {
+    const char* found = find(text);
+    return found != nullptr ? found : text;
+  }
+
+  /// Number of messages, the header not counted.
+  std::size_t size() const;
+  /// The charset the translations were converted from; empty for UTF-8.
+  const std::string& converted_from() const { return converted_from_; }
 
  private:
   struct Message {
@@ -37,11 +52,12 @@ class nlsLoadedDomain {
 
   nlsLoadedDomain() = default;
   /// Takes over `bytes` (from new[]), deleting it when the image is malformed.
-  static nlsLoadedDomain* adopt(char* bytes, std::size_t size);
-  bool validate();
-  const Message* find(const char* text) const;
-  const Message* find_hashed(const char* text) const;
-  const Message* find_sorted(const char* text) const;
+  static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
+  const char* validate();
+  bool convert_to_utf8(std::string* problem);
+  const Message* locate(const char* text) const;
+  const Message* locate_hashed(const char* text) const;
+  const Message* locate_sorted(const char* text) const;
 
   char* bytes_ = nullptr;
   std::size_t size_ = 0;
@@ -54,11 +70,15 @@ class nlsLoadedDomain {
     std::uint32_t key_length;
   };
   std::vector<Slot> hash_;
+  std::string converted_from_;
 };
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
-/// list of them), `name` the domain. A file that is missing or malformed
-/// leaves the database without a loaded domain.
+/// list of them), `name` the domain. It keeps every catalogue the user's
+/// language list finds, most wanted first, and a lookup falls through them
+/// message by message. The first is loaded when the database is made, the
+/// others when a lookup first needs them; files that are missing or
+/// malformed are passed over. One thread at a time.
 class nlsDataBase {
  public:
   nlsDataBase(const char* source, const char* name);
@@ -66,14 +86,36 @@ class nlsDataBase {
   nlsDataBase(const nlsDataBase&) = delete;
   nlsDataBase& operator=(const nlsDataBase&) = delete;
 
-  /// The loaded domain, or null.
+  /// The first catalogue found, or null when there is none.
   nlsLoadedDomain* domain() const { return domain_; }
 
-  /// The domain's translation of `text`, or `text` without a domain.
-  const char* operator[](const char* text) const;
+  /// The translation of `text` in the first catalogue that has one, or
+  /// `text` itself.
+  const char* operator[](const char* text) const {
+    if (domain_ != nullptr)
+      if (const char* found = domain_->find(text)) return found;
+    return fall_through(text);
+  }
+
+  /// What the language list and every candidate file came to, one line
+  /// each, in the order tried; tries the files not tried yet.
+  std::string explain() const;
 
  private:
-  nlsLoadedDomain* domain_;
+  struct Candidate {
+    std::string path;
+    std::string outcome;  // empty until tried
+  };
+
+  const char* fall_through(const char* text) const;
+  /// Tries the next candidate; its catalogue, or null.
+  const nlsLoadedDomain* open_next() const;
+
+  mutable std::vector<Candidate> candidates_;
+  std::vector<std::string> notes_;
+  mutable std::vector<std::unique_ptr<nlsLoadedDomain>> loaded_;  // in the order found
+  nlsLoadedDomain* domain_ = nullptr;  // the first of loaded_, for the quick path
+  mutable std::size_t next_ = 0;       // first candidate not tried yet
 };
 
 /// Owning pointer to a database; assignment moves ownership.
