@@ -37,6 +37,8 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   const int opened = live(scope);
   EXPECT_EQ(text(*translator, "DO_NOT_TRANSLATE", "Hello"), "Hello");
   EXPECT_EQ(live(scope), opened);  // no table entry, no database
+  EXPECT_STREQ(translator->explain("DO_NOT_TRANSLATE").c_str(),
+               "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n");
 
   // Each name is opened once: a catalogue added or a language chosen after
   // the first use is not seen, even by a database that found nothing.

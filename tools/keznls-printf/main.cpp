@@ -30,6 +30,8 @@ const char kUsage[] =
     "                         simple: keznls's own engine, see --decimal-point\n"
     "                         locale: the C library's printf in the user's locale\n"
     "  --decimal-point TEXT   decimal point of the simple formatter (default \".\")\n"
+    "  --explain              say which catalogue files were tried for NAME in\n"
+    "                         which order and what became of each, then exit\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -47,6 +49,7 @@ struct Options {
   std::string formatter = "default";
   std::string decimal_point = ".";
   bool decimal_point_given = false;
+  bool explain = false;
   const char* format = nullptr;
   std::vector<const char*> arguments;
 };
@@ -79,6 +82,10 @@ int parse_options(int argc, char** argv, Options& options) {
       std::cout << "keznls-printf (keznls) " KEZNLS_VERSION "\n";
       return 0;
     }
+    if (arg == "--explain") {
+      options.explain = true;
+      continue;
+    }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     std::string* target = name == "--catalogue"       ? &options.catalogue
@@ -104,6 +111,7 @@ int parse_options(int argc, char** argv, Options& options) {
   if (options.decimal_point_given && options.formatter != "simple") {
     return usage_error("--decimal-point goes with --formatter simple");
   }
+  if (options.explain) return -1;
   if (i >= argc) return usage_error("missing FORMAT");
   options.format = argv[i++];
   options.arguments.assign(argv + i, argv + argc);
@@ -124,6 +132,10 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
 
   keznlsTranslatorWithDatabases translator(options.catalogue.c_str());
+  if (options.explain) {
+    std::cout << translator.explain(options.database.c_str());
+    return 0;
+  }
   const std::string source = keznls_printf::expand_escapes(options.format);
   const utString translated = translator.translate(options.database.c_str(), source.c_str());
 
