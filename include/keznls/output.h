@@ -19,6 +19,27 @@ class kezabsOutput {
   virtual utString vtsprintf(const char* name, const char* format, va_list args) const
       KEZNLS_PRINTF(3, 0) = 0;
   virtual ~kezabsOutput() {}
+
+  /// A message that counts `n` things: the translation's form for `n` of
+  /// `singular`/`plural` formats the arguments. The compiler checks the
+  /// arguments against `plural`, which names the count.
+  void ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...)
+      KEZNLS_PRINTF(4, 6);
+  /// A message whose text is translated as meant in `context`.
+  void ptprintf(const char* name, const char* context, const char* format, ...) KEZNLS_PRINTF(4, 5);
+  /// Both at once.
+  void nptprintf(const char* name, const char* context, const char* singular, const char* plural,
+                 unsigned long n, ...) KEZNLS_PRINTF(5, 7);
+
+  /// The argument-list forms. These defaults translate nothing: they
+  /// display `n == 1 ? singular : plural`, or `format`, through `vtprintf`
+  /// with the name "DO_NOT_TRANSLATE".
+  virtual void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
+                         va_list args) KEZNLS_PRINTF(4, 0);
+  virtual void vptprintf(const char* name, const char* context, const char* format, va_list args)
+      KEZNLS_PRINTF(4, 0);
+  virtual void vnptprintf(const char* name, const char* context, const char* singular,
+                          const char* plural, unsigned long n, va_list args) KEZNLS_PRINTF(5, 0);
 };
 
 /// Translate, format, display, through three borrowed roles.
@@ -32,8 +53,16 @@ class keznlsHelper : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~keznlsHelper() override {}
+  void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
+                 va_list args) override KEZNLS_PRINTF(4, 0);
+  void vptprintf(const char* name, const char* context, const char* format, va_list args) override
+      KEZNLS_PRINTF(4, 0);
+  void vnptprintf(const char* name, const char* context, const char* singular, const char* plural,
+                  unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
 
  private:
+  void show(const utString& translated, va_list args);
+
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;
   keznlsDisplayer* displayer_;
@@ -75,6 +104,20 @@ class keznlsTranslatorAndFormatter {
   utString vtsprintf(const char* name, const char* format, va_list args) const
       KEZNLS_PRINTF(3, 0);
 
+  /// The plural and context forms, as on `kezabsOutput`.
+  utString nstprintf(const char* name, const char* singular, const char* plural, unsigned long n,
+                     ...) const KEZNLS_PRINTF(4, 6);
+  utString vntsprintf(const char* name, const char* singular, const char* plural, unsigned long n,
+                      va_list args) const KEZNLS_PRINTF(4, 0);
+  utString pstprintf(const char* name, const char* context, const char* format, ...) const
+      KEZNLS_PRINTF(4, 5);
+  utString vptsprintf(const char* name, const char* context, const char* format, va_list args) const
+      KEZNLS_PRINTF(4, 0);
+  utString npstprintf(const char* name, const char* context, const char* singular,
+                      const char* plural, unsigned long n, ...) const KEZNLS_PRINTF(5, 7);
+  utString vnptsprintf(const char* name, const char* context, const char* singular,
+                       const char* plural, unsigned long n, va_list args) const KEZNLS_PRINTF(5, 0);
+
  private:
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;
@@ -92,6 +135,12 @@ class keznlsConnector : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~keznlsConnector() override;
+  void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
+                 va_list args) override KEZNLS_PRINTF(4, 0);
+  void vptprintf(const char* name, const char* context, const char* format, va_list args) override
+      KEZNLS_PRINTF(4, 0);
+  void vnptprintf(const char* name, const char* context, const char* singular, const char* plural,
+                  unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
 
  private:
   keznlsDisplayer* displayer_;

@@ -14,6 +14,20 @@ class keznlsTranslator {
   keznlsTranslator() {}
   virtual utString translate(const char* name, const char* text) = 0;
   virtual ~keznlsTranslator() {}
+
+  /// The form of a message that counts `n` things; `singular` and `plural`
+  /// are the original forms. This default translates nothing:
+  /// `n == 1 ? singular : plural`.
+  virtual utString translate_plural(const char* name, const char* singular, const char* plural,
+                                    unsigned long n);
+  /// `text` as meant in `context`, for words that translate differently in
+  /// different places ("Open" a file, a file is "Open"). This default
+  /// translates nothing: `text`.
+  virtual utString translate_in_context(const char* name, const char* context, const char* text);
+  /// Both at once. This default: `n == 1 ? singular : plural`.
+  virtual utString translate_plural_in_context(const char* name, const char* context,
+                                               const char* singular, const char* plural,
+                                               unsigned long n);
 };
 
 /// No translation: returns a copy of the text whatever the name.

@@ -27,8 +27,11 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   /// not be allocated.
   const nlsDataBase* database(const char* name);
 
+  using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
+
   utString source_;
   utStringnlsDataBasecoTablePrgcoPrgcoTable databases_;
+  const Entry* last_ = nullptr;  // the entry the last message used
 };
 
 #endif  // KEZNLS_TRANSLATOR_H

@@ -26,12 +26,17 @@ utString keznlsTranslatorWithDatabases::explain(const char* name) {
 }
 
 const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
-  const utString key(name);
-  if (static_cast<nlsDataBase*>(databases_[key]) == nullptr) {
+  // Messages mostly name the database the message before named.
+  if (last_ != nullptr && std::strcmp(name, last_->first.c_str()) == 0) return last_->second;
+  const Entry* entry = databases_.find(name);
+  if (entry == nullptr || entry->second == nullptr) {
     // A failed allocation leaves the entry empty, so a later call retries;
     // a database that loaded no domain stays and is never reopened.
+    const utString key(name);
     nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(source_.c_str(), name));
     databases_[key] = opened;
+    entry = databases_.find(name);
   }
-  return databases_[key];
+  if (entry->second != nullptr) last_ = entry;
+  return entry->second;
 }

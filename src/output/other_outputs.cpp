@@ -54,6 +54,55 @@ utString keznlsTranslatorAndFormatter::vtsprintf(const char* name, const char* f
   return formatter_->vformat(translated.c_str(), args);
 }
 
+utString keznlsTranslatorAndFormatter::nstprintf(const char* name, const char* singular,
+                                                 const char* plural, unsigned long n, ...) const {
+  va_list args;
+  va_start(args, n);
+  utString result = vntsprintf(name, singular, plural, n, args);
+  va_end(args);
+  return result;
+}
+
+utString keznlsTranslatorAndFormatter::vntsprintf(const char* name, const char* singular,
+                                                  const char* plural, unsigned long n,
+                                                  va_list args) const {
+  const utString translated = translator_->translate_plural(name, singular, plural, n);
+  return formatter_->vformat(translated.c_str(), args);
+}
+
+utString keznlsTranslatorAndFormatter::pstprintf(const char* name, const char* context,
+                                                 const char* format, ...) const {
+  va_list args;
+  va_start(args, format);
+  utString result = vptsprintf(name, context, format, args);
+  va_end(args);
+  return result;
+}
+
+utString keznlsTranslatorAndFormatter::vptsprintf(const char* name, const char* context,
+                                                  const char* format, va_list args) const {
+  const utString translated = translator_->translate_in_context(name, context, format);
+  return formatter_->vformat(translated.c_str(), args);
+}
+
+utString keznlsTranslatorAndFormatter::npstprintf(const char* name, const char* context,
+                                                  const char* singular, const char* plural,
+                                                  unsigned long n, ...) const {
+  va_list args;
+  va_start(args, n);
+  utString result = vnptsprintf(name, context, singular, plural, n, args);
+  va_end(args);
+  return result;
+}
+
+utString keznlsTranslatorAndFormatter::vnptsprintf(const char* name, const char* context,
+                                                   const char* singular, const char* plural,
+                                                   unsigned long n, va_list args) const {
+  const utString translated =
+      translator_->translate_plural_in_context(name, context, singular, plural, n);
+  return formatter_->vformat(translated.c_str(), args);
+}
+
 keznlsConnector::keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
                                  keznlsDisplayer* displayer)
     : displayer_(displayer),
@@ -76,4 +125,23 @@ void keznlsConnector::vtprintf(const char* name, const char* format, va_list arg
 utString keznlsConnector::vtsprintf(const char* name, const char* format,
                                     va_list args) const {
   return translator_and_formatter_->vtsprintf(name, format, args);
+}
+
+void keznlsConnector::vntprintf(const char* name, const char* singular, const char* plural,
+                                unsigned long n, va_list args) {
+  const utString message = translator_and_formatter_->vntsprintf(name, singular, plural, n, args);
+  displayer_->display(message.c_str());
+}
+
+void keznlsConnector::vptprintf(const char* name, const char* context, const char* format,
+                                va_list args) {
+  const utString message = translator_and_formatter_->vptsprintf(name, context, format, args);
+  displayer_->display(message.c_str());
+}
+
+void keznlsConnector::vnptprintf(const char* name, const char* context, const char* singular,
+                                 const char* plural, unsigned long n, va_list args) {
+  const utString message =
+      translator_and_formatter_->vnptsprintf(name, context, singular, plural, n, args);
+  displayer_->display(message.c_str());
 }

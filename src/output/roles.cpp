@@ -7,6 +7,22 @@ utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* te
   return utString(text);
 }
 
+utString keznlsTranslator::translate_plural(const char* /*name*/, const char* singular,
+                                            const char* plural, unsigned long n) {
+  return utString(n == 1 ? singular : plural);
+}
+
+utString keznlsTranslator::translate_in_context(const char* /*name*/, const char* /*context*/,
+                                                const char* text) {
+  return utString(text);
+}
+
+utString keznlsTranslator::translate_plural_in_context(const char* /*name*/, const char* /*context*/,
+                                                       const char* singular, const char* plural,
+                                                       unsigned long n) {
+  return utString(n == 1 ? singular : plural);
+}
+
 utString keznlsFormatterDefault::format(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -32,6 +32,14 @@ void calls(kezabsOutput& out, keznlsHelper& helper, keznlsConnector& connector,
   pair.vtsprintf("db", "%d\n", args);
   formatter.vformat("%d\n", args);
   engine.gui_vsprintf("%d\n", args);
+  // Plural calls are checked against the plural, which names the count.
+  out.ntprintf("db", "One file\n", "%lu files\n", 2ul, 2ul);
+  helper.ptprintf("db", "menu", "Open %s\n", "x");
+  connector.nptprintf("db", "menu", "%d file\n", "%d files\n", 2ul, 2);
+  pair.nstprintf("db", "%d file", "%d files", 2ul, 2);
+  pair.pstprintf("db", "menu", "%s", "x");
+  pair.npstprintf("db", "menu", "%d file", "%d files", 2ul, 2);
+  out.vntprintf("db", "One file\n", "%d files\n", 2ul, args);
 #ifndef ONLY_ACCEPTED
   // The caller's arguments against the format.
   out.tprintf("db", "%d\n", "text");  // rejected
@@ -47,11 +55,19 @@ void calls(kezabsOutput& out, keznlsHelper& helper, keznlsConnector& connector,
   in_locale.format("%f\n", "text");  // rejected
   engine.gui_sprintf("%x\n", 2.5);  // rejected
   library.output_error("%d\n", "text");  // rejected
+  helper.ntprintf("db", "%d file", "%d files\n", 2ul, "two");  // rejected
+  connector.ptprintf("db", "menu", "%d\n", "x");  // rejected
+  out.nptprintf("db", "menu", "%d file", "%d files\n", 2ul, 2.5);  // rejected
+  pair.nstprintf("db", "%d file", "%d files", 2ul, "two");  // rejected
+  pair.pstprintf("db", "menu", "%s", 1);  // rejected
+  pair.npstprintf("db", "menu", "%d file", "%d files", 2ul, "two");  // rejected
   // The va_list forms check the format text itself.
   out.vtprintf("db", "%y\n", args);  // rejected
   helper.vtsprintf("db", "%y\n", args);  // rejected
   pair.vtsprintf("db", "%y\n", args);  // rejected
   simple.vformat("%y\n", args);  // rejected
   engine.gui_vsprintf("%y\n", args);  // rejected
+  out.vntprintf("db", "x", "%y\n", 2ul, args);  // rejected
+  pair.vnptsprintf("db", "menu", "x", "%y\n", 2ul, args);  // rejected
 #endif
 }

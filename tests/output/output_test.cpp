@@ -58,6 +58,67 @@ TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
   EXPECT_EQ(buf.syncs, 0);
 }
 
+// Answers each kind of call with a text that names the call and what it
+// was given, so a front end that routes a call wrongly shows.
+struct Naming : keznlsTranslator {
+  utString translate(const char* name, const char* text) override { return said("plain", name, "", text, 0); }
+  utString translate_plural(const char* name, const char* singular, const char*, unsigned long n) override {
+    return said("plural", name, "", singular, n);
+  }
+  utString translate_in_context(const char* name, const char* context, const char* text) override {
+    return said("context", name, context, text, 0);
+  }
+  utString translate_plural_in_context(const char* name, const char* context, const char* singular,
+                                       const char*, unsigned long n) override {
+    return said("both", name, context, singular, n);
+  }
+  static utString said(const char* call, const char* name, const char* context, const char* text, unsigned long n) {
+    return (std::string(call) + "(" + name + "," + context + "," + text + "," + std::to_string(n) + ")").c_str();
+  }
+};
+
+// Every front end that translates routes the plural and context calls to
+// the translator's matching call; outputs without a translator, and the
+// translator role's own defaults, use the original text and the English
+// rule: the singular for 1, the plural otherwise.
+TEST(FrontEnds, PluralAndContextCallsReachTheirTranslatorCall) {
+  Naming naming;
+  keznlsFormatterDefault formatter;
+  std::ostringstream stream;
+  keznlsDisplayerOstream displayer(stream);
+  keznlsHelper helper(&naming, &formatter, &displayer);
+  keznlsConnector connector(&naming, &formatter, &displayer);
+  // The translator's answer is the format: its conversions take the arguments.
+  const std::string expected = "plural(db,,2 file,2)context(db,menu,Open x,0)both(db,menu,1 file,1)";
+  for (kezabsOutput* out : {static_cast<kezabsOutput*>(&helper), static_cast<kezabsOutput*>(&connector)}) {
+    stream.str("");
+    out->ntprintf("db", "%d file", "%d files", 2, 2);
+    out->ptprintf("db", "menu", "Open %s", "x");
+    out->nptprintf("db", "menu", "%d file", "%d files", 1, 1);
+    EXPECT_EQ(stream.str(), expected);
+  }
+  const keznlsTranslatorAndFormatter pair(&naming, &formatter);
+  EXPECT_EQ(std::string(pair.nstprintf("db", "%d file", "%d files", 2, 2).c_str()) +
+                pair.pstprintf("db", "menu", "Open %s", "x").c_str() +
+                pair.npstprintf("db", "menu", "%d file", "%d files", 1, 1).c_str(),
+            expected);
+
+  std::ostringstream plain;
+  kezabsOutputOstream untranslated(&plain);
+  untranslated.ntprintf("db", "one file", "%lu files|", 1, 1ul);
+  untranslated.ntprintf("db", "one file", "%lu files|", 0, 0ul);
+  untranslated.ptprintf("db", "menu", "Open|");
+  untranslated.nptprintf("db", "menu", "%d file|", "%d files|", 1, 1);
+  EXPECT_EQ(plain.str(), "one file0 files|Open|1 file|");
+
+  keznlsTranslatorDefault none;
+  const auto text = [](const utString& s) { return std::string(s.c_str()); };
+  EXPECT_EQ(text(none.translate_plural("db", "a", "b", 1)) + text(none.translate_plural("db", "a", "b", 0)) +
+                text(none.translate_in_context("db", "menu", "c")) +
+                text(none.translate_plural_in_context("db", "menu", "d", "e", 2)),
+            "abce");
+}
+
 // The stack buffer holds 1023 characters and the NUL; longer texts are
 // formatted again, whole, on the heap.
 TEST(OutputOstream, WritesWholeMessagesOnEitherSideOfItsBuffer) {

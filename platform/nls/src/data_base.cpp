@@ -80,3 +80,9 @@ nlsDataBasecoTablePrgcoPrg& utStringnlsDataBasecoTablePrgcoPrgcoTable::operator[
     const utString& key) {
   return entries_.try_emplace(key).first->second;
 }
+
+const utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry* utStringnlsDataBasecoTablePrgcoPrgcoTable::find(
+    const char* key) const {
+  const auto it = entries_.find(key);
+  return it == entries_.end() ? nullptr : &*it;
+}

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "keznls/ut/ut_string.h"
@@ -150,12 +152,21 @@ class utStringnlsDataBasecoTablePrgcoPrgcoTable {
   /// The value of `key`, inserting an empty one when the key is new. The
   /// reference stays valid until the table is destroyed.
   nlsDataBasecoTablePrgcoPrg& operator[](const utString& key);
+  using Entry = std::pair<const utString, nlsDataBasecoTablePrgcoPrg>;
+  /// The entry of `key`, or null when the key is absent; makes no key. An
+  /// entry lives as long as the table.
+  const Entry* find(const char* key) const;
   /// Number of keys.
   int size() const { return static_cast<int>(entries_.size()); }
 
  private:
+  // Byte order, as utString::compare and strcmp agree on; also between a
+  // key and a plain text, so a lookup needs no key made.
   struct ByText {
+    using is_transparent = void;
     bool operator()(const utString& a, const utString& b) const { return a.compare(b) < 0; }
+    bool operator()(const utString& a, const char* b) const { return std::strcmp(a.c_str(), b) < 0; }
+    bool operator()(const char* a, const utString& b) const { return std::strcmp(a, b.c_str()) < 0; }
   };
   std::map<utString, nlsDataBasecoTablePrgcoPrg, ByText> entries_;
 };

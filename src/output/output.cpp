@@ -1,0 +1,40 @@
+// kezabsOutput's own members: the plural and context calls, and their
+// defaults for outputs that translate nothing.
+#include "keznls/output.h"
+
+void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural,
+                            unsigned long n, ...) {
+  va_list args;
+  va_start(args, n);
+  vntprintf(name, singular, plural, n, args);
+  va_end(args);
+}
+
+void kezabsOutput::ptprintf(const char* name, const char* context, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vptprintf(name, context, format, args);
+  va_end(args);
+}
+
+void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular,
+                             const char* plural, unsigned long n, ...) {
+  va_list args;
+  va_start(args, n);
+  vnptprintf(name, context, singular, plural, n, args);
+  va_end(args);
+}
+
+void kezabsOutput::vntprintf(const char*, const char* singular, const char* plural, unsigned long n,
+                             va_list args) {
+  vtprintf("DO_NOT_TRANSLATE", n == 1 ? singular : plural, args);
+}
+
+void kezabsOutput::vptprintf(const char*, const char*, const char* format, va_list args) {
+  vtprintf("DO_NOT_TRANSLATE", format, args);
+}
+
+void kezabsOutput::vnptprintf(const char*, const char*, const char* singular, const char* plural,
+                              unsigned long n, va_list args) {
+  vtprintf("DO_NOT_TRANSLATE", n == 1 ? singular : plural, args);
+}
