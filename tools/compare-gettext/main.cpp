@@ -66,6 +66,9 @@ bool parse(int argc, char** argv, Options& options) {
   return true;
 }
 
+// The table's column of each kind of difference.
+const char* const kColumns[kDifferenceKinds] = {"ours-", "glibc-", "both"};
+
 /// `text` quoted on one line; long texts cut unless `whole`.
 std::string shown(const std::string& text, bool whole) {
   constexpr std::size_t kCut = 100;
@@ -90,9 +93,10 @@ std::string shown(const std::string& text, bool whole) {
   return out;
 }
 
+/// One line per difference; a listing of all of them leads each line with
+/// the kind's column name in the table, for grep.
 void print_sample(const Run& run, const Sample& sample, bool whole) {
-  std::printf("  %s LANGUAGE=%s %s%s: %s\n    glibc %s\n    ours  %s\n", run.domain.c_str(),
-              run.languages.c_str(), sample.lookup.c_str(),
+  std::printf("%s %s LANGUAGE=%s %s%s %s -> glibc %s, ours %s\n", whole ? kColumns[sample.kind] : " ", run.domain.c_str(), run.languages.c_str(), sample.lookup.c_str(),
               sample.n != 0 ? (" n=" + std::to_string(sample.n)).c_str() : "", shown(sample.key, whole).c_str(),
               shown(sample.glibc, whole).c_str(), shown(sample.ours, whole).c_str());
 }
@@ -181,12 +185,13 @@ int main(int argc, char** argv) {
   unsigned long crashes = 0;
   for (const auto& [run, result] : broken) {
     crashes += result.outcome == RunResult::kCrashed;
-    std::printf("%s: %s LANGUAGE=%s: %s\n", result.outcome == RunResult::kCrashed ? "crash" : "failed",
-                run->domain.c_str(), run->languages.c_str(), result.detail.c_str());
+    std::printf("%s: %s LANGUAGE=%s (%lu messages): %s\n", result.outcome == RunResult::kCrashed ? "crash" : "failed",
+                run->domain.c_str(), run->languages.c_str(), result.messages, result.detail.c_str());
   }
 
   Group total{"all"};
-  std::printf("\n%-30s %6s %9s %9s %9s %9s %9s\n", "", "runs", "messages", "differ", "ours-", "glibc-", "both");
+  std::printf("\n%-30s %6s %9s %9s %9s %9s %9s\n", "", "runs", "messages", "differ", kColumns[kOursUntranslated],
+              kColumns[kGlibcUntranslated], kColumns[kBothTranslated]);
   for (const Group& group : groups) {
     std::printf("%-30s %6lu %9lu %9lu %9lu %9lu %9lu\n", group.name, group.runs, group.messages,
                 sum(group.differences), group.differences[kOursUntranslated], group.differences[kGlibcUntranslated],
@@ -194,8 +199,9 @@ int main(int argc, char** argv) {
     total.messages += group.messages;
     for (int kind = 0; kind < kDifferenceKinds; ++kind) total.differences[kind] += group.differences[kind];
   }
-  std::printf("(ours-: %s; glibc-: %s; both: %s)\n\n", describe(kOursUntranslated), describe(kGlibcUntranslated),
-              describe(kBothTranslated));
+  for (int kind = 0; kind < kDifferenceKinds; ++kind)
+    std::printf("%s%s: %s", kind == 0 ? "(" : "; ", kColumns[kind], describe(static_cast<Difference>(kind)));
+  std::printf(")\n\n");
 
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("catalogues: %d\n", plan.catalogues);
