@@ -26,6 +26,21 @@ std::string catalogue_path(const std::string& dir, const std::string& language, 
   return dir + "/" + language + "/LC_MESSAGES/" + domain + ".mo";
 }
 
+Run make_run(const std::string& dir, const std::string& domain, const std::set<std::string>& languages,
+             const std::string& list) {
+  Run run;
+  run.domain = domain;
+  run.languages = list;
+  run.is_list = list.find(':') != std::string::npos;
+  for (const std::string& language : split(list, ':'))
+    for (const std::string& name : lookup_names(language)) {
+      const std::string path = catalogue_path(dir, name, domain);
+      if (languages.count(name) != 0 && std::find(run.files.begin(), run.files.end(), path) == run.files.end())
+        run.files.push_back(path);
+    }
+  return run;
+}
+
 }  // namespace
 
 std::vector<std::string> lookup_names(const std::string& locale) {
@@ -69,24 +84,14 @@ Runs find_runs(const std::string& dir, const std::vector<std::string>& lists) {
     }
   }
 
-  for (const auto& [domain, languages] : languages_of) {
-    auto add_run = [&, &domain = domain, &languages = languages](const std::string& list) {
-      Run run;
-      run.domain = domain;
-      run.languages = list;
-      run.is_list = list.find(':') != std::string::npos;
-      for (const std::string& language : split(list, ':'))
-        for (const std::string& name : lookup_names(language))
-          if (languages.count(name) != 0 &&
-              std::find(run.files.begin(), run.files.end(), catalogue_path(dir, name, domain)) == run.files.end())
-            run.files.push_back(catalogue_path(dir, name, domain));
-      result.runs.push_back(std::move(run));
-    };
-    for (const std::string& language : languages) add_run(language);
+  for (const auto& entry : languages_of) {
+    const std::set<std::string>& languages = entry.second;
+    for (const std::string& language : languages)
+      result.runs.push_back(make_run(dir, entry.first, languages, language));
     for (const std::string& list : lists) {
       const std::vector<std::string> wanted = split(list, ':');
       if (std::all_of(wanted.begin(), wanted.end(), [&](const std::string& l) { return languages.count(l) != 0; }))
-        add_run(list);
+        result.runs.push_back(make_run(dir, entry.first, languages, list));
     }
   }
   return result;
