@@ -130,9 +130,9 @@ struct Query {
   // here.
   if (!files.empty() && files.front().is_utf8())
     for (const Entry& entry : files.front().entries) {
-      if (entry.translation.empty() || entry.translation == dgettext(domain, entry.key.c_str())) continue;
-      if (result.off_list++ == 0)
-        result.off_list_example = entry.key + " -> " + dgettext(domain, entry.key.c_str()) + ", not " + entry.translation;
+      const char* answer = dgettext(domain, entry.key.c_str());
+      if (entry.translation.empty() || entry.translation == answer) continue;
+      if (result.off_list++ == 0) result.off_list_example = entry.key + " -> " + answer + ", not " + entry.translation;
     }
   write_all(fd, std::string(1, kAsked));
 

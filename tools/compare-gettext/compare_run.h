@@ -24,7 +24,7 @@ struct Settings {
 struct Sample {
   Difference kind = kSame;
   std::string lookup;
-  unsigned long n = 0;
+  unsigned long n = kNoCount;
   std::string key;
   std::string glibc;
   std::string ours;

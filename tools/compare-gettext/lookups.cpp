@@ -6,7 +6,7 @@ namespace keznls_compare {
 
 namespace {
 
-std::vector<unsigned long> once(const Entry&) { return {0}; }
+std::vector<unsigned long> once(const Entry&) { return {kNoCount}; }
 
 // dgettext with the whole key finds context entries ("ctx\004id") and plural
 // entries (by their singular) alike, and gives a plural entry's first form.

@@ -11,11 +11,15 @@
 
 namespace keznls_compare {
 
+/// The count of a lookup that takes none.
+constexpr unsigned long kNoCount = static_cast<unsigned long>(-1);
+
 /// One kind of lookup. A plural kind asks each plural entry at many counts;
 /// a context kind asks only the entries whose key holds a context.
 struct Lookup {
   const char* name;
-  /// The counts `entry` is asked at; empty when the kind does not apply.
+  /// The counts `entry` is asked at (`kNoCount` once for a kind without
+  /// counts); empty when the kind does not apply.
   std::vector<unsigned long> (*counts)(const Entry& entry);
   /// glibc's answer; the text stays valid for the life of the process.
   const char* (*glibc)(const char* domain, const Entry& entry, unsigned long n);

@@ -96,8 +96,9 @@ std::string shown(const std::string& text, bool whole) {
 /// One line per difference; a listing of all of them leads each line with
 /// the kind's column name in the table, for grep.
 void print_sample(const Run& run, const Sample& sample, bool whole) {
-  std::printf("%s %s LANGUAGE=%s %s%s %s -> glibc %s, ours %s\n", whole ? kColumns[sample.kind] : " ", run.domain.c_str(), run.languages.c_str(), sample.lookup.c_str(),
-              sample.n != 0 ? (" n=" + std::to_string(sample.n)).c_str() : "", shown(sample.key, whole).c_str(),
+  std::printf("%s %s LANGUAGE=%s %s%s %s -> glibc %s, ours %s\n", whole ? kColumns[sample.kind] : " ",
+              run.domain.c_str(), run.languages.c_str(), sample.lookup.c_str(),
+              sample.n != kNoCount ? (" n=" + std::to_string(sample.n)).c_str() : "", shown(sample.key, whole).c_str(),
               shown(sample.glibc, whole).c_str(), shown(sample.ours, whole).c_str());
 }
 
