@@ -223,7 +223,7 @@ RunResult compare_in_child(const Run& run, const Settings& settings) {
   int status = 0;
   if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
     result.outcome = RunResult::kFailed;
-    result.detail = std::string("fork: ") + std::strerror(errno);
+    result.detail = std::string(pid < 0 ? "fork: " : "waitpid: ") + std::strerror(errno);
     return result;
   }
 

@@ -7,7 +7,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -190,7 +189,7 @@ int main(int argc, char** argv) {
                 run->domain.c_str(), run->languages.c_str(), result.messages, result.detail.c_str());
   }
 
-  Group total{"all"};
+  Group total{"all"};  // messages and differences only
   std::printf("\n%-30s %6s %9s %9s %9s %9s %9s\n", "", "runs", "messages", "differ", kColumns[kOursUntranslated],
               kColumns[kGlibcUntranslated], kColumns[kBothTranslated]);
   for (const Group& group : groups) {
