@@ -130,8 +130,8 @@ constexpr T kSignedTypes[kLengths] = {T::kInt, T::kInt, T::kInt, T::kLong, T::kL
 constexpr T kUnsignedTypes[kLengths] = {T::kUnsigned, T::kInt, T::kInt, T::kUnsignedLong,
                                         T::kUnsignedLongLong, T::kUnsignedLongLong, T::kUintmax,
                                         T::kSize, T::kUnsignedPtrdiff};
-// glibc reads `ll` and `q` like `L` here; h, j, z and t it ignores, and
-// so would we gain nothing by taking them.
+// glibc reads `ll` and `q` like `L` here, and ignores h, j, z and t, which
+// the compiler's format check refuses: so do we.
 constexpr T kFloatTypes[kLengths] = {T::kDouble, kNo, kNo, T::kDouble, T::kLongDouble,
                                      T::kLongDouble, kNo, kNo, kNo};
 constexpr T kCountTypes[kLengths] = {T::kIntCount, T::kSignedCharCount, T::kShortCount,

@@ -102,7 +102,7 @@ FormatError read_conversion(const char*& cursor, int& next_arg, Conversion& out)
 /// Which argument each index is, for one format: filled by `parse`, which
 /// also checks that the references are consistent (all numbered or none,
 /// no gap, one type per argument). Default-constructed, it is the map of a
-/// format without conversions.
+/// format without conversions. It points into the format it read.
 class ArgumentMap {
  public:
   ArgumentMap() = default;
