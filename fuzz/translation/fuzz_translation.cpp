@@ -26,6 +26,8 @@ namespace {
 
 using nls_format::ArgType;
 using nls_format::ArgumentMap;
+using nls_format::find_conversion;
+using nls_format::read_conversion;
 
 // Arguments passed in one call; each class multiplies the instantiations.
 constexpr int kMaxPassed = 5;
@@ -33,36 +35,38 @@ constexpr int kMaxPassed = 5;
 // costs memory, not safety.
 constexpr int kMaxBound = 4000;
 
-// How an argument travels on x86-64: integers and pointers in 8-byte
-// integer slots, doubles in SSE registers, long doubles in memory.
-enum class Travel { kInteger, kDouble, kLongDouble, kPointer };
+// An argument's class. On x86-64 integers and pointers travel alike, in
+// 8-byte integer slots; doubles go in SSE registers, long doubles in
+// memory. glibc's reading still tells pointers apart, and so do we.
+enum class Class { kInteger, kPointer, kDouble, kLongDouble };
 
-Travel travel_of(ArgType type) {
+Class class_of(ArgType type) {
   switch (type) {
-    case ArgType::kDouble: return Travel::kDouble;
-    case ArgType::kLongDouble: return Travel::kLongDouble;
-    case ArgType::kString: case ArgType::kWideString: case ArgType::kPointer: return Travel::kPointer;
-    default: return nls_format::writes_count(type) ? Travel::kPointer : Travel::kInteger;
+    case ArgType::kDouble: return Class::kDouble;
+    case ArgType::kLongDouble: return Class::kLongDouble;
+    case ArgType::kString: case ArgType::kWideString: case ArgType::kPointer: return Class::kPointer;
+    default: return nls_format::writes_count(type) ? Class::kPointer : Class::kInteger;
   }
 }
 
-Travel travel_of_glibc(int type) {
-  if (type & PA_FLAG_PTR) return Travel::kPointer;
+Class class_of_glibc(int type) {
+  if (type & PA_FLAG_PTR) return Class::kPointer;
   switch (type & ~PA_FLAG_MASK) {
-    case PA_STRING: case PA_WSTRING: case PA_POINTER: return Travel::kPointer;
-    case PA_FLOAT: case PA_DOUBLE: return type & PA_FLAG_LONG_DOUBLE ? Travel::kLongDouble : Travel::kDouble;
-    default: return Travel::kInteger;
+    case PA_STRING: case PA_WSTRING: case PA_POINTER: return Class::kPointer;
+    case PA_FLOAT: case PA_DOUBLE:
+      return type & PA_FLAG_LONG_DOUBLE ? Class::kLongDouble : Class::kDouble;
+    default: return Class::kInteger;
   }
 }
 
-// A format the check reads must be read the same way by glibc.
+// A format the check reads must be read alike by glibc.
 void agree_with_glibc(const char* format, const ArgumentMap& map) {
   if (!map.ok()) return;
   int types[nls_format::kMaxArguments];
   const std::size_t n = parse_printf_format(format, nls_format::kMaxArguments, types);
   if (n != static_cast<std::size_t>(map.size())) std::abort();
   for (int i = 0; i < map.size(); ++i)
-    if (travel_of(map.type(i)) != travel_of_glibc(types[i])) std::abort();
+    if (class_of(map.type(i)) != class_of_glibc(types[i])) std::abort();
 }
 
 struct Plan {
@@ -114,16 +118,22 @@ struct Values {
     return v;
   }
   std::uint64_t slot(const Plan& plan, int index) {
-    static const char* const strings[] = {nullptr, "", "abc", "%d%s%n", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"};
-    static const wchar_t* const wide[] = {nullptr, L"", L"wide", L"\u00e9t\u00e9 \u20ac", L"\U0001F600"};
+    static const char* const strings[] = {nullptr, "", "abc", "%d%s%n",
+                                          "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"};
+    static const wchar_t* const wide[] = {nullptr, L"", L"wide", L"\u00e9t\u00e9 \u20ac",
+                                          L"\U0001F600"};
     alignas(16) static long long count[2];
     const ArgType type = plan.original->type(index);
-    if (type == ArgType::kString) return reinterpret_cast<std::uintptr_t>(strings[bytes(1) % 5]);
-    if (type == ArgType::kWideString) return reinterpret_cast<std::uintptr_t>(wide[bytes(1) % 5]);
-    if (nls_format::writes_count(type)) return reinterpret_cast<std::uintptr_t>(count);
-    if (plan.star[index]) return static_cast<std::uint64_t>(static_cast<int>(bytes(2) % (2 * kMaxBound + 1)) - kMaxBound);
+    if (type == ArgType::kString) return address(strings[bytes(1) % 5]);
+    if (type == ArgType::kWideString) return address(wide[bytes(1) % 5]);
+    if (nls_format::writes_count(type)) return address(count);
+    if (plan.star[index]) {
+      const int bound = static_cast<int>(bytes(2) % (2 * kMaxBound + 1)) - kMaxBound;
+      return static_cast<std::uint64_t>(bound);
+    }
     return bytes(8);
   }
+  static std::uint64_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 };
 
 // One fixed-arity call per sequence of argument classes.
@@ -131,10 +141,10 @@ template <typename... A>
 void call(const Plan& plan, int i, Values& v, A... a) {
   if (i == plan.original->size()) return format_both(&plan, a...);
   if constexpr (sizeof...(A) < kMaxPassed) {
-    switch (travel_of(plan.original->type(i))) {
-      case Travel::kInteger: case Travel::kPointer: return call(plan, i + 1, v, a..., v.slot(plan, i));
-      case Travel::kDouble: return call(plan, i + 1, v, a..., v.real());
-      case Travel::kLongDouble: return call(plan, i + 1, v, a..., static_cast<long double>(v.real()));
+    switch (class_of(plan.original->type(i))) {
+      case Class::kInteger: case Class::kPointer: return call(plan, i + 1, v, a..., v.slot(plan, i));
+      case Class::kDouble: return call(plan, i + 1, v, a..., v.real());
+      case Class::kLongDouble: return call(plan, i + 1, v, a..., static_cast<long double>(v.real()));
     }
   }
 }
@@ -144,9 +154,9 @@ void call(const Plan& plan, int i, Values& v, A... a) {
 bool read_bounds(const char* format, Plan& plan) {
   bool small = true;
   int next_arg = 0;
-  for (const char* p = nls_format::find_conversion(format); p; p = nls_format::find_conversion(p)) {
+  for (const char* p = find_conversion(format); p != nullptr; p = find_conversion(p)) {
     nls_format::Conversion c;
-    if (nls_format::read_conversion(p, next_arg, c) != nls_format::FormatError::kNone) std::abort();
+    if (read_conversion(p, next_arg, c) != nls_format::FormatError::kNone) std::abort();
     if (c.width_arg >= 0) plan.star[c.width_arg] = true;
     if (c.precision_arg >= 0) plan.star[c.precision_arg] = true;
     if (c.width > kMaxBound || c.precision > kMaxBound) small = false;
@@ -154,11 +164,12 @@ bool read_bounds(const char* format, Plan& plan) {
   return small;
 }
 
+// The bytes up to the next NUL (or the end), and `p` past that NUL.
 std::string take(const std::uint8_t*& p, const std::uint8_t* end) {
-  const std::uint8_t* nul = static_cast<const std::uint8_t*>(std::memchr(p, 0, static_cast<std::size_t>(end - p)));
-  const std::uint8_t* stop = nul ? nul : end;
+  const void* nul = std::memchr(p, 0, static_cast<std::size_t>(end - p));
+  const std::uint8_t* stop = nul ? static_cast<const std::uint8_t*>(nul) : end;
   std::string s(reinterpret_cast<const char*>(p), static_cast<std::size_t>(stop - p));
-  p = nul ? nul + 1 : end;
+  p = nul ? stop + 1 : end;
   return s;
 }
 
@@ -182,7 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (map.ok() && !counts && !nls_format::compatible(map, original.c_str())) std::abort();
 
   const bool all = nls_format::compatible(map, translation.c_str());
-  const bool leading = nls_format::compatible(map, translation.c_str(), nls_format::Match::kLeading);
+  const bool leading =
+      nls_format::compatible(map, translation.c_str(), nls_format::Match::kLeading);
   if (all && !leading) std::abort();
   if (!leading || map.size() > kMaxPassed) return 0;
 
