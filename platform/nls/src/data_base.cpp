@@ -22,7 +22,7 @@ nlsDataBase::nlsDataBase(const char* source, const char* name) {
   // The language order wins over the directory order.
   for (const std::string& folder : choice.folders)
     for (const std::string& directory : directories)
-      candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string()});
+      candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string(), nullptr});
   while (next_ < candidates_.size() && open_next() == nullptr) {
   }
   if (!loaded_.empty()) domain_ = loaded_.front().get();
@@ -34,8 +34,8 @@ const nlsLoadedDomain* nlsDataBase::open_next() const {
   Candidate& c = candidates_[next_++];
   std::unique_ptr<nlsLoadedDomain> loaded(nlsLoadedDomain::from_file(c.path.c_str(), &c.outcome));
   if (loaded == nullptr) return nullptr;
-  const nlsLoadedDomain* d = loaded.get();
   loaded_.push_back(std::move(loaded));
+  const nlsLoadedDomain* d = c.domain = loaded_.back().get();
   c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
   if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
   return d;
@@ -56,7 +56,14 @@ std::string nlsDataBase::explain() const {
   while (next_ < candidates_.size()) open_next();
   std::string out;
   for (const std::string& note : notes_) out += note + "\n";
-  for (const Candidate& c : candidates_) out += c.path + ": " + c.outcome + "\n";
+  for (const Candidate& c : candidates_) {
+    out += c.path + ": " + c.outcome;
+    std::string first;
+    if (const std::size_t n = c.domain != nullptr ? c.domain->refused(&first) : 0)
+      out += ", " + std::to_string(n) + " translations refused for reading other arguments than their originals (" +
+             first + (n > 1 ? ", ..." : "") + ")";
+    out += "\n";
+  }
   return out;
 }
 

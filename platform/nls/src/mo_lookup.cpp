@@ -1,7 +1,9 @@
 // Finding a message in a validated catalogue: through the file's hash table
 // when it has one, else by binary search over the sorted originals.
 #include <cstring>
+#include <string>
 
+#include "format_check.h"
 #include "mo_format.h"
 #include "keznls/nls/nls.h"
 
@@ -9,8 +11,54 @@ const char* nlsLoadedDomain::find(const char* text) const {
   // The empty text keys the catalogue's header, which is no message.
   if (text == nullptr || *text == '\0') return nullptr;
   const Message* m = locate(text);
-  if (m == nullptr || m->translation_length == 0) return nullptr;
+  if (m == nullptr || m->translation_length == 0 || !usable(*m)) return nullptr;
   return bytes_ + m->translation_offset;
+}
+
+namespace {
+
+// The format a translation stands in for: a context key is
+// "context\004text", and the context is no part of the format.
+const char* format_of(const char* original) {
+  const char* eot = std::strchr(original, '\004');
+  return eot != nullptr ? eot + 1 : original;
+}
+
+// `text` in double quotes on one line: line ends, tabs, quotes and
+// backslashes escaped.
+std::string quoted(const char* text) {
+  std::string out = "\"";
+  for (; *text != '\0'; ++text) {
+    switch (*text) {
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      default: out += *text;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+bool nlsLoadedDomain::usable(const Message& m) const {
+  Verdict& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  if (verdict == kUnchecked) {
+    const char* translation = bytes_ + m.translation_offset;
+    verdict = nls_format::compatible(format_of(bytes_ + m.original_offset), translation) ? kUsable : kRefused;
+  }
+  return verdict == kUsable;
+}
+
+std::size_t nlsLoadedDomain::refused(std::string* first) const {
+  std::size_t count = 0;
+  for (const Message& m : messages_) {
+    if (m.original_length == 0 || m.translation_length == 0 || usable(m)) continue;
+    if (count++ == 0 && first != nullptr)
+      *first = quoted(bytes_ + m.translation_offset) + " for " + quoted(format_of(bytes_ + m.original_offset));
+  }
+  return count;
 }
 
 const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const char* text) const {

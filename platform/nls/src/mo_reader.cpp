@@ -163,6 +163,8 @@ const char* nlsLoadedDomain::validate() {
       return "a translation past the end or not terminated";
   }
 
+  verdicts_.assign(count, kUnchecked);
+
   // Sizes 1 and 2 cannot be probed (the step is taken modulo size - 2);
   // such a table is ignored and lookups fall back to binary search.
   if (hash_size > 2) {

@@ -31,7 +31,10 @@ class nlsLoadedDomain {
   nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
 
   /// The translation of `text`, or null when there is none. A plural entry
-  /// gives its first form; an empty translation counts as none.
+  /// gives its first form; an empty translation counts as none, and so does
+  /// one whose conversions read other arguments than its original's (a
+  /// `%s` for a `%d`, one conversion more, a `%n`): the catalogue is data
+  /// from outside the program, and no formatter survives those.
   const char* find(const char* text) const;
   /// The translation of `text`, or `text` itself when there is none.
   const char* translate(const char* text) const {
@@ -41,6 +44,9 @@ class nlsLoadedDomain {
 
   /// Number of messages, the header not counted.
   std::size_t size() const;
+  /// Checks every translation (see `find`): how many are refused, and the
+  /// first of them with its original, e.g. "\"Summe: %d\" for \"Total: %.2f\"".
+  std::size_t refused(std::string* first) const;
   /// The charset the translations were converted from; empty for UTF-8.
   const std::string& converted_from() const { return converted_from_; }
 
@@ -57,6 +63,9 @@ class nlsLoadedDomain {
   static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
   const char* validate();
   bool convert_to_utf8(std::string* problem);
+  /// Whether message `m`'s translation reads the arguments its original
+  /// reads; decided on first use, then remembered.
+  bool usable(const Message& m) const;
   const Message* locate(const char* text) const;
   const Message* locate_hashed(const char* text) const;
   const Message* locate_sorted(const char* text) const;
@@ -73,6 +82,8 @@ class nlsLoadedDomain {
   };
   std::vector<Slot> hash_;
   std::string converted_from_;
+  enum Verdict : std::uint8_t { kUnchecked, kUsable, kRefused };
+  mutable std::vector<Verdict> verdicts_;  // one per message
 };
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
@@ -106,7 +117,8 @@ class nlsDataBase {
  private:
   struct Candidate {
     std::string path;
-    std::string outcome;  // empty until tried
+    std::string outcome;                      // empty until tried
+    const nlsLoadedDomain* domain = nullptr;  // once loaded, one of loaded_
   };
 
   const char* fall_through(const char* text) const;
