@@ -140,8 +140,7 @@ struct Query {
   for (std::size_t i = 0; i < queries.size(); ++i) {
     const Query& query = queries[i];
     const std::string ours = query.lookup->ours(translator, domain, *query.entry, query.n);
-    const std::string untranslated = query.lookup->untranslated(*query.entry, query.n);
-    const Difference kind = classify(glibc[i], ours, untranslated);
+    const Difference kind = classify(*query.lookup, *query.entry, query.n, glibc[i], ours);
     if (kind == kSame) continue;
     if (result.differences[kind]++ < settings.wanted[kind])
       result.samples.push_back({kind, query.lookup->name, query.n, query.entry->key, glibc[i], ours});

@@ -20,6 +20,9 @@ const Lookup kPlain = {
       return std::string(translator.translate(domain, entry.key.c_str()).c_str());
     },
     [](const Entry& entry, unsigned long) { return entry.key; },
+    // A context key is "ctx\004id": the context is no part of the format.
+    [](const Entry& entry) { return entry.key.substr(entry.key.find('\004') + 1); },
+    nls_format::Match::kAll,
 };
 
 // A plural kind (dngettext against translate_plural at 0..30, 100..130 and
@@ -33,8 +36,15 @@ const std::vector<Lookup>& lookups() {
   return kinds;
 }
 
-Difference classify(const std::string& glibc, const std::string& ours, const std::string& untranslated) {
+Difference classify(const Lookup& lookup, const Entry& entry, unsigned long n, const std::string& glibc,
+                    const std::string& ours) {
   if (glibc == ours) return kSame;
+  const std::string untranslated = lookup.untranslated(entry, n);
+  const std::string original = lookup.original(entry);
+  const auto usable = [&](const std::string& answer) {
+    return nls_format::compatible(original.c_str(), answer.c_str(), lookup.match);
+  };
+  if (!usable(glibc) && (ours == untranslated || usable(ours))) return kRefused;
   if (ours == untranslated) return kOursUntranslated;
   if (glibc == untranslated) return kGlibcUntranslated;
   return kBothTranslated;
@@ -45,6 +55,7 @@ const char* describe(Difference difference) {
     case kOursUntranslated: return "ours untranslated where glibc translates";
     case kGlibcUntranslated: return "glibc untranslated where ours translates";
     case kBothTranslated: return "both translated, bytes differ";
+    case kRefused: return "refused as unsafe: glibc's answer reads other arguments than its original";
     default: return "same";
   }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue_file.h"
+#include "format_check.h"
 #include "keznls/translator.h"
 
 namespace keznls_compare {
@@ -27,15 +28,22 @@ struct Lookup {
                       unsigned long n);
   /// The answer of a side that has no translation.
   std::string (*untranslated)(const Entry& entry, unsigned long n);
+  /// The format a translation stands in for, and how much of it a
+  /// translation must read, as our catalogue layer checks it.
+  std::string (*original)(const Entry& entry);
+  nls_format::Match match;
 };
 
 /// Every kind compared, in order.
 const std::vector<Lookup>& lookups();
 
-/// How two answers differ.
-enum Difference { kSame = -1, kOursUntranslated, kGlibcUntranslated, kBothTranslated, kDifferenceKinds };
+/// How two answers differ. kRefused is no difference of lookup: glibc's
+/// answer reads other arguments than its original, which our layer refuses
+/// on purpose, and ours is the original or a compatible translation.
+enum Difference { kSame = -1, kOursUntranslated, kGlibcUntranslated, kBothTranslated, kRefused, kDifferenceKinds };
 
-Difference classify(const std::string& glibc, const std::string& ours, const std::string& untranslated);
+Difference classify(const Lookup& lookup, const Entry& entry, unsigned long n, const std::string& glibc,
+                    const std::string& ours);
 
 /// One line per kind, for the report.
 const char* describe(Difference difference);

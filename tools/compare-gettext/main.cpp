@@ -66,7 +66,7 @@ bool parse(int argc, char** argv, Options& options) {
 }
 
 // The table's column of each kind of difference.
-const char* const kColumns[kDifferenceKinds] = {"ours-", "glibc-", "both"};
+const char* const kColumns[kDifferenceKinds] = {"ours-", "glibc-", "both", "refused"};
 
 /// `text` quoted on one line; long texts cut unless `whole`.
 std::string shown(const std::string& text, bool whole) {
@@ -111,9 +111,10 @@ struct Group {
   unsigned long differences[kDifferenceKinds] = {};
 };
 
+// Refusals are counted apart: they are no difference of lookup.
 unsigned long sum(const unsigned long (&counts)[kDifferenceKinds]) {
   unsigned long total = 0;
-  for (unsigned long count : counts) total += count;
+  for (int kind = 0; kind < kRefused; ++kind) total += counts[kind];
   return total;
 }
 
@@ -190,12 +191,12 @@ int main(int argc, char** argv) {
   }
 
   Group total{"all"};  // messages and differences only
-  std::printf("\n%-30s %6s %9s %9s %9s %9s %9s\n", "", "runs", "messages", "differ", kColumns[kOursUntranslated],
-              kColumns[kGlibcUntranslated], kColumns[kBothTranslated]);
+  std::printf("\n%-30s %6s %9s %9s %9s %9s %9s %9s\n", "", "runs", "messages", "differ", kColumns[kOursUntranslated],
+              kColumns[kGlibcUntranslated], kColumns[kBothTranslated], kColumns[kRefused]);
   for (const Group& group : groups) {
-    std::printf("%-30s %6lu %9lu %9lu %9lu %9lu %9lu\n", group.name, group.runs, group.messages,
+    std::printf("%-30s %6lu %9lu %9lu %9lu %9lu %9lu %9lu\n", group.name, group.runs, group.messages,
                 sum(group.differences), group.differences[kOursUntranslated], group.differences[kGlibcUntranslated],
-                group.differences[kBothTranslated]);
+                group.differences[kBothTranslated], group.differences[kRefused]);
     total.messages += group.messages;
     for (int kind = 0; kind < kDifferenceKinds; ++kind) total.differences[kind] += group.differences[kind];
   }
@@ -208,6 +209,7 @@ int main(int argc, char** argv) {
   std::printf("runs: %zu (%lu language lists)\n", plan.runs.size(), lists);
   std::printf("messages: %lu\n", total.messages);
   std::printf("differences: %lu\n", sum(total.differences));
+  std::printf("refused as unsafe: %lu\n", total.differences[kRefused]);
   std::printf("crashes: %lu\n", crashes);
   std::printf("failed runs: %zu\n", broken.size() - crashes);
   std::printf("time: %.1f s\n", seconds);
