@@ -1,5 +1,6 @@
-// The stream set against std::unordered_set<void*> on the same pointers, and
-// the library output object against formatting into a stack buffer.
+// The stream set against std::unordered_set<void*> on the same pointers
+// (single members and set algebra), and the library output object against
+// formatting into a stack buffer.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -12,6 +13,7 @@
 #include <random>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "support/ratio_reporter.h"
@@ -33,17 +35,18 @@ class NullStream : public keznlsBaseStream {
 
 constexpr int kMaxMembers = 1000000;
 
+// The set algebra's second operand reaches half past the largest set.
 const std::vector<NullStream>& streams() {
-  static const std::vector<NullStream> all(kMaxMembers);
+  static const std::vector<NullStream> all(kMaxMembers + kMaxMembers / 2);
   return all;
 }
 
-// The first n streams in a scattered order; `seed` gives a second order for
+// Streams [begin, end) in a scattered order; `seed` gives a second order for
 // lookups, so neither side walks memory in insertion order.
-std::vector<keznlsBaseStream*> keys(int n, unsigned int seed) {
+std::vector<keznlsBaseStream*> keys(int begin, int end, unsigned int seed) {
   std::vector<keznlsBaseStream*> result;
-  result.reserve(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) result.push_back(const_cast<NullStream*>(&streams()[static_cast<std::size_t>(i)]));
+  result.reserve(static_cast<std::size_t>(end - begin));
+  for (int i = begin; i < end; ++i) result.push_back(const_cast<NullStream*>(&streams()[static_cast<std::size_t>(i)]));
   std::shuffle(result.begin(), result.end(), std::mt19937(seed));
   return result;
 }
@@ -54,22 +57,46 @@ double seconds_since(Clock::time_point start) {
 
 struct Ours {
   Ours() : set(4, 50) {}
+  Ours(const Ours& other) : set(ut_copy, other.set) {}
   void add(keznlsBaseStream* s) { set.add(s); }
   bool find(keznlsBaseStream* s) const { return set.member(s) != 0; }
   void remove(keznlsBaseStream* s) { set.remove(s); }
+  int size() const { return set.size(); }
+  void unite(const Ours& other) { set += other.set; }
+  void subtract(const Ours& other) { set -= other.set; }
+  void intersect(const Ours& other) { set *= other.set; }
+  bool subset_of(const Ours& other) const { return (set <= other.set) != 0; }
   Set set;
 };
 
+// The loops a caller of std::unordered_set writes for the same algebra.
 struct Peer {
   void add(keznlsBaseStream* s) { set.insert(s); }
   bool find(keznlsBaseStream* s) const { return set.count(s) != 0; }
   void remove(keznlsBaseStream* s) { set.erase(s); }
+  int size() const { return static_cast<int>(set.size()); }
+  void unite(const Peer& other) {
+    for (void* s : other.set) set.insert(s);
+  }
+  void subtract(const Peer& other) {
+    for (void* s : other.set) set.erase(s);
+  }
+  void intersect(const Peer& other) {
+    for (auto it = set.begin(); it != set.end();) it = other.set.count(*it) != 0 ? std::next(it) : set.erase(it);
+  }
+  bool subset_of(const Peer& other) const {
+    if (set.size() > other.set.size()) return false;
+    for (void* s : set) {
+      if (other.set.count(s) == 0) return false;
+    }
+    return true;
+  }
   std::unordered_set<void*> set;
 };
 
 template <typename Impl>
 void BM_add(benchmark::State& state) {
-  const std::vector<keznlsBaseStream*> k = keys(static_cast<int>(state.range(0)), 1);
+  const std::vector<keznlsBaseStream*> k = keys(0, static_cast<int>(state.range(0)), 1);
   for (auto _ : state) {
     auto impl = std::make_unique<Impl>();
     const Clock::time_point start = Clock::now();
@@ -83,8 +110,8 @@ template <typename Impl>
 void BM_find(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   Impl impl;
-  for (keznlsBaseStream* s : keys(n, 1)) impl.add(s);
-  const std::vector<keznlsBaseStream*> k = keys(n, 2);
+  for (keznlsBaseStream* s : keys(0, n, 1)) impl.add(s);
+  const std::vector<keznlsBaseStream*> k = keys(0, n, 2);
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
     int found = 0;
@@ -98,8 +125,8 @@ void BM_find(benchmark::State& state) {
 template <typename Impl>
 void BM_remove(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const std::vector<keznlsBaseStream*> fill = keys(n, 1);
-  const std::vector<keznlsBaseStream*> k = keys(n, 2);
+  const std::vector<keznlsBaseStream*> fill = keys(0, n, 1);
+  const std::vector<keznlsBaseStream*> k = keys(0, n, 2);
   for (auto _ : state) {
     auto impl = std::make_unique<Impl>();
     for (keznlsBaseStream* s : fill) impl->add(s);
@@ -116,6 +143,48 @@ void BM_remove(benchmark::State& state) {
 SET_BENCH(add)
 SET_BENCH(find)
 SET_BENCH(remove)
+
+enum Algebra { kUnion, kDifference, kIntersection, kSubset };
+
+template <typename Impl>
+std::unique_ptr<Impl> filled(int begin, int end, unsigned int seed) {
+  auto impl = std::make_unique<Impl>();
+  for (keznlsBaseStream* s : keys(begin, end, seed)) impl->add(s);
+  return impl;
+}
+
+// Two sets of n members sharing half of them: a holds streams [0, n), b
+// streams [n/2, 3n/2). Union, difference and intersection change a copy of a
+// made outside the timed region; subset asks whether the shared half lies in
+// a, which looks up every one of its members.
+template <typename Impl, Algebra op>
+void BM_algebra(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const auto a = filled<Impl>(0, n, 1), b = filled<Impl>(n / 2, n + n / 2, 2), shared = filled<Impl>(n / 2, n, 3);
+  const int expected = op == kUnion ? n + n / 2 : op == kSubset ? 1 : n / 2;
+  for (auto _ : state) {
+    Impl target(*a);
+    const Clock::time_point start = Clock::now();
+    if (op == kUnion) target.unite(*b);
+    if (op == kDifference) target.subtract(*b);
+    if (op == kIntersection) target.intersect(*b);
+    const int result = op == kSubset ? shared->subset_of(*a) : target.size();
+    state.SetIterationTime(seconds_since(start));
+    if (result != expected) {
+      state.SkipWithError("wrong result");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+#define ALGEBRA_BENCH(op)                                                                 \
+  BENCHMARK_TEMPLATE(BM_algebra, Ours, op)->Arg(100000)->Arg(kMaxMembers)->UseManualTime(); \
+  BENCHMARK_TEMPLATE(BM_algebra, Peer, op)->Arg(100000)->Arg(kMaxMembers)->UseManualTime();
+ALGEBRA_BENCH(kUnion)
+ALGEBRA_BENCH(kDifference)
+ALGEBRA_BENCH(kIntersection)
+ALGEBRA_BENCH(kSubset)
 
 // 100 characters once formatted.
 constexpr const char* kFormat = "Message %d: the operation on item '%s' could not complete (code %#x), retry in %.2f s.";
@@ -176,6 +245,16 @@ int main(int argc, char** argv) {
       const double ours = reporter.ns(std::string("BM_") + op + "<Ours>" + suffix);
       const double peer = reporter.ns(std::string("BM_") + op + "<Peer>" + suffix);
       if (ours > 0 && peer > 0) std::printf("ratio: %s %d vs std::unordered_set = %.2f\n", op, n, peer / ours);
+    }
+  }
+  const std::pair<const char*, const char*> algebra[] = {
+      {"kUnion", "union"}, {"kDifference", "difference"}, {"kIntersection", "intersection"}, {"kSubset", "subset"}};
+  for (const auto& [op, label] : algebra) {
+    for (int n : {100000, kMaxMembers}) {
+      const std::string suffix = std::string(op) + ">/" + std::to_string(n) + "/manual_time";
+      const double ours = reporter.ns("BM_algebra<Ours, " + suffix);
+      const double peer = reporter.ns("BM_algebra<Peer, " + suffix);
+      if (ours > 0 && peer > 0) std::printf("ratio: %s %d vs std::unordered_set = %.2f\n", label, n, peer / ours);
     }
   }
   if (reporter.ns("BM_output_keznls") > 0 && reporter.ns("BM_output_vsnprintf") > 0) {

@@ -42,11 +42,19 @@ int main(int argc, char** argv) {
   // formatter follows the positions the translated text names.
   out_simple.tprintf(kDomain, "%2$s has %1$d new messages.\n", 3, "Anna");
 
+  // The default formatter uses whatever numeric locale the process is in:
+  // still "C" here, as set above.
   const double amount = 1234.5;
-  out.tprintf(kDomain, "Default formatter, decimal point of the C locale: %.2f\n", amount);
+  out.tprintf(kDomain, "Default formatter, decimal point of the process's locale, C so far: %.2f\n",
+              amount);
   out_simple.tprintf(kDomain, "Simple formatter, decimal point given by the program: %.2f\n",
                      amount);
   out_locale.tprintf(kDomain, "Locale formatter, decimal point of the saved locale: %.2f\n",
                      amount);
+  // The locale formatter set the process's numeric locale to the saved one
+  // and left it there, so the default formatter now uses it too.
+  out.tprintf(kDomain,
+              "Default formatter after it, the process's locale is now the saved one: %.2f\n",
+              amount);
   return 0;
 }

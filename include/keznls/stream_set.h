@@ -99,6 +99,10 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   void rehash(int exponent);
   void resize(int exponent, int reallocate);
   void allocate_table();
+  /// Calls `visit` with the members in slot order until it returns false;
+  /// true when it never did.
+  template <typename Visit>
+  bool every_member(Visit visit) const;
 
   // The container's probe code run inline over the slot table: the same
   // placement its virtual path gives, without a call per slot.

@@ -1,7 +1,7 @@
-#include <cstdio>
 #include <ostream>
 
 #include "keznls/output.h"
+#include "keznls/ut/ut_format.h"
 
 void kezabsOutputOstream::tprintf(const char* name, const char* format, ...) {
   va_list args;
@@ -16,19 +16,16 @@ void kezabsOutputOstream::vtprintf(const char* name, const char* format, va_list
 
 utString kezabsOutputOstream::vtsprintf(const char* /*name*/, const char* format,
                                         va_list args) const {
-  char buffer[1024];
-  va_list pass;
-  va_copy(pass, args);
-  const int n = std::vsnprintf(buffer, sizeof buffer, format, pass);
-  va_end(pass);
-  if (n < static_cast<int>(sizeof buffer)) return utString(ut_copy, n < 0 ? "" : buffer);
-
-  // Longer than the stack buffer: format again into one of the exact size.
-  utString result(ut_string_char, ' ', n);
-  va_copy(pass, args);
-  std::vsnprintf(&result[0], static_cast<std::size_t>(n) + 1, format, pass);
-  va_end(pass);
-  return result;
+  char stack[1024];
+  utFormatBuffer buffer{stack, sizeof stack};
+  // Longer than the stack buffer: formatted again into a result of the exact size.
+  utString longer;
+  const int n = ut_vformat(buffer, [&longer](utFormatBuffer& b, int needed) {
+    longer = utString(ut_string_char, ' ', needed - 1);
+    b = {&longer[0], needed};
+  }, format, args);
+  if (buffer.text != stack) return longer;
+  return utString(ut_copy, n < 0 ? "" : stack);
 }
 
 void keznlsOutputToNowhere::tprintf(const char*, const char*, ...) {}

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "keznls/roles.h"
+#include "keznls/ut/ut_format.h"
 
 utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) {
   return utString(text);
@@ -33,25 +34,18 @@ utString keznlsFormatterDefault::format(const char* format, ...) {
 
 utString keznlsFormatterDefault::vformat(const char* format, va_list args) {
   constexpr int kFirstSize = 4192;
-  int size = kFirstSize;
-  char* buffer = nullptr;
-  for (;;) {
-    delete[] buffer;
-    buffer = nullptr;  // a throwing new must not leave a freed pointer behind
-    buffer = new char[static_cast<std::size_t>(size)];
-    va_list pass;
-    va_copy(pass, args);
-    const int n = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, pass);
-    va_end(pass);
-    if (n < 0) {
-      // Not a short buffer but a conversion the runtime refused: no text.
-      buffer[0] = '\0';
-      break;
-    }
-    if (n < size) break;
-    size = size <= (1 << 30) ? size * 2 : n + 1;
-  }
-  return utString(ut_string_claim, buffer, 0);
+  utFormatBuffer buffer{new char[kFirstSize], kFirstSize};
+  // A fresh buffer of twice the size per attempt; the old one goes first.
+  const int n = ut_vformat(buffer, [](utFormatBuffer& b, int needed) {
+    const int size = b.size <= (1 << 30) ? b.size * 2 : needed;
+    delete[] b.text;
+    b.text = nullptr;  // a throwing new must not leave a freed pointer behind
+    b.text = new char[static_cast<std::size_t>(size)];
+    b.size = size;
+  }, format, args);
+  // Not a short buffer but a conversion the runtime refused: no text.
+  if (n < 0) buffer.text[0] = '\0';
+  return utString(ut_string_claim, buffer.text, 0);
 }
 
 void keznlsDisplayerDefault::display(const char* text) {

@@ -1,10 +1,10 @@
 #include "keznls/library_nls.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "keznls/streams.h"
 #include "keznls/nls/nls.h"
+#include "keznls/ut/ut_format.h"
 
 keznlsLibraryNls::~keznlsLibraryNls() { delete nls_data_base_; }
 
@@ -43,25 +43,16 @@ void keznlsLibraryNls::output_string(const char* format, const keznlsBaseStream*
 
   // The measuring pass formats into the object's buffer: a bounded format
   // reports the exact length, so a short text needs no second pass.
-  va_list pass;
-  va_copy(pass, args);
-  const int n = std::vsnprintf(buffer_, sizeof buffer_, format, pass);
-  va_end(pass);
+  utFormatBuffer buffer{buffer_, sizeof buffer_};
+  std::unique_ptr<char[]> heap;
+  const int n = ut_vformat(buffer, [&heap](utFormatBuffer& b, int needed) {
+    heap.reset(new char[static_cast<std::size_t>(needed)]);
+    b = {heap.get(), needed};
+  }, format, args);
   // A conversion the runtime cannot render (say, an unencodable wide
   // character) leaves no text worth showing.
   if (n < 0) return;
-
-  const char* text = buffer_;
-  std::unique_ptr<char[]> heap;
-  if (n >= static_cast<int>(sizeof buffer_)) {
-    const std::size_t size = static_cast<std::size_t>(n) + 1;
-    heap.reset(new char[size]);
-    va_copy(pass, args);
-    std::vsnprintf(heap.get(), size, format, pass);
-    va_end(pass);
-    text = heap.get();
-  }
-  if (destination != nullptr) *destination << text;
+  if (destination != nullptr) *destination << buffer.text;
 }
 
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char) { return nls; }

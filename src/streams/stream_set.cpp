@@ -1,4 +1,5 @@
 #include <memory>
+#include <vector>
 
 #include "keznls/stream_set.h"
 #include "keznls/streams.h"
@@ -138,10 +139,25 @@ void Set::rehash(int exponent) {
   member_hash_ = member_hash;
 }
 
+// The set algebra walks the slot table itself: the iterator's virtual calls
+// on every slot would cost more than the lookups.
+template <typename Visit>
+bool Set::every_member(Visit visit) const {
+  if (table_ == nullptr) return true;
+  const int slots = hash_size();
+  for (int i = 0; i < slots; ++i) {
+    if (!table_[i].empty() && !visit(table_[i])) return false;
+  }
+  return true;
+}
+
 Set& Set::operator+=(const Set& other) {
   if (other.exponent_ > exponent_) rehash(other.exponent_);
-  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
-  while (++it) add(it());
+  // With the set itself as operand nothing is added, so its table stays put.
+  other.every_member([this](const Element& e) {
+    add(e);
+    return true;
+  });
   return *this;
 }
 
@@ -152,33 +168,28 @@ Set& Set::operator-=(const Set& other) {
     clear(0);
     return *this;
   }
-  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(&other);
-  while (++it) remove(it());
+  other.every_member([this](const Element& e) {
+    remove(e);
+    return true;
+  });
   return *this;
 }
 
+// Removing during the walk would shift members backwards past it, so the
+// walk only collects; one pass keeps it linear in the table's size.
 Set& Set::operator*=(const Set& other) {
-  for (;;) {
-    keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
-    bool removed = false;
-    while (++it) {
-      if (!other.member(it())) {
-        remove(it());
-        removed = true;
-        break;
-      }
-    }
-    if (!removed) return *this;
-  }
+  std::vector<Element> lacking;
+  every_member([&](const Element& e) {
+    if (!other.member(e)) lacking.push_back(e);
+    return true;
+  });
+  for (const Element& e : lacking) remove(e);
+  return *this;
 }
 
 int Set::operator<=(const Set& other) const {
   if (count_ > other.count_) return 0;
-  keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator it(this);
-  while (++it) {
-    if (!other.member(it())) return 0;
-  }
-  return 1;
+  return every_member([&other](const Element& e) { return other.member(e) != 0; }) ? 1 : 0;
 }
 
 void* Set::obj_nil() const { return address(nil()); }

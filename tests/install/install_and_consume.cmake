@@ -1,14 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 set(stage ${WORK_DIR}/stage)
 
-# Runs ARGN; fails unless it exits 0 and, when `expected` is given, prints exactly that.
-function(run expected)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0 OR (expected AND NOT out STREQUAL expected))
-    string(REPLACE ";" " " cmd "${ARGN}")
-    message(FATAL_ERROR "${cmd}: exit ${rc}, printed\n[${out}]\nexpected\n[${expected}]\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})  # a stale stage could hide a file no longer installed
 run("" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage})

@@ -93,7 +93,6 @@ class utString {
   friend utString ut_lit(const char* const text);
 
  private:
-  char* unconst_str() const { return text_; }
   void modify();
   void copy_or_grow(int size);
   void assign_data(const utString& other);

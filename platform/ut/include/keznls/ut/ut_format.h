@@ -1,0 +1,41 @@
+// The C library's printf formatting into a buffer that grows until the text
+// fits.
+#ifndef KEZNLS_UT_UT_FORMAT_H
+#define KEZNLS_UT_UT_FORMAT_H
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+
+/// Where `ut_vformat` writes: room for `size` bytes at `text`.
+struct utFormatBuffer {
+  char* text;
+  int size;
+};
+
+#if defined(__GNUC__) || defined(__clang__)
+#define UT_VPRINTF(format_index) __attribute__((format(printf, format_index, 0)))
+#else
+#define UT_VPRINTF(format_index)
+#endif
+
+/// Formats `format` with `args` into `buffer` with vsnprintf. While the text
+/// and its NUL do not fit, calls `grow(buffer, needed)` to point `buffer` at
+/// a larger one (short of `needed` bytes, it is simply tried and grown
+/// again) and formats again from the first argument; `args` itself is never
+/// consumed. Returns the text's length, or a negative number when the C
+/// library refused a conversion (what `buffer` holds then is unspecified).
+template <typename Grow>
+UT_VPRINTF(3) int ut_vformat(utFormatBuffer& buffer, Grow grow, const char* format, va_list args) {
+  for (;;) {
+    va_list pass;
+    va_copy(pass, args);
+    const int n = std::vsnprintf(buffer.text, static_cast<std::size_t>(buffer.size), format, pass);
+    va_end(pass);
+    // glibc reports the length the text needs, not an error, on a short buffer.
+    if (n < buffer.size) return n;
+    grow(buffer, n + 1);
+  }
+}
+
+#endif  // KEZNLS_UT_UT_FORMAT_H
