@@ -75,10 +75,11 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
-  const std::string demo = std::string(KEZNLS_DEMO_CATALOGUE) + "/";
-  check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {DEMO, "--explain"},
-         {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE "\"\n" + demo +
-          "xx/LC_MESSAGES/keznls-demo.mo: missing\n" + demo + "de/LC_MESSAGES/keznls-demo.mo: loaded, 6 messages\n"}},
+  // The test catalogues: "demo" has six German messages.
+  const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
+  check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
+         {"database \"demo\" in \"" + first + "\"\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
+          "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
         0);
   check({"LC_ALL=C LANGUAGE=de", {"--explain", DEMO}, {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE
                                                        "\"\nskipped: LC_ALL is C\n"}}, 0);
