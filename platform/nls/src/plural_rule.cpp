@@ -1,9 +1,9 @@
 // Reading a header's plural rule and evaluating it. The expression is
 // compiled once into a flat program for an accumulator machine: each word
 // holds an operation in its low byte and an argument (an immediate or a jump
-// target) above it. Binary operations take their right operand from `n`, an
-// immediate or the accumulator, so `n%10>=2` is three words and touches no
-// stack; `&&`, `||` and `?:` are jumps, so only the branch taken is evaluated.
+// target) above it. Binary operations take an operand from `n` or an
+// immediate where they can, so `n%10>=2` is two words and touches no stack;
+// `&&`, `||` and `?:` are jumps, so only the branch taken is evaluated.
 #include "plural_rule.h"
 
 #include <climits>
@@ -35,9 +35,10 @@ int precedence(Kind kind) {
 
 bool is_comparison(Kind kind) { return kind >= kLess && kind <= kNotEqual; }
 
-// Where a binary operation finds its operands: left is always the
-// accumulator, except with kPopped, where right is and left was pushed.
-enum Operand : std::uint8_t { kWithN, kWithImmediate, kPopped };
+// Where a binary operation finds its operands: left is the accumulator,
+// except with kPopped, where right is and left was pushed, and with
+// kNAndImmediate, the most common start of a comparison (`n%10`, `n==1`).
+enum Operand : std::uint8_t { kWithN, kWithImmediate, kPopped, kNAndImmediate };
 
 enum Op : std::uint8_t {
   kLoadN,
@@ -54,7 +55,7 @@ enum Op : std::uint8_t {
 };
 
 constexpr std::uint8_t binary_op(int kind, Operand operand) {
-  return static_cast<std::uint8_t>(kFirstBinary + 3 * kind + operand);
+  return static_cast<std::uint8_t>(kFirstBinary + 4 * kind + operand);
 }
 
 constexpr std::uint32_t kArgumentLimit = 1u << 24;
@@ -150,12 +151,13 @@ class Compiler {
     return kFailed;
   }
 
-  bool emit(std::uint8_t op, std::uint32_t argument = 0) {
+  bool emit(std::uint8_t op, std::uint32_t argument = 0) { return emit_word(word(op, argument)); }
+  bool emit_word(std::uint32_t w) {
     if (rule_->length_ == nlsPluralRule::kMaxCode) {
       fail(nlsPluralStatus::too_complex);
       return false;
     }
-    rule_->code_[rule_->length_++] = word(op, argument);
+    rule_->code_[rule_->length_++] = w;
     return true;
   }
 
@@ -175,17 +177,10 @@ class Compiler {
         break;
       case kNumber: {
         const unsigned long value = token_.value;
-        bool ok;
-        if (value < kArgumentLimit) {
-          ok = emit(kLoadImmediate, static_cast<std::uint32_t>(value));
-        } else {
-          ok = emit(kLoadWide) && emit(0, 0) && emit(0, 0);
-          if (ok) {
-            std::uint32_t* halves = rule_->code_ + rule_->length_ - 2;
-            halves[0] = static_cast<std::uint32_t>(value);
-            halves[1] = static_cast<std::uint32_t>(value >> 16 >> 16);
-          }
-        }
+        const bool ok = value < kArgumentLimit
+                            ? emit(kLoadImmediate, static_cast<std::uint32_t>(value))
+                            : emit(kLoadWide) && emit_word(static_cast<std::uint32_t>(value)) &&
+                                  emit_word(static_cast<std::uint32_t>(value >> 16 >> 16));
         shape = !ok ? kFailed : value <= 1 ? kBooleanShape : kNumberShape;
         advance();
         break;
@@ -209,6 +204,7 @@ class Compiler {
 
   // Operators of at least `lowest` precedence, left to right.
   Shape binary(int lowest) {
+    const std::size_t start = rule_->length_;
     Shape left = unary();
     while (left != kFailed) {
       const Kind kind = token_.kind;
@@ -235,8 +231,14 @@ class Compiler {
       if (loaded == kLoadN || loaded == kLoadImmediate) {
         // A right side of one load needs no stack: fold it into the operation.
         const Operand operand = loaded == kLoadN ? kWithN : kWithImmediate;
-        rule.code_[push] = word(binary_op(kind, operand), argument_of(rule.code_[push + 1]));
-        rule.length_ = static_cast<std::uint16_t>(push + 1);
+        const std::uint32_t argument = argument_of(rule.code_[push + 1]);
+        if (operand == kWithImmediate && push == start + 1 && op_of(rule.code_[start]) == kLoadN) {
+          rule.code_[start] = word(binary_op(kind, kNAndImmediate), argument);  // and the left side's load
+          rule.length_ = static_cast<std::uint16_t>(start + 1);
+        } else {
+          rule.code_[push] = word(binary_op(kind, operand), argument);
+          rule.length_ = static_cast<std::uint16_t>(push + 1);
+        }
       } else if (!emit(binary_op(kind, kPopped))) {
         return kFailed;
       }
@@ -345,51 +347,44 @@ unsigned long nlsPluralRule::evaluate(unsigned long n) const noexcept {
   unsigned long stack[kMaxStack];
   std::size_t top = 0;
   unsigned long acc = 0;
-  for (std::size_t pc = 0;;) {
-    const std::uint32_t w = code_[pc++];
+  for (const std::uint32_t* pc = code_;;) {
+    const std::uint32_t w = *pc++;
     const unsigned long argument = argument_of(w);
     switch (op_of(w)) {
       case kLoadN: acc = n; break;
       case kLoadImmediate: acc = argument; break;
       case kLoadWide:
-        acc = code_[pc] | static_cast<unsigned long>(code_[pc + 1]) << 16 << 16;
+        acc = pc[0] | static_cast<unsigned long>(pc[1]) << 16 << 16;
         pc += 2;
         break;
       case kPush: stack[top++] = acc; break;
       case kNotOp: acc = acc == 0; break;
       case kBool: acc = acc != 0; break;
       case kJumpIfZero:
-        if (acc == 0) pc = argument;
+        if (acc == 0) pc = code_ + argument;
         break;
       case kJumpIfNonZero:
         if (acc != 0) {
           acc = 1;
-          pc = argument;
+          pc = code_ + argument;
         }
         break;
-      case kJump: pc = argument; break;
+      case kJump: pc = code_ + argument; break;
       case kReturn: return acc;
-// The three operand forms of one operator. The C library faults on a zero
+// One operator in its four operand forms. The C library faults on a zero
 // divisor; a rule here then picks form 0, as for any value out of range.
-#define NLS_PLURAL_BINARY(kind, result)                              \
-  case binary_op(kind, kWithN): {                                    \
-    const unsigned long l = acc, r = n;                              \
-    if ((kind == kDiv || kind == kMod) && r == 0) return 0;          \
-    acc = (result);                                                  \
-    break;                                                           \
-  }                                                                  \
-  case binary_op(kind, kWithImmediate): {                            \
-    const unsigned long l = acc, r = argument;                       \
-    if ((kind == kDiv || kind == kMod) && r == 0) return 0;          \
-    acc = (result);                                                  \
-    break;                                                           \
-  }                                                                  \
-  case binary_op(kind, kPopped): {                                   \
-    const unsigned long l = stack[--top], r = acc;                   \
+#define NLS_PLURAL_CASE(kind, operand, left, right, result)          \
+  case binary_op(kind, operand): {                                   \
+    const unsigned long l = left, r = right;                         \
     if ((kind == kDiv || kind == kMod) && r == 0) return 0;          \
     acc = (result);                                                  \
     break;                                                           \
   }
+#define NLS_PLURAL_BINARY(kind, result)                              \
+  NLS_PLURAL_CASE(kind, kWithN, acc, n, result)                      \
+  NLS_PLURAL_CASE(kind, kWithImmediate, acc, argument, result)       \
+  NLS_PLURAL_CASE(kind, kPopped, stack[--top], acc, result)          \
+  NLS_PLURAL_CASE(kind, kNAndImmediate, n, argument, result)
       NLS_PLURAL_BINARY(kMul, l * r)
       NLS_PLURAL_BINARY(kDiv, l / r)
       NLS_PLURAL_BINARY(kMod, l % r)
@@ -402,6 +397,7 @@ unsigned long nlsPluralRule::evaluate(unsigned long n) const noexcept {
       NLS_PLURAL_BINARY(kEqual, l == r)
       NLS_PLURAL_BINARY(kNotEqual, l != r)
 #undef NLS_PLURAL_BINARY
+#undef NLS_PLURAL_CASE
       default: return 0;  // no such word is ever compiled
     }
   }
