@@ -59,6 +59,7 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
       {"plural-forms: plural=n%3; nplurals=3", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=\r\n 03x; plural=\tn%3 ;rest\n", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=3; plural=n%3", nlsPluralStatus::taken, "012012112020112010110"},
+      {"Plural-Forms: nplurals=3; plural=n%3\nLanguage: ru\n", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=2; plural=n%3;\n", nlsPluralStatus::taken, "010010110000110010110"},  // 2 is out of range
       {"Plural-Forms: nplurals=0; plural=n%3;\n", nlsPluralStatus::taken, "000000000000000000000"},
       {"Plural-Forms: nplurals=99999999999999999999999; plural=n%3;\n", nlsPluralStatus::taken,
@@ -88,7 +89,7 @@ TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
       {"2 + 3 * n", 4, 14}, {"10 - n - 1", 3, 6}, {"100 / n / 2", 5, 10}, {"100 % n % 3", 7, 2},
       {"n % 4 * 3", 7, 9}, {"!n + 1", 0, 2}, {"!!n", 7, 1}, {"!!!n", 7, 0}, {"!(n * 3)", 0, 1},
       {"3 == 0 < 1", 0, 0}, {"1 < 2 < 3", 0, 1}, {"3 > 2 > 1", 0, 0}, {"n < 5 == 1", 4, 1},
-      {"1 || 0 && 0", 0, 1}, {"n * 7 && n * 9", 2, 1}, {"0 || n * 7", 2, 1}, {"n || 0", 0, 0},
+      {"1 || 0 && 0", 0, 1}, {"n * 7 && n * 9", 2, 1}, {"n * 7 || 0", 2, 1}, {"0 || n * 7", 2, 1}, {"n || 0", 0, 0},
       {"n ? n ? 1 : 2 : 3", 5, 1}, {"1 ? 0 ? 8 : 9 : 10", 0, 9}, {"0 ? 2 : 0 || 5 ? 6 : 7", 0, 6},
       {"n ? 1 : 3 + 4", 0, 7}, {"(((n)))", 42, 42}, {"010", 0, 10},
       // Wrapping arithmetic and numbers, as the C library computes them.

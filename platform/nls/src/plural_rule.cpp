@@ -143,11 +143,10 @@ class Compiler {
     next_ = p;
   }
 
+  // Every caller returns at once on kFailed, so this runs once per compile.
   Shape fail(nlsPluralStatus status) {
-    if (status_ == nlsPluralStatus::taken) {  // the first failure is the one to report
-      status_ = status;
-      position_ = static_cast<std::size_t>(token_.at - header_);
-    }
+    status_ = status;
+    position_ = static_cast<std::size_t>(token_.at - header_);
     return kFailed;
   }
 
