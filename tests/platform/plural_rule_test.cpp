@@ -13,8 +13,8 @@ namespace {
 
 // The forms a rule picks at kCounts, one digit per count.
 std::string forms(const nlsPluralRule& rule) {
-  static const unsigned long kCounts[] = {0,   1,   2,   3,   4,   5,   7,       10,       11, 12, 14,
-                                          21,  22,  25,  101, 102, 103, 111,   112,      1000000, ULONG_MAX};
+  static const unsigned long kCounts[] = {0,  1,  2,  3,   4,   5,   7,   10,  11,      12,       14,
+                                          21, 22, 25, 101, 102, 103, 111, 112, 1000000, ULONG_MAX};
   std::string digits;
   for (unsigned long n : kCounts) digits += std::to_string(rule.form(n));
   return digits;
@@ -109,12 +109,15 @@ TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
 TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
   const std::string deep_enough = std::string(32, '(') + "n" + std::string(32, ')');
   const std::string too_deep = "(" + deep_enough + ")";
-  std::string long_chain, nots(100000, '!');
+  std::string long_chain, nots(100000, '!'), waiting;  // waiting: four left sides pushed per level
   for (int i = 0; i < 100; ++i) long_chain += "n==" + std::to_string(i) + " ? " + std::to_string(i) + " : ";
+  for (int i = 0; i < 9; ++i) waiting += "1 == 1 < 1 + 1 * (";
+  waiting += "n" + std::string(9, ')');
   const std::size_t anywhere = std::string::npos;
   struct { std::string plural; nlsPluralStatus status; std::size_t position; } const cases[] = {
       {deep_enough, nlsPluralStatus::taken, 0}, {nots + "n", nlsPluralStatus::taken, 0},
       {too_deep, nlsPluralStatus::too_complex, 32}, {long_chain + "0", nlsPluralStatus::too_complex, anywhere},
+      {waiting, nlsPluralStatus::too_complex, anywhere},
       {"n n", nlsPluralStatus::malformed, 2}, {"n = 1", nlsPluralStatus::malformed, 2},
       {"n & 1", nlsPluralStatus::malformed, 2}, {"-n", nlsPluralStatus::malformed, 0},
       {"(n", nlsPluralStatus::malformed, 2}, {"n)", nlsPluralStatus::malformed, 1},
