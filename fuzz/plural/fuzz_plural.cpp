@@ -131,12 +131,12 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const char* header = input.c_str();  // the header ends at the first NUL
+  const std::size_t length = std::strlen(header);
   const nlsPluralRule rule = nlsPluralRule::from_header(header);
-  check(rule.reason() != nullptr && rule.position() <= std::strlen(header));
+  check(rule.reason() != nullptr && rule.position() <= length);
 
   unsigned long counts[] = {0, 1, 2, 3, 5, 11, 21, 101, 111, 1000000, ULONG_MAX, 0};
-  const std::size_t tail = size - std::strlen(header);
-  if (tail > 1) std::memcpy(&counts[11], header + std::strlen(header) + 1, tail - 1 < 8 ? tail - 1 : 8);
+  if (size > length + 1) std::memcpy(&counts[11], header + length + 1, size - length - 1 < 8 ? size - length - 1 : 8);
 
   if (!rule.taken()) {
     check(rule.nplurals() == 2);
