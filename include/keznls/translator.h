@@ -17,6 +17,15 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   /// Destroys every database it opened.
   ~keznlsTranslatorWithDatabases() override;
 
+  /// The form for `n` of the plural entry of `singular`, chosen by the
+  /// catalogue's `Plural-Forms`; untranslated, `n == 1 ? singular : plural`.
+  utString translate_plural(const char* name, const char* singular, const char* plural,
+                            unsigned long n) override;
+  /// The translation of the entry of `text` in `context` (msgctxt), or `text`.
+  utString translate_in_context(const char* name, const char* context, const char* text) override;
+  utString translate_plural_in_context(const char* name, const char* context, const char* singular,
+                                       const char* plural, unsigned long n) override;
+
   /// Why `name` translates as it does: the language list, then every
   /// catalogue file tried for it, in order, with what became of it
   /// ("loaded, 412 messages", "missing", "malformed: ..."). One line each.

@@ -54,4 +54,43 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   EXPECT_EQ(live(scope), 0);
 }
 
+// Plural forms chosen by each catalogue's own rule, contexts told apart,
+// the language list walked for both, and the English rule wherever nothing
+// translates.
+TEST(TranslatorTest, PluralFormsAndContexts) {
+  set_language("LANG", "pl_PL.UTF-8");
+  ::setenv("LANGUAGE", "pl:it:de", 1);
+  keznlsTranslatorWithDatabases translator((directory("second") + ":" + directory("first")).c_str());
+  const auto plural = [&](const char* name, const char* context, unsigned long n) {
+    const utString form = context != nullptr
+                              ? translator.translate_plural_in_context(name, context, "%d free block", "%d free blocks", n)
+                              : translator.translate_plural(name, "%d file", "%d files", n);
+    return std::string(form.c_str());
+  };
+  const struct { unsigned long n; const char *files, *blocks; } counts[] = {
+      {1, "jeden plik", "%d wolny blok"},  {2, "%d pliki", "%d wolne bloki"},
+      {5, "%d plik\xC3\xB3w", "%d free blocks"},  // the third form of the blocks reads a string: refused
+      {22, "%d pliki", "%d wolne bloki"},  {25, "%d plik\xC3\xB3w", "%d free blocks"},
+      {0, "%d plik\xC3\xB3w", "%d free blocks"}, {112, "%d plik\xC3\xB3w", "%d free blocks"},
+  };
+  for (const auto& c : counts) {
+    EXPECT_EQ(plural("demo", nullptr, c.n), c.files) << c.n;
+    EXPECT_EQ(plural("demo", "disk", c.n), c.blocks) << c.n;
+    EXPECT_EQ(plural("DO_NOT_TRANSLATE", nullptr, c.n), c.n == 1 ? "%d file" : "%d files");
+    EXPECT_EQ(plural("no_such_domain", "disk", c.n), c.n == 1 ? "%d free block" : "%d free blocks");
+  }
+  EXPECT_EQ(text(translator, "demo", "Language"), "Italiano");  // not in pl: the next language
+  EXPECT_STREQ(translator.translate_in_context("demo", "menu", "Open").c_str(), "Otw\xC3\xB3rz");
+  EXPECT_STREQ(translator.translate_in_context("demo", "state", "Open").c_str(), "Otwarty");
+  EXPECT_STREQ(translator.translate_in_context("demo", "window", "Open").c_str(), "Open");
+  EXPECT_STREQ(translator.translate_in_context("DO_NOT_TRANSLATE", "menu", "Open").c_str(), "Open");
+
+  // German follows its own rule when Polish lacks the entry.
+  ::setenv("LANGUAGE", "it:de", 1);
+  keznlsTranslatorWithDatabases german((directory("second") + ":" + directory("first")).c_str());
+  EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 1).c_str(), "%d Datei");
+  EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 5).c_str(), "%d Dateien");
+  EXPECT_STREQ(german.translate_plural_in_context("demo", "menu", "Open", "Opens", 2).c_str(), "\xC3\x96" "ffnen");
+}
+
 }  // namespace

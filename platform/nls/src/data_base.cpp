@@ -41,15 +41,24 @@ const nlsLoadedDomain* nlsDataBase::open_next() const {
   return d;
 }
 
-const char* nlsDataBase::fall_through(const char* text) const {
-  for (std::size_t i = 1; i < loaded_.size(); ++i)
-    if (const char* found = loaded_[i]->find(text)) return found;
+template <typename Find>
+const char* nlsDataBase::first_found(std::size_t first, Find find) const {
+  for (std::size_t i = first; i < loaded_.size(); ++i)
+    if (const char* found = find(*loaded_[i])) return found;
   // Catalogues further down the list are loaded the first time a message
   // gets this far.
   while (next_ < candidates_.size())
     if (const nlsLoadedDomain* d = open_next())
-      if (const char* found = d->find(text)) return found;
-  return text;
+      if (const char* found = find(*d)) return found;
+  return nullptr;
+}
+
+const char* nlsDataBase::find_further(const char* key) const {
+  return first_found(1, [key](const nlsLoadedDomain& d) { return d.find(key); });
+}
+
+const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
+  return first_found(0, [key, n](const nlsLoadedDomain& d) { return d.find_plural(key, n); });
 }
 
 std::string nlsDataBase::explain() const {

@@ -67,11 +67,9 @@ struct Converter {
 }  // namespace
 
 bool nlsLoadedDomain::convert_to_utf8(std::string* problem) {
-  const Message* header = nullptr;
-  for (const Message& m : messages_)
-    if (m.original_length == 0) header = &m;
-  if (header == nullptr) return true;
-  const std::string charset = header_charset(bytes_ + header->translation_offset);
+  const Message* entry = header();
+  if (entry == nullptr) return true;
+  const std::string charset = header_charset(bytes_ + entry->translation_offset);
   if (charset.empty() || passes_as_utf8(charset)) return true;
 
   Converter converter(charset);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "format_check.h"
+#include "plural_rule.h"
 #include "mo_format.h"
 #include "keznls/nls/nls.h"
 
@@ -42,13 +43,68 @@ std::string quoted(const char* text) {
 
 }  // namespace
 
+namespace {
+
+// Bits of a message's verdict.
+constexpr std::uint16_t kWholeChecked = 1, kWholeUsable = 2, kFormsChecked = 4;
+constexpr unsigned kFormBits = 3;   // form i usable: bit kFormBits + i
+constexpr unsigned kMaxForms = 13;  // forms past these are never used
+
+}  // namespace
+
 bool nlsLoadedDomain::usable(const Message& m) const {
-  Verdict& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
-  if (verdict == kUnchecked) {
+  std::uint16_t& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  if ((verdict & kWholeChecked) == 0) {
     const char* translation = bytes_ + m.translation_offset;
-    verdict = nls_format::compatible(format_of(bytes_ + m.original_offset), translation) ? kUsable : kRefused;
+    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) verdict |= kWholeUsable;
+    verdict |= kWholeChecked;
   }
-  return verdict == kUsable;
+  return (verdict & kWholeUsable) != 0;
+}
+
+bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
+  if (form >= kMaxForms) return false;
+  std::uint16_t& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  if ((verdict & kFormsChecked) == 0) {
+    // Every form against the original plural ("singular\0plural"), or the
+    // singular of an entry that has none. A form may leave out trailing
+    // arguments: one for a single thing often does without the count.
+    const char* singular = bytes_ + m.original_offset;
+    const std::size_t singular_length = std::strlen(singular);
+    const char* original = singular_length < m.original_length ? singular + singular_length + 1 : singular;
+    const nls_format::ArgumentMap plural(format_of(original));
+    const char* p = bytes_ + m.translation_offset;
+    const char* const end = p + m.translation_length;
+    for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
+      if (nls_format::compatible(plural, p, nls_format::Match::kLeading))
+        verdict |= static_cast<std::uint16_t>(1u << (kFormBits + i));
+    verdict |= kFormsChecked;
+  }
+  return (verdict & (1u << (kFormBits + form))) != 0;
+}
+
+const char* nlsLoadedDomain::find_plural(const char* key, unsigned long n) const {
+  if (key == nullptr || *key == '\0') return nullptr;
+  const Message* m = locate(key);
+  if (m == nullptr || m->translation_length == 0) return nullptr;
+  // Forms are NUL-separated; an index past the last gives the first, as
+  // the C library's lookup does.
+  const char* const first = bytes_ + m->translation_offset;
+  const char* const end = first + m->translation_length;
+  const unsigned long index = plural_rule_->form(n);
+  const char* form = first;
+  unsigned number = 0;
+  for (unsigned long i = 0; i < index; ++i) {
+    form += std::strlen(form) + 1;
+    ++number;
+    if (form > end) {
+      form = first;
+      number = 0;
+      break;
+    }
+  }
+  if (*form == '\0' || !usable_form(*m, number)) return nullptr;
+  return form;
 }
 
 std::size_t nlsLoadedDomain::refused(std::string* first) const {

@@ -6,10 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "mo_format.h"
+#include "plural_rule.h"
 #include "keznls/nls/nls.h"
 
 namespace {
@@ -105,6 +107,7 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
   try {
     if (const char* malformed = domain->validate()) *problem = std::string("malformed: ") + malformed;
     else usable = domain->convert_to_utf8(problem);
+    if (usable) domain->read_plural_rule();
   } catch (const std::bad_alloc&) {
     // The tables are bounded by the file size; a file too big for memory
     // is treated like any other we cannot use.
@@ -115,6 +118,12 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
     return nullptr;
   }
   return domain;
+}
+
+void nlsLoadedDomain::read_plural_rule() {
+  const Message* entry = header();
+  const char* text = entry != nullptr ? bytes_ + entry->translation_offset : nullptr;
+  plural_rule_ = std::make_unique<const nlsPluralRule>(nlsPluralRule::from_header(text));
 }
 
 std::size_t nlsLoadedDomain::size() const {
@@ -163,7 +172,7 @@ const char* nlsLoadedDomain::validate() {
       return "a translation past the end or not terminated";
   }
 
-  verdicts_.assign(count, kUnchecked);
+  verdicts_.assign(count, 0);
 
   // Sizes 1 and 2 cannot be probed (the step is taken modulo size - 2);
   // such a table is ignored and lookups fall back to binary search.

@@ -13,6 +13,8 @@
 
 #include "keznls/ut/ut_string.h"
 
+class nlsPluralRule;
+
 /// One catalogue file loaded into memory and validated. A catalogue in
 /// another charset than UTF-8 has its translations converted when loaded.
 class nlsLoadedDomain {
@@ -36,6 +38,12 @@ class nlsLoadedDomain {
   /// `%s` for a `%d`, one conversion more, a `%n`): the catalogue is data
   /// from outside the program, and no formatter survives those.
   const char* find(const char* text) const;
+  /// The form for count `n` of the plural entry found by its singular
+  /// `key`, chosen by the catalogue's `Plural-Forms` (form 0 when the entry
+  /// has fewer forms); null when there is none. A form that is empty, or
+  /// reads other arguments than a leading part of the original plural's,
+  /// counts as none.
+  const char* find_plural(const char* key, unsigned long n) const;
   /// The translation of `text`, or `text` itself when there is none.
   const char* translate(const char* text) const {
     const char* found = find(text);
@@ -66,6 +74,11 @@ class nlsLoadedDomain {
   /// Whether message `m`'s translation reads the arguments its original
   /// reads; decided on first use, then remembered.
   bool usable(const Message& m) const;
+  /// The same for form `form` of a plural translation.
+  bool usable_form(const Message& m, unsigned form) const;
+  void read_plural_rule();
+  /// The header entry (the empty original), or null.
+  const Message* header() const { return locate(""); }
   const Message* locate(const char* text) const;
   const Message* locate_hashed(const char* text) const;
   const Message* locate_sorted(const char* text) const;
@@ -82,8 +95,10 @@ class nlsLoadedDomain {
   };
   std::vector<Slot> hash_;
   std::string converted_from_;
-  enum Verdict : std::uint8_t { kUnchecked, kUsable, kRefused };
-  mutable std::vector<Verdict> verdicts_;  // one per message
+  std::unique_ptr<const nlsPluralRule> plural_rule_;
+  // Per message: whether the translation is usable as a whole (two bits),
+  // whether its plural forms have been checked, and which are usable.
+  mutable std::vector<std::uint16_t> verdicts_;
 };
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
@@ -102,12 +117,20 @@ class nlsDataBase {
   /// The first catalogue found, or null when there is none.
   nlsLoadedDomain* domain() const { return domain_; }
 
-  /// The translation of `text` in the first catalogue that has one, or
-  /// `text` itself.
-  const char* operator[](const char* text) const {
+  /// The translation of `key` (a text, or a context, "\004" and a text)
+  /// in the first catalogue that has one; null when none has.
+  const char* find(const char* key) const {
     if (domain_ != nullptr)
-      if (const char* found = domain_->find(text)) return found;
-    return fall_through(text);
+      if (const char* found = domain_->find(key)) return found;
+    return find_further(key);
+  }
+  /// The form for count `n` of the plural entry found by its singular
+  /// `key`, from the first catalogue that has one; null when none has.
+  const char* find_plural(const char* key, unsigned long n) const;
+  /// The translation of `text`, or `text` itself.
+  const char* operator[](const char* text) const {
+    const char* found = find(text);
+    return found != nullptr ? found : text;
   }
 
   /// What the language list and every candidate file came to, one line
@@ -121,7 +144,12 @@ class nlsDataBase {
     const nlsLoadedDomain* domain = nullptr;  // once loaded, one of loaded_
   };
 
-  const char* fall_through(const char* text) const;
+  /// find() past the first catalogue.
+  const char* find_further(const char* key) const;
+  /// The first answer of `find` on the catalogues from index `first` on,
+  /// loading the ones not tried yet as they are reached; null when none.
+  template <typename Find>
+  const char* first_found(std::size_t first, Find find) const;
   /// Tries the next candidate; its catalogue, or null.
   const nlsLoadedDomain* open_next() const;
 
