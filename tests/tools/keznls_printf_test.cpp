@@ -131,6 +131,8 @@ TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
       {"\\18", "\0018"},
       {"\\0x", "x"},            // a NUL would cut the format short: dropped
       {"\\q\\", "\\q\\"},       // unknown escape and trailing backslash kept
+      {"\\x41\\x7e1\\xC3\\xa9", "A~1\xC3\xA9"},  // at most two hexadecimal digits
+      {"\\x00y\\xg", "y\\xg"},  // NUL dropped; no digit, no escape
   };
   for (const auto& c : cases) EXPECT_EQ(keznls_printf::expand_escapes(c.typed), c.expected) << c.typed;
 }

@@ -6,6 +6,14 @@ namespace {
 
 bool is_octal(char c) { return c >= '0' && c <= '7'; }
 
+// The value of a hexadecimal digit, or -1.
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // The character a one-letter escape stands for, or 0 when it is not one.
 char simple_escape(char c) {
   switch (c) {
@@ -35,13 +43,16 @@ std::string expand_escapes(const char* text) {
     if (const char c = simple_escape(p[1])) {
       out += c;
       ++p;
-    } else if (is_octal(p[1])) {
+    } else if (is_octal(p[1]) || (p[1] == 'x' && hex_value(p[2]) >= 0)) {
+      // \NNN: one to three octal digits; \xHH: one or two hexadecimal ones.
+      const bool hex = p[1] == 'x';
+      if (hex) ++p;
       int value = 0;
-      int digits = 0;
-      while (digits < 3 && is_octal(p[1])) {
-        value = value * 8 + (p[1] - '0');
+      for (int digits = 0; digits < (hex ? 2 : 3); ++digits) {
+        const int digit = hex ? hex_value(p[1]) : is_octal(p[1]) ? p[1] - '0' : -1;
+        if (digit < 0) break;
+        value = value * (hex ? 16 : 8) + digit;
         ++p;
-        ++digits;
       }
       // A NUL would end the format early; keep it out.
       if (value != 0) out += static_cast<char>(value);
