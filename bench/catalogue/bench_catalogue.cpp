@@ -59,9 +59,11 @@ const nlsLoadedDomain& domain() { return *database().domain(); }
 const nlsDataBase& three_languages() {
   static const nlsDataBase opened = [] {
     ::setenv("LANGUAGE", "es:fr:de", 1);
+    struct Unset {
+      ~Unset() { ::unsetenv("LANGUAGE"); }
+    } unset;
     return nlsDataBase(BENCH_CATALOGUES, kDomain);
   }();
-  ::unsetenv("LANGUAGE");
   return opened;
 }
 

@@ -221,8 +221,9 @@ TEST(MalformedCatalogueTest, DamagedFilesAreRefusedOddButSafeOnesWork) {
       {"hash slot past the messages", nullptr,
        [](Bytes* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); }},
       {"major revision 1", "Hallo", header(4, 0x10000u)},
-      {"hash size 2: binary search", "Hallo", header(20, 2)},
-      {"hash table without an empty slot: probing must stop", "Hello",
+      // The file's own hash table is checked but not used for lookups.
+      {"hash size 2", "Hallo", header(20, 2)},
+      {"hash table without an empty slot", "Hallo",
        [](Bytes* mo) { for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1); }},
   };
   for (const auto& c : cases) {

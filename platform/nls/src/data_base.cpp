@@ -53,12 +53,13 @@ const char* nlsDataBase::first_found(std::size_t first, Find find) const {
   return nullptr;
 }
 
-const char* nlsDataBase::find_further(const char* key) const {
-  return first_found(1, [key](const nlsLoadedDomain& d) { return d.find(key); });
+const char* nlsDataBase::find_further(const nlsKey& key) const {
+  return first_found(1, [&key](const nlsLoadedDomain& d) { return d.find(key); });
 }
 
-const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
-  return first_found(0, [key, n](const nlsLoadedDomain& d) { return d.find_plural(key, n); });
+const char* nlsDataBase::find_plural(const char* text, unsigned long n) const {
+  const nlsKey key(text);
+  return first_found(0, [&key, n](const nlsLoadedDomain& d) { return d.find_plural(key, n); });
 }
 
 std::string nlsDataBase::explain() const {

@@ -1,5 +1,5 @@
-// Finding a message in a validated catalogue: through the file's hash table
-// when it has one, else by binary search over the sorted originals.
+// Finding a message in a validated catalogue, and whether its translation
+// may be used.
 #include <cstring>
 #include <string>
 
@@ -8,10 +8,18 @@
 #include "mo_format.h"
 #include "keznls/nls/nls.h"
 
-const char* nlsLoadedDomain::find(const char* text) const {
+std::uint64_t nls_mo::process_seed() {
+  static const std::uint64_t seed = key_hash("", 0, reinterpret_cast<std::uintptr_t>(&seed));
+  return seed;
+}
+
+nlsKey::nlsKey(const char* text)
+    : text(text), length(std::strlen(text)), hash(nls_mo::key_hash(text, length, nls_mo::process_seed())) {}
+
+const char* nlsLoadedDomain::find(const nlsKey& key) const {
   // The empty text keys the catalogue's header, which is no message.
-  if (text == nullptr || *text == '\0') return nullptr;
-  const Message* m = locate(text);
+  if (key.length == 0) return nullptr;
+  const Message* m = locate(key);
   if (m == nullptr || m->translation_length == 0 || !usable(*m)) return nullptr;
   return bytes_ + m->translation_offset;
 }
@@ -83,8 +91,8 @@ bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
   return (verdict & (1u << (kFormBits + form))) != 0;
 }
 
-const char* nlsLoadedDomain::find_plural(const char* key, unsigned long n) const {
-  if (key == nullptr || *key == '\0') return nullptr;
+const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) const {
+  if (key.length == 0) return nullptr;
   const Message* m = locate(key);
   if (m == nullptr || m->translation_length == 0) return nullptr;
   // Forms are NUL-separated; an index past the last gives the first, as
@@ -117,44 +125,21 @@ std::size_t nlsLoadedDomain::refused(std::string* first) const {
   return count;
 }
 
-const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const char* text) const {
-  return hash_.empty() ? locate_sorted(text) : locate_hashed(text);
-}
-
-const nlsLoadedDomain::Message* nlsLoadedDomain::locate_hashed(const char* text) const {
-  std::size_t length;
-  const std::uint32_t h = nls_mo::hash_string(text, &length);
-  const std::uint32_t size = static_cast<std::uint32_t>(hash_.size());
-  const std::uint32_t step = 1 + h % (size - 2);
-  std::uint32_t index = h % size;
-  // A table without an empty slot is malformed but valid to read: stop
-  // after visiting as many slots as it has.
-  for (std::uint32_t probes = 0; probes < size; ++probes) {
-    const Slot slot = hash_[index];
-    if (slot.message == 0) return nullptr;
-    // A plural original holds "singular\0plural": its key length is that
-    // of the singular, which a NUL ends.
-    if (slot.key_length == length && slot.message <= messages_.size()) {
+std::size_t nlsLoadedDomain::slot_of(const char* key, std::size_t length, std::uint64_t hash) const {
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  // At most half full: an empty slot ends every probe.
+  for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+    const Slot slot = index_[i];
+    if (slot.message == 0) return i;
+    if (slot.tag == tag) {
       const Message& m = messages_[slot.message - 1];
-      if (std::memcmp(bytes_ + m.original_offset, text, length) == 0) return &m;
+      if (m.key_length == length && std::memcmp(bytes_ + m.original_offset, key, length) == 0) return i;
     }
-    index = index >= size - step ? index - (size - step) : index + step;
   }
-  return nullptr;
 }
 
-const nlsLoadedDomain::Message* nlsLoadedDomain::locate_sorted(const char* text) const {
-  std::size_t low = 0;
-  std::size_t high = messages_.size();
-  while (low < high) {
-    const std::size_t mid = low + (high - low) / 2;
-    const Message& m = messages_[mid];
-    const int order = std::strcmp(text, bytes_ + m.original_offset);
-    if (order == 0) return &m;
-    if (order < 0)
-      high = mid;
-    else
-      low = mid + 1;
-  }
-  return nullptr;
+const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const nlsKey& key) const {
+  if (index_.empty()) return nullptr;
+  const Slot slot = index_[slot_of(key.text, key.length, key.hash)];
+  return slot.message != 0 ? &messages_[slot.message - 1] : nullptr;
 }

@@ -16,9 +16,6 @@
 
 namespace {
 
-// Longer than any key a lookup can be given.
-constexpr std::uint32_t kNoKey = 0xffffffffu;
-
 std::uint32_t load_word(const char* bytes, std::uint64_t offset, bool swapped) {
   std::uint32_t w;
   std::memcpy(&w, bytes + offset, sizeof w);
@@ -120,6 +117,21 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
   return domain;
 }
 
+void nlsLoadedDomain::build_index() {
+  std::size_t size = 2;
+  while (size < 2 * messages_.size()) size *= 2;
+  index_.assign(size, Slot{0, 0});
+  mask_ = size - 1;
+  for (std::uint32_t i = 0; i < messages_.size(); ++i) {
+    const Message& m = messages_[i];
+    const char* key = bytes_ + m.original_offset;
+    const std::uint64_t h = nls_mo::key_hash(key, m.key_length, nls_mo::process_seed());
+    // A key given twice keeps its first message.
+    Slot& slot = index_[slot_of(key, m.key_length, h)];
+    if (slot.message == 0) slot = {i + 1, static_cast<std::uint32_t>(h >> 32)};
+  }
+}
+
 void nlsLoadedDomain::read_plural_rule() {
   const Message* entry = header();
   const char* text = entry != nullptr ? bytes_ + entry->translation_offset : nullptr;
@@ -174,24 +186,17 @@ const char* nlsLoadedDomain::validate() {
 
   verdicts_.assign(count, 0);
 
-  // Sizes 1 and 2 cannot be probed (the step is taken modulo size - 2);
-  // such a table is ignored and lookups fall back to binary search.
-  if (hash_size > 2) {
-    hash_.resize(hash_size);
-    for (std::uint64_t i = 0; i < hash_size; ++i) {
-      const std::uint32_t slot = load_word(bytes_, hash_offset + i * 4, swapped);
-      // Revision 1 may point past the static entries (to strings we do not
-      // read); no key matches those. Revision 0 has no such entries.
-      if (slot > count && major_revision == 0) return "hash table names a message past the last";
-      hash_[i] = {slot, kNoKey};
-      if (slot != 0 && slot <= count) {
-        const Message& m = messages_[slot - 1];
-        const char* original = bytes_ + m.original_offset;
-        const void* nul = std::memchr(original, '\0', m.original_length);
-        hash_[i].key_length =
-            nul == nullptr ? m.original_length : static_cast<std::uint32_t>(static_cast<const char*>(nul) - original);
-      }
-    }
+  // The file's own hash table is checked, not used: lookups go through
+  // build_index's.
+  if (major_revision == 0)
+    for (std::uint64_t i = 0; i < hash_size; ++i)
+      if (load_word(bytes_, hash_offset + i * 4, swapped) > count) return "hash table names a message past the last";
+  for (Message& m : messages_) {
+    const char* original = bytes_ + m.original_offset;
+    const void* nul = std::memchr(original, '\0', m.original_length);
+    m.key_length = nul == nullptr ? m.original_length
+                                  : static_cast<std::uint32_t>(static_cast<const char*>(nul) - original);
   }
+  build_index();
   return nullptr;
 }

@@ -15,6 +15,15 @@
 
 class nlsPluralRule;
 
+/// A text to look up, with its length and hash worked out once for every
+/// catalogue a lookup asks.
+struct nlsKey {
+  explicit nlsKey(const char* text);
+  const char* text;
+  std::size_t length;
+  std::uint64_t hash;
+};
+
 /// One catalogue file loaded into memory and validated. A catalogue in
 /// another charset than UTF-8 has its translations converted when loaded.
 class nlsLoadedDomain {
@@ -37,13 +46,14 @@ class nlsLoadedDomain {
   /// one whose conversions read other arguments than its original's (a
   /// `%s` for a `%d`, one conversion more, a `%n`): the catalogue is data
   /// from outside the program, and no formatter survives those.
-  const char* find(const char* text) const;
+  const char* find(const nlsKey& key) const;
+  const char* find(const char* text) const { return find(nlsKey(text)); }
   /// The form for count `n` of the plural entry found by its singular
   /// `key`, chosen by the catalogue's `Plural-Forms` (form 0 when the entry
   /// has fewer forms); null when there is none. A form that is empty, or
   /// reads other arguments than a leading part of the original plural's,
   /// counts as none.
-  const char* find_plural(const char* key, unsigned long n) const;
+  const char* find_plural(const nlsKey& key, unsigned long n) const;
   /// The translation of `text`, or `text` itself when there is none.
   const char* translate(const char* text) const {
     const char* found = find(text);
@@ -64,6 +74,7 @@ class nlsLoadedDomain {
     std::uint32_t original_offset;
     std::uint32_t translation_length;
     std::uint32_t translation_offset;
+    std::uint32_t key_length;  // of the original up to its first NUL (a plural's singular)
   };
 
   nlsLoadedDomain() = default;
@@ -78,22 +89,25 @@ class nlsLoadedDomain {
   bool usable_form(const Message& m, unsigned form) const;
   void read_plural_rule();
   /// The header entry (the empty original), or null.
-  const Message* header() const { return locate(""); }
-  const Message* locate(const char* text) const;
-  const Message* locate_hashed(const char* text) const;
-  const Message* locate_sorted(const char* text) const;
+  const Message* header() const { return locate(nlsKey("")); }
+  void build_index();
+  /// The index_ slot holding `key` (its hash given), or the empty one
+  /// where it would go.
+  std::size_t slot_of(const char* key, std::size_t length, std::uint64_t hash) const;
+  const Message* locate(const nlsKey& key) const;
 
   char* bytes_ = nullptr;
   std::size_t size_ = 0;
   std::vector<Message> messages_;
-  // The file's hash table, each slot with the length of its original up to
-  // the first NUL, so a probe rejects most other keys without touching the
-  // original.
+  // Our own hash table of the keys, at most half full, probed linearly;
+  // each slot holds the high half of its key's hash, so a probe rejects
+  // most other keys without touching them.
   struct Slot {
     std::uint32_t message;  // index + 1; 0 when empty
-    std::uint32_t key_length;
+    std::uint32_t tag;
   };
-  std::vector<Slot> hash_;
+  std::vector<Slot> index_;
+  std::size_t mask_ = 0;
   std::string converted_from_;
   std::unique_ptr<const nlsPluralRule> plural_rule_;
   // Per message: whether the translation is usable as a whole (two bits),
@@ -119,7 +133,8 @@ class nlsDataBase {
 
   /// The translation of `key` (a text, or a context, "\004" and a text)
   /// in the first catalogue that has one; null when none has.
-  const char* find(const char* key) const {
+  const char* find(const char* text) const {
+    const nlsKey key(text);
     if (domain_ != nullptr)
       if (const char* found = domain_->find(key)) return found;
     return find_further(key);
@@ -145,7 +160,7 @@ class nlsDataBase {
   };
 
   /// find() past the first catalogue.
-  const char* find_further(const char* key) const;
+  const char* find_further(const nlsKey& key) const;
   /// The first answer of `find` on the catalogues from index `first` on,
   /// loading the ones not tried yet as they are reached; null when none.
   template <typename Find>
