@@ -5,6 +5,8 @@
 #include <string>
 
 #include "catalogue_files.h"
+#include "keznls/engine.h"
+#include "keznls/output.h"
 #include "keznls/translator.h"
 #include "support/alloc_counter.h"
 
@@ -91,6 +93,27 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
   EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 1).c_str(), "%d Datei");
   EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 5).c_str(), "%d Dateien");
   EXPECT_STREQ(german.translate_plural_in_context("demo", "menu", "Open", "Opens", 2).c_str(), "\xC3\x96" "ffnen");
+}
+
+// Translate, format, display: the translation's copy and the formatted
+// text are the only blocks a message takes, and both are gone after it.
+TEST(TranslatorTest, AMessageTakesTwoBlocksThroughTheHelper) {
+  set_language("LANG", "de");
+  keznlsTranslatorWithDatabases translator(directory("first").c_str());
+  keznlsFormatterSimple formatter(".");
+  struct Discard : keznlsDisplayer {
+    void display(const char* text) override { shown = text; }
+    const char* shown = nullptr;
+  } displayer;
+  keznlsHelper helper(&translator, &formatter, &displayer);
+  helper.tprintf("demo", "Hello");  // opens the database
+  const alloc_counter::Scope scope;
+  helper.tprintf("demo", "%d entries in %s", 3, "/tmp");  // translated and reordered
+  helper.tprintf("demo", "Hello");
+  helper.ntprintf("demo", "%d file", "%d files", 2, 2);
+  helper.tprintf("demo", "Untranslated %s", "x");
+  EXPECT_EQ(scope.count(), 8);
+  EXPECT_EQ(live(scope), 0);
 }
 
 }  // namespace
