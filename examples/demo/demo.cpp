@@ -42,6 +42,15 @@ int main(int argc, char** argv) {
   // formatter follows the positions the translated text names.
   out_simple.tprintf(kDomain, "%2$s has %1$d new messages.\n", 3, "Anna");
 
+  // A count takes the form its language's own rule names: one form in
+  // English and German for 1, two more in Polish (2-4, 22-24 ...; 5-21 ...).
+  for (const int n : {1, 2, 5, 22, 25})
+    out.ntprintf(kDomain, "%d file was copied.\n", "%d files were copied.\n", n, n);
+
+  // One English word, two meanings: the context tells them apart.
+  out.ptprintf(kDomain, "menu entry", "Open\n");
+  out.ptprintf(kDomain, "state of a file", "Open\n");
+
   // The default formatter uses whatever numeric locale the process is in:
   // still "C" here, as set above.
   const double amount = 1234.5;
