@@ -96,6 +96,46 @@ void BM_hit_translator(benchmark::State& state) {
   static keznlsTranslatorWithDatabases translator{utString(BENCH_CATALOGUES)};
   run(state, hits(), [](const char* k) { return translator.translate(kDomain, k); });
 }
+// Plural entries: the singular, the plural and a count that walks every form.
+constexpr const char* kPluralDomain = "bench_plural";
+struct PluralKey {
+  std::string singular, plural;
+  unsigned long n;
+};
+const std::vector<PluralKey>& plural_keys() {
+  static const std::vector<PluralKey> keys = [] {
+    std::vector<PluralKey> out;
+    for (int i = 1; i <= 1000; ++i) {
+      const std::string head = "Message " + std::to_string(i) + ": %d item";
+      out.push_back({head + " was processed", head + "s were processed", static_cast<unsigned long>(i % 31)});
+    }
+    std::shuffle(out.begin(), out.end(), std::mt19937(54321));
+    return out;
+  }();
+  return keys;
+}
+template <typename Translate>
+void run_plural(benchmark::State& state, Translate translate) {
+  const std::vector<PluralKey>& keys = plural_keys();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const PluralKey& k = keys[i];
+    benchmark::DoNotOptimize(translate(k));
+    if (++i == keys.size()) i = 0;
+  }
+}
+void BM_plural_hit_translator(benchmark::State& state) {
+  static keznlsTranslatorWithDatabases translator{utString(BENCH_CATALOGUES)};
+  run_plural(state, [](const PluralKey& k) {
+    return translator.translate_plural(kPluralDomain, k.singular.c_str(), k.plural.c_str(), k.n);
+  });
+}
+void BM_plural_hit_dngettext(benchmark::State& state) {
+  run_plural(state, [](const PluralKey& k) {
+    return dngettext(kPluralDomain, k.singular.c_str(), k.plural.c_str(), k.n);
+  });
+}
+
 void BM_open(benchmark::State& state) {
   for (auto _ : state) {
     const nlsDataBase database(BENCH_CATALOGUES, kDomain);
@@ -109,6 +149,8 @@ BENCHMARK(BM_miss_keznls);
 BENCHMARK(BM_miss_three_languages);
 BENCHMARK(BM_miss_dcgettext);
 BENCHMARK(BM_hit_translator);
+BENCHMARK(BM_plural_hit_translator);
+BENCHMARK(BM_plural_hit_dngettext);
 BENCHMARK(BM_open)->Unit(benchmark::kMicrosecond);
 
 
@@ -125,6 +167,7 @@ bool set_up_locale() {
   }
   std::setlocale(LC_NUMERIC, "C");  // the report prints with a decimal point
   bindtextdomain(kDomain, BENCH_CATALOGUES);
+  bindtextdomain(kPluralDomain, BENCH_CATALOGUES);
   if (database().domain() == nullptr) {
     std::fprintf(stderr, "no catalogue %s.mo under %s\n", kDomain, BENCH_CATALOGUES);
     return false;
@@ -134,6 +177,16 @@ bool set_up_locale() {
       std::string(dcgettext(kDomain, key.c_str(), LC_MESSAGES)) != domain().translate(key.c_str())) {
     std::fprintf(stderr, "the two sides do not translate alike\n");
     return false;
+  }
+  keznlsTranslatorWithDatabases translator{utString(BENCH_CATALOGUES)};
+  const PluralKey& p = plural_keys().front();
+  for (unsigned long n = 0; n <= 30; ++n) {
+    const char* theirs = dngettext(kPluralDomain, p.singular.c_str(), p.plural.c_str(), n);
+    if (theirs == p.singular.c_str() || theirs == p.plural.c_str() ||
+        std::string(theirs) != translator.translate_plural(kPluralDomain, p.singular.c_str(), p.plural.c_str(), n).c_str()) {
+      std::fprintf(stderr, "the two sides choose other plural forms for %lu\n", n);
+      return false;
+    }
   }
   return true;
 }
@@ -150,6 +203,8 @@ int main(int argc, char** argv) {
   std::printf("ratio: miss vs dcgettext = %.2f\n", reporter.ns("BM_miss_dcgettext") / reporter.ns("BM_miss_keznls"));
   std::printf("three languages: a miss costs %.2f misses (target <= 3)\n",
               reporter.ns("BM_miss_three_languages") / reporter.ns("BM_miss_keznls"));
+  std::printf("ratio: translator plural hit vs dngettext = %.2f\n",
+              reporter.ns("BM_plural_hit_dngettext") / reporter.ns("BM_plural_hit_translator"));
   std::printf("ratio: translator hit vs dcgettext = %.2f\n",
               reporter.ns("BM_hit_dcgettext") / reporter.ns("BM_hit_translator"));
   std::printf("open: %.1f us for %d messages (target < 1000 us)\n", reporter.ns("BM_open") / 1e3, kMessages);
