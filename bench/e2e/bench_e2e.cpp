@@ -26,6 +26,8 @@ constexpr const char* kDomain = "bench_e2e";
 
 #define FILES_TEXT "%d files, %.2f MB free, %s\n"
 #define NEWS_TEXT "%2$s has %1$d new messages.\n"
+#define COPIED_ONE "%d file was copied.\n"
+#define COPIED_MANY "%d files were copied.\n"
 // The same two messages in Boost.Locale's syntax, numbers as printf gives them.
 constexpr const char* kBoostFiles = "{1} files, {2,num=fixed,precision=2} MB free, {3}\n";
 constexpr const char* kBoostNews = "{2} has {1} new messages.\n";
@@ -119,7 +121,18 @@ const std::vector<Case>& cases() {
                      .str(boost_locale()));
           }}}},
        {"3 Dateien, 0.50 MB frei, /home\n", "1 neue Nachrichten für Anna.\n"}},
-      // A plural case (ntprintf against snprintf(dngettext())) joins here.
+      {"plural",
+       {{"keznls",
+         {[](int i) {
+           const unsigned long n = static_cast<unsigned long>(kCounts[i]);
+           helper().ntprintf(kDomain, COPIED_ONE, COPIED_MANY, n, kCounts[i]);
+         }}},
+        {"snprintf(dngettext)",
+         {[](int i) {
+           const unsigned long n = static_cast<unsigned long>(kCounts[i]);
+           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, n), kCounts[i]);
+         }}}},
+       {"1 Datei wurde kopiert.\n"}},
   };
   return all;
 }

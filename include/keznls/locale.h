@@ -51,6 +51,7 @@ class keznlsFormatterLocale : public keznlsFormatter {
   utString format(const char* fmt, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* fmt, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterLocale() override {}
+  int vformat_into(char* buffer, int size, const char* fmt, va_list args) override KEZNLS_PRINTF(4, 0);
 
  private:
   keznlsFormatterDefault default_formatter_;

@@ -61,7 +61,7 @@ class keznlsHelper : public kezabsOutput {
                   unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
 
  private:
-  void show(const utString& translated, va_list args);
+  void show(const char* translated, va_list args);
 
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;

@@ -28,6 +28,15 @@ class keznlsTranslator {
   virtual utString translate_plural_in_context(const char* name, const char* context,
                                                const char* singular, const char* plural,
                                                unsigned long n);
+
+  /// What one of the calls above answers, without a copy: `translate` with
+  /// `context` and `plural` null, `translate_in_context` with `plural` null,
+  /// `translate_plural` with `context` null. The text stays valid until
+  /// this translator's next call or its destruction. Null when this
+  /// translator offers no such answer, as this default does: then the
+  /// copying call answers. Front ends use it to spare a copy per message.
+  virtual const char* borrow_translation(const char* name, const char* context, const char* text,
+                                         const char* plural, unsigned long n);
 };
 
 /// No translation: returns a copy of the text whatever the name.
@@ -45,6 +54,14 @@ class keznlsFormatter {
   virtual utString format(const char* format, ...) KEZNLS_PRINTF(2, 3) = 0;
   virtual utString vformat(const char* format, va_list args) KEZNLS_PRINTF(2, 0) = 0;
   virtual ~keznlsFormatter() {}
+
+  /// What `vformat` answers, written into `buffer` (room for `size`
+  /// characters, the NUL included) instead of a string of its own: the
+  /// text's length, or -1 when it does not fit or this formatter offers no
+  /// such call, as this default does: then `vformat` answers. `args` is
+  /// left for `vformat` to read again.
+  virtual int vformat_into(char* buffer, int size, const char* format, va_list args)
+      KEZNLS_PRINTF(4, 0);
 };
 
 /// The runtime library's printf, in the current locale, into a buffer that
@@ -55,6 +72,8 @@ class keznlsFormatterDefault : public keznlsFormatter {
   utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterDefault() override {}
+  int vformat_into(char* buffer, int size, const char* format, va_list args) override
+      KEZNLS_PRINTF(4, 0);
 };
 
 /// Puts a finished text somewhere.

@@ -25,6 +25,10 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   utString translate_in_context(const char* name, const char* context, const char* text) override;
   utString translate_plural_in_context(const char* name, const char* context, const char* singular,
                                        const char* plural, unsigned long n) override;
+  /// The calls' answer from the catalogue's own memory, for this class
+  /// itself (null for a class derived from it).
+  const char* borrow_translation(const char* name, const char* context, const char* text,
+                                 const char* plural, unsigned long n) override;
 
   /// Why `name` translates as it does: the language list, then every
   /// catalogue file tried for it, in order, with what became of it
@@ -35,6 +39,11 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   /// The database of `name`, opened on first use; null only when it could
   /// not be allocated.
   const nlsDataBase* database(const char* name);
+  /// What every call asks: the entry of `text` (in `context` unless null),
+  /// its form for `n` when `plural` is not null; the text to use, from the
+  /// catalogue or the caller's.
+  const char* answer(const char* name, const char* context, const char* text, const char* plural,
+                     unsigned long n);
 
   using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
 

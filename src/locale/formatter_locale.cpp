@@ -1,5 +1,7 @@
 #include "keznls/locale.h"
 
+#include <typeinfo>
+
 utString keznlsFormatterLocale::format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
@@ -13,4 +15,11 @@ utString keznlsFormatterLocale::vformat(const char* fmt, va_list args) {
   // does not leave numeric translation switched on.
   const keznlsLocaleNumbers scope;
   return default_formatter_.vformat(fmt, args);
+}
+
+int keznlsFormatterLocale::vformat_into(char* buffer, int size, const char* fmt, va_list args) {
+  // A derived class may format otherwise through vformat.
+  if (typeid(*this) != typeid(keznlsFormatterLocale)) return -1;
+  const keznlsLocaleNumbers scope;
+  return default_formatter_.vformat_into(buffer, size, fmt, args);
 }

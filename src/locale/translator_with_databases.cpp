@@ -1,6 +1,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <typeinfo>
 
 #include "keznls/translator.h"
 
@@ -8,10 +9,29 @@ namespace {
 
 bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") == 0; }
 
-// A catalogue keys an entry with a context as context "\004" text.
-std::string context_key(const char* context, const char* text) {
-  return std::string(context) + '\004' + text;
-}
+// A catalogue keys an entry with a context as context "\004" text; usual
+// keys are put together on the stack.
+class Key {
+ public:
+  Key(const char* context, const char* text) {
+    if (context == nullptr) {
+      key_ = text;
+      return;
+    }
+    const std::size_t c = std::strlen(context), t = std::strlen(text);
+    char* out = c + t + 2 <= sizeof stack_ ? stack_ : (long_.resize(c + t + 1), &long_[0]);
+    std::memcpy(out, context, c);
+    out[c] = '\004';
+    std::memcpy(out + c + 1, text, t + 1);
+    key_ = out;
+  }
+  const char* c_str() const { return key_; }
+
+ private:
+  const char* key_;
+  char stack_[256];
+  std::string long_;
+};
 
 }  // namespace
 
@@ -21,37 +41,43 @@ keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
 // Members go in reverse order: the databases first, then the source.
 keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() {}
 
-utString keznlsTranslatorWithDatabases::translate(const char* name, const char* text) {
-  if (bypassed(name)) return utString(ut_copy, text);
+const char* keznlsTranslatorWithDatabases::answer(const char* name, const char* context, const char* text,
+                                                  const char* plural, unsigned long n) {
+  const char* untranslated = plural != nullptr && n != 1 ? plural : text;
+  if (bypassed(name)) return untranslated;
   const nlsDataBase* found = database(name);
-  return utString(found != nullptr ? (*found)[text] : text);
+  if (found == nullptr) return untranslated;
+  const Key key(context, text);
+  const char* translation = plural != nullptr ? found->find_plural(key.c_str(), n) : found->find(key.c_str());
+  return translation != nullptr ? translation : untranslated;
+}
+
+utString keznlsTranslatorWithDatabases::translate(const char* name, const char* text) {
+  return utString(answer(name, nullptr, text, nullptr, 0));
 }
 
 utString keznlsTranslatorWithDatabases::translate_plural(const char* name, const char* singular,
                                                          const char* plural, unsigned long n) {
-  const char* untranslated = n == 1 ? singular : plural;
-  if (bypassed(name)) return utString(ut_copy, untranslated);
-  const nlsDataBase* found = database(name);
-  const char* form = found != nullptr ? found->find_plural(singular, n) : nullptr;
-  return utString(form != nullptr ? form : untranslated);
+  return utString(answer(name, nullptr, singular, plural, n));
 }
 
 utString keznlsTranslatorWithDatabases::translate_in_context(const char* name, const char* context,
                                                              const char* text) {
-  if (bypassed(name)) return utString(ut_copy, text);
-  const nlsDataBase* found = database(name);
-  const char* translation = found != nullptr ? found->find(context_key(context, text).c_str()) : nullptr;
-  return utString(translation != nullptr ? translation : text);
+  return utString(answer(name, context, text, nullptr, 0));
 }
 
 utString keznlsTranslatorWithDatabases::translate_plural_in_context(const char* name, const char* context,
                                                                     const char* singular, const char* plural,
                                                                     unsigned long n) {
-  const char* untranslated = n == 1 ? singular : plural;
-  if (bypassed(name)) return utString(ut_copy, untranslated);
-  const nlsDataBase* found = database(name);
-  const char* form = found != nullptr ? found->find_plural(context_key(context, singular).c_str(), n) : nullptr;
-  return utString(form != nullptr ? form : untranslated);
+  return utString(answer(name, context, singular, plural, n));
+}
+
+const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, const char* context,
+                                                              const char* text, const char* plural,
+                                                              unsigned long n) {
+  // A derived class may answer the copying calls otherwise.
+  if (typeid(*this) != typeid(keznlsTranslatorWithDatabases)) return nullptr;
+  return answer(name, context, text, plural, n);
 }
 
 utString keznlsTranslatorWithDatabases::explain(const char* name) {

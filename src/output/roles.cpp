@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <typeinfo>
 #include <ostream>
 
 #include "keznls/roles.h"
@@ -23,6 +24,13 @@ utString keznlsTranslator::translate_plural_in_context(const char* /*name*/, con
                                                        unsigned long n) {
   return utString(n == 1 ? singular : plural);
 }
+
+const char* keznlsTranslator::borrow_translation(const char*, const char*, const char*, const char*,
+                                                 unsigned long) {
+  return nullptr;
+}
+
+int keznlsFormatter::vformat_into(char*, int, const char*, va_list) { return -1; }
 
 utString keznlsFormatterDefault::format(const char* format, ...) {
   va_list args;
@@ -55,4 +63,18 @@ void keznlsDisplayerDefault::display(const char* text) {
 
 void keznlsDisplayerOstream::display(const char* text) {
   if (text != nullptr) *stream_ << text;
+}
+
+int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* format, va_list args) {
+  // A derived class may format otherwise through vformat.
+  if (typeid(*this) != typeid(keznlsFormatterDefault)) return -1;
+  va_list pass;
+  va_copy(pass, args);
+  const int n = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, pass);
+  va_end(pass);
+  if (n < 0) {
+    buffer[0] = '\0';  // as vformat: a conversion the runtime refused leaves no text
+    return 0;
+  }
+  return n < size ? n : -1;
 }

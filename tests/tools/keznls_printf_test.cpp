@@ -72,6 +72,14 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {kDe, {"--formatter", "locale", "%.1f %.1f", "2,5", "0.125"}, {"2,5 0,1"}},
       {kDe, {"--formatter=simple", "--decimal-point=<>", "%.1f", "2,5"}, {"2<>5"}},
       {"", {"--", "--%s--", "x"}, {"--x--"}},
+      // Plural forms by the catalogue's rule (Polish has three), contexts.
+      {"LANG=pl_PL.UTF-8", {DEMO, "--plural", "%d files were copied.\\n", "--count", "22", "%d file was copied.\\n", "22"},
+       {"22 pliki zosta\u0142y skopiowane.\n"}},
+      {"LANG=pl_PL.UTF-8", {DEMO, "--count=5", "--plural=%d files were copied.\\n", "%d file was copied.\\n", "5"},
+       {"5 plik\u00f3w zosta\u0142o skopiowanych.\n"}},
+      {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
+      {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
+      {kDe, {DEMO, "--context", "menu entry", "Open\\n"}, {"\u00d6ffnen\n"}},
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
@@ -120,6 +128,10 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {}, {"missing FORMAT"}}, {"", {"--colour", "%s"}, {"--colour"}},
       {"", {"--formatter", "fancy", "%s", "x"}, {"fancy"}},
       {"", {"--decimal-point", ",", "%.1f", "1"}, {"--decimal-point"}}, {"", {"--database"}, {"--database"}},
+      {"", {"--formatter", "simple", "--decimal-point", "", "%.1f", "1.5"}, {"--decimal-point needs a text"}},
+      {"", {"--plural", "%d files", "%d file", "2"}, {"--plural and --count go together"}},
+      {"", {"--count", "2", "%d file", "2"}, {"--plural and --count go together"}},
+      {"", {"--plural", "%d files", "--count", "-1", "%d file", "2"}, {"--count", "\"-1\""}},
   };
   for (const Case& c : cases) check(c, 2);
 }

@@ -1,9 +1,12 @@
 // keznls-printf: printf for shell scripts, with the format translated
 // through a message catalogue first.
+#include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,13 @@ const char kUsage[] =
     "                         simple: keznls's own engine, see --decimal-point\n"
     "                         locale: the C library's printf in the user's locale\n"
     "  --decimal-point TEXT   decimal point of the simple formatter (default \".\")\n"
+    "  --context TEXT         the catalogue's entry for FORMAT in this context\n"
+    "                         (msgctxt), for words meant more than one way\n"
+    "  --plural TEXT --count N\n"
+    "                         FORMAT is the singular, TEXT the plural: the\n"
+    "                         catalogue's form for N things is used (untranslated:\n"
+    "                         FORMAT for 1, TEXT otherwise); pass N as an argument\n"
+    "                         too if the format shows it\n"
     "  --explain              say which catalogue files were tried for NAME in\n"
     "                         which order and what became of each, then exit\n"
     "  --help                 show this help and exit\n"
@@ -48,6 +58,10 @@ struct Options {
   std::string database = "DO_NOT_TRANSLATE";
   std::string formatter = "default";
   std::string decimal_point = ".";
+  std::optional<std::string> context;  // --context
+  std::optional<std::string> plural;   // --plural
+  std::optional<std::string> count;    // --count, as typed
+  unsigned long n = 0;                 // --count's value
   bool decimal_point_given = false;
   bool explain = false;
   const char* format = nullptr;
@@ -88,10 +102,16 @@ int parse_options(int argc, char** argv, Options& options) {
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
+    std::optional<std::string>* optional = name == "--context"  ? &options.context
+                                           : name == "--plural" ? &options.plural
+                                           : name == "--count"  ? &options.count
+                                                                : nullptr;
+    if (optional != nullptr) optional->emplace();
     std::string* target = name == "--catalogue"       ? &options.catalogue
                           : name == "--database"      ? &options.database
                           : name == "--formatter"     ? &options.formatter
                           : name == "--decimal-point" ? &options.decimal_point
+                          : optional != nullptr       ? &**optional
                                                       : nullptr;
     if (target == nullptr) return usage_error("unknown option " + name);
     if (equals != std::string::npos) {
@@ -102,6 +122,20 @@ int parse_options(int argc, char** argv, Options& options) {
       return usage_error("option " + name + " needs a value");
     }
     if (target == &options.decimal_point) options.decimal_point_given = true;
+  }
+  if (options.decimal_point.empty()) {
+    return usage_error("--decimal-point needs a text: an empty one would run the digits of 1.5 together as 15");
+  }
+  if (options.plural.has_value() != options.count.has_value()) {
+    return usage_error("--plural and --count go together: the count chooses between FORMAT and the plural");
+  }
+  if (options.count.has_value()) {
+    const std::string& count = *options.count;
+    char* end = nullptr;
+    errno = 0;
+    options.n = std::strtoul(count.c_str(), &end, 10);
+    if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos || errno == ERANGE)
+      return usage_error("--count takes a whole number of things, not \"" + count + "\"");
   }
   if (options.formatter != "default" && options.formatter != "simple" &&
       options.formatter != "locale") {
@@ -137,7 +171,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::string source = keznls_printf::expand_escapes(options.format);
-  const utString translated = translator.translate(options.database.c_str(), source.c_str());
+  const std::string plural = options.plural ? keznls_printf::expand_escapes(options.plural->c_str()) : "";
+  const std::string context = options.context ? keznls_printf::expand_escapes(options.context->c_str()) : "";
+  const char* const name = options.database.c_str();
+  const utString translated =
+      options.plural ? (options.context ? translator.translate_plural_in_context(name, context.c_str(), source.c_str(),
+                                                                                 plural.c_str(), options.n)
+                                        : translator.translate_plural(name, source.c_str(), plural.c_str(), options.n))
+      : options.context ? translator.translate_in_context(name, context.c_str(), source.c_str())
+                        : translator.translate(name, source.c_str());
 
   keznls_printf::Plan plan;
   if (std::string error = keznls_printf::plan_format(translated.c_str(), options.arguments, plan);
