@@ -25,10 +25,7 @@ class PowersOfTen {
       high_[n - kLowest] = table_[n + 1 - kLowest] * (1 - 1e-12);
     }
   }
-  double operator()(int n) const {
-    if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
-    return table_[n - kLowest];
-  }
+  double nonnegative(int n) const { return n <= kHighest ? table_[n - kLowest] : utMath::pow(10.0, n); }
   // For exponents of finite doubles and their neighbours, always in the table.
   double exact(int n) const { return table_[n - kLowest]; }
   // Whether a in [10^n, 10^(n+1)) lies within a relative 1e-12 of either end.
@@ -284,9 +281,10 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
 // Fixed form of y >= 0 with `precision` fraction digits, in front of `p`;
 // trimming drops trailing fraction zeros. Returns the new start, or null
 // for a rendering too large to show.
-inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point, char* buffer, char* p) {
+__attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point, char* buffer,
+                                                  char* p) {
   // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
-  if (precision != 0 && y != 0.0) y *= powers_of_ten(precision);
+  if (precision != 0 && y != 0.0) y *= powers_of_ten.nonnegative(precision);
   y += 0.5;
   if (y < kExactIntegers &&
       exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, decimal_point, buffer, p))
@@ -304,16 +302,18 @@ struct FloatForm {
 };
 
 // `e` and `E` always show the exponent, `f` never; `g` and `G` choose
-// from the exponent and trim trailing zeros.
-inline FloatForm choose_form(char conversion, int precision, double v) {
-  FloatForm form{precision, conversion == 'e' || conversion == 'E', conversion == 'g' || conversion == 'G', 0, v};
-  if (conversion == 'f') return form;
+// from the exponent and trim trailing zeros. Kind is 'f', 'e' (or 'E') or
+// 'g' (or 'G'), so that `f` never looks for an exponent nor `e` trims.
+template <char Kind>
+inline FloatForm choose_form(int precision, double v) {
+  FloatForm form{precision, Kind == 'e', Kind == 'g', 0, v};
+  if (Kind == 'f') return form;
   double m = v;
   if (v != 0.0 && !exponent_and_mantissa(v, form.exponent, m)) {
     form.exponent = decimal_exponent(std::fabs(v));
     m = mantissa(v, form.exponent);
   }
-  if (form.trim) {
+  if (Kind == 'g') {
     form.exponent_form = !(form.exponent < form.precision && form.exponent >= -4);
     if (form.exponent_form && form.precision != 0) --form.precision;
   }
@@ -331,23 +331,33 @@ inline char* put_exponent(char* end, int exponent, char letter) {
   return p;
 }
 
-}  // namespace
-
-std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
-  const char conversion = r.conversion;
-  const bool upper = conversion == 'E' || conversion == 'G';
+// A finite value in the form `Kind` (see choose_form) asks for.
+template <char Kind>
+__attribute__((always_inline)) inline std::size_t render_finite(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
   char* const end = r.buffer + kShown;
-  if (!std::isfinite(v)) {
-    // As printf shows them: no digits, padded with spaces even under `0`.
-    std::memcpy(end - 3, std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf"), 3);
-    return finish_number(r, end - 3, std::signbit(v), false);
-  }
-  const FloatForm form = choose_form(conversion, r.has_precision ? r.precision : 6, v);
-  char* p = form.exponent_form ? put_exponent(end, form.exponent, upper ? 'E' : 'e') : end;
+  const FloatForm form = choose_form<Kind>(r.has_precision ? r.precision : 6, v);
+  const char letter = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
+  char* p = form.exponent_form ? put_exponent(end, form.exponent, letter) : end;
   const bool negative = form.y < 0.0;
   p = fixed(negative ? -form.y : form.y, form.precision, form.trim, decimal_point, r.buffer, p);
   if (p == nullptr) return too_large(r);
   return finish_number(r, p, negative, r.zero_pad);
+}
+
+}  // namespace
+
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+  const char conversion = r.conversion;
+  if (!std::isfinite(v)) {
+    // As printf shows them: no digits, padded with spaces even under `0`.
+    const bool upper = conversion == 'E' || conversion == 'G';
+    char* const p = r.buffer + kShown - 3;
+    std::memcpy(p, std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf"), 3);
+    return finish_number(r, p, std::signbit(v), false);
+  }
+  if (conversion == 'f') return render_finite<'f'>(r, v, decimal_point);
+  if (conversion == 'e' || conversion == 'E') return render_finite<'e'>(r, v, decimal_point);
+  return render_finite<'g'>(r, v, decimal_point);
 }
 
 }  // namespace keznls_engine

@@ -83,6 +83,7 @@ class OnStack {
       keznlsPercent& r;  // outside, so the counters can live in registers
       int events = 0;
       int count = 0;
+      unsigned named = 0;
       bool positional = false;
 
       void text(const char*, const char*) {}
@@ -92,6 +93,7 @@ class OnStack {
         // A tenth conversion; in a format without `n$` no two share a slot.
         if (c.slot == kSlots) return false;
         ++count;
+        named |= 1u << c.slot;
         positional |= c.positional;
         const char* const spec = p;
         // A bare letter needs no record to be checked.
@@ -112,21 +114,11 @@ class OnStack {
     events_ = scan.events;
     count_ = scan.count;
     positional_ = scan.positional;
-    return !positional_ || names_each_slot_once();
-  }
-
-  // Whether the conversions name slots 0 to count-1 once each. One named
-  // twice fails the format, one at or past the count shows "<unset>":
-  // both are TwoPass's business.
-  bool names_each_slot_once() const {
-    unsigned named = 0;
-    for (int i = 0; i < events_; ++i) {
-      const int slot = event_[i].slot;
-      if (slot < 0) continue;
-      if (named & (1u << slot)) return false;
-      named |= 1u << slot;
-    }
-    return named == (1u << count_) - 1;
+    // Each slot below the count named once: in a format with `n$`, a slot
+    // named twice fails it, and one at or past the count shows "<unset>",
+    // both TwoPass's business. (Distinct slots fill the count only if all
+    // below it are named.)
+    return scan.named == (1u << scan.count) - 1;
   }
 
   // Renders in the format's order; arguments named out of order are taken
