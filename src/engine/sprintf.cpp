@@ -37,11 +37,12 @@ class Deferred {
 // What OnStack's walk saw at one `%`, so that rendering need not apply
 // the format's rules again: the text before it ends at `at`, the format
 // goes on at `spec` (a conversion's specification, after any `n$`); `slot`
-// is -1 for `%%`.
+// is -1 for `%%`; `letter` is the conversion's.
 struct Event {
   const char* at;
   const char* spec;
   int slot;
+  char letter;
 };
 constexpr int kMaxEvents = 24;
 
@@ -68,7 +69,9 @@ class OnStack {
   // False when the format or its result needs TwoPass, which starts again
   // from the caller's list.
   __attribute__((always_inline)) bool run(va_list args) {
-    return scan() && (positional_ ? render<true>(args) : render<false>(args));
+    Scanned scanned;
+    if (!scan(scanned)) return false;
+    return scanned.positional ? render<true>(args, scanned) : render<false>(args, scanned);
   }
 
   utString result() const {
@@ -76,67 +79,84 @@ class OnStack {
   }
 
  private:
-  __attribute__((always_inline)) bool scan() {
+  // What the walk found besides the events; locals of run(), so they need
+  // not be stored and read back around the renderers' writes.
+  struct Scanned {
+    const char* end;  // the format's terminating NUL
+    int events;
+    int count;        // conversions
+    bool positional;  // some conversion names its argument
+  };
+
+  __attribute__((always_inline)) bool scan(Scanned& scanned) {
     struct Scan {
-      Scan(OnStack& on_stack, keznlsPercent& record) : self(on_stack), r(record) {}
+      explicit Scan(OnStack& on_stack) : self(on_stack) {}
       OnStack& self;
-      keznlsPercent& r;  // outside, so the counters can live in registers
+      keznlsPercent r;  // for conversions that are not a bare letter
+      const char* nul = nullptr;
       int events = 0;
       int count = 0;
-      unsigned named = 0;
       bool positional = false;
 
       void text(const char*, const char*) {}
-      void end(const char* at) { self.end_ = at; }
-      bool percent_sign(const char* at) { return note(Event{at, at + 2, -1}); }
+      void end(const char* at) { nul = at; }
+      bool percent_sign(const char* at) { return note(Event{at, at + 2, -1, '%'}); }
       bool conversion(const ConversionAt& c, const char*& p) {
-        // A tenth conversion; in a format without `n$` no two share a slot.
-        if (c.slot == kSlots) return false;
         ++count;
-        named |= 1u << c.slot;
         positional |= c.positional;
         const char* const spec = p;
+        char letter;
         // A bare letter needs no record to be checked.
-        if (is_conversion(*p)) self.letter_[c.slot] = *p++;
-        else if (parse_conversion(r, p)) self.letter_[c.slot] = r.conversion;
+        if (is_conversion(*p)) letter = *p++;
+        else if (parse_conversion(r, p)) letter = r.conversion;
         else return false;
-        return note(Event{c.percent, spec, c.slot});
+        return note(Event{c.percent, spec, c.slot, letter});
       }
       bool note(const Event& e) {
         if (events == kMaxEvents) return false;
         self.event_[events++] = e;
         return true;
       }
-    };
-    keznlsPercent r;
-    Scan scan(*this, r);
+    } scan(*this);
     if (!walk_format(format_, scan)) return false;
-    events_ = scan.events;
-    count_ = scan.count;
-    positional_ = scan.positional;
-    // Each slot below the count named once: in a format with `n$`, a slot
-    // named twice fails it, and one at or past the count shows "<unset>",
-    // both TwoPass's business. (Distinct slots fill the count only if all
-    // below it are named.)
-    return scan.named == (1u << scan.count) - 1;
+    scanned = Scanned{scan.nul, scan.events, scan.count, scan.positional};
+    // A tenth conversion is TwoPass's business; without `n$` no two
+    // conversions share a slot.
+    return scan.count <= kSlots && (!scan.positional || takes_each_slot_once(scanned));
+  }
+
+  // Whether the conversions name the slots below their count once each
+  // (noting each slot's letter): a slot named twice fails the format, one at
+  // or past the count shows "<unset>", both TwoPass's business. Distinct
+  // slots fill the count only if all below it are named.
+  bool takes_each_slot_once(const Scanned& scanned) {
+    unsigned named = 0;
+    for (int i = 0; i < scanned.events; ++i) {
+      const Event& e = event_[i];
+      if (e.slot < 0) continue;
+      if (named & (1u << e.slot)) return false;
+      named |= 1u << e.slot;
+      letter_[e.slot] = e.letter;
+    }
+    return named == (1u << scanned.count) - 1;
   }
 
   // Renders in the format's order; arguments named out of order are taken
   // first, in slot order.
   template <bool Positional>
-  __attribute__((always_inline)) bool render(va_list args) {
+  __attribute__((always_inline)) bool render(va_list args, const Scanned& scanned) {
     keznlsVarArgs cursor(args);
     Fetched fetched[kSlots];
     if (Positional)
-      for (int s = 0; s < count_; ++s) fetched[s] = Fetched::next(letter_[s], cursor);
+      for (int s = 0; s < scanned.count; ++s) fetched[s] = Fetched::next(letter_[s], cursor);
     keznlsPercent r;
     char* out = stage_;
+    char* const stage_end = stage_ + kStage;
     const char* p = format_;
-    const int events = events_;  // a local: the renderers could write through `this`
-    for (int i = 0; i < events; ++i) {
+    for (int i = 0; i < scanned.events; ++i) {
       const Event& e = event_[i];
       const auto n = static_cast<std::size_t>(e.at - p);
-      if (n >= room(out)) return false;
+      if (n >= static_cast<std::size_t>(stage_end - out)) return false;
       out = copy(out, p, n);
       p = e.spec;
       if (e.slot < 0) {
@@ -146,25 +166,20 @@ class OnStack {
       parse_conversion(r, p);
       const std::size_t length = Positional ? keznls_engine::render(r, fetched[e.slot], dp_)
                                             : keznls_engine::render(r, cursor, dp_);
-      if (length > room(out)) return false;
+      if (length > static_cast<std::size_t>(stage_end - out)) return false;
       out = copy(out, r.text, length);
     }
-    const auto n = static_cast<std::size_t>(end_ - p);
-    if (n > room(out)) return false;
+    const auto n = static_cast<std::size_t>(scanned.end - p);
+    if (n > static_cast<std::size_t>(stage_end - out)) return false;
     length_ = static_cast<std::size_t>(copy(out, p, n) - stage_);
     return true;
   }
 
   static constexpr std::size_t kStage = 1024;
-  std::size_t room(const char* out) const { return static_cast<std::size_t>(stage_ + kStage - out); }
 
   DecimalPoint dp_;
   const char* const format_;
-  const char* end_ = nullptr;  // the format's terminating NUL
-  int events_ = 0;
-  int count_ = 0;
-  bool positional_ = false;
-  char letter_[kSlots];  // each slot's conversion letter
+  char letter_[kSlots];  // each slot's conversion letter, in a format with `n$`
   Event event_[kMaxEvents];
   std::size_t length_ = 0;
   char stage_[kStage];
