@@ -48,7 +48,7 @@ Slots parse_slots(const char* format) {
     bool percent_sign(const char*) { return true; }
     void end(const char*) {}
     bool conversion(const ConversionAt& c, const char*& p) {
-      slots.rendered = c.ordinal < kSlots ? c.ordinal + 1 : kSlots;
+      if (slots.rendered < kSlots) ++slots.rendered;
       if (c.slot >= kSlots) {
         slots.format_ok = false;
         scratch.parse(p);

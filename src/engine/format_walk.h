@@ -28,10 +28,9 @@ inline const char* find_percent(const char* p) {
 // A conversion as the walk meets it.
 struct ConversionAt {
   const char* percent;  // its `%`
-  int ordinal;          // how many conversions came before it, up to kSlots + 1
-  // Its argument: the count of conversions before it, which stops at
-  // kSlots (a tenth conversion gets kSlots: callers check before indexing),
-  // or n-1 for `%n$`.
+  // Its argument, by the slot rule: n-1 for `%n$`, else the count of
+  // conversions before it, which stops at kSlots (a tenth conversion gets
+  // kSlots: callers check before indexing).
   int slot;
   bool positional;      // named by `n$`
 };
@@ -50,7 +49,7 @@ struct ConversionAt {
 template <typename Consumer>
 __attribute__((always_inline)) inline bool walk_format(const char* format, Consumer& consumer) {
   const char* p = format;
-  int ordinal = 0;
+  int count = 0;
   for (;;) {
     const char* at = find_percent(p);
     consumer.text(p, at);
@@ -64,8 +63,8 @@ __attribute__((always_inline)) inline bool walk_format(const char* format, Consu
       if (!consumer.percent_sign(at)) return false;
       continue;
     }
-    ConversionAt c{at, ordinal, ordinal < kSlots ? ordinal : kSlots, false};
-    if (ordinal <= kSlots) ++ordinal;
+    ConversionAt c{at, count, false};
+    if (count < kSlots) ++count;
     if (is_positional(p)) {
       c.slot = p[0] - '1';
       c.positional = true;

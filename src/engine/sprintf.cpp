@@ -221,7 +221,7 @@ class TwoPass {
         // Every conversion first counts as the 7 characters of a marker
         // ("<unset>" or "<error>"); rendering corrects its slot's share.
         total += kMarkerLength;
-        count = c.ordinal < kSlots ? c.ordinal + 1 : kSlots;
+        if (count < kSlots) ++count;
         if (!self.parse_at(c.slot, p)) ok = false;
         return true;
       }

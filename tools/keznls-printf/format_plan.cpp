@@ -35,6 +35,7 @@ struct Planner {
   explicit Planner(Plan& result) : plan(result) {}
   Plan& plan;
   Piece piece;
+  int conversions = 0;
   std::string error;
 
   void text(const char* from, const char* to) { piece.format.append(from, to); }
@@ -49,9 +50,9 @@ struct Planner {
     const char* const spec = p;
     keznlsPercent record;
     const bool parsed = record.parse(p);
-    if (c.ordinal >= keznls_engine::kSlots) {
+    if (++conversions > keznls_engine::kSlots) {
       error = "conversion " + quoted(std::string(c.percent, p)) + " is the tenth of the format, for argument " +
-              std::to_string(c.ordinal + 1) + ": a format has at most nine conversions";
+              std::to_string(conversions) + ": a format has at most nine conversions";
       return false;
     }
     if (!parsed) {
