@@ -186,16 +186,16 @@ inline void trim_zeros(Fraction& fraction, int& digits) {
 }
 
 // The digits of the scaled value u, an exact integer, with `precision`
-// fraction digits, in front of `p` (the buffer's kShown positions start at
-// `buffer`): the peeling loop's result computed whole, for the usual case
-// (the fraction fits in 64 bits, the decimal point is not empty). False
+// (at most 19) fraction digits, in front of `p` (the buffer's kShown
+// positions start at `buffer`): the peeling loop's result computed whole,
+// for the usual case (the decimal point is not empty). False
 // leaves the other cases to the loop; else p is the new start, or null when
 // the digits would not fit.
 __attribute__((always_inline)) inline bool exact_digits(std::uint64_t u, int precision, bool trim,
                                                         DecimalPoint& decimal_point, char* buffer,
                                                         char*& p) {
   const int dp_len = decimal_point.length();
-  if (precision > 19 || dp_len == 0 || (trim && precision == 0)) return false;
+  if (dp_len == 0 || (trim && precision == 0)) return false;
   std::uint64_t integer, fraction;
   // The default and the usual money precision ahead of the switch.
   if (precision == 6) split_at<6>(u, integer, fraction);
@@ -243,6 +243,9 @@ __attribute__((always_inline)) inline bool exact_digits(std::uint64_t u, int pre
 // by the 31 positions (too large to show, whatever its sign).
 __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, DecimalPoint& decimal_point,
                                             char* buffer, char* p) {
+  // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
+  if (precision != 0 && y != 0.0) y *= powers_of_ten.nonnegative(precision);
+  y += 0.5;
   if (!(y <= DBL_MAX)) return nullptr;
   Rendering out{buffer, static_cast<int>(buffer + kShown - p)};
   Digits d{out, 0, precision, !trim, decimal_point.text(), decimal_point.length()};
@@ -262,7 +265,9 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
   // Every digit so far was put out: the rest are the plain digits of u.
   if (d.putting && d.n < precision) {
     p = out.start();
-    if (exact_digits(u, static_cast<int>(precision - d.n), false, decimal_point, buffer, p)) return p;
+    if (precision - d.n <= 19 &&
+        exact_digits(u, static_cast<int>(precision - d.n), false, decimal_point, buffer, p))
+      return p;
   } else if (d.putting && d.n > precision && u != 0) {
     const int digits = count_digits(u);
     if (out.len + digits > kShown) return nullptr;
@@ -281,14 +286,15 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
 // Fixed form of y >= 0 with `precision` fraction digits, in front of `p`;
 // trimming drops trailing fraction zeros. Returns the new start, or null
 // for a rendering too large to show.
-__attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point, char* buffer,
-                                                  char* p) {
-  // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
-  if (precision != 0 && y != 0.0) y *= powers_of_ten.nonnegative(precision);
-  y += 0.5;
-  if (y < kExactIntegers &&
-      exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, decimal_point, buffer, p))
-    return p;
+__attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point,
+                                                  char* buffer, char* p) {
+  if (precision <= 19) {
+    const double scaled = y * powers_of_ten.exact(precision) + 0.5;
+    if (scaled < kExactIntegers &&
+        exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled)), precision, trim, decimal_point,
+                     buffer, p))
+      return p;
+  }
   return peel_digits(y, precision, trim, decimal_point, buffer, p);
 }
 
