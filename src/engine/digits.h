@@ -136,14 +136,16 @@ inline char* put_counted(char* end, const char* start, std::uint64_t v, int coun
 }
 
 // The sign and the padding to `width` in front of a number's characters
-// [p, end): zeros go between the sign and the digits, spaces in front of
-// both. Null where the whole would take more than kShown characters; else
-// the new start, in a buffer that has kShown characters before `end`.
+// [p, end), at most kShown of them: zeros go between the sign and the
+// digits, spaces in front of both. Null where the whole would take more
+// than kShown characters; else the new start, in a buffer that has kShown
+// characters before `end`.
 inline char* pad(char* p, char* end, int width, bool zeros, bool negative) {
   static constexpr char kSpaces[] = "                               ";
   static constexpr char kZeros[] = "0000000000000000000000000000000";
+  if (!negative && width <= 0) return p;  // the usual case
   const int length = static_cast<int>(end - p) + (negative ? 1 : 0);
-  if (width <= length) {  // the usual case: nothing to fill
+  if (width <= length) {  // nothing to fill
     if (length > kShown) return nullptr;
     if (negative) *--p = '-';
     return p;
