@@ -43,35 +43,6 @@ class DecimalPoint {
   int length_ = -1;
 };
 
-// One argument taken ahead of its conversion (so that formats may name
-// their arguments in any order), read through the same calls as
-// keznlsVarArgs.
-class Fetched {
- public:
-  // Takes the next argument of `args` with the type `conversion` reads.
-  // Tests rather than a jump table, as in render().
-  __attribute__((always_inline)) static Fetched next(char conversion, keznlsVarArgs& args) {
-    Fetched f;
-    if (conversion == 's') f.value_.s = args.va_arg_str();
-    else if (conversion == 'd') f.value_.i = args.va_arg_int();
-    else if (conversion == 'u' || conversion == 'x' || conversion == 'X') f.value_.u = args.va_arg_unsigned();
-    else f.value_.d = args.va_arg_double();
-    return f;
-  }
-  int va_arg_int() const { return value_.i; }
-  unsigned va_arg_unsigned() const { return value_.u; }
-  double va_arg_double() const { return value_.d; }
-  const char* va_arg_str() const { return value_.s; }
-
- private:
-  union {
-    int i;
-    unsigned u;
-    double d;
-    const char* s;
-  } value_;
-};
-
 // "<error>": the conversion failed to parse, or another of its format did.
 // No argument is taken.
 inline std::size_t render_error(keznlsPercent& r) {
@@ -116,12 +87,10 @@ inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool neg
 // outweighs a call.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
-// Renders `r`'s conversion (parsed, valid) with the next argument of `args`
-// (keznlsVarArgs or Fetched), points r.text at the result and returns its
-// length. Tests rather than a jump table: the letters of one format differ
+// Renders `r`'s conversion (parsed, valid) with the next argument of `args`,
+// points r.text at the result and returns its length. Tests rather than a jump table: the letters of one format differ
 // from conversion to conversion, which an indirect jump predicts poorly.
-template <typename Args>
-__attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, Args& args,
+__attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznlsVarArgs& args,
                                                          DecimalPoint& decimal_point) {
   const char c = r.conversion;
   if (c == 's') {

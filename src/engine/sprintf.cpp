@@ -1,9 +1,9 @@
-// Formatting a whole message. Formats whose conversions all parse and name
-// distinct arguments below their count are rendered into a buffer on the
-// stack and copied once into the result (OnStack). The others, and results
-// too long for that buffer, go through TwoPass: a sizing pass that parses
-// and renders every conversion, one allocation of the exact length, and a
-// writing pass that copies.
+// Formatting a whole message in two passes over the format: the first
+// parses each conversion into the record of its slot and adds up the
+// literal text; the slots are then rendered in slot order, which is the
+// order the arguments come in; the second pass copies literal text and
+// each conversion's rendering into a result allocated at exactly the
+// length the two make.
 #include <climits>
 #include <cstring>
 #include <new>
@@ -34,245 +34,144 @@ class Deferred {
   };
 };
 
-// What OnStack's walk saw at one `%`, so that rendering need not apply
-// the format's rules again: the text before it ends at `at`, the format
-// goes on at `spec` (a conversion's specification, after any `n$`); `slot`
-// is -1 for `%%`; `letter` is the conversion's.
+// What the first pass saw at one `%`, so that the second need not read the
+// format again: the text before it ends at `at`, the format goes on at
+// `resume`; `slot` is -1 for `%%`.
 struct Event {
   const char* at;
-  const char* spec;
+  const char* resume;
   int slot;
-  char letter;
 };
 constexpr int kMaxEvents = 24;
 
-// A result in a fresh string of exactly `n` characters, written through its
-// text pointer: a fresh string of this constructor is unique and writable.
-// One named return, so the string is built in place (it has no move).
-template <typename Write>
-utString make_result(std::size_t n, Write write) {
-  utString result = n == 0 ? ut_lit("") : utString(ut_string_char, ' ', static_cast<int>(n));
-  if (n != 0) write(const_cast<char*>(result.c_str()));
-  return result;
-}
-
-// Formats whose conversions parse and name each argument below their count
-// once, in any order, with at most kMaxEvents `%`. One walk checks that and
-// notes each `%`; the arguments are then rendered in the format's order
-// into a buffer on the stack, which is copied into the result at its exact
-// length. Arguments named out of order are taken first, in slot order.
-class OnStack {
+class Driver {
  public:
-  OnStack(const utString& decimal_point, const char* format)
-      : dp_(decimal_point.c_str()), format_(format) {}
-
-  // False when the format or its result needs TwoPass, which starts again
-  // from the caller's list.
-  __attribute__((always_inline)) bool run(va_list args) {
-    Scanned scanned;
-    if (!scan(scanned)) return false;
-    return scanned.positional ? render<true>(args, scanned) : render<false>(args, scanned);
-  }
-
-  utString result() const {
-    return make_result(length_, [this](char* out) { std::memcpy(out, stage_, length_); });
-  }
-
- private:
-  // What the walk found besides the events; locals of run(), so they need
-  // not be stored and read back around the renderers' writes.
-  struct Scanned {
-    const char* end;  // the format's terminating NUL
-    int events;
-    int count;        // conversions
-    bool positional;  // some conversion names its argument
-  };
-
-  __attribute__((always_inline)) bool scan(Scanned& scanned) {
-    struct Scan {
-      explicit Scan(OnStack& on_stack) : self(on_stack) {}
-      OnStack& self;
-      keznlsPercent r;  // for conversions that are not a bare letter
-      const char* nul = nullptr;
-      int events = 0;
-      int count = 0;
-      bool positional = false;
-
-      void text(const char*, const char*) {}
-      void end(const char* at) { nul = at; }
-      bool percent_sign(const char* at) { return note(Event{at, at + 2, -1, '%'}); }
-      bool conversion(const ConversionAt& c, const char*& p) {
-        ++count;
-        positional |= c.positional;
-        const char* const spec = p;
-        char letter;
-        // A bare letter needs no record to be checked.
-        if (is_conversion(*p)) letter = *p++;
-        else if (parse_conversion(r, p)) letter = r.conversion;
-        else return false;
-        return note(Event{c.percent, spec, c.slot, letter});
-      }
-      bool note(const Event& e) {
-        if (events == kMaxEvents) return false;
-        self.event_[events++] = e;
-        return true;
-      }
-    } scan(*this);
-    if (!walk_format(format_, scan)) return false;
-    scanned = Scanned{scan.nul, scan.events, scan.count, scan.positional};
-    // A tenth conversion is TwoPass's business; without `n$` no two
-    // conversions share a slot.
-    return scan.count <= kSlots && (!scan.positional || takes_each_slot_once(scanned));
-  }
-
-  // Whether the conversions name the slots below their count once each
-  // (noting each slot's letter): a slot named twice fails the format, one at
-  // or past the count shows "<unset>", both TwoPass's business. Distinct
-  // slots fill the count only if all below it are named.
-  bool takes_each_slot_once(const Scanned& scanned) {
-    unsigned named = 0;
-    for (int i = 0; i < scanned.events; ++i) {
-      const Event& e = event_[i];
-      if (e.slot < 0) continue;
-      if (named & (1u << e.slot)) return false;
-      named |= 1u << e.slot;
-      letter_[e.slot] = e.letter;
-    }
-    return named == (1u << scanned.count) - 1;
-  }
-
-  // Renders in the format's order; arguments named out of order are taken
-  // first, in slot order.
-  template <bool Positional>
-  __attribute__((always_inline)) bool render(va_list args, const Scanned& scanned) {
-    keznlsVarArgs cursor(args);
-    Fetched fetched[kSlots];
-    if (Positional)
-      for (int s = 0; s < scanned.count; ++s) fetched[s] = Fetched::next(letter_[s], cursor);
-    keznlsPercent r;
-    char* out = stage_;
-    char* const stage_end = stage_ + kStage;
-    const char* p = format_;
-    for (int i = 0; i < scanned.events; ++i) {
-      const Event& e = event_[i];
-      const auto n = static_cast<std::size_t>(e.at - p);
-      if (n >= static_cast<std::size_t>(stage_end - out)) return false;
-      out = copy(out, p, n);
-      p = e.spec;
-      if (e.slot < 0) {
-        *out++ = '%';
-        continue;
-      }
-      parse_conversion(r, p);
-      const std::size_t length = Positional ? keznls_engine::render(r, fetched[e.slot], dp_)
-                                            : keznls_engine::render(r, cursor, dp_);
-      if (length > static_cast<std::size_t>(stage_end - out)) return false;
-      out = copy(out, r.text, length);
-    }
-    const auto n = static_cast<std::size_t>(scanned.end - p);
-    if (n > static_cast<std::size_t>(stage_end - out)) return false;
-    length_ = static_cast<std::size_t>(copy(out, p, n) - stage_);
-    return true;
-  }
-
-  static constexpr std::size_t kStage = 1024;
-
-  DecimalPoint dp_;
-  const char* const format_;
-  char letter_[kSlots];  // each slot's conversion letter, in a format with `n$`
-  Event event_[kMaxEvents];
-  std::size_t length_ = 0;
-  char stage_[kStage];
-};
-
-// Any format. The sizing pass parses each conversion into its slot's
-// record, renders the slots in slot order and adds up the result's length;
-// the writing pass walks the format again and copies literal text and each
-// conversion's slot into a result allocated at exactly that length.
-class TwoPass {
- public:
-  TwoPass(const utString& decimal_point, const char* format)
+  Driver(const utString& decimal_point, const char* format)
       : decimal_point_(decimal_point), format_(format) {}
 
   utString run(va_list args) {
-    size();
-    if (count_ > 0) render(args);
-    if (total_ > static_cast<std::size_t>(INT_MAX)) return ut_lit(kError);
-    return make_result(total_, [this](char* out) { write(out); });
+    const Scanned scanned = scan();
+    const std::size_t total = scanned.literal + (scanned.ok ? render(args, scanned) : fail(scanned));
+    // One named return, so the string is built in place (it has no move).
+    const bool writes = total != 0 && total <= static_cast<std::size_t>(INT_MAX);
+    utString result = writes ? utString(ut_string_char, ' ', static_cast<int>(total))
+                             : ut_lit(total == 0 ? "" : kError);
+    // A fresh string of this constructor is unique and writable through its
+    // text pointer.
+    char* const out = const_cast<char*>(result.c_str());
+    if (writes) scanned.events <= kMaxEvents ? write_recorded(out, scanned) : write_rereading(out);
+    return result;
   }
 
  private:
-  // Parses every conversion into its slot, counting literal text.
-  void size() {
-    struct Size {
-      explicit Size(TwoPass& two_pass) : self(two_pass) {}
-      TwoPass& self;
-      std::size_t total = 0;
-      int count = 0;
-      bool ok = true;
+  // What the first pass found besides each slot's record and the events;
+  // locals, so they need not be stored and read back around the renderers'
+  // writes.
+  struct Scanned {
+    std::size_t literal;  // characters of literal text, `%%` as one
+    const char* end;      // the format's terminating NUL
+    int events;           // `%` met, also past kMaxEvents
+    int conversions;
+    int count;            // slots rendered: the conversions, at most nine
+    unsigned named;       // bit s: slot s is named
+    bool ok;
+  };
 
-      void text(const char* from, const char* to) { total += static_cast<std::size_t>(to - from); }
-      void end(const char*) {}
-      bool percent_sign(const char*) {
-        ++total;
+  // Parses every conversion into its slot and notes each `%`, counting the
+  // literal text.
+  __attribute__((always_inline)) Scanned scan() {
+    struct Scan {
+      Scan(Driver& driver, keznlsPercent& scratch) : self(driver), ignored(scratch) {}
+      Driver& self;
+      keznlsPercent& ignored;  // a conversion whose slot cannot take it
+      Scanned found{0, nullptr, 0, 0, 0, 0, true};
+
+      void text(const char* from, const char* to) { found.literal += static_cast<std::size_t>(to - from); }
+      void end(const char* at) { found.end = at; }
+      bool percent_sign(const char* at) {
+        ++found.literal;
+        note(Event{at, at + 2, -1});
         return true;
       }
       bool conversion(const ConversionAt& c, const char*& p) {
-        // Every conversion first counts as the 7 characters of a marker
-        // ("<unset>" or "<error>"); rendering corrects its slot's share.
-        total += kMarkerLength;
-        if (count < kSlots) ++count;
-        if (!self.parse_at(c.slot, p)) ok = false;
+        ++found.conversions;
+        // One argument per slot: a slot named twice cannot be typed
+        // consistently, and a tenth conversion has none; either fails the
+        // format like a bad conversion.
+        const unsigned bit = 1u << c.slot;
+        if (c.slot == kSlots || (found.named & bit) != 0) {
+          found.ok = false;
+          parse_conversion(ignored, p);
+        } else {
+          found.named |= bit;
+          if (!parse_conversion(self.table_[c.slot].construct(), p)) found.ok = false;
+        }
+        note(Event{c.percent, p, c.slot});
         return true;
       }
-    } size(*this);
-    walk_format(format_, size);
-    total_ = size.total;
-    count_ = size.count;
-    format_ok_ = size.ok;
+      void note(const Event& e) {
+        if (found.events < kMaxEvents) self.event_[found.events] = e;
+        ++found.events;
+      }
+    };
+    keznlsPercent ignored;
+    Scan scan(*this, ignored);
+    walk_format(format_, scan);
+    scan.found.count = scan.found.conversions < kSlots ? scan.found.conversions : kSlots;
+    return scan.found;
   }
 
-  // Parses the conversion at `p` into its slot; false fails the format.
-  bool parse_at(int slot, const char*& p) {
-    if (slot >= kSlots) {
-      keznlsPercent ignored;
-      parse_conversion(ignored, p);
-      return false;
-    }
-    // One argument per slot: a slot named twice cannot be sized or typed
-    // consistently, so it fails the format like a bad conversion.
-    const bool first = uses_[slot]++ == 0;
-    if (first) {
-      // Made when first named; one named at or past the count is never
-      // rendered and shows its "<unset>".
-      table_[slot].construct();
-      lengths_[slot] = kMarkerLength;
-    }
-    return parse_conversion(*table_[slot], p) && first;
-  }
-
-  void render(va_list args) {
+  // Renders the named slots below the count in slot order (the argument at
+  // position n goes to slot n-1) and returns the length of what the
+  // conversions show. A slot nobody names takes no argument; one at or past
+  // the count is never rendered and shows "<unset>".
+  std::size_t render(va_list args, const Scanned& scanned) {
     DecimalPoint dp(decimal_point_.c_str());
     keznlsVarArgs cursor(args);
-    std::size_t total = total_;
-    for (int s = 0; s < count_; ++s) {
-      // A slot nobody names would render "<error>" without taking an
-      // argument, and is never copied: nothing to do.
-      const int uses = uses_[s];
-      if (uses == 0) continue;
+    std::size_t total = 0;
+    for (int s = 0; s < scanned.count; ++s) {
+      if ((scanned.named & (1u << s)) == 0) continue;
       keznlsPercent& r = *table_[s];
-      const std::size_t length = format_ok_ ? keznls_engine::render(r, cursor, dp) : render_error(r);
+      const std::size_t length = keznls_engine::render(r, cursor, dp);
+      texts_[s] = r.text;
       lengths_[s] = length;
-      // Sized by what the writing pass copies, so the two agree for any format.
-      total += static_cast<std::size_t>(uses) * (length - kMarkerLength);
+      total += length;
     }
-    total_ = total;
+    if ((scanned.named >> scanned.count) != 0)
+      for (int s = scanned.count; s < kSlots; ++s)
+        if ((scanned.named & (1u << s)) != 0) total += show(s, kUnset);
+    return total;
   }
 
-  void write(char* out) const {
+  // A failed format: every conversion shows "<error>" (slots at or past the
+  // count "<unset>", as they are never rendered) and takes no argument.
+  std::size_t fail(const Scanned& scanned) {
+    for (int s = 0; s <= kSlots; ++s) show(s, s < scanned.count || s == kSlots ? kError : kUnset);
+    return static_cast<std::size_t>(scanned.conversions) * kMarkerLength;
+  }
+
+  std::size_t show(int slot, const char* marker) {
+    texts_[slot] = marker;
+    return lengths_[slot] = kMarkerLength;
+  }
+
+  void write_recorded(char* out, const Scanned& scanned) const {
+    const char* p = format_;
+    for (int i = 0; i < scanned.events; ++i) {
+      const Event& e = event_[i];
+      out = copy(out, p, static_cast<std::size_t>(e.at - p));
+      if (e.slot < 0) *out++ = '%';
+      else out = copy(out, texts_[e.slot], lengths_[e.slot]);
+      p = e.resume;
+    }
+    copy(out, p, static_cast<std::size_t>(scanned.end - p));
+  }
+
+  // Too many `%` to have kept them all: walk the format again.
+  void write_rereading(char* out) const {
     struct Write {
-      Write(const TwoPass& two_pass, char* start) : self(two_pass), out(start) {}
-      const TwoPass& self;
+      Write(const Driver& driver, char* start) : self(driver), out(start) {}
+      const Driver& self;
       char* out;
       keznlsPercent ignored;  // the rendered texts are in their slots
 
@@ -284,8 +183,7 @@ class TwoPass {
       }
       bool conversion(const ConversionAt& c, const char*& p) {
         parse_conversion(ignored, p);
-        if (c.slot >= kSlots) out = copy(out, kError, kMarkerLength);
-        else out = copy(out, (*self.table_[c.slot]).text, self.lengths_[c.slot]);
+        out = copy(out, self.texts_[c.slot], self.lengths_[c.slot]);
         return true;
       }
     } write(*this, out);
@@ -294,21 +192,12 @@ class TwoPass {
 
   const utString& decimal_point_;
   const char* const format_;
-  Deferred<keznlsPercent> table_[kSlots];
-  std::size_t lengths_[kSlots];  // valid for named slots
-  int uses_[kSlots] = {};
-  bool format_ok_ = true;
-  int count_ = 0;
-  std::size_t total_ = 0;
+  Deferred<keznlsPercent> table_[kSlots];  // made when first named
+  // What each slot's conversions show; [kSlots] for a tenth conversion.
+  const char* texts_[kSlots + 1];
+  std::size_t lengths_[kSlots + 1];
+  Event event_[kMaxEvents];
 };
-
-// Inlined into both entry points: one call and frame fewer per message.
-__attribute__((always_inline)) inline utString format_message(const utString& decimal_point,
-                                                              const char* format, va_list args) {
-  OnStack on_stack(decimal_point, format);
-  if (on_stack.run(args)) return on_stack.result();
-  return TwoPass(decimal_point, format).run(args);
-}
 
 // Ends a list started in this frame, also when an exception passes.
 struct VaEnd {
@@ -326,9 +215,9 @@ utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
   va_list args;
   va_start(args, format);
   VaEnd end{args};
-  return format_message(decimal_point, format, args);
+  return Driver(decimal_point, format).run(args);
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
-  return format_message(decimal_point, format, args);
+  return Driver(decimal_point, format).run(args);
 }
