@@ -88,8 +88,9 @@ inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool neg
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
 // Renders `r`'s conversion (parsed, valid) with the next argument of `args`,
-// points r.text at the result and returns its length. Tests rather than a jump table: the letters of one format differ
-// from conversion to conversion, which an indirect jump predicts poorly.
+// points r.text at the result and returns its length. Tests rather than a
+// jump table: the letters of one format differ from conversion to
+// conversion, which an indirect jump predicts poorly.
 __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznlsVarArgs& args,
                                                          DecimalPoint& decimal_point) {
   const char c = r.conversion;

@@ -84,41 +84,46 @@ class Driver {
       Scan(Driver& driver, keznlsPercent& scratch) : self(driver), ignored(scratch) {}
       Driver& self;
       keznlsPercent& ignored;  // a conversion whose slot cannot take it
-      Scanned found{0, nullptr, 0, 0, 0, 0, true};
+      std::size_t literal = 0;
+      const char* nul = nullptr;
+      int events = 0;
+      int conversions = 0;
+      unsigned named = 0;
+      bool ok = true;
 
-      void text(const char* from, const char* to) { found.literal += static_cast<std::size_t>(to - from); }
-      void end(const char* at) { found.end = at; }
+      void text(const char* from, const char* to) { literal += static_cast<std::size_t>(to - from); }
+      void end(const char* at) { nul = at; }
       bool percent_sign(const char* at) {
-        ++found.literal;
+        ++literal;
         note(Event{at, at + 2, -1});
         return true;
       }
       bool conversion(const ConversionAt& c, const char*& p) {
-        ++found.conversions;
+        ++conversions;
         // One argument per slot: a slot named twice cannot be typed
         // consistently, and a tenth conversion has none; either fails the
         // format like a bad conversion.
         const unsigned bit = 1u << c.slot;
-        if (c.slot == kSlots || (found.named & bit) != 0) {
-          found.ok = false;
+        if (c.slot == kSlots || (named & bit) != 0) {
+          ok = false;
           parse_conversion(ignored, p);
         } else {
-          found.named |= bit;
-          if (!parse_conversion(self.table_[c.slot].construct(), p)) found.ok = false;
+          named |= bit;
+          if (!parse_conversion(self.table_[c.slot].construct(), p)) ok = false;
         }
         note(Event{c.percent, p, c.slot});
         return true;
       }
       void note(const Event& e) {
-        if (found.events < kMaxEvents) self.event_[found.events] = e;
-        ++found.events;
+        if (events < kMaxEvents) self.event_[events] = e;
+        ++events;
       }
     };
     keznlsPercent ignored;
     Scan scan(*this, ignored);
     walk_format(format_, scan);
-    scan.found.count = scan.found.conversions < kSlots ? scan.found.conversions : kSlots;
-    return scan.found;
+    return Scanned{scan.literal, scan.nul, scan.events, scan.conversions,
+                   scan.conversions < kSlots ? scan.conversions : kSlots, scan.named, scan.ok};
   }
 
   // Renders the named slots below the count in slot order (the argument at
