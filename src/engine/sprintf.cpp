@@ -49,7 +49,7 @@ class Driver {
   Driver(const utString& decimal_point, const char* format)
       : decimal_point_(decimal_point), format_(format) {}
 
-  utString run(va_list args) {
+  __attribute__((always_inline)) utString run(va_list args) {
     const Scanned scanned = scan();
     const std::size_t total = scanned.literal + (scanned.ok ? render(args, scanned) : fail(scanned));
     // One named return, so the string is built in place (it has no move).
