@@ -130,7 +130,7 @@ class Driver {
   // position n goes to slot n-1) and returns the length of what the
   // conversions show. A slot nobody names takes no argument; one at or past
   // the count is never rendered and shows "<unset>".
-  std::size_t render(va_list args, const Scanned& scanned) {
+  __attribute__((always_inline)) std::size_t render(va_list args, const Scanned& scanned) {
     DecimalPoint dp(decimal_point_.c_str());
     keznlsVarArgs cursor(args);
     std::size_t total = 0;
