@@ -22,22 +22,22 @@ __attribute__((noinline)) inline void copy_long(char* out, const char* from, std
 }
 
 // Copies n characters and returns the end of the copy. Most runs are
-// short: a few fixed-size moves (never reading outside [from, from + n))
-// rather than a library call.
+// short, many empty: a few fixed-size moves (never reading outside
+// [from, from + n)), the shortest tested first, rather than a library call.
 inline char* copy(char* out, const char* from, std::size_t n) {
-  if (n <= 16) {
-    if (n >= 8) {
-      std::memcpy(out, from, 8);
-      std::memcpy(out + n - 8, from + n - 8, 8);
-    } else if (n >= 4) {
-      std::memcpy(out, from, 4);
-      std::memcpy(out + n - 4, from + n - 4, 4);
-    } else if (n != 0) {
+  if (n < 4) {
+    if (n != 0) {
       // One to three characters: first, middle and last cover them all.
       out[0] = from[0];
       out[n / 2] = from[n / 2];
       out[n - 1] = from[n - 1];
     }
+  } else if (n <= 8) {
+    std::memcpy(out, from, 4);
+    std::memcpy(out + n - 4, from + n - 4, 4);
+  } else if (n <= 16) {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + n - 8, from + n - 8, 8);
   } else {
     copy_long(out, from, n);
   }
