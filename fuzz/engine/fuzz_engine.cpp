@@ -12,9 +12,13 @@
 
 #include "keznls/engine.h"
 
+// The engine's walk over a format, header-only, shared with the library.
+#include "../../src/engine/format_walk.h"
+
 namespace {
 
-constexpr int kSlots = 9;
+using keznls_engine::ConversionAt;
+using keznls_engine::kSlots;
 
 enum Kind { kInt, kUnsigned, kDouble, kString };
 
@@ -27,97 +31,86 @@ Kind kind_of(char conversion) {
   }
 }
 
-// What a format asks for, read with the records' own parse and the slot rule.
-struct Plan {
-  bool format_ok = true;
-  std::vector<Kind> kinds;  // one per argument taken, in slot order
-};
-
-// Calls `visit(slot, cursor)` for each conversion, with the cursor after
-// the `%` and any `n$`; `visit` moves it past what it parses.
-template <typename Visit>
-void walk(const char* format, Visit visit) {
-  int count = 0;
-  for (const char* p = format; *p;) {
-    if (*p != '%') { ++p; continue; }
-    if (p[1] == '%') { p += 2; continue; }
-    ++p;
-    int slot = count;
-    if (count < kSlots) ++count;
-    if (p[0] >= '1' && p[0] <= '9' && p[1] == '$') {
-      slot = p[0] - '1';
-      p += 2;
-    }
-    visit(slot, p);  // advances p past what parse consumed
-  }
-}
-
-Plan plan(const char* format) {
-  Plan result;
+// A format's conversions parsed into the records of their slots with the
+// records' own parse.
+struct Slots {
   keznlsPercent table[kSlots];
   int uses[kSlots] = {};
-  int specs = 0;
-  walk(format, [&](int slot, const char*& p) {
-    ++specs;
+  int rendered = 0;  // slots below the count of conversions (at most nine)
+  bool format_ok = true;
+};
+
+Slots parse_slots(const char* format) {
+  struct Parse {
+    Slots& slots;
     keznlsPercent scratch;
-    if (slot >= kSlots) {
-      result.format_ok = false;
-      scratch.parse(p);
-      return;
+    void text(const char*, const char*) {}
+    bool percent_sign(const char*) { return true; }
+    void end(const char*) {}
+    bool conversion(const ConversionAt& c, const char*& p) {
+      if (slots.rendered < kSlots) ++slots.rendered;
+      if (c.slot >= kSlots) {
+        slots.format_ok = false;
+        scratch.parse(p);
+        return true;
+      }
+      if (slots.uses[c.slot]++) slots.format_ok = false;
+      if (!slots.table[c.slot].parse(p)) slots.format_ok = false;
+      return true;
     }
-    if (uses[slot]++) result.format_ok = false;
-    if (!table[slot].parse(p)) result.format_ok = false;
-  });
-  if (!result.format_ok) return result;
-  // Arguments go to the named slots below the count, in slot order.
-  const int rendered = specs < kSlots ? specs : kSlots;
-  for (int s = 0; s < rendered; ++s)
-    if (uses[s]) result.kinds.push_back(kind_of(table[s].conversion));
-  return result;
+  };
+  Slots slots;
+  Parse parse{slots, {}};
+  keznls_engine::walk_format(format, parse);
+  return slots;
+}
+
+// The argument types a format asks for, in slot order; none for a failed one.
+std::vector<Kind> plan(const char* format) {
+  const Slots slots = parse_slots(format);
+  std::vector<Kind> kinds;
+  if (!slots.format_ok) return kinds;
+  for (int s = 0; s < slots.rendered; ++s)
+    if (slots.uses[s]) kinds.push_back(kind_of(slots.table[s].conversion));
+  return kinds;
 }
 
 // The expected text, straight from the record operations.
 std::string model(const char* format, const char* decimal_point, va_list list) {
-  keznlsPercent table[kSlots];
-  int uses[kSlots] = {};
-  int format_ok = 1;
-  int specs = 0;
-  walk(format, [&](int slot, const char*& p) {
-    ++specs;
-    keznlsPercent scratch;
-    if (slot >= kSlots) { format_ok = 0; scratch.parse(p); return; }
-    if (uses[slot]++) format_ok = 0;
-    if (!table[slot].parse(p)) format_ok = 0;
-  });
+  Slots slots = parse_slots(format);
   keznlsVarArgs args(list);
-  const int rendered = specs < kSlots ? specs : kSlots;
-  for (int s = 0; s < rendered; ++s) table[s].generate(format_ok, decimal_point, args);
-  std::string out;
-  int count = 0;
-  for (const char* p = format; *p;) {
-    if (*p != '%') { out += *p++; continue; }
-    if (p[1] == '%') { out += '%'; p += 2; continue; }
-    ++p;
-    int slot = count;
-    if (count < kSlots) ++count;
-    if (p[0] >= '1' && p[0] <= '9' && p[1] == '$') { slot = p[0] - '1'; p += 2; }
+  for (int s = 0; s < slots.rendered; ++s) slots.table[s].generate(slots.format_ok, decimal_point, args);
+  struct Write {
+    Slots& slots;
+    std::string out;
     keznlsPercent scratch;
-    if (slot >= kSlots) {
+    void text(const char* from, const char* to) { out.append(from, to); }
+    bool percent_sign(const char*) {
+      out += '%';
+      return true;
+    }
+    void end(const char*) {}
+    bool conversion(const ConversionAt& c, const char*& p) {
       scratch.parse(p);
-      out += "<error>";
-      continue;
+      if (c.slot >= kSlots) {
+        out += "<error>";
+        return true;
+      }
+      keznlsPercent& r = slots.table[c.slot];
+      char buffer[64];
+      char* end = buffer;
+      if (std::strlen(r.text) < sizeof buffer) {
+        r.write(end);
+        out.append(buffer, end);
+      } else {
+        out += r.text;
+      }
+      return true;
     }
-    scratch.parse(p);
-    char buffer[64];
-    char* end = buffer;
-    if (std::strlen(table[slot].text) < sizeof buffer) {
-      table[slot].write(end);
-      out.append(buffer, end);
-    } else {
-      out += table[slot].text;
-    }
-  }
-  return out;
+  };
+  Write write{slots, {}, {}};
+  keznls_engine::walk_format(format, write);
+  return write.out;
 }
 
 const keznlsSprintf* engine_for(int which) {
@@ -219,15 +212,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Values values{nul ? nul + 1 : data + size, nul ? size - format_size - 1 : 0};
   g_engine = static_cast<int>(values.next(1));
 
-  const Plan p = plan(format.c_str());
-  if (p.kinds.size() <= 4) {
-    dispatch(format.c_str(), p.kinds, 0, values);
-  } else if (all_same(p.kinds)) {
-    switch (p.kinds[0]) {
-      case kInt: same_type(format.c_str(), p.kinds.size(), &Values::i, values); break;
-      case kUnsigned: same_type(format.c_str(), p.kinds.size(), &Values::u, values); break;
-      case kDouble: same_type(format.c_str(), p.kinds.size(), &Values::d, values); break;
-      case kString: same_type(format.c_str(), p.kinds.size(), &Values::s, values); break;
+  const std::vector<Kind> kinds = plan(format.c_str());
+  if (kinds.size() <= 4) {
+    dispatch(format.c_str(), kinds, 0, values);
+  } else if (all_same(kinds)) {
+    switch (kinds[0]) {
+      case kInt: same_type(format.c_str(), kinds.size(), &Values::i, values); break;
+      case kUnsigned: same_type(format.c_str(), kinds.size(), &Values::u, values); break;
+      case kDouble: same_type(format.c_str(), kinds.size(), &Values::d, values); break;
+      case kString: same_type(format.c_str(), kinds.size(), &Values::s, values); break;
     }
   }
   return 0;

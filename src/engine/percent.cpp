@@ -1,16 +1,17 @@
-// keznlsPercent: construction, parsing, rendering entry point and copying out.
+// keznlsPercent: parsing, rendering entry point and copying out.
 #include <cstring>
 
-#include "render.h"
 #include "parse_conversion.h"
+#include "render.h"
 
 int keznlsPercent::check(const char* p) { return keznls_engine::not_at_end(*this, p); }
 
 int keznlsPercent::parse(const char*& cursor) { return keznls_engine::parse_conversion(*this, cursor); }
 
 int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarArgs& args) {
+  if (!format_ok || !valid) return static_cast<int>(keznls_engine::render_error(*this));
   keznls_engine::DecimalPoint dp(decimal_point);
-  return static_cast<int>(keznls_engine::render(*this, format_ok, dp, args));
+  return static_cast<int>(keznls_engine::render(*this, args, dp));
 }
 
 void keznlsPercent::write(char*& out) {

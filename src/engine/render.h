@@ -6,40 +6,18 @@
 #include <cstring>
 
 #include "keznls/engine.h"
+#include "digits.h"
 
 // Internal to the library: direct calls, nothing exported.
 #pragma GCC visibility push(hidden)
 namespace keznls_engine {
 
-extern const char kError[];     // "<error>"
-extern const char kNull[];      // "(null)"
-extern const char kTooLarge[];  // "<too large to show>"
-constexpr int kMarkerLength = 7;     // "<unset>" and "<error>"
-constexpr int kTooLargeLength = 19;
-
-// Number of characters a rendering may show; reaching kShown + 1 means
-// "<too large to show>".
-constexpr int kShown = 31;
-
-// A rendering growing leftwards from the NUL at buffer[31]. Characters past
-// the 31 positions are counted but not stored: the count alone decides that
-// the marker is shown, so nothing is ever written outside the buffer.
-struct Rendering {
-  char* buffer;
-  int len = 0;
-
-  void put(char c) {
-    if (len < kShown) buffer[kShown - 1 - len] = c;
-    ++len;
-  }
-  // Puts `n` characters in front as one block; the caller keeps n within
-  // the room left.
-  void put_block(const char* s, int n) {
-    std::memcpy(buffer + kShown - len - n, s, static_cast<std::size_t>(n));
-    len += n;
-  }
-  void mark_too_large() { len = kShown + 1; }
-};
+inline constexpr char kError[] = "<error>";
+inline constexpr char kUnset[] = "<unset>";  // a record never rendered
+inline constexpr char kNull[] = "(null)";
+inline constexpr char kTooLarge[] = "<too large to show>";
+constexpr int kMarkerLength = 7;  // "<unset>" and "<error>"
+constexpr int kTooLargeLength = sizeof kTooLarge - 1;
 
 // Length of a text that is usually short (a string argument, the decimal
 // point): a few bytes are looked at before paying for the library call.
@@ -65,24 +43,71 @@ class DecimalPoint {
   int length_ = -1;
 };
 
-// Renders `r`'s conversion with the next argument of `args`, points r.text
-// at the result and returns its length.
-std::size_t render(keznlsPercent& r, int format_ok, DecimalPoint& decimal_point,
-                   keznlsVarArgs& args);
+// "<error>": the conversion failed to parse, or another of its format did.
+// No argument is taken.
+inline std::size_t render_error(keznlsPercent& r) {
+  r.text = kError;
+  return kMarkerLength;
+}
 
-// Renders a floating conversion of `v`; what render does once it has the value.
+// Points r.text at the marker for a number too large to show.
+inline std::size_t too_large(keznlsPercent& r) {
+  r.text = kTooLarge;
+  return kTooLargeLength;
+}
+
+// A number's characters [p, r.buffer + kShown) with its sign and padding:
+// points r.text at the result and returns its length.
+inline std::size_t finish_number(keznlsPercent& r, char* p, bool negative, bool zeros) {
+  char* const end = r.buffer + kShown;
+  *end = '\0';
+  p = pad(p, end, r.has_width ? r.width : 0, zeros, negative);
+  if (p == nullptr) return too_large(r);
+  r.text = p;
+  return static_cast<std::size_t>(end - p);
+}
+
+// Integer conversion `c` of magnitude u. A precision asks for at least that
+// many digits (none for 0 with precision 0); a signed value's stop at
+// kShown, so that a positive one still shows where its sign would not fit.
+inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool negative) {
+  char* const end = r.buffer + kShown;
+  char* p = c == 'd' || c == 'u' ? put_decimal(end, u) : put_hex(end, u, c == 'x' ? kLowerDigits : kUpperDigits);
+  if (r.has_precision) {
+    if (u == 0) p = end;
+    int digits = r.precision > end - p ? r.precision : static_cast<int>(end - p);
+    if (c == 'd' && digits > kShown) digits = kShown;
+    if (digits > kShown) return too_large(r);
+    while (end - p < digits) *--p = '0';
+  }
+  return finish_number(r, p, negative, r.zero_pad);
+}
+
+// Renders a floating conversion of `v`. Out of line: its digit work
+// outweighs a call.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
-// render_double for an `e`, `E`, `f`, `g` or `G` conversion, the usual
-// renderings (finite, no width, at most 19 fraction digits, a scaled value
-// below 2^53, or below 2^64 without trimming, a decimal point) taken by a
-// quick path straight into r's buffer.
-std::size_t render_double_fast(keznlsPercent& r, double v, DecimalPoint& decimal_point);
-
-// Digits, exponent and decimal point of a floating conversion (no sign, no
-// padding). Sets `negative`; returns the fill to pad with ('0' or ' ').
-char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                     Rendering& out, bool& negative);
+// Renders `r`'s conversion (parsed, valid) with the next argument of `args`,
+// points r.text at the result and returns its length. Tests rather than a
+// jump table: the letters of one format differ from conversion to
+// conversion, which an indirect jump predicts poorly.
+__attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznlsVarArgs& args,
+                                                         DecimalPoint& decimal_point) {
+  const char c = r.conversion;
+  if (c == 's') {
+    const char* text = args.va_arg_str();
+    if (text == nullptr) text = kNull;
+    r.text = text;
+    return short_length(text);
+  }
+  if (c == 'd') {
+    const int v = args.va_arg_int();
+    const bool negative = v < 0;
+    return render_integer(r, c, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), negative);
+  }
+  if (c == 'u' || c == 'x' || c == 'X') return render_integer(r, c, args.va_arg_unsigned(), false);
+  return render_double(r, args.va_arg_double(), decimal_point);
+}
 
 }  // namespace keznls_engine
 #pragma GCC visibility pop

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "render.h"
-#include "digits.h"
 
 namespace keznls_engine {
 
@@ -26,10 +25,7 @@ class PowersOfTen {
       high_[n - kLowest] = table_[n + 1 - kLowest] * (1 - 1e-12);
     }
   }
-  double operator()(int n) const {
-    if (n < kLowest || n > kHighest) return utMath::pow(10.0, n);
-    return table_[n - kLowest];
-  }
+  double nonnegative(int n) const { return n <= kHighest ? table_[n - kLowest] : utMath::pow(10.0, n); }
   // For exponents of finite doubles and their neighbours, always in the table.
   double exact(int n) const { return table_[n - kLowest]; }
   // Whether a in [10^n, 10^(n+1)) lies within a relative 1e-12 of either end.
@@ -96,6 +92,27 @@ inline bool exponent_and_mantissa(double v, int& exponent, double& m) {
   return true;
 }
 
+// A rendering growing leftwards from the NUL at buffer[31], for the digit
+// loop that peels one digit at a time. Characters past the 31 positions
+// are counted but not stored: the count alone decides that the marker is
+// shown, so nothing is ever written outside the buffer.
+struct Rendering {
+  char* buffer;
+  int len;
+
+  char* start() const { return buffer + kShown - len; }
+  void put(char c) {
+    if (len < kShown) buffer[kShown - 1 - len] = c;
+    ++len;
+  }
+  // Puts `n` characters in front as one block; the caller keeps n within
+  // the room left.
+  void put_block(const char* s, int n) {
+    std::memcpy(buffer + kShown - len - n, s, static_cast<std::size_t>(n));
+    len += n;
+  }
+};
+
 // State of the digit loop of a fixed rendering.
 struct Digits {
   Rendering& out;
@@ -129,39 +146,14 @@ struct Digits {
   }
 };
 
-// 10^0 .. 10^19, all exact in a double (and so equal to utMath::pow).
-constexpr double kPow10d[20] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-                                1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
-
-constexpr std::uint64_t kPow10u[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
-                                       10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
-                                       100000000000ull, 1000000000000ull, 10000000000000ull,
-                                       100000000000000ull, 1000000000000000ull, 10000000000000000ull,
-                                       100000000000000000ull, 1000000000000000000ull,
-                                       10000000000000000000ull};
-
-// 10^t, except that below 10 zero too has one digit.
-constexpr std::uint64_t kFewerDigitsBelow[20] = {0ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull,
-                                                 1000000ull, 10000000ull, 100000000ull, 1000000000ull,
-                                                 10000000000ull, 100000000000ull, 1000000000000ull,
-                                                 10000000000000ull, 100000000000000ull,
-                                                 1000000000000000ull, 10000000000000000ull,
-                                                 100000000000000000ull, 1000000000000000000ull,
-                                                 10000000000000000000ull};
-
-int count_digits(std::uint64_t v) {
-  // Estimate from the bit length (1233/4096 ~ log10(2)), then one compare.
-  const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
-  return t + 1 - (v < kFewerDigitsBelow[t] ? 1 : 0);
-}
-
 // u split at 10^P, with the divisor known at compile time for each P.
 template <int P>
 void split_at(std::uint64_t u, std::uint64_t& integer, std::uint64_t& fraction) {
-  integer = u / kPow10u[P];
-  fraction = u % kPow10u[P];
+  integer = u / kPow10[P];
+  fraction = u % kPow10[P];
 }
 
+// u split at 10^precision, precision at most 19.
 void split(std::uint64_t u, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
   switch (precision) {
     case 0: integer = u; fraction = 0; return;
@@ -174,82 +166,10 @@ void split(std::uint64_t u, int precision, std::uint64_t& integer, std::uint64_t
     case 7: return split_at<7>(u, integer, fraction);
     case 8: return split_at<8>(u, integer, fraction);
     default:
-      integer = u / kPow10u[precision];
-      fraction = u % kPow10u[precision];
+      integer = u / kPow10[precision];
+      fraction = u % kPow10[precision];
       return;
   }
-}
-
-// Puts exactly `count` digits of v < 10^8 in front of `end`, pairs at a time.
-inline char* put_small(char* end, std::uint32_t v, int count) {
-  while (count >= 2) {
-    const char* pair = kDigitPairs + 2 * (v % 100);
-    *--end = pair[1];
-    *--end = pair[0];
-    v /= 100;
-    count -= 2;
-  }
-  if (count) *--end = static_cast<char>('0' + v % 10);
-  return end;
-}
-
-// Puts exactly `count` digits of v (leading zeros included) in front of
-// `end` and returns the new start; the 64-bit value is cut into 8-digit
-// pieces so the pairs divide in 32 bits.
-inline char* put_exact(char* end, std::uint64_t v, int count) {
-  while (count > 8) {
-    end = put_small(end, static_cast<std::uint32_t>(v % 100000000u), 8);
-    v /= 100000000u;
-    count -= 8;
-  }
-  return put_small(end, static_cast<std::uint32_t>(v), count);
-}
-
-void put_digits(Rendering& out, std::uint64_t v, int count) {
-  put_exact(out.buffer + kShown - out.len, v, count);
-  out.len += count;
-}
-
-// Exactly N (even, up to 8) digits of v < 10^N, leading zeros included, in
-// front of `end`, with no division: v / 10^(N-2) as a binary fraction of
-// kBits bits, whose integer part is the first pair; each further pair is the
-// integer part of the remaining fraction times 100. The scales were checked
-// against every v below 10^N.
-template <int N>
-inline char* put_pairs(char* end, std::uint32_t v) {
-  static_assert(N == 2 || N == 4 || N == 6 || N == 8, "pairs of digits, at most 8");
-  constexpr int kBits = N == 8 ? 47 : 32;
-  constexpr std::uint64_t kOne = std::uint64_t{1} << kBits;
-  constexpr std::uint64_t kDivisor = kPow10u[N - 2];
-  constexpr std::uint64_t kScale = (kOne + kDivisor - 1) / kDivisor;
-  char* p = end - N;
-  std::uint64_t y = v * kScale;
-  std::memcpy(p, kDigitPairs + 2 * (y >> kBits), 2);
-  for (int i = 2; i < N; i += 2) {
-    y = (y & (kOne - 1)) * 100;
-    std::memcpy(p + i, kDigitPairs + 2 * (y >> kBits), 2);
-  }
-  return p;
-}
-
-// put_exact for the quick path: where the buffer has room in front of `end`
-// (from `start`), a whole block of 2, 4, 6, 8 or 16 digits is written and
-// only the last `count` kept.
-inline char* put_counted(char* end, const char* start, std::uint64_t v, int count) {
-  if (count <= 8 && end - start >= 8) {
-    const auto w = static_cast<std::uint32_t>(v);
-    if (count <= 2) put_pairs<2>(end, w);
-    else if (count <= 4) put_pairs<4>(end, w);
-    else if (count <= 6) put_pairs<6>(end, w);
-    else put_pairs<8>(end, w);
-    return end - count;
-  }
-  if (count <= 16 && end - start >= 16) {
-    put_pairs<8>(end, static_cast<std::uint32_t>(v % 100000000u));
-    put_pairs<8>(end - 8, static_cast<std::uint32_t>(v / 100000000u));
-    return end - count;
-  }
-  return put_exact(end, v, count);
 }
 
 // Drops the trailing zeros of a nonzero fraction, two at a time first.
@@ -265,170 +185,22 @@ inline void trim_zeros(Fraction& fraction, int& digits) {
   }
 }
 
-// The scaled value y between 2^53 and 2^64, split as the digit loop splits
-// it: its first steps round, and are taken here exactly as the loop takes
-// them (at most four), then the integer left splits as usual. Only where
-// those digits stay within the fraction and all are shown (no trimming).
-bool split_large(double y, int precision, std::uint64_t& integer, std::uint64_t& fraction) {
-  if (!(y < 18446744073709551616.0)) return false;
-  std::uint64_t low = 0, scale = 1;
-  int taken = 0;
-  do {
-    const std::uint64_t r = static_cast<std::uint64_t>(y) % 10;
-    y = (y - static_cast<double>(r)) / 10.0;
-    low += r * scale;
-    scale *= 10;
-    ++taken;
-  } while (y >= kExactIntegers);
-  if (taken >= precision) return false;
-  split(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision - taken, integer, fraction);
-  fraction = fraction * scale + low;
-  return true;
-}
-
-// The digit loop's result computed whole, for the usual case: the scaled
-// value u = floor(y) is exact, the fraction fits in 64 bits and the decimal
-// point is not empty. Returns false to leave the other cases to the loop.
-bool fixed_fast(std::uint64_t u, int precision, bool trim, const char* dp, int dp_len,
-                Rendering& out) {
-  if (precision > 19 || dp_len == 0 || (trim && precision == 0)) return false;
-  std::uint64_t integer, fraction;
-  split(u, precision, integer, fraction);
-  int fraction_digits = precision;
-  if (trim) {
-    if (fraction == 0) fraction_digits = 0;
-    while (fraction_digits > 0 && fraction % 10 == 0) {
-      fraction /= 10;
-      --fraction_digits;
-    }
-  }
-  const int point = fraction_digits > 0 ? dp_len : 0;
-  const int integer_digits = count_digits(integer);
-  if (out.len + fraction_digits + point + integer_digits > kShown) {
-    out.mark_too_large();
-    return true;
-  }
-  put_digits(out, fraction, fraction_digits);
-  out.put_block(dp, point);
-  put_digits(out, integer, integer_digits);
-  return true;
-}
-
-// Fixed form of y with `precision` fraction digits; trimming drops trailing
-// fraction zeros. A rendering cut short by the 31 positions is too large to
-// show, whatever its sign.
-void fixed(double y, int precision, bool trim, const char* dp, int dp_len,
-           Rendering& out, bool& negative) {
-  negative = y < 0.0;
-  if (negative) y = -y;
-  // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
-  if (precision != 0 && y != 0.0) y *= powers_of_ten(precision);
-  y += 0.5;
-  if (!(y <= DBL_MAX)) {
-    out.mark_too_large();
-    return;
-  }
-  if (y < kExactIntegers &&
-      fixed_fast(static_cast<std::uint64_t>(static_cast<std::int64_t>(y)), precision, trim, dp, dp_len, out))
-    return;
-  Digits d{out, 0, precision, !trim, dp, dp_len};
-  // Above 2^53 the steps round: take them as they are (y stays far from
-  // zero) until the value is small enough for exact integer steps.
-  while (y >= kExactIntegers) {
-    if (out.len >= kShown) {
-      out.mark_too_large();
-      return;
-    }
-    // y is a whole number here; below 2^64 its remainder is exact in integers.
-    const double r = y < 18446744073709551616.0
-                         ? static_cast<double>(static_cast<std::uint64_t>(y) % 10)
-                         : std::fmod(y, 10.0);
-    y = (y - r) / 10.0;
-    d.take(static_cast<int>(r), false);
-  }
-  std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
-  // Every digit so far was put out: the rest are the plain digits of u.
-  if (d.putting && d.n < precision) {
-    if (fixed_fast(u, static_cast<int>(precision - d.n), false, dp, dp_len, out)) return;
-  } else if (d.putting && d.n > precision && u != 0) {
-    const int digits = count_digits(u);
-    if (out.len + digits > kShown) out.mark_too_large();
-    else put_digits(out, u, digits);
-    return;
-  }
-  bool done = false;
-  for (;;) {
-    if ((done = d.finished(u == 0)) || out.len >= kShown) break;
-    if (u == 0) d.skip_trimmed_zeros();
-    const int k = static_cast<int>(u % 10);
-    u /= 10;
-    d.take(k, u == 0);
-  }
-  if (!done) out.mark_too_large();
-}
-
-// How a finite value is shown: fraction digits, form, trimming, exponent.
-struct FloatForm {
-  int precision;
-  bool exponent_form;
-  bool trim;
-  int exponent;
-};
-
-// `g` and `G` choose fixed or exponent form from the exponent and trim
-// trailing zeros; `e` and `E` always show the exponent. Inline: out of
-// line it costs the quick path a fifth of its speed.
-inline FloatForm choose_form(const keznlsPercent& r, double v) {
-  const char conversion = r.conversion;
-  FloatForm form{r.has_precision ? r.precision : 6, conversion == 'e' || conversion == 'E', false, 0};
-  if (conversion != 'f') {
-    if (v != 0.0) form.exponent = decimal_exponent(std::fabs(v));
-    if (conversion == 'g' || conversion == 'G') {
-      form.trim = true;
-      form.exponent_form = !(form.exponent < form.precision && form.exponent >= -4);
-      if (form.exponent_form && form.precision != 0) --form.precision;
-    }
-  }
-  return form;
-}
-
-// The quick path for one conversion letter, so that `f` never tests for an
-// exponent nor `e` for trimming: Kind is 'f', 'e' (or 'E') or 'g' (or 'G').
-template <char Kind>
-bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::size_t& length) {
-  int precision = r.has_precision ? r.precision : 6;
-  if (precision > 19) return false;
-  int exponent = 0;
-  double m = v;  // the mantissa, when the exponent form shows
-  if (Kind != 'f' && v != 0.0 && !exponent_and_mantissa(v, exponent, m)) {
-    exponent = decimal_exponent(std::fabs(v));
-    m = mantissa(v, exponent);
-  }
-  bool exponent_form = Kind == 'e';
-  constexpr bool trim = Kind == 'g';
-  if (trim) {
-    exponent_form = !(exponent < precision && exponent >= -4);
-    if (exponent_form && precision != 0) --precision;
-    if (precision == 0) return false;
-  }
+// The digits of the scaled value u, an exact integer, with `precision`
+// (at most 19) fraction digits, in front of `p` (the buffer's kShown
+// positions start at `buffer`): the peeling loop's result computed whole,
+// for the usual case (the decimal point is not empty). False
+// leaves the other cases to the loop; else p is the new start, or null when
+// the digits would not fit.
+__attribute__((always_inline)) inline bool exact_digits(std::uint64_t u, int precision, bool trim,
+                                                        DecimalPoint& decimal_point, char* buffer,
+                                                        char*& p) {
   const int dp_len = decimal_point.length();
-  if (dp_len == 0) return false;
-  double y = exponent_form ? m : v;
-  const bool negative = y < 0.0;
-  if (negative) y = -y;
-  if (precision != 0) y *= kPow10d[precision];
-  y += 0.5;
-
+  if (dp_len == 0 || (trim && precision == 0)) return false;
   std::uint64_t integer, fraction;
-  if (y < kExactIntegers) {
-    const auto u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
-    // The default and the usual money precision ahead of the switch.
-    if (precision == 6) split_at<6>(u, integer, fraction);
-    else if (precision == 2) split_at<2>(u, integer, fraction);
-    else split(u, precision, integer, fraction);
-  } else if (trim || !split_large(y, precision, integer, fraction)) {
-    return false;
-  }
+  // The default and the usual money precision ahead of the switch.
+  if (precision == 6) split_at<6>(u, integer, fraction);
+  else if (precision == 2) split_at<2>(u, integer, fraction);
+  else split(u, precision, integer, fraction);
   int fraction_digits = precision;
   if (trim) {
     if (fraction == 0) {
@@ -442,29 +214,17 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
     }
   }
   const int point = fraction_digits > 0 ? dp_len : 0;
-  // A mantissa's integer part has one digit (0 where the division left it
-  // just under 1), or two where rounding made it 10.
-  const bool one_digit = Kind == 'e' && integer < 10;
-  const int integer_digits = one_digit ? 1 : count_digits(integer);
-  const int a = exponent < 0 ? -exponent : exponent;
-  const int exponent_length = exponent_form ? (a > 99 ? 5 : 4) : 0;
-  const int total = exponent_length + fraction_digits + point + integer_digits + (negative ? 1 : 0);
-  if (total > kShown) return false;
-
-  char* const end = r.buffer + kShown;
-  *end = '\0';
-  char* p = end;
-  if (exponent_form) {
-    p = put_pairs<2>(p, static_cast<std::uint32_t>(a % 100));
-    if (a > 99) *--p = static_cast<char>('0' + a / 100);
-    *--p = exponent < 0 ? '-' : '+';
-    *--p = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
+  // A mantissa's integer part has one digit (or two where rounding made it 10).
+  const int integer_digits = integer < 10 ? 1 : count_digits(integer);
+  if (fraction_digits + point + integer_digits > p - buffer) {
+    p = nullptr;
+    return true;
   }
   if (fraction_digits > 0) {
     // Six digits (the default precision) and two come straight.
     if (fraction_digits == 6) p = put_pairs<6>(p, static_cast<std::uint32_t>(fraction));
     else if (fraction_digits == 2) p = put_pairs<2>(p, static_cast<std::uint32_t>(fraction));
-    else p = put_counted(p, r.buffer, fraction, fraction_digits);
+    else p = put_counted(p, buffer, fraction, fraction_digits);
     if (point == 1) {
       *--p = decimal_point.text()[0];
     } else {
@@ -472,58 +232,138 @@ bool render_plain(keznlsPercent& r, double v, DecimalPoint& decimal_point, std::
       std::memcpy(p, decimal_point.text(), static_cast<std::size_t>(point));
     }
   }
-  if (one_digit) *--p = static_cast<char>('0' + integer);
-  else p = put_counted(p, r.buffer, integer, integer_digits);
-  if (negative) *--p = '-';
-  r.text = p;
-  length = static_cast<std::size_t>(total);
+  if (integer < 10) *--p = static_cast<char>('0' + integer);
+  else p = put_counted(p, buffer, integer, integer_digits);
   return true;
+}
+
+// The fixed form digit by digit, for what exact_digits leaves: scaled
+// values from 2^53 up, an empty decimal point, more than 19 fraction
+// digits. Returns the new start, or null when the rendering is cut short
+// by the 31 positions (too large to show, whatever its sign).
+__attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, DecimalPoint& decimal_point,
+                                            char* buffer, char* p) {
+  // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
+  if (precision != 0 && y != 0.0) y *= powers_of_ten.nonnegative(precision);
+  y += 0.5;
+  if (!(y <= DBL_MAX)) return nullptr;
+  Rendering out{buffer, static_cast<int>(buffer + kShown - p)};
+  Digits d{out, 0, precision, !trim, decimal_point.text(), decimal_point.length()};
+  // Above 2^53 the steps round: take them as they are (y stays far from
+  // zero) until the value is small enough for exact integer steps.
+  while (y >= kExactIntegers) {
+    if (out.len >= kShown) return nullptr;
+    // y is a whole number here; below 2^64 its remainder is exact in integers.
+    const double r = y < 18446744073709551616.0
+                         ? static_cast<double>(static_cast<std::uint64_t>(y) % 10)
+                         : std::fmod(y, 10.0);
+    y = (y - r) / 10.0;
+    d.take(static_cast<int>(r), false);
+  }
+  if (out.len > kShown) return nullptr;
+  std::uint64_t u = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
+  // Every digit so far was put out: the rest are the plain digits of u.
+  if (d.putting && d.n < precision) {
+    p = out.start();
+    if (precision - d.n <= 19 &&
+        exact_digits(u, static_cast<int>(precision - d.n), false, decimal_point, buffer, p))
+      return p;
+  } else if (d.putting && d.n > precision && u != 0) {
+    const int digits = count_digits(u);
+    if (out.len + digits > kShown) return nullptr;
+    return put_exact(out.start(), u, digits);
+  }
+  while (!d.finished(u == 0)) {
+    if (out.len >= kShown) return nullptr;
+    if (u == 0) d.skip_trimmed_zeros();
+    const int k = static_cast<int>(u % 10);
+    u /= 10;
+    d.take(k, u == 0);
+  }
+  return out.len > kShown ? nullptr : out.start();
+}
+
+// Fixed form of y >= 0 with `precision` fraction digits, in front of `p`;
+// trimming drops trailing fraction zeros. Returns the new start, or null
+// for a rendering too large to show.
+__attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point,
+                                                  char* buffer, char* p) {
+  if (precision <= 19) {
+    const double scaled = y * powers_of_ten.exact(precision) + 0.5;
+    if (scaled < kExactIntegers &&
+        exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled)), precision, trim, decimal_point,
+                     buffer, p))
+      return p;
+  }
+  return peel_digits(y, precision, trim, decimal_point, buffer, p);
+}
+
+// How a finite value is shown.
+struct FloatForm {
+  int precision;       // fraction digits
+  bool exponent_form;  // a mantissa and "e+XX" rather than the value itself
+  bool trim;           // trailing fraction zeros dropped
+  int exponent;
+  double y;            // the value shown in fixed form: v, or its mantissa
+};
+
+// `e` and `E` always show the exponent, `f` never; `g` and `G` choose
+// from the exponent and trim trailing zeros. Kind is 'f', 'e' (or 'E') or
+// 'g' (or 'G'), so that `f` never looks for an exponent nor `e` trims.
+template <char Kind>
+inline FloatForm choose_form(int precision, double v) {
+  FloatForm form{precision, Kind == 'e', Kind == 'g', 0, v};
+  if (Kind == 'f') return form;
+  double m = v;
+  if (v != 0.0 && !exponent_and_mantissa(v, form.exponent, m)) {
+    form.exponent = decimal_exponent(std::fabs(v));
+    m = mantissa(v, form.exponent);
+  }
+  if (Kind == 'g') {
+    form.exponent_form = !(form.exponent < form.precision && form.exponent >= -4);
+    if (form.exponent_form && form.precision != 0) --form.precision;
+  }
+  if (form.exponent_form) form.y = m;
+  return form;
+}
+
+// The exponent, "e+XX" or "e+XXX", in front of `end`; returns the new start.
+inline char* put_exponent(char* end, int exponent, char letter) {
+  const int a = exponent < 0 ? -exponent : exponent;
+  char* p = put_pairs<2>(end, static_cast<std::uint32_t>(a % 100));
+  if (a > 99) *--p = static_cast<char>('0' + a / 100);
+  *--p = exponent < 0 ? '-' : '+';
+  *--p = letter;
+  return p;
+}
+
+// A finite value in the form `Kind` (see choose_form) asks for.
+template <char Kind>
+__attribute__((always_inline)) inline std::size_t render_finite(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+  char* const end = r.buffer + kShown;
+  const FloatForm form = choose_form<Kind>(r.has_precision ? r.precision : 6, v);
+  const char letter = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
+  char* p = form.exponent_form ? put_exponent(end, form.exponent, letter) : end;
+  const bool negative = form.y < 0.0;
+  p = fixed(negative ? -form.y : form.y, form.precision, form.trim, decimal_point, r.buffer, p);
+  if (p == nullptr) return too_large(r);
+  return finish_number(r, p, negative, r.zero_pad);
 }
 
 }  // namespace
 
-std::size_t render_double_fast(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
-  std::size_t length;
-  if (!r.has_width && std::isfinite(v)) {
-    const char conversion = r.conversion;
-    if (conversion == 'f') {
-      if (render_plain<'f'>(r, v, decimal_point, length)) return length;
-    } else if (conversion == 'e' || conversion == 'E') {
-      if (render_plain<'e'>(r, v, decimal_point, length)) return length;
-    } else if (render_plain<'g'>(r, v, decimal_point, length)) {
-      return length;
-    }
-  }
-  return render_double(r, v, decimal_point);
-}
-
-char render_floating(const keznlsPercent& r, double v, DecimalPoint& decimal_point,
-                     Rendering& out, bool& negative) {
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
   const char conversion = r.conversion;
-  const bool upper = conversion == 'E' || conversion == 'G';
   if (!std::isfinite(v)) {
     // As printf shows them: no digits, padded with spaces even under `0`.
-    const char* word = std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
-    out.put_block(word, 3);
-    negative = std::signbit(v);
-    return ' ';
+    const bool upper = conversion == 'E' || conversion == 'G';
+    char* const p = r.buffer + kShown - 3;
+    std::memcpy(p, std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf"), 3);
+    return finish_number(r, p, std::signbit(v), false);
   }
-  const FloatForm form = choose_form(r, v);
-  int precision = form.precision;
-  const bool exponent_form = form.exponent_form, trim = form.trim;
-  const int exponent = form.exponent;
-  double y = v;
-  if (exponent_form) {
-    y = mantissa(v, exponent);
-    const int a = exponent < 0 ? -exponent : exponent;
-    out.put(static_cast<char>('0' + a % 10));
-    out.put(static_cast<char>('0' + a / 10 % 10));
-    if (a > 99) out.put(static_cast<char>('0' + a / 100 % 10));
-    out.put(exponent < 0 ? '-' : '+');
-    out.put(upper ? 'E' : 'e');
-  }
-  fixed(y, precision, trim, decimal_point.text(), decimal_point.length(), out, negative);
-  return r.zero_pad ? '0' : ' ';
+  if (conversion == 'f') return render_finite<'f'>(r, v, decimal_point);
+  if (conversion == 'e' || conversion == 'E') return render_finite<'e'>(r, v, decimal_point);
+  return render_finite<'g'>(r, v, decimal_point);
 }
 
 }  // namespace keznls_engine

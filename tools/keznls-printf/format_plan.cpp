@@ -2,6 +2,9 @@
 
 #include <keznls/engine.h>
 
+// The engine's walk over a format, header-only, shared with the library.
+#include "../../src/engine/format_walk.h"
+
 namespace keznls_printf {
 
 std::string quoted(const std::string& text) {
@@ -25,68 +28,67 @@ std::string describe_argument(int number, const std::vector<const char*>& argume
   return "argument " + std::to_string(number) + " (" + quoted(arguments[number - 1]) + ")";
 }
 
-// Reads the conversion starting at `percent`; the engine's own parser
-// decides what is a conversion, so the tool accepts what every formatter
-// here can render.
-std::string read_conversion(const char*& p, int ordinal, Piece& piece) {
-  const char* percent = p;
-  ++p;
-  piece.argument = ordinal;
-  if (*p >= '1' && *p <= '9' && p[1] == '$') {
-    piece.argument = *p - '0';
-    p += 2;
+// The pieces of a format, read with the engine's own walk, so the tool
+// accepts what every formatter here can render and numbers arguments as
+// the engine does. Stops at the first conversion it cannot take.
+struct Planner {
+  explicit Planner(Plan& result) : plan(result) {}
+  Plan& plan;
+  Piece piece;
+  int conversions = 0;
+  std::string error;
+
+  void text(const char* from, const char* to) { piece.format.append(from, to); }
+  bool percent_sign(const char*) {
+    piece.format += "%%";
+    return true;
   }
-  const char* spec = p;
-  keznlsPercent record;
-  if (!record.parse(p)) {
-    const char* end = *p != '\0' ? p + 1 : p;
-    return quoted(std::string(percent, end)) +
-           " is not a conversion keznls-printf knows (an optional 0 flag, width, "
-           ".precision, optional l, then one of d u x X e E f g G s)";
+  void end(const char*) {
+    if (!piece.format.empty()) plan.pieces.push_back(piece);
   }
-  piece.written.assign(percent, p);
-  piece.format.append("%").append(spec, p);
-  piece.conversion = record.conversion;
-  piece.long_modifier = p[-2] == 'l';
-  return std::string();
-}
+  bool conversion(const keznls_engine::ConversionAt& c, const char*& p) {
+    const char* const spec = p;
+    keznlsPercent record;
+    const bool parsed = record.parse(p);
+    if (++conversions > keznls_engine::kSlots) {
+      error = "conversion " + quoted(std::string(c.percent, p)) + " is the tenth of the format, for argument " +
+              std::to_string(conversions) + ": a format has at most nine conversions";
+      return false;
+    }
+    if (!parsed) {
+      const char* end = *p != '\0' ? p + 1 : p;
+      error = quoted(std::string(c.percent, end)) +
+              " is not a conversion keznls-printf knows (an optional 0 flag, width, "
+              ".precision, optional l, then one of d u x X e E f g G s)";
+      return false;
+    }
+    piece.argument = c.slot + 1;
+    piece.written.assign(c.percent, p);
+    piece.format.append("%").append(spec, p);
+    piece.conversion = record.conversion;
+    piece.long_modifier = p[-2] == 'l';
+    for (const Piece& earlier : plan.pieces) {
+      if (earlier.argument == piece.argument) {
+        error = "conversions " + quoted(earlier.written) + " and " + quoted(piece.written) +
+                " both take argument " + std::to_string(piece.argument) +
+                "; each argument goes to one conversion";
+        return false;
+      }
+    }
+    if (piece.argument > plan.arguments) plan.arguments = piece.argument;
+    plan.pieces.push_back(piece);
+    piece = Piece();
+    return true;
+  }
+};
 
 }  // namespace
 
 std::string plan_format(const std::string& format, const std::vector<const char*>& arguments,
                         Plan& plan) {
   plan = Plan();
-  Piece piece;
-  int ordinal = 0;
-  const char* p = format.c_str();
-  while (*p != '\0') {
-    if (*p != '%' || p[1] == '%') {
-      const int n = *p == '%' ? 2 : 1;
-      piece.format.append(p, n);
-      p += n;
-      continue;
-    }
-    if (++ordinal > kMaxConversions) {
-      const char* start = p;
-      Piece ignored;
-      read_conversion(p, ordinal, ignored);
-      return "conversion " + quoted(std::string(start, p)) +
-             " is the tenth of the format, for argument " + std::to_string(ordinal) +
-             ": a format has at most nine conversions";
-    }
-    if (std::string error = read_conversion(p, ordinal, piece); !error.empty()) return error;
-    for (const Piece& earlier : plan.pieces) {
-      if (earlier.argument == piece.argument) {
-        return "conversions " + quoted(earlier.written) + " and " + quoted(piece.written) +
-               " both take argument " + std::to_string(piece.argument) +
-               "; each argument goes to one conversion";
-      }
-    }
-    if (piece.argument > plan.arguments) plan.arguments = piece.argument;
-    plan.pieces.push_back(piece);
-    piece = Piece();
-  }
-  if (!piece.format.empty()) plan.pieces.push_back(piece);
+  Planner planner(plan);
+  if (!keznls_engine::walk_format(format.c_str(), planner)) return planner.error;
 
   const int given = static_cast<int>(arguments.size());
   for (const Piece& q : plan.pieces) {

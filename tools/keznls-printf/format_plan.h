@@ -34,9 +34,6 @@ std::string plan_format(const std::string& format, const std::vector<const char*
 /// escaped so a message about it stays on one line.
 std::string quoted(const std::string& text);
 
-/// At most this many conversions per format, as the engine allows.
-constexpr int kMaxConversions = 9;
-
 }  // namespace keznls_printf
 
 #endif  // KEZNLS_TOOLS_PRINTF_FORMAT_PLAN_H

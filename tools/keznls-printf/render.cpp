@@ -2,6 +2,9 @@
 
 #include <keznls/roles.h>
 
+// The engine's walk over a format, header-only, shared with the library.
+#include "../../src/engine/format_walk.h"
+
 namespace keznls_printf {
 
 namespace {
@@ -20,6 +23,22 @@ utString format_integer(keznlsFormatter& f, const Piece& piece, int v, bool wide
   return is_unsigned(piece.conversion) ? f.format(fmt, u) : f.format(fmt, v);
 }
 
+// Literal text as every formatter shows it: itself, `%%` as `%`.
+std::string literal_text(const std::string& format) {
+  struct Literal {
+    std::string out;
+    void text(const char* from, const char* to) { out.append(from, to); }
+    bool percent_sign(const char*) {
+      out += '%';
+      return true;
+    }
+    bool conversion(const keznls_engine::ConversionAt&, const char*&) { return false; }  // none in a literal piece
+    void end(const char*) {}
+  } literal;
+  keznls_engine::walk_format(format.c_str(), literal);
+  return literal.out;
+}
+
 }  // namespace
 
 std::string render(keznlsFormatter& formatter, const Plan& plan,
@@ -27,11 +46,7 @@ std::string render(keznlsFormatter& formatter, const Plan& plan,
   std::string out;
   for (const Piece& piece : plan.pieces) {
     if (piece.argument == 0) {
-      // Literal text only: every formatter turns it into itself, `%%` into `%`.
-      for (const char* p = piece.format.c_str(); *p != '\0'; ++p) {
-        out += *p;
-        if (*p == '%') ++p;
-      }
+      out += literal_text(piece.format);
       continue;
     }
     const Value& value = values[piece.argument - 1];

@@ -1,0 +1,84 @@
+// The digit writers and padding shared by every renderer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "digits.h"
+
+namespace {
+
+using namespace keznls_engine;
+
+// put_pairs divides by multiplying with a scale rounded up; the rounding
+// error stays harmless only below 10^N, which is checked value by value.
+// The expected digits are kept as an odometer, one step per value.
+template <int N>
+void check_every_value() {
+  char expected[N];
+  std::memset(expected, '0', N);
+  char buffer[N];
+  std::uint32_t limit = 1;
+  for (int i = 0; i < N; ++i) limit *= 10;
+  int failures = 0;
+  for (std::uint32_t v = 0; v < limit; ++v) {
+    put_pairs<N>(buffer + N, v);
+    if (std::memcmp(buffer, expected, N) != 0 && ++failures <= 5)
+      ADD_FAILURE() << "put_pairs<" << N << ">(" << v << ") gave " << std::string(buffer, N);
+    for (int i = N - 1; i >= 0 && ++expected[i] > '9'; --i) expected[i] = '0';
+  }
+}
+
+TEST(Digits, PairsWithoutDivisionAreExactBelowTheirLimit) {
+  check_every_value<2>();
+  check_every_value<4>();
+  check_every_value<6>();
+  check_every_value<8>();
+}
+
+TEST(Digits, CountsDigitsAcrossEveryPowerOfTen) {
+  EXPECT_EQ(count_digits(0), 1);
+  std::uint64_t power = 1;
+  for (int digits = 1; digits <= 19; ++digits) {
+    SCOPED_TRACE(power);
+    EXPECT_EQ(count_digits(power), digits);
+    EXPECT_EQ(count_digits(power * 10 - 1), digits);
+    power *= 10;
+  }
+  EXPECT_EQ(count_digits(power), 20);
+  EXPECT_EQ(count_digits(UINT64_MAX), 20);
+}
+
+TEST(Digits, PadsWithSignAndFillOrRefuses) {
+  struct Case {
+    const char* digits;
+    int width;
+    bool zeros, negative;
+    const char* expected;  // null: too large to show
+  };
+  const Case cases[] = {
+      {"42", 0, false, false, "42"},
+      {"42", 5, false, true, "  -42"},
+      {"42", 5, true, true, "-0042"},
+      {"42", 2, true, true, "-42"},
+      {"", 3, true, false, "000"},
+      {"1234567890123456789012345678901", 0, false, false, "1234567890123456789012345678901"},
+      {"1234567890123456789012345678901", 0, false, true, nullptr},  // the sign is the 32nd
+      {"1", 31, false, true, "                             -1"},
+      {"1", 32, false, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.digits) + " width " + std::to_string(c.width));
+    char buffer[kShown + 1];
+    char* const end = buffer + kShown;
+    const std::size_t n = std::strlen(c.digits);
+    char* const p = end - n;
+    std::memcpy(p, c.digits, n);
+    char* const start = pad(p, end, c.width, c.zeros, c.negative);
+    if (c.expected == nullptr) EXPECT_EQ(start, nullptr);
+    else EXPECT_EQ(std::string(start, static_cast<std::size_t>(end - start)), c.expected);
+  }
+}
+
+}  // namespace
