@@ -82,6 +82,11 @@ class keznlsSprintf {
 
   utString gui_sprintf(const char* format, ...) const KEZNLS_PRINTF(2, 3);
   utString gui_vsprintf(const char* format, va_list args) const KEZNLS_PRINTF(2, 0);
+  /// `gui_vsprintf` written into `buffer` (room for `size` characters, the
+  /// NUL included) instead of a string of its own: the text's length, or
+  /// -1, with nothing written, when it does not fit.
+  int gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const
+      KEZNLS_PRINTF(4, 0);
 
  private:
   utString decimal_point;
@@ -95,6 +100,8 @@ class keznlsFormatterSimple : public keznlsFormatter {
 
   utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
+  int vformat_into(char* buffer, int size, const char* format, va_list args) override
+      KEZNLS_PRINTF(4, 0);
 
  private:
   keznlsSprintf sprintf_;

@@ -1,5 +1,6 @@
 // The formatter role over the engine, and mca_strlen.
 #include <cstring>
+#include <typeinfo>
 
 #include "keznls/engine.h"
 
@@ -28,6 +29,12 @@ utString keznlsFormatterSimple::format(const char* format, ...) {
 
 utString keznlsFormatterSimple::vformat(const char* format, va_list args) {
   return sprintf_.gui_vsprintf(format, args);
+}
+
+int keznlsFormatterSimple::vformat_into(char* buffer, int size, const char* format, va_list args) {
+  // A derived class may format otherwise through vformat.
+  if (typeid(*this) != typeid(keznlsFormatterSimple)) return -1;
+  return sprintf_.gui_vsprintf_into(buffer, size, format, args);
 }
 
 int mca_strlen(const char* text) { return static_cast<int>(std::strlen(text)); }

@@ -51,16 +51,26 @@ class Driver {
 
   __attribute__((always_inline)) utString run(va_list args) {
     const Scanned scanned = scan();
-    const std::size_t total = scanned.literal + (scanned.ok ? render(args, scanned) : fail(scanned));
+    const std::size_t total = measure(args, scanned);
     // One named return, so the string is built in place (it has no move).
     const bool writes = total != 0 && total <= static_cast<std::size_t>(INT_MAX);
     utString result = writes ? utString(ut_string_char, ' ', static_cast<int>(total))
                              : ut_lit(total == 0 ? "" : kError);
     // A fresh string of this constructor is unique and writable through its
     // text pointer.
-    char* const out = const_cast<char*>(result.c_str());
-    if (writes) scanned.events <= kMaxEvents ? write_recorded(out, scanned) : write_rereading(out);
+    if (writes) write(const_cast<char*>(result.c_str()), scanned);
     return result;
+  }
+
+  // The result written into `buffer` with its NUL; -1, and nothing
+  // written, when it needs more than `size` characters.
+  int run_into(char* buffer, int size, va_list args) {
+    const Scanned scanned = scan();
+    const std::size_t total = measure(args, scanned);
+    if (total >= static_cast<std::size_t>(size)) return -1;
+    write(buffer, scanned);
+    buffer[total] = '\0';
+    return static_cast<int>(total);
   }
 
  private:
@@ -124,6 +134,16 @@ class Driver {
     walk_format(format_, scan);
     return Scanned{scan.literal, scan.nul, scan.events, scan.conversions,
                    scan.conversions < kSlots ? scan.conversions : kSlots, scan.named, scan.ok};
+  }
+
+  // The length of the result, every conversion rendered.
+  __attribute__((always_inline)) std::size_t measure(va_list args, const Scanned& scanned) {
+    return scanned.literal + (scanned.ok ? render(args, scanned) : fail(scanned));
+  }
+
+  __attribute__((always_inline)) void write(char* out, const Scanned& scanned) const {
+    if (scanned.events <= kMaxEvents) write_recorded(out, scanned);
+    else write_rereading(out);
   }
 
   // Renders the named slots below the count in slot order (the argument at
@@ -225,4 +245,8 @@ utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
   return Driver(decimal_point, format).run(args);
+}
+
+int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const {
+  return Driver(decimal_point, format).run_into(buffer, size, args);
 }

@@ -2,6 +2,7 @@
 // failures and the limits of the nine-slot table; the formatter role.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <string>
 
@@ -71,6 +72,36 @@ class Doubling : public keznlsFormatterSimple {
     return utString((once + once).c_str());
   }
 };
+
+// Into a caller's buffer: the same text as the string, or -1 and the
+// buffer untouched when the text and its NUL do not fit; nothing allocated.
+int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = e.gui_vsprintf_into(buffer, size, format, args);
+  va_end(args);
+  return n;
+}
+
+TEST(Sprintf, IntoABufferWritesTheSameTextOrNothing) {
+  const keznlsSprintf e(ut_lit(","));
+  const struct { const char* format; std::string expected; } cases[] = {
+      {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"}, {"", ""}, {"%q %d", "<error>q <error>"},
+      {"%d %3$d", "3 <unset>"}, {"%%%%%%%%%%%%%%%%%%%%%%%%%%%d", std::string(13, '%') + "3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    const int length = static_cast<int>(c.expected.size());
+    char buffer[64];
+    alloc_counter::Scope scope;
+    EXPECT_EQ(into(e, buffer, length + 1, unchecked(c.format), 3, 2.5, "x"), length);
+    EXPECT_EQ(buffer, c.expected);
+    std::fill(buffer, buffer + sizeof buffer, '#');
+    EXPECT_EQ(into(e, buffer, length, unchecked(c.format), 3, 2.5, "x"), -1);
+    EXPECT_EQ(buffer[0], '#');
+    EXPECT_EQ(scope.count(), 0);
+  }
+}
 
 TEST(FormatterSimple, FormatsWithItsDecimalPointAndGoesThroughVformat) {
   keznlsFormatterSimple comma(ut_lit(","));

@@ -127,8 +127,7 @@ TEST(TranslatorTest, AMessageTakesAtMostTwoBlocksThroughTheHelper) {
     helper->ntprintf("demo", "%d file", "%d files", 2, 2);
     EXPECT_EQ(displayer.shown, "2 Dateien");
     helper->ptprintf("demo", "menu", "Open");
-    if (helper == &derived) EXPECT_EQ(scope.count(), 8);
-    else EXPECT_LE(scope.count(), 4);
+    EXPECT_EQ(scope.count(), helper == &derived ? 8 : 0);
     EXPECT_EQ(live(scope), 0);
   }
 }
