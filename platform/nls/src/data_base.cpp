@@ -41,25 +41,41 @@ const nlsLoadedDomain* nlsDataBase::open_next() const {
   return d;
 }
 
-template <typename Find>
-const char* nlsDataBase::first_found(std::size_t first, Find find) const {
-  for (std::size_t i = first; i < loaded_.size(); ++i)
-    if (const char* found = find(*loaded_[i])) return found;
+nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
+  const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key) * 0x9e3779b97f4a7c15u;
+  return recent_[h >> 60];
+}
+
+template <typename Answer>
+const char* nlsDataBase::first_found(const char* text, Answer answer) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*text == '\0') return nullptr;
+  Recent& last = recent(text);
+  if (last.text == text && last.domain->holds_key(*last.message, text))
+    if (const char* found = answer(*last.domain, *last.message)) return found;
+  const nlsKey key(text);
+  const auto in = [&](const nlsLoadedDomain& d) -> const char* {
+    const Message* m = d.locate(key);
+    const char* found = m != nullptr ? answer(d, *m) : nullptr;
+    if (found != nullptr) last = Recent{text, &d, m};
+    return found;
+  };
+  for (const auto& d : loaded_)
+    if (const char* found = in(*d)) return found;
   // Catalogues further down the list are loaded the first time a message
   // gets this far.
   while (next_ < candidates_.size())
     if (const nlsLoadedDomain* d = open_next())
-      if (const char* found = find(*d)) return found;
+      if (const char* found = in(*d)) return found;
   return nullptr;
 }
 
-const char* nlsDataBase::find_further(const nlsKey& key) const {
-  return first_found(1, [&key](const nlsLoadedDomain& d) { return d.find(key); });
+const char* nlsDataBase::find(const char* key) const {
+  return first_found(key, [](const nlsLoadedDomain& d, const Message& m) { return d.translation_of(m); });
 }
 
-const char* nlsDataBase::find_plural(const char* text, unsigned long n) const {
-  const nlsKey key(text);
-  return first_found(0, [&key, n](const nlsLoadedDomain& d) { return d.find_plural(key, n); });
+const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
+  return first_found(key, [n](const nlsLoadedDomain& d, const Message& m) { return d.form_of(m, n); });
 }
 
 std::string nlsDataBase::explain() const {

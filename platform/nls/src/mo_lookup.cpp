@@ -20,8 +20,18 @@ const char* nlsLoadedDomain::find(const nlsKey& key) const {
   // The empty text keys the catalogue's header, which is no message.
   if (key.length == 0) return nullptr;
   const Message* m = locate(key);
-  if (m == nullptr || m->translation_length == 0 || !usable(*m)) return nullptr;
-  return bytes_ + m->translation_offset;
+  return m != nullptr ? translation_of(*m) : nullptr;
+}
+
+const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) const {
+  if (key.length == 0) return nullptr;
+  const Message* m = locate(key);
+  return m != nullptr ? form_of(*m, n) : nullptr;
+}
+
+const char* nlsLoadedDomain::translation_of(const Message& m) const {
+  if (m.translation_length == 0 || !usable(m)) return nullptr;
+  return bytes_ + m.translation_offset;
 }
 
 namespace {
@@ -91,14 +101,12 @@ bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
   return (verdict & (1u << (kFormBits + form))) != 0;
 }
 
-const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) const {
-  if (key.length == 0) return nullptr;
-  const Message* m = locate(key);
-  if (m == nullptr || m->translation_length == 0) return nullptr;
+const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
+  if (m.translation_length == 0) return nullptr;
   // Forms are NUL-separated; an index past the last gives the first, as
   // the C library's lookup does.
-  const char* const first = bytes_ + m->translation_offset;
-  const char* const end = first + m->translation_length;
+  const char* const first = bytes_ + m.translation_offset;
+  const char* const end = first + m.translation_length;
   const unsigned long index = plural_rule_->form(n);
   const char* form = first;
   unsigned number = 0;
@@ -111,7 +119,7 @@ const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) con
       break;
     }
   }
-  if (*form == '\0' || !usable_form(*m, number)) return nullptr;
+  if (*form == '\0' || !usable_form(m, number)) return nullptr;
   return form;
 }
 

@@ -77,11 +77,21 @@ class nlsLoadedDomain {
     std::uint32_t key_length;  // of the original up to its first NUL (a plural's singular)
   };
 
+  friend class nlsDataBase;  // keeps the messages its last lookups found
+
   nlsLoadedDomain() = default;
   /// Takes over `bytes` (from new[]), deleting it when the image is malformed.
   static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
   const char* validate();
   bool convert_to_utf8(std::string* problem);
+  /// Message `m`'s translation, or null when it is empty or unusable.
+  const char* translation_of(const Message& m) const;
+  /// Message `m`'s form for count `n`, or null when it is empty or unusable.
+  const char* form_of(const Message& m, unsigned long n) const;
+  /// Whether `text` is message `m`'s key.
+  bool holds_key(const Message& m, const char* text) const {
+    return std::strncmp(text, bytes_ + m.original_offset, m.key_length) == 0 && text[m.key_length] == '\0';
+  }
   /// Whether message `m`'s translation reads the arguments its original
   /// reads; decided on first use, then remembered.
   bool usable(const Message& m) const;
@@ -133,12 +143,7 @@ class nlsDataBase {
 
   /// The translation of `key` (a text, or a context, "\004" and a text)
   /// in the first catalogue that has one; null when none has.
-  const char* find(const char* text) const {
-    const nlsKey key(text);
-    if (domain_ != nullptr)
-      if (const char* found = domain_->find(key)) return found;
-    return find_further(key);
-  }
+  const char* find(const char* key) const;
   /// The form for count `n` of the plural entry found by its singular
   /// `key`, from the first catalogue that has one; null when none has.
   const char* find_plural(const char* key, unsigned long n) const;
@@ -159,20 +164,32 @@ class nlsDataBase {
     const nlsLoadedDomain* domain = nullptr;  // once loaded, one of loaded_
   };
 
-  /// find() past the first catalogue.
-  const char* find_further(const nlsKey& key) const;
-  /// The first answer of `find` on the catalogues from index `first` on,
-  /// loading the ones not tried yet as they are reached; null when none.
-  template <typename Find>
-  const char* first_found(std::size_t first, Find find) const;
+  using Message = nlsLoadedDomain::Message;
+  /// Where a lookup of the text at `text` found its answer last time.
+  struct Recent {
+    const char* text = nullptr;
+    const nlsLoadedDomain* domain = nullptr;
+    const Message* message = nullptr;
+  };
+
+  /// The first answer of `answer(domain, message)` for `key` in the
+  /// catalogues, loading the ones not tried yet as they are reached; null
+  /// when none has one. Remembers where it was found for the caller's
+  /// pointer `key`.
+  template <typename Answer>
+  const char* first_found(const char* key, Answer answer) const;
+  Recent& recent(const char* key) const;
   /// Tries the next candidate; its catalogue, or null.
   const nlsLoadedDomain* open_next() const;
 
   mutable std::vector<Candidate> candidates_;
   std::vector<std::string> notes_;
   mutable std::vector<std::unique_ptr<nlsLoadedDomain>> loaded_;  // in the order found
-  nlsLoadedDomain* domain_ = nullptr;  // the first of loaded_, for the quick path
+  nlsLoadedDomain* domain_ = nullptr;  // the first of loaded_
   mutable std::size_t next_ = 0;       // first candidate not tried yet
+  // Programs print the same messages again and again: a pointer and a
+  // compare of the text find them again faster than a hashed lookup.
+  mutable Recent recent_[16];
 };
 
 /// Owning pointer to a database; assignment moves ownership.
