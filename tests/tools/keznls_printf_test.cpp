@@ -61,6 +61,7 @@ void check(const Case& c, int status) {
 const char kReordered[] = "%2$s has %1$d new messages.\\n";
 const char kDe[] = "LANG=de_DE.UTF-8";
 #define DEMO "--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo"
+#define TEST_DEMO "--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "demo"
 
 TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
   const Case cases[] = {
@@ -80,6 +81,8 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
       {kDe, {DEMO, "--context", "menu entry", "Open\\n"}, {"\u00d6ffnen\n"}},
+      // A form may leave the count out; the argument is still taken.
+      {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
@@ -124,7 +127,13 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {"%1$d %1$s", "5"}, {"\"%1$d\"", "\"%1$s\"", "argument 1"}},
       {"", {"100%"}, {"\"%\""}}, {"", {"%5q", "1"}, {"\"%5q\""}},
       {"", {"%10$d", "1"}, {"\"%10$\""}},  // positions are one digit
-      {kDe, {DEMO, kReordered, "7"}, {"\"%2$s\"", "argument 2"}},  // the translated format
+      // Messages name the conversions as typed, not as translated.
+      {kDe, {DEMO, kReordered, "7"}, {"\"%2$s\"", "argument 2"}},
+      {kDe, {TEST_DEMO, "%d entries in %s", "x", "/tmp"}, {"argument 1", "\"x\"", "\"%d\""}},
+      // A conversion a formatter cannot show fails, as a bad argument does.
+      {"", {"--formatter", "default", "A%2147483647dB|", "5"}, {"\"%2147483647d\"", "cannot be shown"}},
+      {"", {"--formatter", "locale", "A%2147483647dB|", "5"}, {"\"%2147483647d\"", "cannot be shown"}},
+      {"", {"--formatter", "simple", "A%40dB|", "5"}, {"\"%40d\"", "cannot be shown"}},
       {"", {}, {"missing FORMAT"}}, {"", {"--colour", "%s"}, {"--colour"}},
       {"", {"--formatter", "fancy", "%s", "x"}, {"fancy"}},
       {"", {"--decimal-point", ",", "%.1f", "1"}, {"--decimal-point"}}, {"", {"--database"}, {"--database"}},

@@ -64,6 +64,7 @@ struct Planner {
     }
     piece.argument = c.slot + 1;
     piece.written.assign(c.percent, p);
+    piece.conversion_at = piece.format.size();
     piece.format.append("%").append(spec, p);
     piece.conversion = record.conversion;
     piece.long_modifier = p[-2] == 'l';
@@ -84,12 +85,15 @@ struct Planner {
 
 }  // namespace
 
-std::string plan_format(const std::string& format, const std::vector<const char*>& arguments,
-                        Plan& plan) {
+std::string plan_format(const std::string& format, Plan& plan) {
   plan = Plan();
   Planner planner(plan);
   if (!keznls_engine::walk_format(format.c_str(), planner)) return planner.error;
+  return std::string();
+}
 
+std::string check_arguments(const Plan& plan, const std::string& format,
+                            const std::vector<const char*>& arguments) {
   const int given = static_cast<int>(arguments.size());
   for (const Piece& q : plan.pieces) {
     if (q.argument > given) {

@@ -181,15 +181,26 @@ int main(int argc, char** argv) {
       : options.context ? translator.translate_in_context(name, context.c_str(), source.c_str())
                         : translator.translate(name, source.c_str());
 
-  keznls_printf::Plan plan;
-  if (std::string error = keznls_printf::plan_format(translated.c_str(), options.arguments, plan);
-      !error.empty()) {
+  // The arguments are checked against the format the user typed, so every
+  // message names a conversion as typed. The translation has been checked
+  // to read the same arguments (a plural form perhaps only the first few);
+  // one the tool cannot plan shows as the typed format would.
+  const std::string typed = options.plural && options.n != 1 ? plural : source;
+  keznls_printf::Plan typed_plan;
+  if (std::string error = keznls_printf::plan_format(typed, typed_plan); !error.empty()) return refuse(error);
+  if (std::string error = keznls_printf::check_arguments(typed_plan, typed, options.arguments); !error.empty())
     return refuse(error);
+  keznls_printf::Plan plan = typed_plan;
+  if (typed != translated.c_str()) {
+    keznls_printf::Plan translated_plan;
+    if (keznls_printf::plan_format(translated.c_str(), translated_plan).empty() &&
+        translated_plan.arguments <= typed_plan.arguments)
+      plan = translated_plan;
   }
 
   keznlsParserDefaultThenLocale parser;
   std::vector<keznls_printf::Value> values(options.arguments.size());
-  for (const keznls_printf::Piece& piece : plan.pieces) {
+  for (const keznls_printf::Piece& piece : typed_plan.pieces) {
     if (piece.argument == 0) continue;
     const int index = piece.argument - 1;
     // A retry of the parser leaves the saved locale in force; each argument
@@ -211,8 +222,17 @@ int main(int argc, char** argv) {
   } else {
     formatter = std::make_unique<keznlsFormatterDefault>();
   }
-  const std::string text =
-      keznls_printf::render(*formatter, plan, values, options.formatter != "simple");
+  std::string text;
+  const keznls_printf::Failure failure =
+      keznls_printf::render(*formatter, plan, values, options.formatter != "simple", text);
+  if (failure.argument != 0) {
+    for (const keznls_printf::Piece& piece : typed_plan.pieces)
+      if (piece.argument == failure.argument)
+        return refuse("conversion " + keznls_printf::quoted(piece.written) + " of argument " +
+                      std::to_string(failure.argument) + " (" +
+                      keznls_printf::quoted(options.arguments[failure.argument - 1]) +
+                      ") cannot be shown: " + failure.why);
+  }
   keznlsDisplayerDefault().display(text.c_str());
   return 0;
 }

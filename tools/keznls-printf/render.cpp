@@ -1,5 +1,9 @@
 #include "render.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <keznls/roles.h>
 
 // The engine's walk over a format, header-only, shared with the library.
@@ -11,16 +15,26 @@ namespace {
 
 bool is_unsigned(char conversion) { return conversion != 'd'; }
 
-utString format_integer(keznlsFormatter& f, const Piece& piece, int v, bool widen) {
+// Calls `call(format, value)` with the piece's value as the C type its
+// conversion reads. Negative values read by an unsigned conversion show
+// their 32-bit two's complement, whichever formatter reads them.
+template <typename Call>
+auto with_value(const Piece& piece, const Value& value, bool c_library, Call call) {
   const char* fmt = piece.format.c_str();
-  // Negative values read by an unsigned conversion show their 32-bit
-  // two's complement, whichever formatter reads them.
-  const unsigned u = static_cast<unsigned>(v);
-  if (widen && piece.long_modifier) {
-    return is_unsigned(piece.conversion) ? f.format(fmt, static_cast<unsigned long>(u))
-                                         : f.format(fmt, static_cast<long>(v));
+  switch (value.kind) {
+    case Value::kInteger: {
+      const int v = value.integer;
+      const unsigned u = static_cast<unsigned>(v);
+      if (c_library && piece.long_modifier)
+        return is_unsigned(piece.conversion) ? call(fmt, static_cast<unsigned long>(u)) : call(fmt, static_cast<long>(v));
+      return is_unsigned(piece.conversion) ? call(fmt, u) : call(fmt, v);
+    }
+    case Value::kDouble:
+      return call(fmt, value.real);
+    case Value::kText:
+    default:
+      return call(fmt, value.text);
   }
-  return is_unsigned(piece.conversion) ? f.format(fmt, u) : f.format(fmt, v);
 }
 
 // Literal text as every formatter shows it: itself, `%%` as `%`.
@@ -41,28 +55,29 @@ std::string literal_text(const std::string& format) {
 
 }  // namespace
 
-std::string render(keznlsFormatter& formatter, const Plan& plan,
-                   const std::vector<Value>& values, bool long_modifier_widens) {
-  std::string out;
+Failure render(keznlsFormatter& formatter, const Plan& plan, const std::vector<Value>& values,
+               bool c_library, std::string& out) {
+  out.clear();
   for (const Piece& piece : plan.pieces) {
     if (piece.argument == 0) {
       out += literal_text(piece.format);
       continue;
     }
+    const std::size_t literal = literal_text(piece.format.substr(0, piece.conversion_at)).size();
     const Value& value = values[piece.argument - 1];
-    switch (value.kind) {
-      case Value::kInteger:
-        out += format_integer(formatter, piece, value.integer, long_modifier_widens).c_str();
-        break;
-      case Value::kDouble:
-        out += formatter.format(piece.format.c_str(), value.real).c_str();
-        break;
-      case Value::kText:
-        out += formatter.format(piece.format.c_str(), value.text).c_str();
-        break;
+    if (c_library) {
+      errno = 0;
+      const int n = with_value(piece, value, true, [](const char* f, auto v) { return std::snprintf(nullptr, 0, f, v); });
+      if (n < 0) return {piece.argument, std::string("the C library refuses it: ") + std::strerror(errno)};
     }
+    const std::string shown = with_value(piece, value, c_library, [&formatter](const char* f, auto v) {
+      return std::string(formatter.format(f, v).c_str());
+    });
+    if (!c_library && value.kind != Value::kText && shown.compare(literal, std::string::npos, "<too large to show>") == 0)
+      return {piece.argument, "the number needs more than 31 characters"};
+    out += shown;
   }
-  return out;
+  return {};
 }
 
 }  // namespace keznls_printf
