@@ -25,6 +25,7 @@ class PowersOfTen {
       high_[n - kLowest] = table_[n + 1 - kLowest] * (1 - 1e-12);
     }
   }
+  // 10^n for a precision n >= 0, which may lie past the table.
   double nonnegative(int n) const { return n <= kHighest ? table_[n - kLowest] : utMath::pow(10.0, n); }
   // For exponents of finite doubles and their neighbours, always in the table.
   double exact(int n) const { return table_[n - kLowest]; }
@@ -187,10 +188,9 @@ inline void trim_zeros(Fraction& fraction, int& digits) {
 
 // The digits of the scaled value u, an exact integer, with `precision`
 // (at most 19) fraction digits, in front of `p` (the buffer's kShown
-// positions start at `buffer`): the peeling loop's result computed whole,
-// for the usual case (the decimal point is not empty). False
-// leaves the other cases to the loop; else p is the new start, or null when
-// the digits would not fit.
+// positions start at `buffer`): the peeling loop's result computed whole.
+// False leaves an empty decimal point and `%.0g` to the loop; else p is the
+// new start, or null when the digits would not fit.
 __attribute__((always_inline)) inline bool exact_digits(std::uint64_t u, int precision, bool trim,
                                                         DecimalPoint& decimal_point, char* buffer,
                                                         char*& p) {
@@ -283,9 +283,10 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
   return out.len > kShown ? nullptr : out.start();
 }
 
-// Fixed form of y >= 0 with `precision` fraction digits, in front of `p`;
-// trimming drops trailing fraction zeros. Returns the new start, or null
-// for a rendering too large to show.
+// Fixed form of y >= 0 with `precision` fraction digits, in front of `p`:
+// y scaled by 10^precision plus one half, its digits whole where that is an
+// exact integer, else peeled one by one. Trimming drops trailing fraction
+// zeros. Returns the new start, or null for a rendering too large to show.
 __attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point,
                                                   char* buffer, char* p) {
   if (precision <= 19) {
@@ -339,7 +340,8 @@ inline char* put_exponent(char* end, int exponent, char letter) {
 
 // A finite value in the form `Kind` (see choose_form) asks for.
 template <char Kind>
-__attribute__((always_inline)) inline std::size_t render_finite(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
+__attribute__((always_inline)) inline std::size_t render_finite(keznlsPercent& r, double v,
+                                                                DecimalPoint& decimal_point) {
   char* const end = r.buffer + kShown;
   const FloatForm form = choose_form<Kind>(r.has_precision ? r.precision : 6, v);
   const char letter = r.conversion == 'E' || r.conversion == 'G' ? 'E' : 'e';
