@@ -1,5 +1,6 @@
-// Arbitrary bytes as a .mo file: loading must refuse or accept without
-// reading outside the image, and every lookup must give a terminated text.
+// Arbitrary bytes as a .mo file: loading (charset conversion and plural
+// rule included) must refuse or accept without reading outside the image,
+// and every lookup, plain or plural, must give a terminated text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,10 @@ void look_up(const nlsLoadedDomain& domain, const char* key) {
   const char* result = domain.translate(key);
   if (result == nullptr) __builtin_trap();
   g_sink = std::strlen(result);  // reads the result up to its terminator
+  // Every plural form the header's rule can pick, and past them.
+  const nlsKey k(key);
+  for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul, 101ul, ~0ul})
+    if (const char* form = domain.find_plural(k, n)) g_sink = std::strlen(form);
 }
 
 }  // namespace
@@ -23,6 +28,8 @@ void look_up(const nlsLoadedDomain& domain, const char* key) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_bytes(data, size));
   if (!domain) return 0;
+  std::string first;
+  g_sink = domain->refused(&first) + first.size();  // checks every translation
 
   static const char* const kFixed[] = {"", "Hello", "%d file", "menu\x04Open", "Language",
                                        "message 1", "Caf\xC3\xA9", "\xFF"};

@@ -14,6 +14,7 @@
 
 // The engine's walk over a format, header-only, shared with the library.
 #include "../../src/engine/format_walk.h"
+#include "../support/fuzz_bytes.h"
 
 namespace {
 
@@ -146,27 +147,13 @@ void compare(const char* format, ...) {
 }
 
 // Values drawn from the seed bytes.
-struct Values {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t at = 0;
-
-  std::uint64_t next(int bytes) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v = v << 8 | (at < size ? data[at++] : 0);
-    return v;
-  }
-  int i() { return static_cast<int>(static_cast<std::uint32_t>(next(4))); }
-  unsigned u() { return static_cast<unsigned>(next(4)); }
-  double d() {
-    const std::uint64_t bits = next(8);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-  }
+struct Values : FuzzBytes {
+  int i() { return static_cast<int>(static_cast<std::uint32_t>(take(4))); }
+  unsigned u() { return static_cast<unsigned>(take(4)); }
+  double d() { return real(); }
   const char* s() {
     static const char* const strings[] = {nullptr, "", "abc", "%d%s", "a string of some length"};
-    return strings[next(1) % 5];
+    return strings[take(1) % 5];
   }
 };
 
@@ -209,8 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* nul = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
   const std::size_t format_size = nul ? static_cast<std::size_t>(nul - data) : size;
   const std::string format(reinterpret_cast<const char*>(data), format_size);
-  Values values{nul ? nul + 1 : data + size, nul ? size - format_size - 1 : 0};
-  g_engine = static_cast<int>(values.next(1));
+  Values values{{nul ? nul + 1 : data + size, nul ? size - format_size - 1 : 0}};
+  g_engine = static_cast<int>(values.take(1));
 
   const std::vector<Kind> kinds = plan(format.c_str());
   if (kinds.size() <= 4) {

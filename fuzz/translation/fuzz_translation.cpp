@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "../support/fuzz_bytes.h"
 #include "format_check.h"
 #include "keznls/engine.h"
 
@@ -101,22 +102,7 @@ void format_both(const Plan* plan, ...) {
 
 // Values drawn from the seed bytes; pointers always point where the type
 // says.
-struct Values {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t at = 0;
-
-  std::uint64_t bytes(int n) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < n; ++i) v = v << 8 | (at < size ? data[at++] : 0);
-    return v;
-  }
-  double real() {
-    const std::uint64_t bits = bytes(8);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-  }
+struct Values : FuzzBytes {
   std::uint64_t slot(const Plan& plan, int index) {
     static const char* const strings[] = {nullptr, "", "abc", "%d%s%n",
                                           "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"};
@@ -124,14 +110,14 @@ struct Values {
                                           L"\U0001F600"};
     alignas(16) static long long count[2];
     const ArgType type = plan.original->type(index);
-    if (type == ArgType::kString) return address(strings[bytes(1) % 5]);
-    if (type == ArgType::kWideString) return address(wide[bytes(1) % 5]);
+    if (type == ArgType::kString) return address(strings[take(1) % 5]);
+    if (type == ArgType::kWideString) return address(wide[take(1) % 5]);
     if (nls_format::writes_count(type)) return address(count);
     if (plan.star[index]) {
-      const int bound = static_cast<int>(bytes(2) % (2 * kMaxBound + 1)) - kMaxBound;
+      const int bound = static_cast<int>(take(2) % (2 * kMaxBound + 1)) - kMaxBound;
       return static_cast<std::uint64_t>(bound);
     }
-    return bytes(8);
+    return take(8);
   }
   static std::uint64_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 };
@@ -182,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* const end = data + size;
   const std::string original = take(p, end);
   const std::string translation = take(p, end);
-  Values values{p, static_cast<std::size_t>(end - p)};
+  Values values{{p, static_cast<std::size_t>(end - p)}};
 
   const ArgumentMap map(original.c_str());
   agree_with_glibc(original.c_str(), map);
