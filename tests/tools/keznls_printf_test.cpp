@@ -101,6 +101,14 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
 
 TEST(KeznlsPrintf, EveryFormatterPlacesArgumentsAndReadsNumbersAlike) {
   const Case cases[] = {
+      // Translations that read other arguments are refused: the text as typed.
+      {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "%d files\\n", "3"},
+       {"3 files\n"}},
+      {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "Total: %.2f\\n", "2.5"},
+       {"Total: 2.50\n"}},
+      {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "%s has %d new messages\\n",
+                   "Anna", "3"},
+       {"3 neue Nachrichten f\u00fcr Anna\n"}},
       {"", {"%2$s-%1$d", "3", "x"}, {"x-3"}}, {"", {"%1$s %s", "a", "b"}, {"a b"}},
       // Integers are 32 bits whatever the length modifier.
       {"", {"%u %lx %ld %X %05d %.2f|%s|%%\\n", "-1", "-1", "-2147483648", "2147483647", "-42", "2.5", "50%"},
