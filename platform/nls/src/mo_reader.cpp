@@ -102,9 +102,12 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
   domain->size_ = size;
   bool usable = false;
   try {
-    if (const char* malformed = domain->validate()) *problem = std::string("malformed: ") + malformed;
-    else usable = domain->convert_to_utf8(problem);
-    if (usable) domain->read_plural_rule();
+    if (const char* malformed = domain->validate()) {
+      *problem = std::string("malformed: ") + malformed;
+    } else if (domain->convert_to_utf8(problem)) {
+      domain->read_plural_rule();
+      usable = true;
+    }
   } catch (const std::bad_alloc&) {
     // The tables are bounded by the file size; a file too big for memory
     // is treated like any other we cannot use.
