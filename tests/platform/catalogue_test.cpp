@@ -144,6 +144,30 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
   EXPECT_EQ(nlsDataBase("::", "demo").explain(), "skipped: no catalogue folder given\n");
 }
 
+// A header whose plural rule cannot be read: the forms follow n != 1, and
+// explain() says why.
+TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
+  std::ifstream in(directory("first") + "/pl/LC_MESSAGES/demo.mo", std::ios::binary);
+  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string rule = "plural=(", broken = "plural=)";
+  std::copy(broken.begin(), broken.end(), std::search(bytes.begin(), bytes.end(), rule.begin(), rule.end()));
+  const TempDirectory dir;
+  dir.add("pl", "demo", bytes);
+  set_language("LANG", "pl");
+  const nlsDataBase database(dir.path().c_str(), "demo");
+  EXPECT_STREQ(database.find_plural("%d file", 5), "%d pliki");  // the second form, as for 2
+  EXPECT_STREQ(database.find_plural("%d file", 1), "jeden plik");
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("/pl/LC_MESSAGES/demo.mo: loaded, 4 messages, Plural-Forms not used (malformed plural "
+                     "expression at "),
+            std::string::npos)
+      << why;
+  EXPECT_NE(why.find(" of the header): forms by n != 1, 1 translations refused for reading other arguments than "
+                     "their originals (\"%s wolnych blok\xC3\xB3w\" for \"%d free blocks\")\n"),
+            std::string::npos)
+      << why;
+}
+
 // Catalogues in ISO-8859-1 and EUC-JP, made by msgconv from UTF-8 sources,
 // hand out UTF-8; one whose charset cannot be converted is passed over.
 TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {

@@ -38,6 +38,8 @@ const nlsLoadedDomain* nlsDataBase::open_next() const {
   const nlsLoadedDomain* d = c.domain = loaded_.back().get();
   c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
   if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
+  const std::string plural = d->plural_rule_problem();
+  if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
   return d;
 }
 

@@ -126,9 +126,23 @@ const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
 std::size_t nlsLoadedDomain::refused(std::string* first) const {
   std::size_t count = 0;
   for (const Message& m : messages_) {
-    if (m.original_length == 0 || m.translation_length == 0 || usable(m)) continue;
-    if (count++ == 0 && first != nullptr)
-      *first = quoted(bytes_ + m.translation_offset) + " for " + quoted(format_of(bytes_ + m.original_offset));
+    if (m.original_length == 0 || m.translation_length == 0) continue;
+    // A plural entry is asked for its forms, each checked against the
+    // original plural; any other entry for its translation.
+    const char* original = bytes_ + m.original_offset;
+    const bool plural = m.key_length < m.original_length;
+    const char* refused_text = nullptr;
+    if (!plural) {
+      if (!usable(m)) refused_text = bytes_ + m.translation_offset;
+    } else {
+      const char* form = bytes_ + m.translation_offset;
+      for (unsigned i = 0; form <= bytes_ + m.translation_offset + m.translation_length && refused_text == nullptr;
+           ++i, form += std::strlen(form) + 1)
+        if (!usable_form(m, i)) refused_text = form;
+      original += m.key_length + 1;
+    }
+    if (refused_text != nullptr && count++ == 0 && first != nullptr)
+      *first = quoted(refused_text) + " for " + quoted(format_of(original));
   }
   return count;
 }

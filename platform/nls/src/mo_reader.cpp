@@ -141,6 +141,17 @@ void nlsLoadedDomain::read_plural_rule() {
   plural_rule_ = std::make_unique<const nlsPluralRule>(nlsPluralRule::from_header(text));
 }
 
+std::string nlsLoadedDomain::plural_rule_problem() const {
+  switch (plural_rule_->status()) {
+    case nlsPluralStatus::taken:
+    case nlsPluralStatus::no_header:
+    case nlsPluralStatus::no_nplurals:
+      return std::string();  // no rule given: the usual two forms are meant
+    default:
+      return std::string(plural_rule_->reason()) + " at " + std::to_string(plural_rule_->position());
+  }
+}
+
 std::size_t nlsLoadedDomain::size() const {
   // The header has the empty original, which sorts first.
   const bool header = !messages_.empty() && messages_.front().original_length == 0;

@@ -67,6 +67,10 @@ class nlsLoadedDomain {
   std::size_t refused(std::string* first) const;
   /// The charset the translations were converted from; empty for UTF-8.
   const std::string& converted_from() const { return converted_from_; }
+  /// Why the header's plural rule was passed over for the rule `n != 1`
+  /// though the header has one ("malformed plural expression at 31"), or
+  /// empty.
+  std::string plural_rule_problem() const;
 
  private:
   struct Message {
