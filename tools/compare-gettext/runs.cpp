@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "language.h"
+
 namespace keznls_compare {
 
 namespace fs = std::filesystem;
@@ -33,7 +35,9 @@ Run make_run(const std::string& dir, const std::string& domain, const std::set<s
   run.languages = list;
   run.is_list = list.find(':') != std::string::npos;
   for (const std::string& language : split(list, ':'))
-    for (const std::string& name : lookup_names(language)) {
+    // The files each name reaches, in the catalogue layer's own order: the
+    // comparison asks every message they hold, whoever answers it.
+    for (const std::string& name : nls_language::forms(language)) {
       const std::string path = catalogue_path(dir, name, domain);
       if (languages.count(name) != 0 && std::find(run.files.begin(), run.files.end(), path) == run.files.end())
         run.files.push_back(path);
@@ -42,33 +46,6 @@ Run make_run(const std::string& dir, const std::string& domain, const std::set<s
 }
 
 }  // namespace
-
-std::vector<std::string> lookup_names(const std::string& locale) {
-  const std::size_t at = locale.find('@');
-  const std::string modifier = at == std::string::npos ? "" : locale.substr(at);
-  const std::string base = locale.substr(0, at);
-  const std::size_t dot = base.find('.');
-  const std::string codeset = dot == std::string::npos ? "" : base.substr(dot);
-  const std::string language_territory = base.substr(0, dot);
-  const std::size_t underscore = language_territory.find('_');
-  const std::string territory = underscore == std::string::npos ? "" : language_territory.substr(underscore);
-  const std::string language = language_territory.substr(0, underscore);
-
-  // glibc drops parts in the order of a counter over (modifier, territory,
-  // codeset), so "ll@mod" comes before "ll_CC".
-  std::vector<std::string> names;
-  for (int mask = 7; mask >= 0; --mask) {
-    const bool with_modifier = (mask & 4) != 0;
-    const bool with_territory = (mask & 2) != 0;
-    const bool with_codeset = (mask & 1) != 0;
-    if ((with_modifier && modifier.empty()) || (with_territory && territory.empty()) ||
-        (with_codeset && codeset.empty()))
-      continue;
-    names.push_back(language + (with_territory ? territory : "") + (with_codeset ? codeset : "") +
-                    (with_modifier ? modifier : ""));
-  }
-  return names;
-}
 
 Runs find_runs(const std::string& dir, const std::vector<std::string>& lists) {
   std::map<std::string, std::set<std::string>> languages_of;  // domain -> languages

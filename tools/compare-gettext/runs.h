@@ -25,10 +25,6 @@ struct Runs {
 /// each language of the list. Sorted by domain, singles first.
 Runs find_runs(const std::string& dir, const std::vector<std::string>& lists);
 
-/// The names a locale name `ll[_CC][.codeset][@modifier]` is looked up
-/// under, most specific first, in the order glibc tries them.
-std::vector<std::string> lookup_names(const std::string& locale);
-
 }  // namespace keznls_compare
 
 #endif  // KEZNLS_TOOLS_COMPARE_RUNS_H

@@ -56,10 +56,16 @@ const char* nlsDataBase::first_found(const char* text, Answer answer) const {
   if (last.text == text && last.domain->holds_key(*last.message, text))
     if (const char* found = answer(*last.domain, *last.message)) return found;
   const nlsKey key(text);
+  // Where an earlier catalogue holds the entry but gave no answer (a
+  // plural form refused for this count, say), it may answer another call:
+  // only the first catalogue holding the entry is remembered.
+  bool passed_over = false;
   const auto in = [&](const nlsLoadedDomain& d) -> const char* {
     const Message* m = d.locate(key);
-    const char* found = m != nullptr ? answer(d, *m) : nullptr;
-    if (found != nullptr) last = Recent{text, &d, m};
+    if (m == nullptr) return nullptr;
+    const char* found = answer(d, *m);
+    if (found == nullptr) passed_over = true;
+    else if (!passed_over) last = Recent{text, &d, m};
     return found;
   };
   for (const auto& d : loaded_)
