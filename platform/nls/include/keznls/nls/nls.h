@@ -97,6 +97,11 @@ class nlsLoadedDomain {
   bool usable(const Message& m) const;
   /// The same for form `form` of a plural translation.
   bool usable_form(const Message& m, unsigned form) const;
+  /// Message `m`'s verdict (see verdicts_) with `part`, the whole
+  /// translation or its forms, decided.
+  std::uint16_t verdict(const Message& m, std::uint16_t part) const;
+  /// Decides `part` of message `m`'s verdict; the verdict.
+  std::uint16_t judge(const Message& m, std::uint16_t part) const;
   void read_plural_rule();
   /// The header entry (the empty original), or null.
   const Message* header() const { return locate(nlsKey("")); }
