@@ -38,7 +38,7 @@ keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
 // Members go in reverse order: the databases first, then the source.
 keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() {}
 
-inline const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
+const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
   // Messages mostly name the database the message before named, which is
   // never the bypass: that name has none.
   if (last_ != nullptr && std::strcmp(name, last_->first.c_str()) == 0) return last_->second;
@@ -60,9 +60,8 @@ const nlsDataBase* keznlsTranslatorWithDatabases::open(const char* name) {
   return entry->second;
 }
 
-// Inline, as database(): every message passes here.
-inline const char* keznlsTranslatorWithDatabases::answer(const char* name, const char* context, const char* text,
-                                                         const char* plural, unsigned long n) {
+const char* keznlsTranslatorWithDatabases::answer(const char* name, const char* context, const char* text,
+                                                  const char* plural, unsigned long n) {
   const char* untranslated = plural != nullptr && n != 1 ? plural : text;
   const nlsDataBase* found = database(name);
   if (found == nullptr) return untranslated;

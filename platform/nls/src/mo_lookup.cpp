@@ -29,7 +29,7 @@ const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) con
   return m != nullptr ? form_of(*m, n) : nullptr;
 }
 
-inline const char* nlsLoadedDomain::translation_of(const Message& m) const {
+const char* nlsLoadedDomain::translation_of(const Message& m) const {
   if (m.translation_length == 0 || !usable(m)) return nullptr;
   return bytes_ + m.translation_offset;
 }
@@ -92,20 +92,19 @@ std::uint16_t nlsLoadedDomain::judge(const Message& m, std::uint16_t part) const
   return verdict |= kFormsChecked;
 }
 
-// Inline, as the callers below: every lookup asks, and the verdict is
-// mostly known already.
-inline std::uint16_t nlsLoadedDomain::verdict(const Message& m, std::uint16_t part) const {
+// The verdict is mostly known already.
+std::uint16_t nlsLoadedDomain::verdict(const Message& m, std::uint16_t part) const {
   const std::uint16_t known = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
   return (known & part) != 0 ? known : judge(m, part);
 }
 
-inline bool nlsLoadedDomain::usable(const Message& m) const { return (verdict(m, kWholeChecked) & kWholeUsable) != 0; }
+bool nlsLoadedDomain::usable(const Message& m) const { return (verdict(m, kWholeChecked) & kWholeUsable) != 0; }
 
-inline bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
+bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
   return form < kMaxForms && (verdict(m, kFormsChecked) & (1u << (kFormBits + form))) != 0;
 }
 
-inline const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
+const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
   if (m.translation_length == 0) return nullptr;
   // Forms are NUL-separated; an index past the last gives the first, as
   // the C library's lookup does.
@@ -159,7 +158,7 @@ const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const nlsKey& key) const
 // A database's lookups: the place the text was found last time, then its
 // catalogues in order.
 
-inline nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
+nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
   const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key) * 0x9e3779b97f4a7c15u;
   return recent_[h >> 60];
 }
@@ -168,14 +167,19 @@ template <typename Answer>
 const char* nlsDataBase::first_found(const char* text, Answer answer) const {
   // The empty text keys a catalogue's header, which is no message.
   if (*text == '\0') return nullptr;
-  Recent& last = recent(text);
+  const Recent& last = recent(text);
   if (last.text == text && last.domain->holds_key(*last.message, text))
     if (const char* found = answer(*last.domain, *last.message)) return found;
+  return search(text, answer);
+}
+
+template <typename Answer>
+__attribute__((noinline)) const char* nlsDataBase::search(const char* text, Answer answer) const {
   const nlsKey key(text);
   const auto in = [&](const nlsLoadedDomain& d) -> const char* {
     const Message* m = d.locate(key);
     const char* found = m != nullptr ? answer(d, *m) : nullptr;
-    if (found != nullptr) last = Recent{text, &d, m};
+    if (found != nullptr) recent(text) = Recent{text, &d, m};
     return found;
   };
   for (const auto& d : loaded_)
