@@ -71,11 +71,11 @@ constexpr unsigned kMaxForms = 13;  // forms past these are never used
 }  // namespace
 
 std::uint16_t nlsLoadedDomain::judge(const Message& m, std::uint16_t part) const {
-  std::uint16_t& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  std::uint16_t& decided = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
   const char* const translation = bytes_ + m.translation_offset;
   if (part == kWholeChecked) {
-    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) verdict |= kWholeUsable;
-    return verdict |= kWholeChecked;
+    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) decided |= kWholeUsable;
+    return decided |= kWholeChecked;
   }
   // Every form against the original plural ("singular\0plural"), or the
   // singular of an entry that has none. A form may leave out trailing
@@ -84,12 +84,12 @@ std::uint16_t nlsLoadedDomain::judge(const Message& m, std::uint16_t part) const
   const std::size_t singular_length = std::strlen(singular);
   const char* original = singular_length < m.original_length ? singular + singular_length + 1 : singular;
   const nls_format::ArgumentMap plural(format_of(original));
-  const char* const end = translation + m.translation_length;
-  unsigned i = 0;
-  for (const char* p = translation; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
+  const char* p = translation;
+  const char* const end = p + m.translation_length;
+  for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
     if (nls_format::compatible(plural, p, nls_format::Match::kLeading))
-      verdict |= static_cast<std::uint16_t>(1u << (kFormBits + i));
-  return verdict |= kFormsChecked;
+      decided |= static_cast<std::uint16_t>(1u << (kFormBits + i));
+  return decided |= kFormsChecked;
 }
 
 // The verdict is mostly known already.
