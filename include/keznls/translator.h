@@ -36,14 +36,19 @@ class keznlsTranslatorWithDatabases : public keznlsTranslator {
   utString explain(const char* name);
 
  private:
-  /// The database of `name`, opened on first use; null only when it could
-  /// not be allocated.
-  const nlsDataBase* database(const char* name);
+  // database() and answer() are inline (in translator_with_databases.cpp):
+  // every message passes there.
+
+  /// The database of `name`, opened on first use; null for the name
+  /// "DO_NOT_TRANSLATE" and when it could not be allocated.
+  inline const nlsDataBase* database(const char* name);
+  /// database() for a name other than the last one's.
+  const nlsDataBase* open(const char* name);
   /// What every call asks: the entry of `text` (in `context` unless null),
   /// its form for `n` when `plural` is not null; the text to use, from the
   /// catalogue or the caller's.
-  const char* answer(const char* name, const char* context, const char* text, const char* plural,
-                     unsigned long n);
+  inline const char* answer(const char* name, const char* context, const char* text, const char* plural,
+                            unsigned long n);
 
   using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
 

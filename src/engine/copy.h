@@ -38,6 +38,9 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   } else if (n <= 16) {
     std::memcpy(out, from, 8);
     std::memcpy(out + n - 8, from + n - 8, 8);
+  } else if (n <= 32) {
+    std::memcpy(out, from, 16);
+    std::memcpy(out + n - 16, from + n - 16, 16);
   } else {
     copy_long(out, from, n);
   }

@@ -9,29 +9,26 @@ namespace {
 
 bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") == 0; }
 
-// A catalogue keys an entry with a context as context "\004" text; usual
-// keys are put together on the stack.
-class Key {
- public:
-  Key(const char* context, const char* text) {
-    if (context == nullptr) {
-      key_ = text;
-      return;
-    }
-    const std::size_t c = std::strlen(context), t = std::strlen(text);
-    char* out = c + t + 2 <= sizeof stack_ ? stack_ : (long_.resize(c + t + 1), &long_[0]);
-    std::memcpy(out, context, c);
-    out[c] = '\004';
-    std::memcpy(out + c + 1, text, t + 1);
-    key_ = out;
-  }
-  const char* c_str() const { return key_; }
+// The entry of `key` in `database`; its form for `n` when `plural` is not
+// null.
+const char* look_up(const nlsDataBase& database, const char* key, const char* plural, unsigned long n) {
+  return plural != nullptr ? database.find_plural(key, n) : database.find(key);
+}
 
- private:
-  const char* key_;
-  char stack_[256];
-  std::string long_;
-};
+// look_up of `text` in `context`: a catalogue keys that entry as context
+// "\004" text, put together on the stack when short. Out of line, so the
+// usual message's frame has no room for it.
+__attribute__((noinline)) const char* look_up_in_context(const nlsDataBase& database, const char* context,
+                                                         const char* text, const char* plural, unsigned long n) {
+  const std::size_t c = std::strlen(context), t = std::strlen(text);
+  char stack[256];
+  std::string long_key;
+  char* key = c + t + 2 <= sizeof stack ? stack : (long_key.resize(c + t + 1), &long_key[0]);
+  std::memcpy(key, context, c);
+  key[c] = '\004';
+  std::memcpy(key + c + 1, text, t + 1);
+  return look_up(database, key, plural, n);
+}
 
 }  // namespace
 
@@ -41,14 +38,35 @@ keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
 // Members go in reverse order: the databases first, then the source.
 keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() {}
 
+const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
+  // Messages mostly name the database the message before named, which is
+  // never the bypass: that name has none.
+  if (last_ != nullptr && std::strcmp(name, last_->first.c_str()) == 0) return last_->second;
+  if (bypassed(name)) return nullptr;
+  return open(name);
+}
+
+const nlsDataBase* keznlsTranslatorWithDatabases::open(const char* name) {
+  const Entry* entry = databases_.find(name);
+  if (entry == nullptr || entry->second == nullptr) {
+    // A failed allocation leaves the entry empty, so a later call retries;
+    // a database that loaded no domain stays and is never reopened.
+    const utString key(name);
+    nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(source_.c_str(), name));
+    databases_[key] = opened;
+    entry = databases_.find(name);
+  }
+  if (entry->second != nullptr) last_ = entry;
+  return entry->second;
+}
+
 const char* keznlsTranslatorWithDatabases::answer(const char* name, const char* context, const char* text,
                                                   const char* plural, unsigned long n) {
   const char* untranslated = plural != nullptr && n != 1 ? plural : text;
-  if (bypassed(name)) return untranslated;
   const nlsDataBase* found = database(name);
   if (found == nullptr) return untranslated;
-  const Key key(context, text);
-  const char* translation = plural != nullptr ? found->find_plural(key.c_str(), n) : found->find(key.c_str());
+  const char* translation = context == nullptr ? look_up(*found, text, plural, n)
+                                                : look_up_in_context(*found, context, text, plural, n);
   return translation != nullptr ? translation : untranslated;
 }
 
@@ -87,20 +105,4 @@ utString keznlsTranslatorWithDatabases::explain(const char* name) {
   const nlsDataBase* found = database(name);
   if (found == nullptr) return (head + "not opened: out of memory\n").c_str();
   return (head + found->explain()).c_str();
-}
-
-const nlsDataBase* keznlsTranslatorWithDatabases::database(const char* name) {
-  // Messages mostly name the database the message before named.
-  if (last_ != nullptr && std::strcmp(name, last_->first.c_str()) == 0) return last_->second;
-  const Entry* entry = databases_.find(name);
-  if (entry == nullptr || entry->second == nullptr) {
-    // A failed allocation leaves the entry empty, so a later call retries;
-    // a database that loaded no domain stays and is never reopened.
-    const utString key(name);
-    nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(source_.c_str(), name));
-    databases_[key] = opened;
-    entry = databases_.find(name);
-  }
-  if (entry->second != nullptr) last_ = entry;
-  return entry->second;
 }

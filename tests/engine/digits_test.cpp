@@ -1,4 +1,4 @@
-// The digit writers and padding shared by every renderer.
+// The digit writers, padding and short copies shared by every renderer.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -78,6 +78,21 @@ TEST(Digits, PadsWithSignAndFillOrRefuses) {
     char* const start = pad(p, end, c.width, c.zeros, c.negative);
     if (c.expected == nullptr) EXPECT_EQ(start, nullptr);
     else EXPECT_EQ(std::string(start, static_cast<std::size_t>(end - start)), c.expected);
+  }
+}
+
+// copy() takes another way for each size class of run: every length up to
+// past the longest class lands exactly, touching nothing around it.
+TEST(Copy, EveryLengthLandsExactlyAndNothingAround) {
+  char source[320];
+  for (std::size_t i = 0; i < sizeof source; ++i) source[i] = static_cast<char>('a' + i % 26);
+  for (std::size_t n = 0; n <= 300; ++n) {
+    char out[320];
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(copy(out + 1, source, n), out + 1 + n) << n;
+    EXPECT_EQ(std::string(out + 1, n), std::string(source, n)) << n;
+    EXPECT_EQ(out[0], '#') << n;
+    EXPECT_EQ(out[1 + n], '#') << n;
   }
 }
 

@@ -106,6 +106,35 @@ TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
   }
 }
 
+TEST(PluralRuleTest, OneComparisonOrAConstantPicksWhatItsExpressionSays) {
+  // Such rules skip the program: every comparison at and around its number
+  // (the largest that fits a word among them), both ends of the counts, and
+  // a single form, which every count then takes.
+  struct { const char* op; bool (*holds)(unsigned long, unsigned long); } const comparisons[] = {
+      {"==", [](unsigned long n, unsigned long c) { return n == c; }},
+      {"!=", [](unsigned long n, unsigned long c) { return n != c; }},
+      {"<", [](unsigned long n, unsigned long c) { return n < c; }},
+      {"<=", [](unsigned long n, unsigned long c) { return n <= c; }},
+      {">", [](unsigned long n, unsigned long c) { return n > c; }},
+      {">=", [](unsigned long n, unsigned long c) { return n >= c; }},
+  };
+  for (const auto& comparison : comparisons)
+    for (const unsigned long c : {0ul, 1ul, 2ul, 16777215ul})
+      for (const unsigned long nplurals : {1ul, 2ul}) {
+        const std::string plural = std::string("n ") + comparison.op + " " + std::to_string(c) + ";";
+        const nlsPluralRule r = rule(plural, std::to_string(nplurals).c_str());
+        for (const unsigned long n : {0ul, 1ul, c - 1, c, c + 1, ULONG_MAX}) {
+          const unsigned long expected = comparison.holds(n, c) && nplurals == 2 ? 1 : 0;
+          EXPECT_EQ(r.form(n), expected) << plural << " nplurals=" << nplurals << " at n=" << n;
+        }
+      }
+  for (const unsigned long n : {0ul, 1ul, ULONG_MAX}) {
+    EXPECT_EQ(rule("0;", "2").form(n), 0u);
+    EXPECT_EQ(rule("1;", "2").form(n), 1u);
+    EXPECT_EQ(rule("2;", "2").form(n), 0u);  // out of range
+  }
+}
+
 TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
   const std::string deep_enough = std::string(32, '(') + "n" + std::string(32, ')');
   const std::string too_deep = "(" + deep_enough + ")";

@@ -43,49 +43,6 @@ const nlsLoadedDomain* nlsDataBase::open_next() const {
   return d;
 }
 
-nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
-  const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key) * 0x9e3779b97f4a7c15u;
-  return recent_[h >> 60];
-}
-
-template <typename Answer>
-const char* nlsDataBase::first_found(const char* text, Answer answer) const {
-  // The empty text keys a catalogue's header, which is no message.
-  if (*text == '\0') return nullptr;
-  Recent& last = recent(text);
-  if (last.text == text && last.domain->holds_key(*last.message, text))
-    if (const char* found = answer(*last.domain, *last.message)) return found;
-  const nlsKey key(text);
-  // Where an earlier catalogue holds the entry but gave no answer (a
-  // plural form refused for this count, say), it may answer another call:
-  // only the first catalogue holding the entry is remembered.
-  bool passed_over = false;
-  const auto in = [&](const nlsLoadedDomain& d) -> const char* {
-    const Message* m = d.locate(key);
-    if (m == nullptr) return nullptr;
-    const char* found = answer(d, *m);
-    if (found == nullptr) passed_over = true;
-    else if (!passed_over) last = Recent{text, &d, m};
-    return found;
-  };
-  for (const auto& d : loaded_)
-    if (const char* found = in(*d)) return found;
-  // Catalogues further down the list are loaded the first time a message
-  // gets this far.
-  while (next_ < candidates_.size())
-    if (const nlsLoadedDomain* d = open_next())
-      if (const char* found = in(*d)) return found;
-  return nullptr;
-}
-
-const char* nlsDataBase::find(const char* key) const {
-  return first_found(key, [](const nlsLoadedDomain& d, const Message& m) { return d.translation_of(m); });
-}
-
-const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
-  return first_found(key, [n](const nlsLoadedDomain& d, const Message& m) { return d.form_of(m, n); });
-}
-
 std::string nlsDataBase::explain() const {
   while (next_ < candidates_.size()) open_next();
   std::string out;

@@ -1,5 +1,5 @@
-// Finding a message in a validated catalogue, and whether its translation
-// may be used.
+// Finding a message in a validated catalogue or in a database's catalogues,
+// and whether its translation may be used.
 #include <cstring>
 #include <string>
 
@@ -70,35 +70,38 @@ constexpr unsigned kMaxForms = 13;  // forms past these are never used
 
 }  // namespace
 
-bool nlsLoadedDomain::usable(const Message& m) const {
-  std::uint16_t& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
-  if ((verdict & kWholeChecked) == 0) {
-    const char* translation = bytes_ + m.translation_offset;
-    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) verdict |= kWholeUsable;
-    verdict |= kWholeChecked;
+std::uint16_t nlsLoadedDomain::judge(const Message& m, std::uint16_t part) const {
+  std::uint16_t& decided = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  const char* const translation = bytes_ + m.translation_offset;
+  if (part == kWholeChecked) {
+    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) decided |= kWholeUsable;
+    return decided |= kWholeChecked;
   }
-  return (verdict & kWholeUsable) != 0;
+  // Every form against the original plural ("singular\0plural"), or the
+  // singular of an entry that has none. A form may leave out trailing
+  // arguments: one for a single thing often does without the count.
+  const char* singular = bytes_ + m.original_offset;
+  const std::size_t singular_length = std::strlen(singular);
+  const char* original = singular_length < m.original_length ? singular + singular_length + 1 : singular;
+  const nls_format::ArgumentMap plural(format_of(original));
+  const char* p = translation;
+  const char* const end = p + m.translation_length;
+  for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
+    if (nls_format::compatible(plural, p, nls_format::Match::kLeading))
+      decided |= static_cast<std::uint16_t>(1u << (kFormBits + i));
+  return decided |= kFormsChecked;
 }
 
+// The verdict is mostly known already.
+std::uint16_t nlsLoadedDomain::verdict(const Message& m, std::uint16_t part) const {
+  const std::uint16_t known = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
+  return (known & part) != 0 ? known : judge(m, part);
+}
+
+bool nlsLoadedDomain::usable(const Message& m) const { return (verdict(m, kWholeChecked) & kWholeUsable) != 0; }
+
 bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
-  if (form >= kMaxForms) return false;
-  std::uint16_t& verdict = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
-  if ((verdict & kFormsChecked) == 0) {
-    // Every form against the original plural ("singular\0plural"), or the
-    // singular of an entry that has none. A form may leave out trailing
-    // arguments: one for a single thing often does without the count.
-    const char* singular = bytes_ + m.original_offset;
-    const std::size_t singular_length = std::strlen(singular);
-    const char* original = singular_length < m.original_length ? singular + singular_length + 1 : singular;
-    const nls_format::ArgumentMap plural(format_of(original));
-    const char* p = bytes_ + m.translation_offset;
-    const char* const end = p + m.translation_length;
-    for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
-      if (nls_format::compatible(plural, p, nls_format::Match::kLeading))
-        verdict |= static_cast<std::uint16_t>(1u << (kFormBits + i));
-    verdict |= kFormsChecked;
-  }
-  return (verdict & (1u << (kFormBits + form))) != 0;
+  return form < kMaxForms && (verdict(m, kFormsChecked) & (1u << (kFormBits + form))) != 0;
 }
 
 const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
@@ -164,4 +167,55 @@ const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const nlsKey& key) const
   if (index_.empty()) return nullptr;
   const Slot slot = index_[slot_of(key.text, key.length, key.hash)];
   return slot.message != 0 ? &messages_[slot.message - 1] : nullptr;
+}
+
+// A database's lookups: the place the text was found last time, then its
+// catalogues in order.
+
+nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
+  const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key) * 0x9e3779b97f4a7c15u;
+  return recent_[h >> 60];
+}
+
+template <typename Answer>
+const char* nlsDataBase::first_found(const char* text, Answer answer) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*text == '\0') return nullptr;
+  const Recent& last = recent(text);
+  if (last.text == text && last.domain->holds_key(*last.message, text))
+    if (const char* found = answer(*last.domain, *last.message)) return found;
+  return search(text, answer);
+}
+
+template <typename Answer>
+__attribute__((noinline)) const char* nlsDataBase::search(const char* text, Answer answer) const {
+  const nlsKey key(text);
+  // Where an earlier catalogue holds the entry but gave no answer (a
+  // plural form refused for this count, say), it may answer another call:
+  // only the first catalogue holding the entry is remembered.
+  bool passed_over = false;
+  const auto in = [&](const nlsLoadedDomain& d) -> const char* {
+    const Message* m = d.locate(key);
+    if (m == nullptr) return nullptr;
+    const char* found = answer(d, *m);
+    if (found == nullptr) passed_over = true;
+    else if (!passed_over) recent(text) = Recent{text, &d, m};
+    return found;
+  };
+  for (const auto& d : loaded_)
+    if (const char* found = in(*d)) return found;
+  // Catalogues further down the list are loaded the first time a message
+  // gets this far.
+  while (next_ < candidates_.size())
+    if (const nlsLoadedDomain* d = open_next())
+      if (const char* found = in(*d)) return found;
+  return nullptr;
+}
+
+const char* nlsDataBase::find(const char* key) const {
+  return first_found(key, [](const nlsLoadedDomain& d, const Message& m) { return d.translation_of(m); });
+}
+
+const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
+  return first_found(key, [n](const nlsLoadedDomain& d, const Message& m) { return d.form_of(m, n); });
 }

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace nls_plural {
 
@@ -294,8 +295,9 @@ class Compiler {
 using namespace nls_plural;
 
 nlsPluralRule::nlsPluralRule() noexcept
-    : code_{word(kLoadN), word(binary_op(kNotEqual, kWithImmediate), 1), word(kReturn)} {
-  length_ = 3;
+    : code_{word(binary_op(kNotEqual, kNAndImmediate), 1), word(kReturn)} {
+  length_ = 2;
+  find_range();
 }
 
 nlsPluralRule nlsPluralRule::from_header(const char* header) noexcept {
@@ -326,7 +328,35 @@ nlsPluralRule nlsPluralRule::from_header(const char* header) noexcept {
   if (!compiler.compile(expression + std::strlen("plural="))) return refuse(compiler.status(), compiler.position());
   rule.nplurals_ = nplurals;
   rule.status_ = nlsPluralStatus::taken;
+  rule.find_range();
   return rule;
+}
+
+void nlsPluralRule::find_range() noexcept {
+  ranged_ = false;
+  if (length_ != 2 || op_of(code_[1]) != kReturn) return;
+  const std::uint8_t op = op_of(code_[0]);
+  const unsigned long c = argument_of(code_[0]);
+  const auto within = [this](unsigned long value) { return value < nplurals_ ? value : 0; };
+  if (op == kLoadImmediate) {
+    range_ = {0, ULONG_MAX, within(c), within(c)};
+    ranged_ = true;
+    return;
+  }
+  if (op < kFirstBinary || (op - kFirstBinary) % 4 != kNAndImmediate) return;
+  const int kind = (op - kFirstBinary) / 4;
+  // The counts where `==`, `<=` or `>=` holds; `!=`, `>` and `<` hold
+  // everywhere else.
+  switch (kind) {
+    case kEqual: case kNotEqual: range_ = {c, 0, 1, 0}; break;
+    case kLessEqual: case kGreater: range_ = {0, c, 1, 0}; break;
+    case kGreaterEqual: case kLess: range_ = {c, ULONG_MAX - c, 1, 0}; break;
+    default: return;
+  }
+  if (kind == kNotEqual || kind == kGreater || kind == kLess) std::swap(range_.inside, range_.outside);
+  range_.inside = within(range_.inside);
+  range_.outside = within(range_.outside);
+  ranged_ = true;
 }
 
 const char* nlsPluralRule::reason() const noexcept {

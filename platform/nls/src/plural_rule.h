@@ -47,6 +47,7 @@ class nlsPluralRule {
   /// The form for `count`: the expression's value when it is below
   /// nplurals(), else 0.
   unsigned long form(unsigned long count) const noexcept {
+    if (ranged_) return count - range_.low <= range_.span ? range_.inside : range_.outside;
     const unsigned long value = evaluate(count);
     return value < nplurals_ ? value : 0;
   }
@@ -68,11 +69,23 @@ class nlsPluralRule {
   friend class nls_plural::Compiler;
 
   unsigned long evaluate(unsigned long n) const noexcept;
+  /// Notes whether the program is a constant or one comparison of `n`
+  /// with a number, and if so as which range; after nplurals_ is set.
+  void find_range() noexcept;
+
+  // Most languages' rule is one comparison (`n != 1`, `n > 1`) or a
+  // constant: the counts in [low, low + span] take form `inside`, the
+  // others `outside` (both already within nplurals), with no program run.
+  struct Range {
+    unsigned long low, span, inside, outside;
+  };
 
   unsigned long nplurals_ = 2;
   std::size_t position_ = 0;
   nlsPluralStatus status_ = nlsPluralStatus::no_header;
   std::uint16_t length_ = 0;
+  bool ranged_ = false;
+  Range range_ = {};
   std::uint32_t code_[kMaxCode] = {};
 };
 

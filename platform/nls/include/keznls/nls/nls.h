@@ -88,19 +88,27 @@ class nlsLoadedDomain {
   static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
   const char* validate();
   bool convert_to_utf8(std::string* problem);
+  // The lookup helpers below marked inline are defined in mo_lookup.cpp,
+  // where every lookup uses them.
+
   /// Message `m`'s translation, or null when it is empty or unusable.
-  const char* translation_of(const Message& m) const;
+  inline const char* translation_of(const Message& m) const;
   /// Message `m`'s form for count `n`, or null when it is empty or unusable.
-  const char* form_of(const Message& m, unsigned long n) const;
+  inline const char* form_of(const Message& m, unsigned long n) const;
   /// Whether `text` is message `m`'s key.
   bool holds_key(const Message& m, const char* text) const {
     return std::strncmp(text, bytes_ + m.original_offset, m.key_length) == 0 && text[m.key_length] == '\0';
   }
   /// Whether message `m`'s translation reads the arguments its original
   /// reads; decided on first use, then remembered.
-  bool usable(const Message& m) const;
+  inline bool usable(const Message& m) const;
   /// The same for form `form` of a plural translation.
-  bool usable_form(const Message& m, unsigned form) const;
+  inline bool usable_form(const Message& m, unsigned form) const;
+  /// Message `m`'s verdict (see verdicts_) with `part`, the whole
+  /// translation or its forms, decided.
+  inline std::uint16_t verdict(const Message& m, std::uint16_t part) const;
+  /// Decides `part` of message `m`'s verdict; the verdict.
+  std::uint16_t judge(const Message& m, std::uint16_t part) const;
   void read_plural_rule();
   /// The header entry (the empty original), or null.
   const Message* header() const { return locate(nlsKey("")); }
@@ -182,7 +190,12 @@ class nlsDataBase {
   /// pointer `key`.
   template <typename Answer>
   const char* first_found(const char* key, Answer answer) const;
-  Recent& recent(const char* key) const;
+  /// first_found() past the remembered place: out of line, so the usual
+  /// lookup's frame stays small.
+  template <typename Answer>
+  const char* search(const char* key, Answer answer) const;
+  /// Where `key`'s last place is kept; inline, in mo_lookup.cpp.
+  inline Recent& recent(const char* key) const;
   /// Tries the next candidate; its catalogue, or null.
   const nlsLoadedDomain* open_next() const;
 
