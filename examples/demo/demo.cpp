@@ -2,8 +2,9 @@
 //
 //   keznls-demo [CATALOGUE-FOLDER]
 //
-// The language comes from LANGUAGE, LC_ALL, LC_MESSAGES or LANG, the number
-// conventions of the locale formatter from the user's locale.
+// The language comes from LC_ALL, LC_MESSAGES or LANG, and from the LANGUAGE
+// list unless that locale is C; the number conventions of the locale
+// formatter from the user's locale.
 #include <clocale>
 
 #include <keznls/keznls.h>

@@ -48,8 +48,9 @@ const char kUsage[] =
     "Conversions: %[n$][0][width][.precision][l]C, C one of d u x X (32-bit\n"
     "integers), e E f g G (numbers; the user's decimal point is accepted) and\n"
     "s (text); at most nine per format; %% prints %. The language comes from\n"
-    "LANGUAGE, LC_ALL, LC_MESSAGES or LANG. Backslash escapes \\n \\t \\\\ \\NNN\n"
-    "... in FORMAT are expanded before translation.\n"
+    "LC_ALL, LC_MESSAGES or LANG, and from the LANGUAGE list unless that locale\n"
+    "is C or POSIX. Backslash escapes \\n \\t \\\\ \\NNN \\xHH ... in FORMAT, --plural\n"
+    "and --context are expanded before translation.\n"
     "\n"
     "Exit status: 0 on success, 2 on bad usage or bad input (nothing printed).\n";
 
