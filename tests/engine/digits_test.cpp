@@ -50,37 +50,6 @@ TEST(Digits, CountsDigitsAcrossEveryPowerOfTen) {
   EXPECT_EQ(count_digits(UINT64_MAX), 20);
 }
 
-TEST(Digits, PadsWithSignAndFillOrRefuses) {
-  struct Case {
-    const char* digits;
-    int width;
-    bool zeros, negative;
-    const char* expected;  // null: too large to show
-  };
-  const Case cases[] = {
-      {"42", 0, false, false, "42"},
-      {"42", 5, false, true, "  -42"},
-      {"42", 5, true, true, "-0042"},
-      {"42", 2, true, true, "-42"},
-      {"", 3, true, false, "000"},
-      {"1234567890123456789012345678901", 0, false, false, "1234567890123456789012345678901"},
-      {"1234567890123456789012345678901", 0, false, true, nullptr},  // the sign is the 32nd
-      {"1", 31, false, true, "                             -1"},
-      {"1", 32, false, false, nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.digits) + " width " + std::to_string(c.width));
-    char buffer[kShown + 1];
-    char* const end = buffer + kShown;
-    const std::size_t n = std::strlen(c.digits);
-    char* const p = end - n;
-    std::memcpy(p, c.digits, n);
-    char* const start = pad(p, end, c.width, c.zeros, c.negative);
-    if (c.expected == nullptr) EXPECT_EQ(start, nullptr);
-    else EXPECT_EQ(std::string(start, static_cast<std::size_t>(end - start)), c.expected);
-  }
-}
-
 // copy() takes another way for each size class of run: every length up to
 // past the longest class lands exactly, touching nothing around it.
 TEST(Copy, EveryLengthLandsExactlyAndNothingAround) {

@@ -88,13 +88,9 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
   EXPECT_STREQ(translator.translate_in_context("demo", "state", "Open").c_str(), "Otwarty");
   EXPECT_STREQ(translator.translate_in_context("demo", "window", "Open").c_str(), "Open");
   EXPECT_STREQ(translator.translate_in_context("DO_NOT_TRANSLATE", "menu", "Open").c_str(), "Open");
+  // A plural call on an entry with one form gets that form, as in the C library.
+  EXPECT_STREQ(translator.translate_plural_in_context("demo", "menu", "Open", "Opens", 2).c_str(), "Otw\xC3\xB3rz");
 
-  // German follows its own rule when Polish lacks the entry.
-  ::setenv("LANGUAGE", "it:de", 1);
-  keznlsTranslatorWithDatabases german((directory("second") + ":" + directory("first")).c_str());
-  EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 1).c_str(), "%d Datei");
-  EXPECT_STREQ(german.translate_plural("demo", "%d file", "%d files", 5).c_str(), "%d Dateien");
-  EXPECT_STREQ(german.translate_plural_in_context("demo", "menu", "Open", "Opens", 2).c_str(), "\xC3\x96" "ffnen");
 }
 
 // Translate, format, display: at most the translation's copy and the

