@@ -17,10 +17,16 @@ void look_up(const nlsLoadedDomain& domain, const char* key) {
   const char* result = domain.translate(key);
   if (result == nullptr) __builtin_trap();
   g_sink = std::strlen(result);  // reads the result up to its terminator
-  // Every plural form the header's rule can pick, and past them.
-  const nlsKey k(key);
-  for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul, 101ul, ~0ul})
-    if (const char* form = domain.find_plural(k, n)) g_sink = std::strlen(form);
+  // Every plural form the header's rule can pick, and past them, for the
+  // entry's own plural text and another one.
+  for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul, 101ul, ~0ul}) {
+    if (const char* form = domain.find_plural(key, n)) g_sink = std::strlen(form);
+    nlsQuery query(key);
+    query.plural = true;
+    query.n = n;
+    query.plural_text = "%d files in %s";
+    if (const char* form = domain.find(query)) g_sink = std::strlen(form);
+  }
 }
 
 }  // namespace
@@ -28,8 +34,8 @@ void look_up(const nlsLoadedDomain& domain, const char* key) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_bytes(data, size));
   if (!domain) return 0;
-  std::string first;
-  g_sink = domain->refused(&first) + first.size();  // checks every translation
+  const nlsAudit audit = domain->audit();  // checks every entry and translation
+  g_sink = audit.refused + audit.first_refused.size() + audit.malformed + audit.first_malformed.size();
 
   static const char* const kFixed[] = {"", "Hello", "%d file", "menu\x04Open", "Language",
                                        "message 1", "Caf\xC3\xA9", "\xFF"};

@@ -102,6 +102,8 @@ class keznlsFormatterSimple : public keznlsFormatter {
   utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
   int vformat_into(char* buffer, int size, const char* format, va_list args) override
       KEZNLS_PRINTF(4, 0);
+  /// The engine's: a translation outside it gives way to its original.
+  keznlsGrammar grammar() const override;
 
  private:
   keznlsSprintf sprintf_;

@@ -44,10 +44,11 @@ class keznlsLocaleNumbers {
 };
 
 /// The default formatter run inside a locale-numbers scope, so floating
-/// conversions use the saved locale's decimal point.
+/// conversions use the saved locale's decimal point. It changes the process
+/// locale: one thread at a time.
 class keznlsFormatterLocale : public keznlsFormatter {
  public:
-  keznlsFormatterLocale() {}
+  keznlsFormatterLocale();
   utString format(const char* fmt, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* fmt, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterLocale() override {}

@@ -61,8 +61,6 @@ class keznlsHelper : public kezabsOutput {
                   unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
 
  private:
-  void show(const char* translated, va_list args);
-
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;
   keznlsDisplayer* displayer_;

@@ -2,11 +2,28 @@
 #ifndef KEZNLS_ROLES_H
 #define KEZNLS_ROLES_H
 
+#include <atomic>
 #include <cstdarg>
 #include <iosfwd>
 
 #include "keznls/printf_format.h"
 #include "keznls/ut/ut_string.h"
+
+/// The conversions a formatter reads.
+enum class keznlsGrammar {
+  c_printf,  ///< C's printf: flags, `*`, every length modifier and letter
+  engine,    ///< the library engine's: see `keznlsPercent`
+};
+
+/// One message as a front end asks a translator for it.
+struct keznlsMessage {
+  const char* name;     ///< the database
+  const char* context;  ///< msgctxt, or null
+  const char* text;     ///< the message text (the singular of a plural)
+  const char* plural;   ///< the plural text, or null for a plain message
+  unsigned long n;      ///< the count a plural is for
+  keznlsGrammar grammar = keznlsGrammar::c_printf;  ///< the formatter's
+};
 
 /// Turns a database name and a message text into the text to use.
 class keznlsTranslator {
@@ -37,6 +54,12 @@ class keznlsTranslator {
   /// copying call answers. Front ends use it to spare a copy per message.
   virtual const char* borrow_translation(const char* name, const char* context, const char* text,
                                          const char* plural, unsigned long n);
+
+  /// `borrow_translation` for a message its formatter reads with
+  /// `message.grammar`: a translation that grammar cannot show, while it
+  /// shows the original, is not lent; the original is. This default asks
+  /// `borrow_translation` and checks its answer.
+  virtual const char* lend(const keznlsMessage& message);
 };
 
 /// No translation: returns a copy of the text whatever the name.
@@ -62,13 +85,17 @@ class keznlsFormatter {
   /// left for `vformat` to read again.
   virtual int vformat_into(char* buffer, int size, const char* format, va_list args)
       KEZNLS_PRINTF(4, 0);
+
+  /// The conversions this formatter reads; a translation it cannot show is
+  /// not used. This default: C's printf.
+  virtual keznlsGrammar grammar() const;
 };
 
 /// The runtime library's printf, in the current locale, into a buffer that
 /// doubles from 4192 bytes until the text fits.
 class keznlsFormatterDefault : public keznlsFormatter {
  public:
-  keznlsFormatterDefault() {}
+  keznlsFormatterDefault();
   utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterDefault() override {}
@@ -82,25 +109,41 @@ class keznlsDisplayer {
   keznlsDisplayer() {}
   virtual void display(const char* text) = 0;
   virtual ~keznlsDisplayer() {}
+
+  /// True once any text given to this displayer did not reach its target
+  /// whole (a full disk, a closed pipe). This default knows of no failure.
+  virtual bool failed() const { return false; }
 };
 
-/// Standard output, flushed after every text; nothing is added.
+/// Standard output, flushed after every text; nothing is added. Each text
+/// goes out in one piece: texts displayed by several threads at once never
+/// interleave inside one another.
 class keznlsDisplayerDefault : public keznlsDisplayer {
  public:
   keznlsDisplayerDefault() {}
   void display(const char* text) override;
   ~keznlsDisplayerDefault() override {}
+  /// True once a text could not be written or flushed whole.
+  bool failed() const override { return failed_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> failed_{false};
 };
 
-/// A borrowed `std::ostream`; no line end, no flush.
+/// A borrowed `std::ostream`; no line end, no flush. Shared between
+/// threads only as far as its stream is.
 class keznlsDisplayerOstream : public keznlsDisplayer {
  public:
   explicit keznlsDisplayerOstream(std::ostream& stream) : stream_(&stream) {}
   void display(const char* text) override;
   ~keznlsDisplayerOstream() override {}
+  /// True once the stream refused a text (its failbit or badbit was set by
+  /// the write).
+  bool failed() const override { return failed_.load(std::memory_order_relaxed); }
 
  private:
   std::ostream* stream_;
+  std::atomic<bool> failed_{false};
 };
 
 #endif  // KEZNLS_ROLES_H

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "../common/va_args.h"
 #include "copy.h"
 #include "format_walk.h"
 #include "parse_conversion.h"
@@ -224,12 +225,6 @@ class Driver {
   Event event_[kMaxEvents];
 };
 
-// Ends a list started in this frame, also when an exception passes.
-struct VaEnd {
-  va_list& args;
-  ~VaEnd() { va_end(args); }
-};
-
 }  // namespace
 
 keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(decimal_point) {}
@@ -237,10 +232,7 @@ keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(deci
 keznlsSprintf::~keznlsSprintf() {}
 
 utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
-  va_list args;
-  va_start(args, format);
-  VaEnd end{args};
-  return Driver(decimal_point, format).run(args);
+  KEZNLS_WITH_ARGS(format, Driver(decimal_point, format).run(args));
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {

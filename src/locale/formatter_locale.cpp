@@ -1,14 +1,15 @@
 #include "keznls/locale.h"
 
-#include <typeinfo>
+#include "../common/overrides.h"
+#include "../common/va_args.h"
 
-utString keznlsFormatterLocale::format(const char* fmt, ...) {
-  va_list args;
-  va_start(args, fmt);
-  utString result = vformat(fmt, args);
-  va_end(args);
-  return result;
-}
+namespace {
+keznls_detail::OwnTable g_locale_table;
+}  // namespace
+
+keznlsFormatterLocale::keznlsFormatterLocale() { g_locale_table.note(this); }
+
+utString keznlsFormatterLocale::format(const char* fmt, ...) { KEZNLS_WITH_ARGS(fmt, vformat(fmt, args)); }
 
 utString keznlsFormatterLocale::vformat(const char* fmt, va_list args) {
   // The scope object closes on unwinding too, so a throwing allocation
@@ -18,8 +19,8 @@ utString keznlsFormatterLocale::vformat(const char* fmt, va_list args) {
 }
 
 int keznlsFormatterLocale::vformat_into(char* buffer, int size, const char* fmt, va_list args) {
-  // A derived class may format otherwise through vformat.
-  if (typeid(*this) != typeid(keznlsFormatterLocale)) return -1;
+  // A derived class that formats otherwise through vformat is asked there.
+  if (!keznls_detail::inherits(this, g_locale_table.get(), &keznlsFormatterLocale::vformat)) return -1;
   const keznlsLocaleNumbers scope;
   return default_formatter_.vformat_into(buffer, size, fmt, args);
 }

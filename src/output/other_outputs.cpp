@@ -2,12 +2,11 @@
 
 #include "keznls/output.h"
 #include "keznls/ut/ut_format.h"
+#include "../common/va_args.h"
+#include "pipeline.h"
 
 void kezabsOutputOstream::tprintf(const char* name, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vtprintf(name, format, args);
-  va_end(args);
+  KEZNLS_WITH_ARGS(format, vtprintf(name, format, args));
 }
 
 void kezabsOutputOstream::vtprintf(const char* name, const char* format, va_list args) {
@@ -36,68 +35,42 @@ utString keznlsOutputToNowhere::vtsprintf(const char*, const char*, va_list) con
   return utString();
 }
 
-utString keznlsTranslatorAndFormatter::stprintf(const char* name, const char* format,
-                                                ...) const {
-  va_list args;
-  va_start(args, format);
-  utString result = vtsprintf(name, format, args);
-  va_end(args);
-  return result;
+utString keznlsTranslatorAndFormatter::stprintf(const char* name, const char* format, ...) const {
+  KEZNLS_WITH_ARGS(format, vtsprintf(name, format, args));
 }
 
-utString keznlsTranslatorAndFormatter::vtsprintf(const char* name, const char* format,
-                                                 va_list args) const {
-  const utString translated = translator_->translate(name, format);
-  return formatter_->vformat(translated.c_str(), args);
+utString keznlsTranslatorAndFormatter::vtsprintf(const char* name, const char* format, va_list args) const {
+  return keznls_pipeline::to_string(*translator_, *formatter_, {name, nullptr, format, nullptr, 0}, args);
 }
 
-utString keznlsTranslatorAndFormatter::nstprintf(const char* name, const char* singular,
-                                                 const char* plural, unsigned long n, ...) const {
-  va_list args;
-  va_start(args, n);
-  utString result = vntsprintf(name, singular, plural, n, args);
-  va_end(args);
-  return result;
+utString keznlsTranslatorAndFormatter::nstprintf(const char* name, const char* singular, const char* plural,
+                                                 unsigned long n, ...) const {
+  KEZNLS_WITH_ARGS(n, vntsprintf(name, singular, plural, n, args));
 }
 
-utString keznlsTranslatorAndFormatter::vntsprintf(const char* name, const char* singular,
-                                                  const char* plural, unsigned long n,
+utString keznlsTranslatorAndFormatter::vntsprintf(const char* name, const char* singular, const char* plural,
+                                                  unsigned long n, va_list args) const {
+  return keznls_pipeline::to_string(*translator_, *formatter_, {name, nullptr, singular, plural, n}, args);
+}
+
+utString keznlsTranslatorAndFormatter::pstprintf(const char* name, const char* context, const char* format,
+                                                 ...) const {
+  KEZNLS_WITH_ARGS(format, vptsprintf(name, context, format, args));
+}
+
+utString keznlsTranslatorAndFormatter::vptsprintf(const char* name, const char* context, const char* format,
                                                   va_list args) const {
-  const utString translated = translator_->translate_plural(name, singular, plural, n);
-  return formatter_->vformat(translated.c_str(), args);
+  return keznls_pipeline::to_string(*translator_, *formatter_, {name, context, format, nullptr, 0}, args);
 }
 
-utString keznlsTranslatorAndFormatter::pstprintf(const char* name, const char* context,
-                                                 const char* format, ...) const {
-  va_list args;
-  va_start(args, format);
-  utString result = vptsprintf(name, context, format, args);
-  va_end(args);
-  return result;
+utString keznlsTranslatorAndFormatter::npstprintf(const char* name, const char* context, const char* singular,
+                                                  const char* plural, unsigned long n, ...) const {
+  KEZNLS_WITH_ARGS(n, vnptsprintf(name, context, singular, plural, n, args));
 }
 
-utString keznlsTranslatorAndFormatter::vptsprintf(const char* name, const char* context,
-                                                  const char* format, va_list args) const {
-  const utString translated = translator_->translate_in_context(name, context, format);
-  return formatter_->vformat(translated.c_str(), args);
-}
-
-utString keznlsTranslatorAndFormatter::npstprintf(const char* name, const char* context,
-                                                  const char* singular, const char* plural,
-                                                  unsigned long n, ...) const {
-  va_list args;
-  va_start(args, n);
-  utString result = vnptsprintf(name, context, singular, plural, n, args);
-  va_end(args);
-  return result;
-}
-
-utString keznlsTranslatorAndFormatter::vnptsprintf(const char* name, const char* context,
-                                                   const char* singular, const char* plural,
-                                                   unsigned long n, va_list args) const {
-  const utString translated =
-      translator_->translate_plural_in_context(name, context, singular, plural, n);
-  return formatter_->vformat(translated.c_str(), args);
+utString keznlsTranslatorAndFormatter::vnptsprintf(const char* name, const char* context, const char* singular,
+                                                   const char* plural, unsigned long n, va_list args) const {
+  return keznls_pipeline::to_string(*translator_, *formatter_, {name, context, singular, plural, n}, args);
 }
 
 keznlsConnector::keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
@@ -108,10 +81,7 @@ keznlsConnector::keznlsConnector(keznlsTranslator* translator, keznlsFormatter* 
 keznlsConnector::~keznlsConnector() { delete translator_and_formatter_; }
 
 void keznlsConnector::tprintf(const char* name, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vtprintf(name, format, args);
-  va_end(args);
+  KEZNLS_WITH_ARGS(format, vtprintf(name, format, args));
 }
 
 void keznlsConnector::vtprintf(const char* name, const char* format, va_list args) {

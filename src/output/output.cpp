@@ -2,27 +2,19 @@
 // defaults for outputs that translate nothing.
 #include "keznls/output.h"
 
-void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural,
-                            unsigned long n, ...) {
-  va_list args;
-  va_start(args, n);
-  vntprintf(name, singular, plural, n, args);
-  va_end(args);
+#include "../common/va_args.h"
+
+void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
+  KEZNLS_WITH_ARGS(n, vntprintf(name, singular, plural, n, args));
 }
 
 void kezabsOutput::ptprintf(const char* name, const char* context, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vptprintf(name, context, format, args);
-  va_end(args);
+  KEZNLS_WITH_ARGS(format, vptprintf(name, context, format, args));
 }
 
-void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular,
-                             const char* plural, unsigned long n, ...) {
-  va_list args;
-  va_start(args, n);
-  vnptprintf(name, context, singular, plural, n, args);
-  va_end(args);
+void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular, const char* plural,
+                             unsigned long n, ...) {
+  KEZNLS_WITH_ARGS(n, vnptprintf(name, context, singular, plural, n, args));
 }
 
 void kezabsOutput::vntprintf(const char*, const char* singular, const char* plural, unsigned long n,

@@ -1,27 +1,25 @@
 #include <cstdio>
-#include <typeinfo>
 #include <ostream>
 
 #include "keznls/roles.h"
 #include "keznls/ut/ut_format.h"
+#include "../common/overrides.h"
+#include "../common/va_args.h"
+#include "pipeline.h"
 
-utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) {
-  return utString(text);
-}
+utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) { return utString(text); }
 
-utString keznlsTranslator::translate_plural(const char* /*name*/, const char* singular,
-                                            const char* plural, unsigned long n) {
+utString keznlsTranslator::translate_plural(const char* /*name*/, const char* singular, const char* plural,
+                                            unsigned long n) {
   return utString(n == 1 ? singular : plural);
 }
 
-utString keznlsTranslator::translate_in_context(const char* /*name*/, const char* /*context*/,
-                                                const char* text) {
+utString keznlsTranslator::translate_in_context(const char* /*name*/, const char* /*context*/, const char* text) {
   return utString(text);
 }
 
 utString keznlsTranslator::translate_plural_in_context(const char* /*name*/, const char* /*context*/,
-                                                       const char* singular, const char* plural,
-                                                       unsigned long n) {
+                                                       const char* singular, const char* plural, unsigned long n) {
   return utString(n == 1 ? singular : plural);
 }
 
@@ -30,15 +28,23 @@ const char* keznlsTranslator::borrow_translation(const char*, const char*, const
   return nullptr;
 }
 
+const char* keznlsTranslator::lend(const keznlsMessage& m) {
+  const char* lent = borrow_translation(m.name, m.context, m.text, m.plural, m.n);
+  if (lent == nullptr) return nullptr;
+  return keznls_pipeline::suited(m.grammar, lent, m.plural != nullptr && m.n != 1 ? m.plural : m.text);
+}
+
 int keznlsFormatter::vformat_into(char*, int, const char*, va_list) { return -1; }
 
-utString keznlsFormatterDefault::format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  utString result = vformat(format, args);
-  va_end(args);
-  return result;
-}
+keznlsGrammar keznlsFormatter::grammar() const { return keznlsGrammar::c_printf; }
+
+namespace {
+keznls_detail::OwnTable g_default_table;
+}  // namespace
+
+keznlsFormatterDefault::keznlsFormatterDefault() { g_default_table.note(this); }
+
+utString keznlsFormatterDefault::format(const char* format, ...) { KEZNLS_WITH_ARGS(format, vformat(format, args)); }
 
 utString keznlsFormatterDefault::vformat(const char* format, va_list args) {
   constexpr int kFirstSize = 4192;
@@ -56,18 +62,9 @@ utString keznlsFormatterDefault::vformat(const char* format, va_list args) {
   return utString(ut_string_claim, buffer.text, 0);
 }
 
-void keznlsDisplayerDefault::display(const char* text) {
-  std::printf("%s", text != nullptr ? text : "");
-  std::fflush(stdout);
-}
-
-void keznlsDisplayerOstream::display(const char* text) {
-  if (text != nullptr) *stream_ << text;
-}
-
 int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* format, va_list args) {
-  // A derived class may format otherwise through vformat.
-  if (typeid(*this) != typeid(keznlsFormatterDefault)) return -1;
+  // A derived class that formats otherwise through vformat is asked there.
+  if (!keznls_detail::inherits(this, g_default_table.get(), &keznlsFormatterDefault::vformat)) return -1;
   va_list pass;
   va_copy(pass, args);
   const int n = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, pass);
@@ -77,4 +74,20 @@ int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* for
     return 0;
   }
   return n < size ? n : -1;
+}
+
+void keznlsDisplayerDefault::display(const char* text) {
+  // One lock around the text and its flush: another thread's text cannot
+  // come between them.
+  flockfile(stdout);
+  const bool written = std::printf("%s", text != nullptr ? text : "") >= 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  funlockfile(stdout);
+  if (!written || !flushed) failed_.store(true, std::memory_order_relaxed);
+}
+
+void keznlsDisplayerOstream::display(const char* text) {
+  if (text == nullptr) return;
+  // A stream already failed drops the text as surely as one failing now.
+  if (!(*stream_ << text)) failed_.store(true, std::memory_order_relaxed);
 }

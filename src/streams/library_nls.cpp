@@ -5,6 +5,7 @@
 #include "keznls/streams.h"
 #include "keznls/nls/nls.h"
 #include "keznls/ut/ut_format.h"
+#include "../common/va_args.h"
 
 keznlsLibraryNls::~keznlsLibraryNls() { delete nls_data_base_; }
 
@@ -15,18 +16,10 @@ void keznlsLibraryNls::nls_data_base(const char* source, const char* name) {
   nls_data_base_ = new nlsDataBase(source, name);
 }
 
-void keznlsLibraryNls::output(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  output_string(format, stream_, args);
-  va_end(args);
-}
+void keznlsLibraryNls::output(const char* format, ...) { KEZNLS_WITH_ARGS(format, output_string(format, stream_, args)); }
 
 void keznlsLibraryNls::output_error(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  output_string(format, error_stream_, args);
-  va_end(args);
+  KEZNLS_WITH_ARGS(format, output_string(format, error_stream_, args));
 }
 
 void keznlsLibraryNls::output_val(const char* format, va_list args) {

@@ -1,14 +1,53 @@
 // The message database: the catalogues of a domain for the user's languages
 // in the catalogue directories, loaded as lookups need them.
+#include <cstring>
 #include <string>
 
 #include "keznls/nls/nls.h"
 #include "language.h"
 
-nlsDataBase::nlsDataBase(const char* source, const char* name) {
+namespace {
+
+std::atomic<std::uint64_t> g_next_database{1};
+
+// Programs print the same messages again and again: a pointer and a
+// compare of the text find them again faster than a hashed lookup. Each
+// thread remembers its own, so a lookup that finds what it found before
+// writes nothing another thread reads. A place is kept with its database's
+// number, never reused, so a database made where an old one was cannot
+// take the old one's places for its own.
+// Trivial, so the thread's copy needs no construction on first use.
+struct Recent {
+  std::uint64_t database;
+  const char* key;
+  const nlsLoadedDomain* domain;
+  std::uint32_t message;
+};
+thread_local Recent t_recent[16];
+
+Recent& recent(std::uint64_t database, const char* key) {
+  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key) ^ database) * 0x9e3779b97f4a7c15u;
+  return t_recent[h >> 60];
+}
+
+}  // namespace
+
+nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(source, name, nullptr) {}
+
+nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages)
+    : id_(g_next_database.fetch_add(1, std::memory_order_relaxed)) {
+  init(source, name, languages);
+  loaded_.reset(new const nlsLoadedDomain*[candidates_.empty() ? 1 : candidates_.size()]);
+  // The first catalogue found is loaded now; the others when needed.
+  std::lock_guard<std::mutex> hold(loading_);
+  while (loaded_count_.load(std::memory_order_relaxed) == 0 && next_.load(std::memory_order_relaxed) < candidates_.size())
+    try_next_locked();
+}
+
+void nlsDataBase::init(const char* source, const char* name, const char* languages) {
   if (source == nullptr || name == nullptr) return;
   // A domain name becomes a file name.
-  if (*name == '\0' || std::string(name).find('/') != std::string::npos) {
+  if (*name == '\0' || std::strchr(name, '/') != nullptr) {
     notes_.push_back("skipped: a database name must be a file name, not \"" + std::string(name) + "\"");
     return;
   }
@@ -17,42 +56,91 @@ nlsDataBase::nlsDataBase(const char* source, const char* name) {
     notes_.push_back("skipped: no catalogue folder given");
     return;
   }
-  nls_language::Choice choice = nls_language::choose();
+  nls_language::Choice choice = nls_language::choose(languages);
   notes_ = std::move(choice.notes);
   // The language order wins over the directory order.
   for (const std::string& folder : choice.folders)
     for (const std::string& directory : directories)
       candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string(), nullptr});
-  while (next_ < candidates_.size() && open_next() == nullptr) {
-  }
-  if (!loaded_.empty()) domain_ = loaded_.front().get();
 }
 
 nlsDataBase::~nlsDataBase() {}
 
-const nlsLoadedDomain* nlsDataBase::open_next() const {
-  Candidate& c = candidates_[next_++];
-  std::unique_ptr<nlsLoadedDomain> loaded(nlsLoadedDomain::from_file(c.path.c_str(), &c.outcome));
-  if (loaded == nullptr) return nullptr;
-  loaded_.push_back(std::move(loaded));
-  const nlsLoadedDomain* d = c.domain = loaded_.back().get();
-  c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
-  if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
-  const std::string plural = d->plural_rule_problem();
-  if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
-  return d;
+void nlsDataBase::try_next_locked() const {
+  const std::size_t next = next_.load(std::memory_order_relaxed);
+  Candidate& c = candidates_[next];
+  c.domain = nls_catalogues::open(c.path, &c.outcome);
+  if (const nlsLoadedDomain* d = c.domain.get()) {
+    c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
+    if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
+    const std::string plural = d->plural_rule_problem();
+    if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
+    const std::size_t count = loaded_count_.load(std::memory_order_relaxed);
+    loaded_[count] = d;
+    loaded_count_.store(count + 1, std::memory_order_release);
+  }
+  next_.store(next + 1, std::memory_order_release);
 }
 
-std::string nlsDataBase::explain() const {
-  while (next_ < candidates_.size()) open_next();
+bool nlsDataBase::load_next(std::size_t seen) const {
+  if (next_.load(std::memory_order_acquire) >= candidates_.size()) return false;
+  std::lock_guard<std::mutex> hold(loading_);
+  while (loaded_count_.load(std::memory_order_relaxed) == seen && next_.load(std::memory_order_relaxed) < candidates_.size())
+    try_next_locked();
+  return loaded_count_.load(std::memory_order_relaxed) > seen;
+}
+
+const char* nlsDataBase::find(const nlsQuery& query) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  const Recent& last = recent(id_, query.key);
+  if (last.database == id_ && last.key == query.key && last.domain->holds_key(last.message, query.key))
+    if (const char* found = last.domain->answer(last.message, query)) return found;
+  return search(query);
+}
+
+const char* nlsDataBase::search(const nlsQuery& query) const {
+  const std::size_t length = std::strlen(query.key);
+  // Where an earlier catalogue holds the entry but gave no answer (a
+  // plural form refused for this count, say), it may answer another call:
+  // only the first catalogue holding the entry is remembered.
+  bool passed_over = false;
+  for (std::size_t i = 0;; ++i) {
+    // Catalogues further down the list are loaded the first time a
+    // message gets this far.
+    const std::size_t loaded = loaded_count_.load(std::memory_order_acquire);
+    if (i >= loaded && !load_next(loaded)) return nullptr;
+    const nlsLoadedDomain* d = loaded_[i];
+    const std::int64_t m = d->locate(query.key, length);
+    if (m < 0) continue;
+    const auto message = static_cast<std::uint32_t>(m);
+    const char* found = d->answer(message, query);
+    if (found == nullptr) {
+      passed_over = true;
+      continue;
+    }
+    if (!passed_over) recent(id_, query.key) = Recent{id_, query.key, d, message};
+    return found;
+  }
+}
+
+std::string nlsDataBase::explain(nlsFormatFilter narrow) const {
+  std::lock_guard<std::mutex> hold(loading_);
+  while (next_.load(std::memory_order_relaxed) < candidates_.size()) try_next_locked();
   std::string out;
   for (const std::string& note : notes_) out += note + "\n";
   for (const Candidate& c : candidates_) {
     out += c.path + ": " + c.outcome;
-    std::string first;
-    if (const std::size_t n = c.domain != nullptr ? c.domain->refused(&first) : 0)
-      out += ", " + std::to_string(n) + " translations refused for reading other arguments than their originals (" +
-             first + (n > 1 ? ", ..." : "") + ")";
+    if (c.domain != nullptr) {
+      const nlsAudit a = c.domain->audit(narrow);
+      auto count = [&out](std::size_t n, const char* what, const std::string& first) {
+        if (n > 0) out += ", " + std::to_string(n) + what + " (" + first + (n > 1 ? ", ..." : "") + ")";
+      };
+      count(a.malformed, " malformed entries passed over", a.first_malformed);
+      if (!a.table_problem.empty()) out += ", " + a.table_problem + " (such slots are stepped over)";
+      count(a.refused, " translations refused for reading other arguments than their originals", a.first_refused);
+      count(a.narrow, " translations use conversions the library's engine does not have", a.first_narrow);
+    }
     out += "\n";
   }
   return out;
@@ -74,8 +162,7 @@ utStringnlsDataBasecoTablePrgcoPrgcoTable::utStringnlsDataBasecoTablePrgcoPrgcoT
 
 utStringnlsDataBasecoTablePrgcoPrgcoTable::~utStringnlsDataBasecoTablePrgcoPrgcoTable() {}
 
-nlsDataBasecoTablePrgcoPrg& utStringnlsDataBasecoTablePrgcoPrgcoTable::operator[](
-    const utString& key) {
+nlsDataBasecoTablePrgcoPrg& utStringnlsDataBasecoTablePrgcoPrgcoTable::operator[](const utString& key) {
   return entries_.try_emplace(key).first->second;
 }
 

@@ -104,8 +104,33 @@ std::vector<std::string> forms(const std::string& locale) {
   return result;
 }
 
-Choice choose() {
+namespace {
+
+// The folders of a `:` list's names, read as LANGUAGE is; `from` names the
+// list in notes.
+void add_list(const std::string& list, const std::string& from, Choice* choice) {
+  for (const std::string& name : split_list(list)) {
+    if (is_untranslated(name)) {
+      choice->notes.push_back("stopped: " + quoted(name) + " in " + from + " ends the list");
+      break;
+    }
+    if (!is_safe(name)) {
+      choice->notes.push_back("skipped: " + quoted(name) + " in " + from + " is not a language name");
+      continue;
+    }
+    for (std::string& form : forms(name)) add_unique(&choice->folders, std::move(form));
+  }
+}
+
+}  // namespace
+
+Choice choose(const char* languages) {
   Choice choice;
+  if (languages != nullptr) {
+    choice.notes.push_back("languages " + quoted(languages) + " given by the program");
+    add_list(languages, "the program's list", &choice);
+    return choice;
+  }
   const Variable locale = first_set({"LC_ALL", "LC_MESSAGES", "LANG"});
   if (locale.value == nullptr) {
     choice.notes.push_back("skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C");
@@ -117,17 +142,8 @@ Choice choose() {
   }
   const Variable language_list = first_set({"LANGUAGE"});
   const Variable from = language_list.value != nullptr ? language_list : locale;
-  for (const std::string& name : split_list(from.value)) {
-    if (is_untranslated(name)) {
-      choice.notes.push_back("stopped: " + quoted(name) + " in " + from.name + " ends the list");
-      break;
-    }
-    if (!is_safe(name)) {
-      choice.notes.push_back("skipped: " + quoted(name) + " in " + from.name + " is not a language name");
-      continue;
-    }
-    for (std::string& form : forms(name)) add_unique(&choice.folders, std::move(form));
-  }
+  choice.notes.push_back("languages " + quoted(from.value) + " from " + from.name);
+  add_list(from.value, from.name, &choice);
   return choice;
 }
 

@@ -14,12 +14,15 @@ struct Choice {
   std::vector<std::string> notes;    ///< e.g. "skipped: LC_ALL is C"
 };
 
-/// The message locale is the first non-empty of LC_ALL, LC_MESSAGES and
-/// LANG. When it is unset, "C" or "POSIX" nothing is translated and
-/// LANGUAGE is ignored; otherwise LANGUAGE (a `:` list), when set, names
-/// the languages in order, else the message locale does. A "C" or "POSIX"
-/// entry ends the list. Each name brings its less specific forms.
-Choice choose();
+/// From the environment when `languages` is null: the message locale is the
+/// first non-empty of LC_ALL, LC_MESSAGES and LANG. When it is unset, "C"
+/// or "POSIX" nothing is translated and LANGUAGE is ignored; otherwise
+/// LANGUAGE (a `:` list), when set, names the languages in order, else the
+/// message locale does. Otherwise `languages` is the program's own list,
+/// read as LANGUAGE is, and nothing else counts. A "C" or "POSIX" entry
+/// ends a list. Each name brings its less specific forms. The first note
+/// says where the languages came from.
+Choice choose(const char* languages = nullptr);
 
 /// The forms of one locale name `ll[_CC][.codeset][@mod]`, most specific
 /// first, in the order the C library's own lookup takes them (the

@@ -34,14 +34,30 @@ inline bool string_fits(const char* bytes, std::uint64_t size, std::uint32_t len
   return end < size && bytes[end] == '\0';
 }
 
+/// The hash the file's own table is built with (the catalogue compiler's):
+/// four bits a byte, the top four folded back in. Stops at the first NUL.
+inline std::uint32_t file_hash(const char* key) {
+  std::uint32_t h = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key); *p != 0; ++p) {
+    h = (h << 4) + *p;
+    const std::uint32_t g = h & 0xF0000000u;
+    if (g != 0) {
+      h ^= g >> 24;
+      h ^= g;
+    }
+  }
+  return h;
+}
+
 /// The seed of every key_hash in this process, taken from where the
 /// library was loaded: a crafted catalogue cannot know which of its keys
 /// would share a chain.
 std::uint64_t process_seed();
 
-/// A hash of the `length` bytes at `key`, eight at a time. Lookups go
-/// through a table of our own built with it rather than the file's table,
-/// whose hash takes a dependent step per byte. One seed for every
+/// A hash of the `length` bytes at `key`, eight at a time. Once a catalogue
+/// has served many lookups they go through a table of our own built with
+/// it rather than the file's table, whose hash takes a dependent step per
+/// byte. One seed for every
 /// catalogue, so a key is hashed once for all the catalogues it is asked.
 inline std::uint64_t key_hash(const char* key, std::size_t length, std::uint64_t seed) {
   constexpr std::uint64_t kMultiplier = 0x9e3779b97f4a7c15u;

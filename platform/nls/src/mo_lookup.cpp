@@ -1,37 +1,20 @@
-// Finding a message in a validated catalogue or in a database's catalogues,
+// Finding a message in a catalogue, checking its entry when first reached,
 // and whether its translation may be used.
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "catalogue_state.h"
 #include "format_check.h"
-#include "plural_rule.h"
 #include "mo_format.h"
-#include "keznls/nls/nls.h"
+#include "plural_rule.h"
+#include "ut_quoted.h"
+
+using namespace nls_state;
 
 std::uint64_t nls_mo::process_seed() {
   static const std::uint64_t seed = key_hash("", 0, reinterpret_cast<std::uintptr_t>(&seed));
   return seed;
-}
-
-nlsKey::nlsKey(const char* text)
-    : text(text), length(std::strlen(text)), hash(nls_mo::key_hash(text, length, nls_mo::process_seed())) {}
-
-const char* nlsLoadedDomain::find(const nlsKey& key) const {
-  // The empty text keys the catalogue's header, which is no message.
-  if (key.length == 0) return nullptr;
-  const Message* m = locate(key);
-  return m != nullptr ? translation_of(*m) : nullptr;
-}
-
-const char* nlsLoadedDomain::find_plural(const nlsKey& key, unsigned long n) const {
-  if (key.length == 0) return nullptr;
-  const Message* m = locate(key);
-  return m != nullptr ? form_of(*m, n) : nullptr;
-}
-
-const char* nlsLoadedDomain::translation_of(const Message& m) const {
-  if (m.translation_length == 0 || !usable(m)) return nullptr;
-  return bytes_ + m.translation_offset;
 }
 
 namespace {
@@ -43,74 +26,269 @@ const char* format_of(const char* original) {
   return eot != nullptr ? eot + 1 : original;
 }
 
-// `text` in double quotes on one line: line ends, tabs, quotes and
-// backslashes escaped.
-std::string quoted(const char* text) {
-  std::string out = "\"";
-  for (; *text != '\0'; ++text) {
-    switch (*text) {
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      default: out += *text;
-    }
-  }
-  return out + "\"";
+// The original plural of an entry ("singular\0plural"), or its singular
+// when it has none.
+const char* plural_of(const char* original, std::uint32_t length) {
+  const std::size_t singular = std::strlen(original);
+  return singular < length ? original + singular + 1 : original;
+}
+
+// The bit of form `i` in a group starting at `first`.
+constexpr std::uint64_t form_bit(unsigned first, unsigned i) { return std::uint64_t{1} << (first + i); }
+
+// The forms of a plural translation: NUL-separated, up to `end`.
+template <typename Each>
+void for_each_form(const char* translation, std::uint32_t length, Each each) {
+  const char* const end = translation + length;
+  const char* p = translation;
+  for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1) each(i, p);
+}
+
+// Why the strings of an entry cannot be used, or null.
+const char* string_problem(const char* bytes, std::uint64_t size, std::uint32_t original_length,
+                           std::uint32_t original_offset, std::uint32_t translation_length,
+                           std::uint32_t translation_offset) {
+  if (!nls_mo::string_fits(bytes, size, original_length, original_offset))
+    return "an original past the end or not terminated";
+  if (!nls_mo::string_fits(bytes, size, translation_length, translation_offset))
+    return "a translation past the end or not terminated";
+  return nullptr;
 }
 
 }  // namespace
+
+bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
+  std::atomic<std::uint64_t>& state = lazy_->state[m];
+  std::uint64_t known = state.load(std::memory_order_acquire);
+  const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
+  const std::uint32_t tl = word(translations_ + std::uint64_t{m} * 8);
+  const std::uint32_t to = word(translations_ + std::uint64_t{m} * 8 + 4);
+  if ((known & kChecked) == 0) {
+    // First reached: the strings must lie inside the file, and a legacy
+    // charset's translation must convert. A malformed entry is passed over
+    // from now on, as a file found malformed at open would be.
+    bool sound = string_problem(bytes_, size_, ol, oo, tl, to) == nullptr;
+    if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_)
+      sound = lazy_->convert(m, bytes_ + to, tl) != nullptr;
+    known = state.fetch_or(kChecked | (sound ? kSound : 0), std::memory_order_acq_rel) | kChecked |
+            (sound ? kSound : 0);
+  }
+  if ((known & kSound) == 0) return false;
+  out->original = bytes_ + oo;
+  out->original_length = ol;
+  const Converted* converted =
+      lazy_->converted != nullptr ? lazy_->converted[m].load(std::memory_order_acquire) : nullptr;
+  if (converted != nullptr) {
+    out->translation = converted->text;
+    out->translation_length = converted->length;
+  } else {
+    out->translation = bytes_ + to;
+    out->translation_length = tl;
+  }
+  return true;
+}
+
+bool nlsLoadedDomain::holds_key(std::uint32_t m, const char* key) const {
+  const std::uint32_t length = word(originals_ + std::uint64_t{m} * 8);
+  const std::uint32_t offset = word(originals_ + std::uint64_t{m} * 8 + 4);
+  // strcmp stops at the original's first NUL: a plural's singular.
+  return nls_mo::string_fits(bytes_, size_, length, offset) && std::strcmp(key, bytes_ + offset) == 0;
+}
+
+std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
+  if (hash_size_ > 2) {
+    // The file's own table: double hashing, as the catalogue compiler
+    // built it. A slot naming no message of ours is stepped over; a table
+    // without an empty slot ends after one round.
+    const std::uint32_t h = nls_mo::file_hash(key), size = hash_size_;
+    std::uint32_t index = h % size;
+    const std::uint32_t step = 1 + h % (size - 2);
+    for (std::uint32_t probes = 0; probes < size; ++probes) {
+      const std::uint32_t slot = word(hash_offset_ + std::uint64_t{index} * 4);
+      if (slot == 0) return -1;
+      if (slot <= count_ && holds_key(slot - 1, key)) return slot - 1;
+      index = index >= size - step ? index - (size - step) : index + step;
+    }
+    return -1;
+  }
+  // No table: the originals are sorted by strcmp.
+  std::uint32_t low = 0, high = count_;
+  while (low < high) {
+    const std::uint32_t mid = low + (high - low) / 2;
+    const std::uint32_t length = word(originals_ + std::uint64_t{mid} * 8);
+    const std::uint32_t offset = word(originals_ + std::uint64_t{mid} * 8 + 4);
+    if (!nls_mo::string_fits(bytes_, size_, length, offset)) return -1;
+    const int order = std::strcmp(key, bytes_ + offset);
+    if (order == 0) return mid;
+    if (order < 0) high = mid;
+    else low = mid + 1;
+  }
+  return -1;
+}
 
 namespace {
 
-// Bits of a message's verdict.
-constexpr std::uint16_t kWholeChecked = 1, kWholeUsable = 2, kFormsChecked = 4;
-constexpr unsigned kFormBits = 3;   // form i usable: bit kFormBits + i
-constexpr unsigned kMaxForms = 13;  // forms past these are never used
+// Lookups through the file's table before our own index is built: enough
+// that building it (about one lookup's work per entry) costs a fraction of
+// what they cost, and never for a program that asks a handful.
+std::uint32_t lookups_before_index(std::uint32_t count) { return count / 8 > 32 ? count / 8 : 32; }
 
 }  // namespace
 
-std::uint16_t nlsLoadedDomain::judge(const Message& m, std::uint16_t part) const {
-  std::uint16_t& decided = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
-  const char* const translation = bytes_ + m.translation_offset;
-  if (part == kWholeChecked) {
-    if (nls_format::compatible(format_of(bytes_ + m.original_offset), translation)) decided |= kWholeUsable;
-    return decided |= kWholeChecked;
+std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const {
+  if (const Index* index = lazy_->index.load(std::memory_order_acquire)) {
+    const std::uint64_t hash = nls_mo::key_hash(key, length, nls_mo::process_seed());
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t i = hash & index->mask;; i = (i + 1) & index->mask) {
+      const Index::Slot slot = index->slots[i];
+      if (slot.message == 0) return -1;
+      if (slot.tag == tag && holds_key(slot.message - 1, key)) return slot.message - 1;
+    }
   }
-  // Every form against the original plural ("singular\0plural"), or the
-  // singular of an entry that has none. A form may leave out trailing
-  // arguments: one for a single thing often does without the count.
-  const char* singular = bytes_ + m.original_offset;
-  const std::size_t singular_length = std::strlen(singular);
-  const char* original = singular_length < m.original_length ? singular + singular_length + 1 : singular;
-  const nls_format::ArgumentMap plural(format_of(original));
-  const char* p = translation;
-  const char* const end = p + m.translation_length;
-  for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1)
-    if (nls_format::compatible(plural, p, nls_format::Match::kLeading))
-      decided |= static_cast<std::uint16_t>(1u << (kFormBits + i));
-  return decided |= kFormsChecked;
+  const std::int64_t found = locate_in_file(key);
+  // Counted only until the index exists; the thread that reaches the mark
+  // builds it while the others go on through the file's table.
+  if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) {
+    auto* index = new (std::nothrow) Index;
+    std::size_t size = 2;
+    while (size < 2 * std::size_t{count_}) size *= 2;
+    if (index != nullptr) index->slots.reset(new (std::nothrow) Index::Slot[size]());
+    if (index == nullptr || index->slots == nullptr) {
+      delete index;
+      return found;
+    }
+    index->mask = size - 1;
+    for (std::uint32_t m = 0; m < count_; ++m) {
+      const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
+      if (!nls_mo::string_fits(bytes_, size_, ol, oo)) continue;  // never found, as through the file's table
+      const char* original = bytes_ + oo;
+      const std::size_t key_length = std::strlen(original);
+      const std::uint64_t h = nls_mo::key_hash(original, key_length, nls_mo::process_seed());
+      const auto tag = static_cast<std::uint32_t>(h >> 32);
+      for (std::size_t i = h & index->mask;; i = (i + 1) & index->mask) {
+        Index::Slot& slot = index->slots[i];
+        if (slot.message == 0) {
+          slot = {m + 1, tag};
+          break;
+        }
+        // A key given twice keeps its first entry.
+        if (slot.tag == tag && holds_key(slot.message - 1, original)) break;
+      }
+    }
+    lazy_->index.store(index, std::memory_order_release);
+  }
+  return found;
 }
 
-// The verdict is mostly known already.
-std::uint16_t nlsLoadedDomain::verdict(const Message& m, std::uint16_t part) const {
-  const std::uint16_t known = verdicts_[static_cast<std::size_t>(&m - messages_.data())];
-  return (known & part) != 0 ? known : judge(m, part);
+// Verdicts: whether a translation reads the arguments its original reads
+// (every form against the original plural, or the singular of an entry that
+// has none; a form may leave out trailing arguments: one for a single thing
+// often does without the count), and whether the narrow grammar shows it
+// where it shows the original. Each is decided on first use and kept in
+// the entry's state bits; two threads deciding at once decide alike.
+
+namespace {
+
+std::uint64_t judge_whole(const nlsLoadedDomain::Strings& s, nlsFormatFilter narrow, bool narrow_part) {
+  const char* original = format_of(s.original);
+  if (narrow_part)
+    return kNarrowWholeChecked | (narrow(s.translation) || !narrow(original) ? kNarrowWholeOk : 0);
+  return kWholeChecked | (nls_format::compatible(original, s.translation) ? kWholeUsable : 0);
 }
 
-bool nlsLoadedDomain::usable(const Message& m) const { return (verdict(m, kWholeChecked) & kWholeUsable) != 0; }
-
-bool nlsLoadedDomain::usable_form(const Message& m, unsigned form) const {
-  return form < kMaxForms && (verdict(m, kFormsChecked) & (1u << (kFormBits + form))) != 0;
+// The forms' verdicts against `plural`, as bits from `first` on.
+std::uint64_t judge_forms(const nlsLoadedDomain::Strings& s, const char* plural, nlsFormatFilter narrow,
+                          unsigned first) {
+  std::uint64_t bits = 0;
+  if (narrow != nullptr) {
+    const bool original_shown = narrow(plural);
+    for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+      if (!original_shown || narrow(form)) bits |= form_bit(first, i);
+    });
+    return bits;
+  }
+  const nls_format::ArgumentMap map(plural);
+  for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+    if (nls_format::compatible(map, form, nls_format::Match::kLeading)) bits |= form_bit(first, i);
+  });
+  return bits;
 }
 
-const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
-  if (m.translation_length == 0) return nullptr;
+}  // namespace
+
+bool nlsLoadedDomain::caches(nlsFormatFilter narrow) const {
+  nlsFormatFilter first = lazy_->narrow.load(std::memory_order_acquire);
+  if (first == nullptr && lazy_->narrow.compare_exchange_strong(first, narrow, std::memory_order_acq_rel)) return true;
+  return first == narrow;
+}
+
+std::uint64_t nlsLoadedDomain::decided(std::uint32_t m, const Strings& s, std::uint64_t part,
+                                       nlsFormatFilter narrow) const {
+  std::atomic<std::uint64_t>& state = lazy_->state[m];
+  const std::uint64_t known = state.load(std::memory_order_acquire);
+  if ((known & part) != 0) return known;
+  std::uint64_t bits;
+  if (part == kWholeChecked || part == kNarrowWholeChecked) {
+    bits = judge_whole(s, narrow, part == kNarrowWholeChecked);
+  } else {
+    const char* plural = format_of(plural_of(s.original, s.original_length));
+    bits = part | (part == kFormsChecked ? judge_forms(s, plural, nullptr, kFormBits)
+                                         : judge_forms(s, plural, narrow, kNarrowFormBits));
+  }
+  return state.fetch_or(bits, std::memory_order_acq_rel) | bits;
+}
+
+nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, const Strings& s, const char* plural,
+                                                            nlsFormatFilter narrow) const {
+  // Few entries are stale, and each is called with few plural texts: a
+  // bounded table keeps what was decided; past it, it is decided again.
+  const std::size_t length = std::strlen(plural);
+  const std::size_t home = nls_mo::key_hash(plural, length, m) % Lazy::kOtherPlurals;
+  std::size_t free_slot = Lazy::kOtherPlurals;
+  for (std::size_t probe = 0; probe < Lazy::kOtherPlurals; ++probe) {
+    const std::size_t i = (home + probe) % Lazy::kOtherPlurals;
+    const OtherPlural* other = lazy_->others[i].load(std::memory_order_acquire);
+    if (other == nullptr) {
+      free_slot = i;
+      break;
+    }
+    if (other->message == m && other->plural == plural) {
+      if (narrow == nullptr || narrow == other->narrow) return {other->usable, other->narrow_ok};
+      return {other->usable, static_cast<std::uint32_t>(judge_forms(s, plural, narrow, 0))};
+    }
+  }
+  const FormVerdicts verdicts{static_cast<std::uint32_t>(judge_forms(s, plural, nullptr, 0)),
+                              narrow != nullptr ? static_cast<std::uint32_t>(judge_forms(s, plural, narrow, 0)) : 0};
+  if (free_slot < Lazy::kOtherPlurals) {
+    auto* other = new (std::nothrow) OtherPlural{m, plural, verdicts.usable, verdicts.narrow_ok, narrow};
+    const OtherPlural* expected = nullptr;
+    // A slot another thread took first keeps that thread's record.
+    if (other != nullptr &&
+        !lazy_->others[free_slot].compare_exchange_strong(expected, other, std::memory_order_acq_rel))
+      delete other;
+  }
+  return verdicts;
+}
+
+const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) const {
+  Strings s;
+  if (!strings(m, &s) || s.translation_length == 0) return nullptr;
+  const nlsFormatFilter narrow = query.narrow;
+  const bool cached_narrow = narrow != nullptr && caches(narrow);
+  if (!query.plural) {
+    if ((decided(m, s, kWholeChecked, nullptr) & kWholeUsable) == 0) return nullptr;
+    if (narrow != nullptr) {
+      const std::uint64_t shown = cached_narrow ? decided(m, s, kNarrowWholeChecked, narrow)
+                                                : judge_whole(s, narrow, true);
+      if ((shown & kNarrowWholeOk) == 0) return nullptr;
+    }
+    return s.translation;
+  }
   // Forms are NUL-separated; an index past the last gives the first, as
   // the C library's lookup does.
-  const char* const first = bytes_ + m.translation_offset;
-  const char* const end = first + m.translation_length;
-  const unsigned long index = plural_rule_->form(n);
+  const char* const first = s.translation;
+  const char* const end = first + s.translation_length;
+  const unsigned long index = plural_rule_->form(query.n);
   const char* form = first;
   unsigned number = 0;
   for (unsigned long i = 0; i < index; ++i) {
@@ -122,100 +300,87 @@ const char* nlsLoadedDomain::form_of(const Message& m, unsigned long n) const {
       break;
     }
   }
-  if (*form == '\0' || !usable_form(m, number)) return nullptr;
+  if (*form == '\0' || number >= kMaxForms) return nullptr;
+  // The form stands in for the caller's plural: the verdicts kept with the
+  // entry hold when it is the entry's own, as it is unless the catalogue
+  // is older than the program.
+  const char* own = format_of(plural_of(s.original, s.original_length));
+  if (query.plural_text == nullptr || std::strcmp(query.plural_text, own) == 0) {
+    if ((decided(m, s, kFormsChecked, nullptr) & form_bit(kFormBits, number)) == 0) return nullptr;
+    if (narrow != nullptr) {
+      const std::uint64_t shown = cached_narrow ? decided(m, s, kNarrowFormsChecked, narrow)
+                                                : kNarrowFormsChecked | judge_forms(s, own, narrow, kNarrowFormBits);
+      if ((shown & form_bit(kNarrowFormBits, number)) == 0) return nullptr;
+    }
+    return form;
+  }
+  const FormVerdicts other = other_plural(m, s, query.plural_text, cached_narrow ? narrow : nullptr);
+  if ((other.usable & (1u << number)) == 0) return nullptr;
+  if (narrow != nullptr) {
+    const std::uint32_t shown =
+        cached_narrow ? other.narrow_ok : static_cast<std::uint32_t>(judge_forms(s, query.plural_text, narrow, 0));
+    if ((shown & (1u << number)) == 0) return nullptr;
+  }
   return form;
 }
 
-std::size_t nlsLoadedDomain::refused(std::string* first) const {
-  std::size_t count = 0;
-  for (const Message& m : messages_) {
-    if (m.original_length == 0 || m.translation_length == 0) continue;
+const char* nlsLoadedDomain::find(const nlsQuery& query) const {
+  // The empty text keys the catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  const std::int64_t m = locate(query.key, std::strlen(query.key));
+  return m >= 0 ? answer(static_cast<std::uint32_t>(m), query) : nullptr;
+}
+
+nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
+  nlsAudit audit;
+  const bool cached_narrow = narrow != nullptr && caches(narrow);
+  auto note = [](std::size_t* count, std::string* first, const std::string& what) {
+    if ((*count)++ == 0) *first = what;
+  };
+  for (std::uint32_t m = 0; m < count_; ++m) {
+    if (static_cast<std::int64_t>(m) == header_entry_) continue;
+    Strings s;
+    if (!strings(m, &s)) {
+      const std::uint64_t at = std::uint64_t{m} * 8;
+      const char* problem = string_problem(bytes_, size_, word(originals_ + at), word(originals_ + at + 4),
+                                           word(translations_ + at), word(translations_ + at + 4));
+      note(&audit.malformed, &audit.first_malformed,
+           problem != nullptr ? problem : "a translation is not " + converted_from_ + " text");
+      continue;
+    }
+    if (s.original_length == 0 || s.translation_length == 0) continue;
     // A plural entry is asked for its forms, each checked against the
     // original plural; any other entry for its translation.
-    const char* original = bytes_ + m.original_offset;
-    const bool plural = m.key_length < m.original_length;
-    const char* refused_text = nullptr;
-    if (!plural) {
-      if (!usable(m)) refused_text = bytes_ + m.translation_offset;
-    } else {
-      const char* form = bytes_ + m.translation_offset;
-      for (unsigned i = 0; form <= bytes_ + m.translation_offset + m.translation_length && refused_text == nullptr;
-           ++i, form += std::strlen(form) + 1)
-        if (!usable_form(m, i)) refused_text = form;
-      original += m.key_length + 1;
+    const char* original = format_of(plural_of(s.original, s.original_length));
+    if (std::strlen(s.original) == s.original_length) {
+      if ((decided(m, s, kWholeChecked, nullptr) & kWholeUsable) == 0)
+        note(&audit.refused, &audit.first_refused, ut_quoted(s.translation) + " for " + ut_quoted(original));
+      else if (narrow != nullptr &&
+               ((cached_narrow ? decided(m, s, kNarrowWholeChecked, narrow) : judge_whole(s, narrow, true)) &
+                kNarrowWholeOk) == 0)
+        note(&audit.narrow, &audit.first_narrow, ut_quoted(s.translation) + " for " + ut_quoted(original));
+      continue;
     }
-    if (refused_text != nullptr && count++ == 0 && first != nullptr)
-      *first = quoted(refused_text) + " for " + quoted(format_of(original));
+    const std::uint64_t usable = decided(m, s, kFormsChecked, nullptr);
+    const std::uint64_t shown = narrow == nullptr ? ~std::uint64_t{0}
+                                : cached_narrow   ? decided(m, s, kNarrowFormsChecked, narrow)
+                                                  : judge_forms(s, original, narrow, kNarrowFormBits);
+    const char* refused = nullptr;
+    const char* unshown = nullptr;
+    for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+      if ((usable & form_bit(kFormBits, i)) == 0) {
+        if (refused == nullptr) refused = form;
+      } else if ((shown & form_bit(kNarrowFormBits, i)) == 0 && unshown == nullptr) {
+        unshown = form;
+      }
+    });
+    if (refused != nullptr) note(&audit.refused, &audit.first_refused, ut_quoted(refused) + " for " + ut_quoted(original));
+    else if (unshown != nullptr) note(&audit.narrow, &audit.first_narrow, ut_quoted(unshown) + " for " + ut_quoted(original));
   }
-  return count;
-}
-
-std::size_t nlsLoadedDomain::slot_of(const char* key, std::size_t length, std::uint64_t hash) const {
-  const auto tag = static_cast<std::uint32_t>(hash >> 32);
-  // At most half full: an empty slot ends every probe.
-  for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
-    const Slot slot = index_[i];
-    if (slot.message == 0) return i;
-    if (slot.tag == tag) {
-      const Message& m = messages_[slot.message - 1];
-      if (m.key_length == length && std::memcmp(bytes_ + m.original_offset, key, length) == 0) return i;
-    }
-  }
-}
-
-const nlsLoadedDomain::Message* nlsLoadedDomain::locate(const nlsKey& key) const {
-  if (index_.empty()) return nullptr;
-  const Slot slot = index_[slot_of(key.text, key.length, key.hash)];
-  return slot.message != 0 ? &messages_[slot.message - 1] : nullptr;
-}
-
-// A database's lookups: the place the text was found last time, then its
-// catalogues in order.
-
-nlsDataBase::Recent& nlsDataBase::recent(const char* key) const {
-  const std::uint64_t h = reinterpret_cast<std::uintptr_t>(key) * 0x9e3779b97f4a7c15u;
-  return recent_[h >> 60];
-}
-
-template <typename Answer>
-const char* nlsDataBase::first_found(const char* text, Answer answer) const {
-  // The empty text keys a catalogue's header, which is no message.
-  if (*text == '\0') return nullptr;
-  const Recent& last = recent(text);
-  if (last.text == text && last.domain->holds_key(*last.message, text))
-    if (const char* found = answer(*last.domain, *last.message)) return found;
-  return search(text, answer);
-}
-
-template <typename Answer>
-__attribute__((noinline)) const char* nlsDataBase::search(const char* text, Answer answer) const {
-  const nlsKey key(text);
-  // Where an earlier catalogue holds the entry but gave no answer (a
-  // plural form refused for this count, say), it may answer another call:
-  // only the first catalogue holding the entry is remembered.
-  bool passed_over = false;
-  const auto in = [&](const nlsLoadedDomain& d) -> const char* {
-    const Message* m = d.locate(key);
-    if (m == nullptr) return nullptr;
-    const char* found = answer(d, *m);
-    if (found == nullptr) passed_over = true;
-    else if (!passed_over) recent(text) = Recent{text, &d, m};
-    return found;
-  };
-  for (const auto& d : loaded_)
-    if (const char* found = in(*d)) return found;
-  // Catalogues further down the list are loaded the first time a message
-  // gets this far.
-  while (next_ < candidates_.size())
-    if (const nlsLoadedDomain* d = open_next())
-      if (const char* found = in(*d)) return found;
-  return nullptr;
-}
-
-const char* nlsDataBase::find(const char* key) const {
-  return first_found(key, [](const nlsLoadedDomain& d, const Message& m) { return d.translation_of(m); });
-}
-
-const char* nlsDataBase::find_plural(const char* key, unsigned long n) const {
-  return first_found(key, [n](const nlsLoadedDomain& d, const Message& m) { return d.form_of(m, n); });
+  // The file's table is checked here rather than when opening: lookups
+  // step over a slot that names no message.
+  for (std::uint32_t i = 0; i < hash_size_ && audit.table_problem.empty(); ++i)
+    if (word(hash_offset_ + std::uint64_t{i} * 4) > count_ && word(nls_mo::kWordRevision * 4) >> 16 == 0)
+      audit.table_problem = "hash table names a message past the last";
+  return audit;
 }

@@ -1,5 +1,6 @@
-// Loading and validating a .mo image: nothing in the file is used before
-// every offset, length and terminator it holds has been checked.
+// Opening a .mo image: the file is read into memory whole, then only what
+// every lookup depends on is checked (the header words, the tables' places,
+// the header entry). The cost does not grow with the number of messages.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,17 +11,11 @@
 #include <new>
 #include <string>
 
+#include "catalogue_state.h"
 #include "mo_format.h"
 #include "plural_rule.h"
-#include "keznls/nls/nls.h"
 
 namespace {
-
-std::uint32_t load_word(const char* bytes, std::uint64_t offset, bool swapped) {
-  std::uint32_t w;
-  std::memcpy(&w, bytes + offset, sizeof w);
-  return swapped ? __builtin_bswap32(w) : w;
-}
 
 // Reads the whole file with read(2): a copy cannot change under us the way
 // a mapping of a file truncated by someone else would. Null with the reason
@@ -65,7 +60,28 @@ char* read_file(const char* path, std::size_t* size, std::string* problem) {
   return bytes;
 }
 
+template <typename T>
+std::unique_ptr<T[], nls_state::FreeDeleter> zeroed(std::size_t count) {
+  void* p = std::calloc(count == 0 ? 1 : count, sizeof(T));
+  if (p == nullptr) throw std::bad_alloc();
+  return std::unique_ptr<T[], nls_state::FreeDeleter>(static_cast<T*>(p));
+}
+
 }  // namespace
+
+nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries)
+    : count(entries), state(zeroed<std::atomic<std::uint64_t>>(entries)) {}
+
+nlsLoadedDomain::Lazy::~Lazy() {
+  if (converted != nullptr)
+    for (std::uint32_t m = 0; m < count; ++m) std::free(converted[m].load(std::memory_order_relaxed));
+  delete index.load(std::memory_order_relaxed);
+  for (auto& other : others) delete other.load(std::memory_order_relaxed);
+}
+
+nlsLoadedDomain::nlsLoadedDomain() = default;
+
+nlsLoadedDomain::~nlsLoadedDomain() { delete[] bytes_; }
 
 nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size, std::string* problem) {
   std::string ignored;
@@ -92,7 +108,7 @@ nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path, std::string* probl
 }
 
 nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::string* problem) {
-  nlsLoadedDomain* domain = new (std::nothrow) nlsLoadedDomain;
+  std::unique_ptr<nlsLoadedDomain> domain(new (std::nothrow) nlsLoadedDomain);
   if (domain == nullptr) {
     delete[] bytes;
     *problem = "unreadable: too large for memory";
@@ -100,44 +116,67 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
   }
   domain->bytes_ = bytes;
   domain->size_ = size;
-  bool usable = false;
   try {
-    if (const char* malformed = domain->validate()) {
+    if (const char* malformed = domain->check_header()) {
       *problem = std::string("malformed: ") + malformed;
-    } else if (domain->convert_to_utf8(problem)) {
-      domain->read_plural_rule();
-      usable = true;
+      return nullptr;
     }
+    if (!domain->prepare_charset(problem)) return nullptr;
+    domain->read_plural_rule();
   } catch (const std::bad_alloc&) {
-    // The tables are bounded by the file size; a file too big for memory
-    // is treated like any other we cannot use.
+    // A file too big for memory is treated like any other we cannot use.
     *problem = "unreadable: too large for memory";
-  }
-  if (!usable) {
-    delete domain;
     return nullptr;
   }
-  return domain;
+  return domain.release();
 }
 
-void nlsLoadedDomain::build_index() {
-  std::size_t size = 2;
-  while (size < 2 * messages_.size()) size *= 2;
-  index_.assign(size, Slot{0, 0});
-  mask_ = size - 1;
-  for (std::uint32_t i = 0; i < messages_.size(); ++i) {
-    const Message& m = messages_[i];
-    const char* key = bytes_ + m.original_offset;
-    const std::uint64_t h = nls_mo::key_hash(key, m.key_length, nls_mo::process_seed());
-    // A key given twice keeps its first message.
-    Slot& slot = index_[slot_of(key, m.key_length, h)];
-    if (slot.message == 0) slot = {i + 1, static_cast<std::uint32_t>(h >> 32)};
-  }
+std::uint32_t nlsLoadedDomain::word(std::uint64_t offset) const {
+  std::uint32_t w;
+  std::memcpy(&w, bytes_ + offset, sizeof w);
+  return swapped_ ? __builtin_bswap32(w) : w;
+}
+
+const char* nlsLoadedDomain::check_header() {
+  using namespace nls_mo;
+  const std::uint64_t size = size_;
+  if (size < kHeaderWords * 4) return "shorter than the file header";
+
+  std::uint32_t magic;
+  std::memcpy(&magic, bytes_, sizeof magic);
+  if (magic != kMagic && magic != kMagicSwapped) return "not a compiled catalogue (bad magic number)";
+  swapped_ = magic == kMagicSwapped;
+
+  if (word(kWordRevision * 4) >> 16 > kMaxMajorRevision) return "unknown major revision";
+  const std::uint64_t count = word(kWordCount * 4);
+  originals_ = word(kWordOriginals * 4);
+  translations_ = word(kWordTranslations * 4);
+  const std::uint64_t hash_size = word(kWordHashSize * 4);
+  hash_offset_ = word(kWordHashOffset * 4);
+
+  // Both descriptor tables and the hash table must lie inside the file
+  // before any entry is looked at through them.
+  if (originals_ + count * 8 > size) return "originals table past the end";
+  if (translations_ + count * 8 > size) return "translations table past the end";
+  if (hash_size != 0 && hash_offset_ + hash_size * 4 > size) return "hash table past the end";
+  count_ = static_cast<std::uint32_t>(count);
+  hash_size_ = static_cast<std::uint32_t>(hash_size);
+  lazy_ = std::make_unique<Lazy>(count_);
+
+  // Every lookup reads the header entry's charset and plural rule: it
+  // must be sound now, not when first reached.
+  header_entry_ = locate_in_file("");
+  Strings header;
+  if (header_entry_ >= 0 && !strings(static_cast<std::uint32_t>(header_entry_), &header))
+    return "the header entry past the end or not terminated";
+  return nullptr;
 }
 
 void nlsLoadedDomain::read_plural_rule() {
-  const Message* entry = header();
-  const char* text = entry != nullptr ? bytes_ + entry->translation_offset : nullptr;
+  Strings header;
+  const char* text = header_entry_ >= 0 && strings(static_cast<std::uint32_t>(header_entry_), &header)
+                         ? header.translation
+                         : nullptr;
   plural_rule_ = std::make_unique<const nlsPluralRule>(nlsPluralRule::from_header(text));
 }
 
@@ -152,65 +191,4 @@ std::string nlsLoadedDomain::plural_rule_problem() const {
   }
 }
 
-std::size_t nlsLoadedDomain::size() const {
-  // The header has the empty original, which sorts first.
-  const bool header = !messages_.empty() && messages_.front().original_length == 0;
-  return messages_.size() - (header ? 1 : 0);
-}
-
-nlsLoadedDomain::~nlsLoadedDomain() { delete[] bytes_; }
-
-const char* nlsLoadedDomain::validate() {
-  using namespace nls_mo;
-  const std::uint64_t size = size_;
-  if (size < kHeaderWords * 4) return "shorter than the file header";
-
-  std::uint32_t magic;
-  std::memcpy(&magic, bytes_, sizeof magic);
-  if (magic != kMagic && magic != kMagicSwapped) return "not a compiled catalogue (bad magic number)";
-  const bool swapped = magic == kMagicSwapped;
-  auto header = [&](HeaderWord w) { return load_word(bytes_, std::uint64_t{w} * 4, swapped); };
-
-  const std::uint32_t major_revision = header(kWordRevision) >> 16;
-  if (major_revision > kMaxMajorRevision) return "unknown major revision";
-  const std::uint64_t count = header(kWordCount);
-  const std::uint64_t originals = header(kWordOriginals);
-  const std::uint64_t translations = header(kWordTranslations);
-  const std::uint64_t hash_size = header(kWordHashSize);
-  const std::uint64_t hash_offset = header(kWordHashOffset);
-
-  // Both descriptor tables and the hash table must lie inside the file
-  // before anything is sized from their counts.
-  if (originals + count * 8 > size) return "originals table past the end";
-  if (translations + count * 8 > size) return "translations table past the end";
-  if (hash_size != 0 && hash_offset + hash_size * 4 > size) return "hash table past the end";
-
-  messages_.resize(count);
-  for (std::uint64_t i = 0; i < count; ++i) {
-    Message& m = messages_[i];
-    m.original_length = load_word(bytes_, originals + i * 8, swapped);
-    m.original_offset = load_word(bytes_, originals + i * 8 + 4, swapped);
-    m.translation_length = load_word(bytes_, translations + i * 8, swapped);
-    m.translation_offset = load_word(bytes_, translations + i * 8 + 4, swapped);
-    if (!string_fits(bytes_, size_, m.original_length, m.original_offset))
-      return "an original past the end or not terminated";
-    if (!string_fits(bytes_, size_, m.translation_length, m.translation_offset))
-      return "a translation past the end or not terminated";
-  }
-
-  verdicts_.assign(count, 0);
-
-  // The file's own hash table is checked, not used: lookups go through
-  // build_index's.
-  if (major_revision == 0)
-    for (std::uint64_t i = 0; i < hash_size; ++i)
-      if (load_word(bytes_, hash_offset + i * 4, swapped) > count) return "hash table names a message past the last";
-  for (Message& m : messages_) {
-    const char* original = bytes_ + m.original_offset;
-    const void* nul = std::memchr(original, '\0', m.original_length);
-    m.key_length = nul == nullptr ? m.original_length
-                                  : static_cast<std::uint32_t>(static_cast<const char*>(nul) - original);
-  }
-  build_index();
-  return nullptr;
-}
+std::size_t nlsLoadedDomain::size() const { return count_ - (header_entry_ >= 0 ? 1 : 0); }

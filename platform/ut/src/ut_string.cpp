@@ -8,10 +8,13 @@
 
 int utRef::s_single = 0;
 
+// A count's sign never changes while a reference holds it: positive counts
+// go up with each copy, a claimed buffer's negative one down.
 void utRef::copy_constructor_imp(const utRef& other) {
   count_ = other.count_;
-  if (*count_ > 0) ++*count_;
-  else if (*count_ < 0) --*count_;
+  const int value = load(count_);
+  if (value > 0) __atomic_add_fetch(count_, 1, __ATOMIC_RELAXED);
+  else if (value < 0) __atomic_sub_fetch(count_, 1, __ATOMIC_RELAXED);
 }
 
 int utRef::assignment_imp(const utRef& other) {
@@ -26,7 +29,7 @@ int utRef::assignment_imp(const utRef& other) {
 
 // A claimed buffer's count was allocated on its own.
 int utRef::release_claimed(int* count) {
-  if (++*count != 0) return 0;
+  if (load(count) != -1 && __atomic_add_fetch(count, 1, __ATOMIC_ACQ_REL) != 0) return 0;
   delete count;
   return kClaimed;
 }

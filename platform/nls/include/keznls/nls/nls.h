@@ -1,12 +1,20 @@
 // Message databases over compiled gettext catalogues (.mo files).
+//
+// Threads: a loaded catalogue and a database are shared by any number of
+// threads. What a lookup learns on first use (an entry's soundness, its
+// conversion to UTF-8, its verdicts, the catalogues further down a
+// language list) is published with atomics, or under a lock taken only
+// then; a lookup that finds what it found before writes nothing shared.
 #ifndef KEZNLS_NLS_NLS_H
 #define KEZNLS_NLS_NLS_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,25 +23,48 @@
 
 class nlsPluralRule;
 
-/// A text to look up, with its length and hash worked out once for every
-/// catalogue a lookup asks.
-struct nlsKey {
-  explicit nlsKey(const char* text);
-  const char* text;
-  std::size_t length;
-  std::uint64_t hash;
+/// A grammar narrower than C's printf that a formatter reads: whether it
+/// shows `format` without an error marker. One such function serves a
+/// process (the library engine's); verdicts on it are kept per entry.
+using nlsFormatFilter = bool (*)(const char* format);
+
+/// One lookup.
+struct nlsQuery {
+  explicit nlsQuery(const char* key_text) : key(key_text) {}
+  const char* key;                    ///< a text, or a context, "\004" and a text
+  bool plural = false;                ///< the form for `n` of a plural entry is asked
+  unsigned long n = 0;
+  /// The caller's own plural text, which the form stands in for; null:
+  /// the entry's msgid_plural.
+  const char* plural_text = nullptr;
+  /// The formatter's narrower grammar, or null for C's printf: a
+  /// translation it cannot show, while it shows the original, counts as none.
+  nlsFormatFilter narrow = nullptr;
 };
 
-/// One catalogue file loaded into memory and validated. A catalogue in
-/// another charset than UTF-8 has its translations converted when loaded.
+/// What a whole-catalogue check found (see `nlsLoadedDomain::audit`).
+struct nlsAudit {
+  std::size_t malformed = 0;  ///< entries whose strings lie outside the file
+  std::string first_malformed;
+  std::size_t refused = 0;    ///< translations reading other arguments
+  std::string first_refused;  ///< e.g. "\"Summe: %d\" for \"Total: %.2f\""
+  std::size_t narrow = 0;     ///< translations the narrow grammar cannot show
+  std::string first_narrow;
+  std::string table_problem;  ///< what is wrong with the file's hash table
+};
+
+/// One catalogue file in memory. Opening reads the file and checks its
+/// header, tables and header entry; each other entry is checked (and
+/// converted to UTF-8 when the catalogue is in another charset) when a
+/// lookup first reaches it. An entry found malformed then is passed over,
+/// as a file found malformed would be. Shared between threads, and between
+/// databases through `nls_catalogues`.
 class nlsLoadedDomain {
  public:
-  /// Validates a whole .mo image and keeps a copy of it; null when the image
-  /// is malformed, with the reason in `problem` when given. Never throws
-  /// for bad data.
-  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size,
-                                     std::string* problem = nullptr);
-  /// Reads and validates the file at `path`; null when it is missing,
+  /// Checks a .mo image and keeps a copy of it; null when it is malformed,
+  /// with the reason in `problem` when given. Never throws for bad data.
+  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size, std::string* problem = nullptr);
+  /// Reads and checks the file at `path`; null when it is missing,
   /// unreadable or malformed, with the reason in `problem` when given.
   static nlsLoadedDomain* from_file(const char* path, std::string* problem = nullptr);
 
@@ -41,19 +72,22 @@ class nlsLoadedDomain {
   nlsLoadedDomain(const nlsLoadedDomain&) = delete;
   nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
 
-  /// The translation of `text`, or null when there is none. A plural entry
-  /// gives its first form; an empty translation counts as none, and so does
-  /// one whose conversions read other arguments than its original's (a
-  /// `%s` for a `%d`, one conversion more, a `%n`): the catalogue is data
-  /// from outside the program, and no formatter survives those.
-  const char* find(const nlsKey& key) const;
-  const char* find(const char* text) const { return find(nlsKey(text)); }
-  /// The form for count `n` of the plural entry found by its singular
-  /// `key`, chosen by the catalogue's `Plural-Forms` (form 0 when the entry
-  /// has fewer forms); null when there is none. A form that is empty, or
-  /// reads other arguments than a leading part of the original plural's,
-  /// counts as none.
-  const char* find_plural(const nlsKey& key, unsigned long n) const;
+  /// The answer to `query`, or null when there is none. An empty
+  /// translation counts as none, and so does one whose conversions read
+  /// other arguments than its original's (a `%s` for a `%d`, one
+  /// conversion more, a `%n`): the catalogue is data from outside the
+  /// program. A plural form may read a leading part of the arguments. A
+  /// plain lookup of a plural entry gives its first form.
+  const char* find(const nlsQuery& query) const;
+  const char* find(const char* text) const { return find(nlsQuery(text)); }
+  /// The form for count `n` of the plural entry found by its singular `key`,
+  /// chosen by the catalogue's `Plural-Forms`; form 0 past the last.
+  const char* find_plural(const char* key, unsigned long n) const {
+    nlsQuery query(key);
+    query.plural = true;
+    query.n = n;
+    return find(query);
+  }
   /// The translation of `text`, or `text` itself when there is none.
   const char* translate(const char* text) const {
     const char* found = find(text);
@@ -62,151 +96,150 @@ class nlsLoadedDomain {
 
   /// Number of messages, the header not counted.
   std::size_t size() const;
-  /// Checks every translation (see `find`): how many are refused, and the
-  /// first of them with its original, e.g. "\"Summe: %d\" for \"Total: %.2f\"".
-  std::size_t refused(std::string* first) const;
-  /// The charset the translations were converted from; empty for UTF-8.
+  /// Checks every entry and translation now (what lookups do one entry at
+  /// a time), with `narrow` as the narrower grammar when not null.
+  nlsAudit audit(nlsFormatFilter narrow = nullptr) const;
+  /// The charset the translations are converted from; empty for UTF-8.
   const std::string& converted_from() const { return converted_from_; }
   /// Why the header's plural rule was passed over for the rule `n != 1`
   /// though the header has one ("malformed plural expression at 31"), or
   /// empty.
   std::string plural_rule_problem() const;
 
+  /// An entry's original and translation (in UTF-8), as lookups see them.
+  struct Strings;
+
  private:
-  struct Message {
-    std::uint32_t original_length;
-    std::uint32_t original_offset;
-    std::uint32_t translation_length;
-    std::uint32_t translation_offset;
-    std::uint32_t key_length;  // of the original up to its first NUL (a plural's singular)
-  };
+  friend class nlsDataBase;  // keeps where its last lookups were found
+  struct Lazy;               // what lookups learn, in catalogue_state.h
 
-  friend class nlsDataBase;  // keeps the messages its last lookups found
-
-  nlsLoadedDomain() = default;
+  nlsLoadedDomain();
   /// Takes over `bytes` (from new[]), deleting it when the image is malformed.
   static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
-  const char* validate();
-  bool convert_to_utf8(std::string* problem);
-  // The lookup helpers below marked inline are defined in mo_lookup.cpp,
-  // where every lookup uses them.
-
-  /// Message `m`'s translation, or null when it is empty or unusable.
-  inline const char* translation_of(const Message& m) const;
-  /// Message `m`'s form for count `n`, or null when it is empty or unusable.
-  inline const char* form_of(const Message& m, unsigned long n) const;
-  /// Whether `text` is message `m`'s key.
-  bool holds_key(const Message& m, const char* text) const {
-    return std::strncmp(text, bytes_ + m.original_offset, m.key_length) == 0 && text[m.key_length] == '\0';
-  }
-  /// Whether message `m`'s translation reads the arguments its original
-  /// reads; decided on first use, then remembered.
-  inline bool usable(const Message& m) const;
-  /// The same for form `form` of a plural translation.
-  inline bool usable_form(const Message& m, unsigned form) const;
-  /// Message `m`'s verdict (see verdicts_) with `part`, the whole
-  /// translation or its forms, decided.
-  inline std::uint16_t verdict(const Message& m, std::uint16_t part) const;
-  /// Decides `part` of message `m`'s verdict; the verdict.
-  std::uint16_t judge(const Message& m, std::uint16_t part) const;
+  const char* check_header();
+  bool prepare_charset(std::string* problem);
   void read_plural_rule();
-  /// The header entry (the empty original), or null.
-  const Message* header() const { return locate(nlsKey("")); }
-  void build_index();
-  /// The index_ slot holding `key` (its hash given), or the empty one
-  /// where it would go.
-  std::size_t slot_of(const char* key, std::size_t length, std::uint64_t hash) const;
-  const Message* locate(const nlsKey& key) const;
+
+  std::uint32_t word(std::uint64_t offset) const;
+  /// Entry `m`'s strings when they lie inside the file, null-terminated
+  /// (and its translation converted); false when the entry is malformed.
+  /// Decided on first use.
+  bool strings(std::uint32_t m, Strings* out) const;
+  /// The entry whose original (up to its first NUL) is `key`, or -1.
+  std::int64_t locate(const char* key, std::size_t length) const;
+  std::int64_t locate_in_file(const char* key) const;
+  /// Entry `m`'s answer to `query`; null when it has none.
+  const char* answer(std::uint32_t m, const nlsQuery& query) const;
+  /// Entry `m`'s state bits with `part` of its verdicts decided.
+  std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
+  /// Whether verdicts on `narrow` are kept in the state bits: the first
+  /// narrow grammar asked is the one kept.
+  bool caches(nlsFormatFilter narrow) const;
+  struct FormVerdicts {
+    std::uint32_t usable, narrow_ok;  // form i: bit i
+  };
+  /// Entry `m`'s forms judged against `plural`, another plural text than
+  /// its own.
+  FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
+  /// Whether `key` is entry `m`'s original (up to its first NUL).
+  bool holds_key(std::uint32_t m, const char* key) const;
 
   char* bytes_ = nullptr;
   std::size_t size_ = 0;
-  std::vector<Message> messages_;
-  // Our own hash table of the keys, at most half full, probed linearly;
-  // each slot holds the high half of its key's hash, so a probe rejects
-  // most other keys without touching them.
-  struct Slot {
-    std::uint32_t message;  // index + 1; 0 when empty
-    std::uint32_t tag;
-  };
-  std::vector<Slot> index_;
-  std::size_t mask_ = 0;
+  bool swapped_ = false;
+  std::uint32_t count_ = 0;
+  std::uint32_t originals_ = 0, translations_ = 0, hash_size_ = 0, hash_offset_ = 0;
+  std::int64_t header_entry_ = -1;
   std::string converted_from_;
   std::unique_ptr<const nlsPluralRule> plural_rule_;
-  // Per message: whether the translation is usable as a whole (two bits),
-  // whether its plural forms have been checked, and which are usable.
-  mutable std::vector<std::uint16_t> verdicts_;
+  std::unique_ptr<Lazy> lazy_;
 };
 
+/// Catalogues shared by every database of the process: one loaded copy per
+/// file, freed with its last user. A file changed on disk since it was
+/// loaded (another inode, size or modification time) is loaded anew for
+/// the databases made after the change; the older copy stays with its users.
+namespace nls_catalogues {
+/// The catalogue at `path`, loaded or shared; null with the reason in
+/// `problem` when it is missing, unreadable or malformed.
+std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem);
+/// Files read so far, and catalogues alive now: for tests and diagnostics.
+std::size_t files_read();
+std::size_t alive();
+}  // namespace nls_catalogues
+
 /// A message database: `source` is a catalogue directory (or a `:`-separated
-/// list of them), `name` the domain. It keeps every catalogue the user's
-/// language list finds, most wanted first, and a lookup falls through them
-/// message by message. The first is loaded when the database is made, the
-/// others when a lookup first needs them; files that are missing or
-/// malformed are passed over. One thread at a time.
+/// list of them), `name` the domain. It keeps every catalogue the language
+/// list finds, most wanted first, and a lookup falls through them message
+/// by message. The first is loaded when the database is made, the others
+/// when a lookup first needs them; files that are missing or malformed are
+/// passed over. Any number of threads may look up at once.
 class nlsDataBase {
  public:
+  /// Languages from the environment, as the C library's gettext takes them.
   nlsDataBase(const char* source, const char* name);
+  /// Languages given by the program: `languages` is a `:`-separated list
+  /// read as LANGUAGE is, used as given (neither the environment nor the
+  /// process locale counts); "C" alone means no translation. Null: from the
+  /// environment.
+  nlsDataBase(const char* source, const char* name, const char* languages);
   ~nlsDataBase();
   nlsDataBase(const nlsDataBase&) = delete;
   nlsDataBase& operator=(const nlsDataBase&) = delete;
 
   /// The first catalogue found, or null when there is none.
-  nlsLoadedDomain* domain() const { return domain_; }
+  const nlsLoadedDomain* domain() const { return loaded_count_.load(std::memory_order_acquire) > 0 ? loaded_[0] : nullptr; }
 
-  /// The translation of `key` (a text, or a context, "\004" and a text)
-  /// in the first catalogue that has one; null when none has.
-  const char* find(const char* key) const;
+  /// The answer to `query` from the first catalogue that has one; null
+  /// when none has.
+  const char* find(const nlsQuery& query) const;
+  const char* find(const char* key) const { return find(nlsQuery(key)); }
   /// The form for count `n` of the plural entry found by its singular
   /// `key`, from the first catalogue that has one; null when none has.
-  const char* find_plural(const char* key, unsigned long n) const;
+  const char* find_plural(const char* key, unsigned long n) const {
+    nlsQuery query(key);
+    query.plural = true;
+    query.n = n;
+    return find(query);
+  }
   /// The translation of `text`, or `text` itself.
   const char* operator[](const char* text) const {
     const char* found = find(text);
     return found != nullptr ? found : text;
   }
 
-  /// What the language list and every candidate file came to, one line
-  /// each, in the order tried; tries the files not tried yet.
-  std::string explain() const;
+  /// Where the languages came from, then every candidate file, one line
+  /// each, in the order tried, with what became of it; tries the files not
+  /// tried yet and checks every entry of the loaded ones (`narrow` as in
+  /// `nlsLoadedDomain::audit`).
+  std::string explain(nlsFormatFilter narrow = nullptr) const;
 
  private:
   struct Candidate {
     std::string path;
-    std::string outcome;                      // empty until tried
-    const nlsLoadedDomain* domain = nullptr;  // once loaded, one of loaded_
+    std::string outcome;  // written before the candidate counts as tried
+    std::shared_ptr<const nlsLoadedDomain> domain;
   };
 
-  using Message = nlsLoadedDomain::Message;
-  /// Where a lookup of the text at `text` found its answer last time.
-  struct Recent {
-    const char* text = nullptr;
-    const nlsLoadedDomain* domain = nullptr;
-    const Message* message = nullptr;
-  };
+  void init(const char* source, const char* name, const char* languages);
+  /// The answer in the catalogues past those the last lookup of `query.key`
+  /// reached; loads the ones not tried yet as they are needed.
+  const char* search(const nlsQuery& query) const;
+  /// Tries candidates until more than `seen` catalogues are loaded; false
+  /// when none is left. Takes the lock.
+  bool load_next(std::size_t seen) const;
+  /// Tries the next candidate, with the lock held.
+  void try_next_locked() const;
 
-  /// The first answer of `answer(domain, message)` for `key` in the
-  /// catalogues, loading the ones not tried yet as they are reached; null
-  /// when none has one. Remembers where it was found for the caller's
-  /// pointer `key`.
-  template <typename Answer>
-  const char* first_found(const char* key, Answer answer) const;
-  /// first_found() past the remembered place: out of line, so the usual
-  /// lookup's frame stays small.
-  template <typename Answer>
-  const char* search(const char* key, Answer answer) const;
-  /// Where `key`'s last place is kept; inline, in mo_lookup.cpp.
-  inline Recent& recent(const char* key) const;
-  /// Tries the next candidate; its catalogue, or null.
-  const nlsLoadedDomain* open_next() const;
-
+  // The candidates in order, fixed once made; each one's outcome and
+  // catalogue are written once, with the lock held.
   mutable std::vector<Candidate> candidates_;
   std::vector<std::string> notes_;
-  mutable std::vector<std::unique_ptr<nlsLoadedDomain>> loaded_;  // in the order found
-  nlsLoadedDomain* domain_ = nullptr;  // the first of loaded_
-  mutable std::size_t next_ = 0;       // first candidate not tried yet
-  // Programs print the same messages again and again: a pointer and a
-  // compare of the text find them again faster than a hashed lookup.
-  mutable Recent recent_[16];
+  std::unique_ptr<const nlsLoadedDomain*[]> loaded_;  // room for each candidate's catalogue
+  const std::uint64_t id_;  // tells this database's remembered places from others'
+  mutable std::atomic<std::size_t> loaded_count_{0};
+  mutable std::atomic<std::size_t> next_{0};  // first candidate not tried yet
+  mutable std::mutex loading_;
 };
 
 /// Owning pointer to a database; assignment moves ownership.
@@ -218,7 +251,8 @@ class nlsDataBasecoTablePrgcoPrg {
   // Copying would leave two owners of one database.
   nlsDataBasecoTablePrgcoPrg(const nlsDataBasecoTablePrgcoPrg&) = delete;
 
-  /// Takes `other`'s database and leaves `other` empty, though it is const.
+  /// Takes `other`'s database and leaves `other` empty, though it is const:
+  /// the owner moves, as the table's callers expect of this assignment.
   void operator=(const nlsDataBasecoTablePrgcoPrg& other);
   operator nlsDataBase*() const { return ptr_; }  // NOLINT(google-explicit-constructor)
 
@@ -228,6 +262,7 @@ class nlsDataBasecoTablePrgcoPrg {
 };
 
 /// Table from database names (compared by text) to the databases they own.
+/// Not shared between threads by itself: its owner serialises changes.
 class utStringnlsDataBasecoTablePrgcoPrgcoTable {
  public:
   /// An empty table; the sizing pair is a hint kept for compatibility.
@@ -235,8 +270,7 @@ class utStringnlsDataBasecoTablePrgcoPrgcoTable {
   /// Destroys every value, so every database.
   ~utStringnlsDataBasecoTablePrgcoPrgcoTable();
   utStringnlsDataBasecoTablePrgcoPrgcoTable(const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
-  utStringnlsDataBasecoTablePrgcoPrgcoTable& operator=(
-      const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
+  utStringnlsDataBasecoTablePrgcoPrgcoTable& operator=(const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
 
   /// The value of `key`, inserting an empty one when the key is new. The
   /// reference stays valid until the table is destroyed.

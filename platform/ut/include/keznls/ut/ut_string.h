@@ -19,12 +19,19 @@ enum utStringClaim { ut_string_claim = 0 };
 /// counts below zero were allocated separately for a claimed buffer. The
 /// address of `s_single` marks a text nobody owns: a literal, never freed and
 /// never unique, so writes always copy it first.
+///
+/// Counts change atomically: copies of one string may live in different
+/// threads, each copied, assigned and destroyed there. One string object is
+/// one thread's at a time, as any value is.
 class utRef {
  public:
   utRef() : count_(&s_single) {}
 
   /// 1 when the text is private to one string.
-  int unique() const { return *count_ == 1 || *count_ == -1; }
+  int unique() const {
+    const int count = load(count_);
+    return count == 1 || count == -1;
+  }
 
   /// Shares `other`'s count; called on a reference holding `s_single`.
   void copy_constructor_imp(const utRef& other);
@@ -37,8 +44,12 @@ class utRef {
   int destructor_imp() {
     int* count = count_;
     count_ = &s_single;
-    if (*count > 0) return --*count == 0 ? kOwnBlock : 0;  // freed with the text's block
-    return *count < 0 ? release_claimed(count) : 0;
+    // The last holder needs no atomic write: no other thread can reach the
+    // count any more. The acquire load orders the others' releases first.
+    const int value = load(count);
+    if (value == 1) return kOwnBlock;
+    if (value > 0) return __atomic_sub_fetch(count, 1, __ATOMIC_ACQ_REL) == 0 ? kOwnBlock : 0;
+    return value < 0 ? release_claimed(count) : 0;
   }
   static constexpr int kOwnBlock = 1;
   static constexpr int kClaimed = 2;
@@ -48,6 +59,7 @@ class utRef {
 
  private:
   friend class utString;
+  static int load(const int* count) { return __atomic_load_n(count, __ATOMIC_ACQUIRE); }
   static int release_claimed(int* count);
   int* count_;
 };

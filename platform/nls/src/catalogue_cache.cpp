@@ -1,0 +1,88 @@
+// One loaded copy of each catalogue file per process, shared by every
+// database that needs it and freed with the last of them.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "keznls/nls/nls.h"
+
+namespace {
+
+// What tells one version of a file from the next: a file replaced by a
+// new one has another inode; one rewritten in place another size or
+// modification time.
+struct Identity {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  long seconds, nanoseconds;
+  bool operator==(const Identity& o) const {
+    return device == o.device && inode == o.inode && size == o.size && seconds == o.seconds &&
+           nanoseconds == o.nanoseconds;
+  }
+};
+
+struct Held {
+  Identity identity;
+  std::weak_ptr<const nlsLoadedDomain> domain;
+};
+
+struct Registry {
+  std::mutex lock;
+  std::unordered_map<std::string, Held> files;
+  std::size_t sweep_at = 64;  // forget released files once the map grows past this
+  std::atomic<std::size_t> read{0}, alive{0};
+};
+
+// Never destroyed: databases in static objects may outlive any order of
+// destruction at exit.
+Registry& registry() {
+  static Registry* const r = new Registry;
+  return *r;
+}
+
+}  // namespace
+
+namespace nls_catalogues {
+
+std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    *problem = errno == ENOENT ? "missing" : std::string("unreadable: ") + std::strerror(errno);
+    return nullptr;
+  }
+  const Identity identity{st.st_dev, st.st_ino, st.st_size, static_cast<long>(st.st_mtim.tv_sec),
+                          static_cast<long>(st.st_mtim.tv_nsec)};
+  Registry& r = registry();
+  // Loading holds the lock: a file wanted by two threads at once is read
+  // once. Only a database's first use of a file comes here.
+  std::lock_guard<std::mutex> hold(r.lock);
+  const auto it = r.files.find(path);
+  if (it != r.files.end() && it->second.identity == identity)
+    if (auto shared = it->second.domain.lock()) return shared;
+  const nlsLoadedDomain* domain = nlsLoadedDomain::from_file(path.c_str(), problem);
+  r.read.fetch_add(1, std::memory_order_relaxed);
+  if (domain == nullptr) return nullptr;
+  r.alive.fetch_add(1, std::memory_order_relaxed);
+  std::shared_ptr<const nlsLoadedDomain> loaded(domain, [](const nlsLoadedDomain* d) {
+    registry().alive.fetch_sub(1, std::memory_order_relaxed);
+    delete d;
+  });
+  r.files[path] = Held{identity, loaded};
+  if (r.files.size() > r.sweep_at) {
+    for (auto i = r.files.begin(); i != r.files.end();) i = i->second.domain.expired() ? r.files.erase(i) : ++i;
+    r.sweep_at = 2 * r.files.size() + 64;
+  }
+  return loaded;
+}
+
+std::size_t files_read() { return registry().read.load(std::memory_order_relaxed); }
+
+std::size_t alive() { return registry().alive.load(std::memory_order_relaxed); }
+
+}  // namespace nls_catalogues

@@ -1,0 +1,47 @@
+#include "pipeline.h"
+
+#include "../engine/grammar.h"
+
+namespace keznls_pipeline {
+
+const char* suited(keznlsGrammar grammar, const char* translated, const char* original) {
+  if (grammar != keznlsGrammar::engine || translated == original) return translated;
+  return keznls_engine::shows(translated) || !keznls_engine::shows(original) ? translated : original;
+}
+
+Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
+  if (const char* lent = translator.lend(m)) return Translated(lent);
+  const utString copy = m.plural != nullptr
+                            ? (m.context != nullptr ? translator.translate_plural_in_context(m.name, m.context, m.text, m.plural, m.n)
+                                                    : translator.translate_plural(m.name, m.text, m.plural, m.n))
+                            : (m.context != nullptr ? translator.translate_in_context(m.name, m.context, m.text)
+                                                    : translator.translate(m.name, m.text));
+  const char* original = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
+  const char* use = suited(m.grammar, copy.c_str(), original);
+  return use == copy.c_str() ? Translated(copy) : Translated(use);
+}
+
+void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
+  char stage[1024];
+  if (formatter.vformat_into(stage, sizeof stage, format, args) >= 0) {
+    displayer.display(stage);
+    return;
+  }
+  const utString message = formatter.vformat(format, args);
+  displayer.display(message.c_str());
+}
+
+void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+           keznlsMessage message, va_list args) {
+  message.grammar = formatter.grammar();
+  const Translated translated = translate(translator, message);
+  show(formatter, displayer, translated.text(), args);
+}
+
+utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsMessage message, va_list args) {
+  message.grammar = formatter.grammar();
+  const Translated translated = translate(translator, message);
+  return formatter.vformat(translated.text(), args);
+}
+
+}  // namespace keznls_pipeline
