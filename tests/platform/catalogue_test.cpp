@@ -118,6 +118,7 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
       {nullptr, nullptr, "skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C\n"},
       {"de", "C", "skipped: LC_ALL is C\n"},
       {"../x:de_AT.UTF-8:C:fr", "de_DE",
+       "languages \"../x:de_AT.UTF-8:C:fr\" from LANGUAGE\n"
        "skipped: \"../x\" in LANGUAGE is not a language name\n"
        "stopped: \"C\" in LANGUAGE ends the list\n" +
            file(bad, "de_AT.UTF-8") + "missing\n" + file(first, "de_AT.UTF-8") + "missing\n" +
@@ -180,8 +181,9 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
   EXPECT_NE(japanese.explain().find("converted from EUC-JP\n"), std::string::npos);
 
-  // The German catalogue under a charset name no converter knows, and the
-  // Japanese one with a byte that is no EUC-JP text: both passed over.
+  // The German catalogue under a charset name no converter knows: passed
+  // over. The Japanese one with a byte that is no EUC-JP text in one entry:
+  // that entry is passed over, found out when first asked.
   const auto load_from = [&](const char* language) {
     std::ifstream in(charsets + "/" + language + "/LC_MESSAGES/legacy.mo", std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -196,65 +198,111 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   dir.add("yy", "legacy", broken);
   ::setenv("LANGUAGE", "xx:yy:de", 1);
   const nlsDataBase database((dir.path() + ":" + charsets).c_str(), "legacy");
-  EXPECT_STREQ(database["Language"], "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
+  EXPECT_STREQ(database["Language"], "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");  // yy's, sound
+  const char* const greeting = "Hello";
+  EXPECT_EQ(database[greeting], greeting);  // yy's is not, and de has none
   const std::string why = database.explain();
   EXPECT_NE(why.find("/xx/LC_MESSAGES/legacy.mo: skipped: charset KEZ-8859-1 cannot be converted to UTF-8\n"),
             std::string::npos) << why;
-  EXPECT_NE(why.find("/yy/LC_MESSAGES/legacy.mo: malformed: a translation is not EUC-JP text\n"), std::string::npos)
+  EXPECT_NE(why.find("/yy/LC_MESSAGES/legacy.mo: loaded, 2 messages, converted from EUC-JP, 1 malformed entries "
+                     "passed over (a translation is not EUC-JP text)\n"),
+            std::string::npos)
       << why;
 }
 
-TEST(MalformedCatalogueTest, EveryTruncationIsRefused) {
+// What each key of the demo catalogue translates to.
+const struct {
+  const char *key, *translation;
+} kDemo[] = {{"Hello", "Hallo"},       {"Language", "Deutsch"},
+             {"%d file", "%d Datei"},  {"menu\x04Open", "\xC3\x96" "ffnen"},
+             {"Caf\xC3\xA9", "Kaffeehaus"}, {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}};
+
+// A cut file is refused when what opening checks is cut; otherwise each
+// entry gives its whole translation or, cut, none, and the cut is reported.
+TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
   for (const char* name : {"demo", "demo_nohash"})
     for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {
       ASSERT_NE(load(whole), nullptr);
-      for (std::size_t size = 0; size < whole.size(); ++size)
-        EXPECT_EQ(load({whole.begin(), whole.begin() + static_cast<long>(size)}), nullptr) << name << ' ' << size;
+      for (std::size_t size = 0; size < whole.size(); ++size) {
+        SCOPED_TRACE(std::string(name) + " cut at " + std::to_string(size));
+        const auto domain = load({whole.begin(), whole.begin() + static_cast<long>(size)});
+        if (domain == nullptr) continue;
+        int lost = 0;
+        for (const auto& entry : kDemo) {
+          const char* got = domain->translate(entry.key);
+          if (got == entry.key) ++lost;
+          else EXPECT_STREQ(got, entry.translation);
+        }
+        // The last byte is a terminator of the last string.
+        EXPECT_GT(lost, 0);
+        EXPECT_GT(domain->audit().malformed, 0u);
+      }
     }
 }
 
-TEST(MalformedCatalogueTest, DamagedFilesAreRefusedOddButSafeOnesWork) {
+TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
   using Edit = std::function<void(Bytes*)>;
   // Header words: 8 count, 12 originals, 16 translations, 20 hash size, 24 hash offset.
   auto header = [](std::size_t at, unsigned value) -> Edit { return [=](Bytes* mo) { set_word(mo, at, value); }; };
-  // Word `field` (0 length, 4 offset) of descriptor `index` in the table at header word `table`.
+  // Word `field` (0 length, 4 offset) of descriptor `index` in the table at
+  // header word `table`. Entry 0 is the header, 1 "%d entries in %s", 2 "%d file".
   auto descriptor = [](std::size_t table, std::size_t index, std::size_t field, unsigned value) -> Edit {
     return [=](Bytes* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
   };
+  const char* const original_problem = "an original past the end or not terminated";
+  const char* const translation_problem = "a translation past the end or not terminated";
   const struct {
     const char* label;
-    const char* hello;  // what "Hello" gives afterwards; null: the file is refused
     Edit edit;
+    bool refused;         // at open
+    const char* damaged;  // the entry passed over, if any
+    const char* problem;  // what the audit reports
   } cases[] = {
-      {"bad magic", nullptr, header(0, 0x950412dfu)},
-      {"major revision 2", nullptr, header(4, 0x20000u)},
-      {"absurd message count", nullptr, header(8, 0xffffffffu)},
-      {"originals table past the end", nullptr, header(12, 0xfffffff0u)},
-      {"translations table past the end", nullptr, header(16, 0x1000u)},
-      {"hash table past the end", nullptr, header(24, 0x1000u)},
-      {"absurd hash size", nullptr, header(20, 0x40000000u)},
-      {"string offset past the end", nullptr, descriptor(12, 1, 4, 0x1000u)},
-      {"string length past the end", nullptr, descriptor(16, 1, 0, 0x1000u)},
+      {"bad magic", header(0, 0x950412dfu), true, nullptr, nullptr},
+      {"major revision 2", header(4, 0x20000u), true, nullptr, nullptr},
+      {"absurd message count", header(8, 0xffffffffu), true, nullptr, nullptr},
+      {"originals table past the end", header(12, 0xfffffff0u), true, nullptr, nullptr},
+      {"translations table past the end", header(16, 0x1000u), true, nullptr, nullptr},
+      {"hash table past the end", header(24, 0x1000u), true, nullptr, nullptr},
+      {"absurd hash size", header(20, 0x40000000u), true, nullptr, nullptr},
+      {"header entry past the end", descriptor(16, 0, 0, 0x1000u), true, nullptr, nullptr},
+      {"string offset past the end", descriptor(12, 1, 4, 0x1000u), false, "%d entries in %s", original_problem},
+      {"string length past the end", descriptor(16, 1, 0, 0x1000u), false, "%d entries in %s", translation_problem},
       // In 32 bits this wraps around to a NUL inside the file.
-      {"offset + length overflow", nullptr, descriptor(12, 1, 0, 0xffffffffu)},
-      {"unterminated string", nullptr,
-       [](Bytes* mo) { (*mo)[word(*mo, word(*mo, 16) + 20) + word(*mo, word(*mo, 16) + 16)] = 'x'; }},
-      {"hash slot past the messages", nullptr,
-       [](Bytes* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); }},
-      {"major revision 1", "Hallo", header(4, 0x10000u)},
-      // The file's own hash table is checked but not used for lookups.
-      {"hash size 2", "Hallo", header(20, 2)},
-      {"hash table without an empty slot", "Hallo",
-       [](Bytes* mo) { for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1); }},
+      {"offset + length overflow", descriptor(12, 1, 0, 0xffffffffu), false, "%d entries in %s", original_problem},
+      {"unterminated string",
+       [](Bytes* mo) { (*mo)[word(*mo, word(*mo, 16) + 20) + word(*mo, word(*mo, 16) + 16)] = 'x'; }, false,
+       "%d file", translation_problem},
+      // The slot held "Café": not found through the table.
+      {"hash slot past the messages",
+       [](Bytes* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); }, false,
+       "Caf\xC3\xA9", nullptr},
+      {"major revision 1", header(4, 0x10000u), false, nullptr, nullptr},
+      // Too small a table to probe: the sorted originals are searched.
+      {"hash size 2", header(20, 2), false, nullptr, nullptr},
+      {"hash table without an empty slot",
+       [](Bytes* mo) { for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1); },
+       false, nullptr, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     Bytes bytes = read("demo");
     c.edit(&bytes);
     const auto domain = load(bytes);
-    ASSERT_EQ(domain == nullptr, c.hello == nullptr);
+    ASSERT_EQ(domain == nullptr, c.refused);
     if (domain == nullptr) continue;
-    EXPECT_STREQ(domain->translate("Hello"), c.hello);
+    const bool full_table = std::string(c.label) == "hash table without an empty slot";
+    for (const auto& entry : kDemo) {
+      // Every slot names the header there: only the empty key is found.
+      if (full_table || (c.damaged != nullptr && std::string(c.damaged) == entry.key))
+        EXPECT_EQ(domain->translate(entry.key), entry.key) << entry.key;
+      else
+        EXPECT_STREQ(domain->translate(entry.key), entry.translation) << entry.key;
+    }
+    const nlsAudit audit = domain->audit();
+    EXPECT_EQ(audit.malformed, c.problem != nullptr ? 1u : 0u);  // the entries, not the table
+    EXPECT_EQ(audit.first_malformed, c.problem != nullptr ? c.problem : "");
+    EXPECT_EQ(audit.table_problem.empty(), std::string(c.label) != "hash slot past the messages");
   }
 }
 

@@ -86,7 +86,7 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
   // The test catalogues: "demo" has six German messages.
   const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
   check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
-         {"database \"demo\" in \"" + first + "\"\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
+         {"database \"demo\" in \"" + first + "\"\nlanguages \"xx:de\" from LANGUAGE\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
           "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
         0);
   check({"LC_ALL=C LANGUAGE=de", {"--explain", DEMO}, {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE

@@ -29,13 +29,13 @@ struct Identity {
 
 struct Held {
   Identity identity;
+  const nlsLoadedDomain* loaded;
   std::weak_ptr<const nlsLoadedDomain> domain;
 };
 
 struct Registry {
   std::mutex lock;
-  std::unordered_map<std::string, Held> files;
-  std::size_t sweep_at = 64;  // forget released files once the map grows past this
+  std::unordered_map<std::string, Held> files;  // a file while it has users
   std::atomic<std::size_t> read{0}, alive{0};
 };
 
@@ -69,15 +69,19 @@ std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string
   r.read.fetch_add(1, std::memory_order_relaxed);
   if (domain == nullptr) return nullptr;
   r.alive.fetch_add(1, std::memory_order_relaxed);
-  std::shared_ptr<const nlsLoadedDomain> loaded(domain, [](const nlsLoadedDomain* d) {
-    registry().alive.fetch_sub(1, std::memory_order_relaxed);
+  // The last user forgets the file too, unless a newer copy took its place.
+  // Never called with the lock held: open() hands every copy it makes out.
+  std::shared_ptr<const nlsLoadedDomain> loaded(domain, [path](const nlsLoadedDomain* d) {
+    Registry& registry = ::registry();
+    {
+      std::lock_guard<std::mutex> hold(registry.lock);
+      const auto held = registry.files.find(path);
+      if (held != registry.files.end() && held->second.loaded == d) registry.files.erase(held);
+    }
+    registry.alive.fetch_sub(1, std::memory_order_relaxed);
     delete d;
   });
-  r.files[path] = Held{identity, loaded};
-  if (r.files.size() > r.sweep_at) {
-    for (auto i = r.files.begin(); i != r.files.end();) i = i->second.domain.expired() ? r.files.erase(i) : ++i;
-    r.sweep_at = 2 * r.files.size() + 64;
-  }
+  r.files[path] = Held{identity, domain, loaded};
   return loaded;
 }
 
