@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(!result.invalid());
   const std::string list = result.c_str();
 
-  // "ll_CCC@devanagari" is the longest name; at most sixteen of them.
+  // "lll_CCC@devanagari" is the longest name; at most sixteen of them.
   check(list.size() <= 16 * 18 + 15);
   std::string names[16];
   int count = 0;

@@ -34,7 +34,7 @@ namespace {
 // A LANGUAGE list longer than this only costs file lookups; browsers send a
 // handful.
 constexpr int kMaxLanguages = 16;
-// "ll_CCC@devanagari" and its NUL, the longest name written.
+// "lll_CCC@devanagari" and its NUL, the longest name written.
 constexpr int kNameCapacity = 24;
 
 // Byte classes of ASCII alone: the process locale must not decide what a
