@@ -7,6 +7,7 @@
 #include "keznls/engine.h"
 #include "keznls/translator.h"
 #include "keznls/locale.h"
+#include "keznls/languages.h"
 #include "keznls/parsers.h"
 #include "keznls/streams.h"
 #include "keznls/library_nls.h"

@@ -1,0 +1,18 @@
+// Language lists from what a user asked for elsewhere than the environment.
+#ifndef KEZNLS_LANGUAGES_H
+#define KEZNLS_LANGUAGES_H
+
+#include "keznls/ut/ut_string.h"
+
+/// The languages of an HTTP `Accept-Language` value as a LANGUAGE-style
+/// list: `"de-CH, de;q=0.9, fr;q=0.5, *;q=0.1"` gives `"de_CH:de:fr"`.
+/// Most wanted first (a missing q counts as 1, equal ones keep their
+/// order); `*`, q=0 and malformed entries are left out, each name appears
+/// once, and at most 16 names are kept, the most wanted. Tags become glibc
+/// locale names: `pt-br` -> `pt_BR`, `sr-Latn-RS` -> `sr_RS@latin`,
+/// `zh-Hant` -> `zh_TW`, `es-419` -> `es_419`. Names hold only letters,
+/// digits, `_` and `@`. Empty for a null pointer or nothing usable.
+/// Linear in the input's length; safe on any bytes.
+utString keznls_accept_language_list(const char* accept_language);
+
+#endif  // KEZNLS_LANGUAGES_H

@@ -1,0 +1,137 @@
+// Accept-Language values as browsers and hostile clients send them, turned
+// into language lists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "keznls/languages.h"
+
+namespace {
+
+struct Case {
+  const char* header;
+  const char* list;
+};
+
+std::string list(const char* header) { return keznls_accept_language_list(header).c_str(); }
+std::string list(const std::string& header) { return list(header.c_str()); }
+
+void expect_all(const Case* begin, const Case* end) {
+  for (const Case* c = begin; c != end; ++c) EXPECT_EQ(list(c->header), c->list) << "header: " << c->header;
+}
+
+// "aa_AA", "ab_AA", ...: a distinct valid tag for each i below 676 * 676.
+std::string tag(int i) {
+  const char name[] = {static_cast<char>('a' + i % 26), static_cast<char>('a' + i / 26 % 26), '-',
+                       static_cast<char>('A' + i / 676 % 26), static_cast<char>('A' + i / 17576 % 26), '\0'};
+  return name;
+}
+std::string name(int i) {
+  std::string n = tag(i);
+  n[2] = '_';
+  return n;
+}
+
+TEST(AcceptLanguageTest, BrowserHeaders) {
+  const Case cases[] = {
+      {"de-CH, de;q=0.9, fr;q=0.5, *;q=0.1", "de_CH:de:fr"},
+      {"en-US,en;q=0.9", "en_US:en"},
+      {"zh-TW,zh;q=0.9,en-US;q=0.8,en;q=0.7", "zh_TW:zh:en_US:en"},
+      {"pt-BR", "pt_BR"},
+      {"sr-Latn-RS,sr-Latn;q=0.9,sr;q=0.8", "sr_RS@latin:sr@latin:sr"},
+      {"fr-FR,fr;q=0.8,en-US;q=0.5,en;q=0.3", "fr_FR:fr:en_US:en"},
+      {"es-419,es;q=0.9", "es_419:es"},
+      {"zh-Hant-HK,zh-Hans-SG;q=0.8,zh-Hant;q=0.6,zh-Hans;q=0.4", "zh_HK:zh_SG:zh_TW:zh_CN"},
+      {"ca-ES-valencia,ca;q=0.9", "ca_ES@valencia:ca"},
+      {"*", ""},
+      {"", ""},
+  };
+  expect_all(std::begin(cases), std::end(cases));
+  EXPECT_EQ(list(nullptr), "");
+  EXPECT_FALSE(keznls_accept_language_list(nullptr).invalid());
+}
+
+TEST(AcceptLanguageTest, TagsBecomeGlibcNames) {
+  const Case cases[] = {
+      {"EN-us", "en_US"},                 // subtags in any case
+      {"uz-Cyrl-UZ", "uz_UZ@cyrillic"},   // scripts glibc spells as a modifier
+      {"ks-Deva", "ks@devanagari"},
+      {"pa-Arab-PK", "pa_PK"},            // other scripts dropped
+      {"ja-Hant", "ja"},                  // Hans/Hant imply a region only for Chinese
+      {"zh-Hans-TW", "zh_TW"},            // the tag's own region wins
+      {"zh-yue-HK", "zh_HK"},             // extended language: the macrolanguage stays
+      {"de-DE-1996", "de_DE"},            // other variants dropped
+      {"sr-Latn-RS-valencia", "sr_RS@latin"},  // one modifier: the script's
+      {"en-US-u-ca-gregory-x-home", "en_US"},  // extensions and private use ignored
+      {"ast", "ast"},
+  };
+  expect_all(std::begin(cases), std::end(cases));
+}
+
+TEST(AcceptLanguageTest, OrderedByWeightOncePerName) {
+  const Case cases[] = {
+      {"fr;q=0.5, de, it;q=0.7, en", "de:en:it:fr"},      // stable for equal q, missing q is 1
+      {"de;q=0.500, fr;q=0.5, it;q=0.501", "it:de:fr"},  // all three decimals count
+      {"de;q=0.2, en, de-DE;q=0.4, DE;q=0.9", "en:de:de_DE"},  // a duplicate at its best place
+      {"en;q=0.8, fr;q=0.8, en;q=0.8", "en:fr"},          // and at its first among equals
+      {"sr-Latn, sr-latn-RS, sr-Latn;q=0.9", "sr@latin:sr_RS@latin"},
+      {"zh-Hant, zh-TW, zh-Hant-TW;q=0.1", "zh_TW"},      // duplicates after mapping
+      {"de;q=0, de-AT, fr;q=0.0, it;q=0.000", "de_AT"},    // q=0 refuses
+      {"*, en;q=0.1, *;q=1", "en"},
+      {"en;Q=1.000 , fr ;q=1., de\t;\tq=0.9", "en:fr:de"},
+  };
+  expect_all(std::begin(cases), std::end(cases));
+}
+
+TEST(AcceptLanguageTest, MalformedEntriesAreSkipped) {
+  const Case cases[] = {
+      {",, en ,,\t, ;q=0.5, fr", "en:fr"},  // empty entries
+      // q values outside the grammar
+      {"a1;q=1, de;q=1.001, fr;q=2, it;q=0.1234, nl;q=.5, pl;q=-0.5, sv;q=0.5x, en", "en"},
+      {"de;q = 0.5, fr;q, it;level=1, nl;q=0.5;q=0.4, pl;, cs;q=, en", "en"},
+      // tags outside the grammar or naming no folder
+      {"i-klingon, x-pig-latin, english, e, en-, -en, en--US, en-US-US, en-toolongsubtag, en", "en"},
+      {"en-Latn-Cyrl, en-US-Latn, en-a, de*, *-US, en_US, de.UTF-8, sv", "sv"},
+      // bytes that must never reach a file name
+      {"../../etc, de/CH, fr@latin, it:nl, en\x01, \xc3\xa9s, pt\r\n, ru", "ru"},
+  };
+  expect_all(std::begin(cases), std::end(cases));
+}
+
+// A client may send anything: the answer stays the few most wanted names,
+// and megabytes of it must not take quadratic time (the test's timeout).
+TEST(AcceptLanguageTest, HostileHeadersCostLittle) {
+  std::string many;  // 10000 distinct names at low weights, the best ones last
+  for (int i = 0; i < 10000; ++i) many += tag(i) + (i % 2 == 0 ? ";q=0.1," : ";q=0.2,");
+  many += "fr;q=0.3, de";
+  std::string expected = "de:fr";
+  for (int i = 1; i < 28; i += 2) expected += ":" + name(i);  // the first fourteen at q=0.2
+  EXPECT_EQ(list(many), expected);
+
+  // Names crowded out at a low weight come back at a higher one; the
+  // sixteen already kept rank before a later equal.
+  std::string crowded;
+  for (int i = 0; i < 16; ++i) crowded += tag(i) + ";q=0.5,";
+  crowded += tag(100) + ";q=0.4," + tag(101) + ";q=0.5," + tag(100) + ";q=0.6";
+  std::string best = name(100);
+  for (int i = 0; i < 15; ++i) best += ":" + name(i);
+  EXPECT_EQ(list(crowded), best);
+
+  const std::pair<std::string, const char*> cases[] = {
+      {std::string(100000, 'a') + ",en", "en"},
+      {"en;q=0." + std::string(100000, '0') + ",fr", "fr"},
+      {std::string(100000, ',') + "en", "en"},
+      {std::string(100000, '-') + ",en", "en"},
+      {"en-" + std::string(100000, ' '), ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(list(c.first), c.second) << c.first.substr(0, 40);
+
+  std::string bytes;  // every byte value but NUL, repeated
+  for (int i = 0; i < 100000; ++i) bytes += static_cast<char>(1 + i * 7 % 255);
+  const std::string odd = list(bytes);
+  EXPECT_EQ(odd.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_@:"), std::string::npos)
+      << odd;
+}
+
+}  // namespace
