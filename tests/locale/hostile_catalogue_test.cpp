@@ -14,11 +14,13 @@
 namespace {
 
 // Each message called with the arguments its original names, and what must
-// show: the original for every refused translation.
+// show: the original for every refused translation; for the engine, also
+// for one outside its grammar.
 using Call = std::function<void(kezabsOutput&)>;
 const struct {
   Call call;
   const char* expected;
+  const char* engine = nullptr;  // null: as `expected`
 } kMessages[] = {
     {[](kezabsOutput& o) { o.tprintf("hostile", "%d files\n", 3); }, "3 files\n"},  // %s for %d
     {[](kezabsOutput& o) { o.tprintf("hostile", "Total: %.2f\n", 2.5); }, "Total: 2.50\n"},  // %d for %.2f
@@ -27,11 +29,21 @@ const struct {
     {[](kezabsOutput& o) { o.tprintf("hostile", "Done\n"); }, "Done\n"},  // a conversion, none in the original
     {[](kezabsOutput& o) { o.tprintf("hostile", "%s has %d new messages\n", "Anna", 3); },
      "3 neue Nachrichten f\xC3\xBCr Anna\n"},  // reordered: compatible
+    // A stale plural entry whose forms read a %s the call does not pass,
+    // at counts that pick each form.
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 1, 1); }, "1 file\n"},
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 2, 2); }, "2 files\n"},
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 0, 0); }, "0 files\n"},
+    // C's printf shows these; the engine would show an error marker.
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d apples\n", 3); }, "3 \xC3\x84pfel\n", "3 apples\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d pears\n", 3); }, "3     Birnen\n", "3 pears\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d plums\n", 3); }, "+3 Pflaumen\n", "3 plums\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d cherries\n", 'K'); }, "K Kirschen\n", "75 cherries\n"},
 };
 
-std::string expected_all() {
+std::string expected_all(bool engine) {
   std::string all;
-  for (const auto& m : kMessages) all += m.expected;
+  for (const auto& m : kMessages) all += engine && m.engine != nullptr ? m.engine : m.expected;
   return all;
 }
 
@@ -55,13 +67,33 @@ TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTran
     for (kezabsOutput* out : {static_cast<kezabsOutput*>(&helper), static_cast<kezabsOutput*>(&connector)}) {
       stream.str("");
       for (const auto& m : kMessages) m.call(*out);
-      EXPECT_EQ(stream.str(), expected_all());
+      EXPECT_EQ(stream.str(), expected_all(formatter == &simple));
     }
     const keznlsTranslatorAndFormatter pair(&translator, formatter);
     EXPECT_STREQ(pair.stprintf("hostile", "%d files\n", 3).c_str(), "3 files\n");
     EXPECT_STREQ(pair.stprintf("hostile", "%s has %d new messages\n", "Ben", 2).c_str(),
                  "2 neue Nachrichten f\xC3\xBCr Ben\n");
+    EXPECT_STREQ(pair.nstprintf("hostile", "%d file\n", "%d files\n", 2, 2).c_str(), "2 files\n");
+    EXPECT_STREQ(pair.stprintf("hostile", "%d pears\n", 4).c_str(), formatter == &simple ? "4 pears\n" : "4     Birnen\n");
   }
+}
+
+// The same plural entry asked with the plural text it was made for: the
+// forms are used, and the stale call above did not spoil them.
+TEST_F(HostileCatalogue, AFormIsCheckedAgainstThePluralTheCallPasses) {
+  for (const unsigned long n : {1ul, 2ul}) {
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files\n", n).c_str(),
+                 n == 1 ? "%d file\n" : "%d files\n");
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files in %s\n", n).c_str(),
+                 n == 1 ? "%d Datei in %s\n" : "%d Dateien in %s\n");
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files\n", n).c_str(),
+                 n == 1 ? "%d file\n" : "%d files\n");
+  }
+  const std::string why = translator.explain("hostile").c_str();
+  EXPECT_NE(why.find(", 4 translations use conversions the library's engine does not have (\"%i \xC3\x84pfel\\n\" for "
+                     "\"%d apples\\n\", ...)"),
+            std::string::npos)
+      << why;
 }
 
 TEST_F(HostileCatalogue, TheLibraryOutputObjectToo) {
@@ -76,7 +108,7 @@ TEST_F(HostileCatalogue, TheLibraryOutputObjectToo) {
   nls.output("%d copied\n", 4);
   nls.output("Done\n");
   nls.output("%s has %d new messages\n", "Anna", 3);
-  EXPECT_EQ(text.str(), expected_all());
+  EXPECT_EQ(text.str(), "3 files\nTotal: 2.50\nx is ready\n4 copied\nDone\n3 neue Nachrichten f\xC3\xBCr Anna\n");
 }
 
 }  // namespace
