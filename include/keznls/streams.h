@@ -2,6 +2,7 @@
 #ifndef KEZNLS_STREAMS_H
 #define KEZNLS_STREAMS_H
 
+#include <atomic>
 #include <iosfwd>
 
 #include "keznls/stream_set.h"
@@ -13,6 +14,10 @@ class keznlsBaseStream {
   /// Writes `text`; returns this stream so writes can be chained.
   virtual const keznlsBaseStream& operator<<(const char* text) const = 0;
   virtual ~keznlsBaseStream() {}
+
+  /// True once any text written to this stream did not reach its target
+  /// whole. This default knows of no failure.
+  virtual bool failed() const { return false; }
 };
 
 /// 1 when both are the same object: streams compare by identity.
@@ -29,9 +34,12 @@ class keznlsOstream : public keznlsBaseStream {
   explicit keznlsOstream(std::ostream* output) : output_(output) {}
   const keznlsBaseStream& operator<<(const char* text) const override;
   ~keznlsOstream() override {}
+  /// True once the stream refused a text or its flush.
+  bool failed() const override { return failed_.load(std::memory_order_relaxed); }
 
  private:
   std::ostream* output_;
+  mutable std::atomic<bool> failed_{false};
 };
 
 /// Forwards every text to each of a set of borrowed streams.
@@ -42,12 +50,16 @@ class keznlsMultiStream : public keznlsBaseStream {
   void add_output_stream(keznlsBaseStream* stream);
   /// Removes `stream` when it is a member.
   void remove_output_stream(keznlsBaseStream* stream);
-  /// Writes `text` once to every member, in the set's order.
+  /// Writes `text` once to every member, in the set's order; a member that
+  /// fails does not stop the others.
   const keznlsBaseStream& operator<<(const char* text) const override;
   ~keznlsMultiStream() override {}
+  /// True once a text written here did not reach every member whole.
+  bool failed() const override { return failed_.load(std::memory_order_relaxed); }
 
  private:
   keznlsBaseStreamcoSetPtrcoPtrcoSet members_;
+  mutable std::atomic<bool> failed_{false};
 };
 
 #endif  // KEZNLS_STREAMS_H

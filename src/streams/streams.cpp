@@ -9,7 +9,7 @@ unsigned int co_hash(const keznlsBaseStream& stream) { return co_hash_pointer(&s
 unsigned int co_hash_pointer(const void* pointer) { return co_hash(&pointer, sizeof pointer); }
 
 const keznlsBaseStream& keznlsOstream::operator<<(const char* text) const {
-  *output_ << text << std::flush;
+  if (!(*output_ << text << std::flush)) failed_.store(true, std::memory_order_relaxed);
   return *this;
 }
 
@@ -22,6 +22,8 @@ const keznlsBaseStream& keznlsMultiStream::operator<<(const char* text) const {
   while (++it) {
     const keznlsBaseStream* const member = it();
     *member << text;
+    // A failed member (a sticky state) drops this text too.
+    if (member->failed()) failed_.store(true, std::memory_order_relaxed);
   }
   return *this;
 }

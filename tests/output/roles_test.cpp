@@ -1,11 +1,16 @@
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "keznls/roles.h"
+#include "keznls/streams.h"
 #include "support/alloc_counter.h"
 
 namespace {
@@ -42,6 +47,44 @@ TEST(Roles, DefaultDisplayerFlushesTheTextUnchangedAndTranslatorCopies) {
   const utString copy = keznlsTranslatorDefault().translate(nullptr, text.c_str());
   text[0] = 'X';
   EXPECT_STREQ(copy.c_str(), "Disk %s is full");
+}
+
+// A full disk (/dev/full): each target tells its caller once a text did not
+// reach it whole; the stream set's other members still get every text.
+TEST(Roles, OutputThatCannotBeWrittenIsReported) {
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO), full = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  ::dup2(full, STDOUT_FILENO);
+  keznlsDisplayerDefault screen;
+  EXPECT_FALSE(screen.failed());
+  screen.display("lost");
+  const bool screen_failed = screen.failed();
+  std::clearerr(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  ::close(full);
+  EXPECT_TRUE(screen_failed);
+
+  std::ofstream disk;
+  disk.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: each text is written at once
+  disk.open("/dev/full");
+  keznlsDisplayerOstream displayer(disk);
+  EXPECT_FALSE(displayer.failed());
+  displayer.display("lost");
+  EXPECT_TRUE(displayer.failed());
+
+  std::ofstream disk2("/dev/full");
+  std::ostringstream kept;
+  keznlsOstream to_disk(&disk2), to_memory(&kept);
+  keznlsMultiStream both;
+  both.add_output_stream(&to_disk);
+  both.add_output_stream(&to_memory);
+  both << "first" << "second";
+  EXPECT_TRUE(to_disk.failed());
+  EXPECT_FALSE(to_memory.failed());
+  EXPECT_TRUE(both.failed());
+  EXPECT_EQ(kept.str(), "firstsecond");
 }
 
 }  // namespace
