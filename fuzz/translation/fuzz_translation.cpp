@@ -6,8 +6,12 @@
 // (parse_printf_format): the same number of arguments, each travelling the
 // same way.
 //
-// Input: the original, a NUL, the translation, a NUL, bytes that seed the
-// values.
+// The same pair as a plural entry of a catalogue whose msgid_plural is a
+// third text: a form is handed out for a call's plural only when it may
+// stand in for that plural, whatever the catalogue says it was made for.
+//
+// Input: the original, a NUL, the translation, a NUL, the catalogue's
+// plural, a NUL, bytes that seed the values.
 #include <printf.h>
 
 #include <clocale>
@@ -22,6 +26,7 @@
 #include "../support/fuzz_bytes.h"
 #include "format_check.h"
 #include "keznls/engine.h"
+#include "keznls/nls/nls.h"
 
 namespace {
 
@@ -159,6 +164,32 @@ std::string take(const std::uint8_t*& p, const std::uint8_t* end) {
   return s;
 }
 
+// A catalogue of one plural entry, "key" with `plural` as msgid_plural and
+// `form` as both its forms, two forms by n != 1.
+std::unique_ptr<nlsLoadedDomain> plural_catalogue(const std::string& plural, const std::string& form) {
+  const std::string header = "Plural-Forms: nplurals=2; plural=(n != 1);\n";
+  const std::string original = std::string("key") + '\0' + plural;
+  const std::string forms = form + '\0' + form;
+  std::string image(28 + 32, '\0');
+  auto put = [&image](std::size_t at, std::uint32_t value) { std::memcpy(&image[at], &value, 4); };
+  auto add = [&image](const std::string& text) {
+    const std::size_t at = image.size();
+    image += text;
+    image += '\0';
+    return static_cast<std::uint32_t>(at);
+  };
+  put(0, 0x950412de);
+  put(8, 2);
+  put(12, 28);
+  put(16, 44);
+  // Originals sorted: the header's empty one first.
+  put(28, 0), put(32, add(""));
+  put(36, static_cast<std::uint32_t>(original.size())), put(40, add(original));
+  put(44, static_cast<std::uint32_t>(header.size())), put(48, add(header));
+  put(52, static_cast<std::uint32_t>(forms.size())), put(56, add(forms));
+  return std::unique_ptr<nlsLoadedDomain>(nlsLoadedDomain::from_bytes(image.data(), image.size()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -168,6 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* const end = data + size;
   const std::string original = take(p, end);
   const std::string translation = take(p, end);
+  const std::string catalogue_plural = take(p, end);
   Values values{{p, static_cast<std::size_t>(end - p)}};
 
   const ArgumentMap map(original.c_str());
@@ -182,6 +214,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool leading =
       nls_format::compatible(map, translation.c_str(), nls_format::Match::kLeading);
   if (all && !leading) std::abort();
+
+  if (const auto domain = plural_catalogue(catalogue_plural, translation)) {
+    for (const unsigned long n : {1ul, 2ul}) {
+      nlsQuery query("key");
+      query.plural = true;
+      query.n = n;
+      query.plural_text = original.c_str();
+      const char* form = domain->find(query);
+      if (form != nullptr && (!leading || std::strcmp(form, translation.c_str()) != 0)) std::abort();
+    }
+  }
   if (!leading || map.size() > kMaxPassed) return 0;
 
   Plan plan{translation.c_str(), &map, {}, false};
