@@ -11,6 +11,8 @@
 
 #include "catalogue_files.h"
 #include "keznls/nls/nls.h"
+#include "language.h"
+#include "support/mo_image.h"
 
 namespace {
 
@@ -219,6 +221,111 @@ const struct {
 
 // A cut file is refused when what opening checks is cut; otherwise each
 // entry gives its whole translation or, cut, none, and the cut is reported.
+// Headers whose charset needs no conversion, and one that does, with a
+// translation longer once converted than the converter's work buffer.
+TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
+  const std::string latin(600, '\xE4');  // 600 "ä": 1200 bytes in UTF-8
+  std::string utf8;
+  for (int i = 0; i < 600; ++i) utf8 += "\xC3\xA4";
+  const struct {
+    const char* charset;  // null: no charset in the header
+    std::string translation, expected;
+    const char* converted_from;
+  } cases[] = {
+      {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""},
+      {"utf8", "x", "x", ""},
+      {"ASCII", "x", "x", ""},
+      {"US-ASCII", "x", "x", ""},
+      {"ANSI_X3.4-1968", "x", "x", ""},
+      {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
+      {nullptr, "x", "x", ""},
+      {"ISO-8859-1", latin, utf8, "ISO-8859-1"},
+      {"ISO-8859-1", "gro\xDF", "gro\xC3\x9F", "ISO-8859-1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.charset != nullptr ? c.charset : "none");
+    const std::string header =
+        c.charset != nullptr ? std::string("Content-Type: text/plain; charset=") + c.charset + "\n" : "Project: x\n";
+    const auto domain = load(mo_image(header, {{"text", c.translation}}));
+    ASSERT_NE(domain, nullptr);
+    EXPECT_EQ(domain->translate("text"), c.expected);
+    EXPECT_EQ(domain->converted_from(), c.converted_from);
+  }
+}
+
+// Each locale name's forms, most specific first: the modifier weighs most,
+// then the territory, then the codeset as written, then as normalised.
+TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
+  using List = std::vector<std::string>;
+  const struct {
+    const char* name;
+    List forms;
+  } cases[] = {
+      {"de", {"de"}},
+      {"de_AT", {"de_AT", "de"}},
+      {"de_DE.UTF-8", {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
+      {"sr@latin", {"sr@latin", "sr"}},
+      {"de_DE.UTF-8@euro",
+       {"de_DE.UTF-8@euro", "de_DE.utf8@euro", "de_DE@euro", "de.UTF-8@euro", "de.utf8@euro", "de@euro",
+        "de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
+      {"pl_PL.8859-2", {"pl_PL.8859-2", "pl_PL.iso88592", "pl_PL", "pl.8859-2", "pl.iso88592", "pl"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(nls_language::forms(c.name), c.forms) << c.name;
+}
+
+// A database remembers where a text was found by the caller's pointer, and
+// checks the text itself before it trusts the place: a buffer used again
+// for another text gets that text's answer.
+TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
+  set_language("LANG", "de");
+  const nlsDataBase database(directory("first").c_str(), "demo");
+  char buffer[32];
+  const struct { const char *text, *expected; } turns[] = {
+      {"Hello", "Hallo"}, {"Language", "Deutsch"}, {"Hello", "Hallo"}, {"Hell", nullptr}, {"menu\x04Open", "\xC3\x96" "ffnen"},
+      {"Open", nullptr}, {"%d file", "%d Datei"}, {"Hello", "Hallo"},
+  };
+  for (const auto& turn : turns) {
+    std::strcpy(buffer, turn.text);
+    if (turn.expected == nullptr) EXPECT_EQ(database.find(buffer), nullptr) << turn.text;
+    else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
+  }
+}
+
+// Entries checked only when a lookup first reaches them, long after the
+// catalogue was opened and has answered many others (and built its own
+// index): one in a legacy charset converts, one whose translation reads
+// other arguments is refused, one whose translation runs past its end is
+// passed over.
+TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (int i = 1; i <= 400; ++i) entries.emplace_back("message " + std::to_string(i), "Nachricht " + std::to_string(i));
+  entries.emplace_back("Greeting", "Gr\xFC\xDF Gott");
+  entries.emplace_back("%d files", "%s Dateien");
+  entries.emplace_back("Broken", "Kaputt");
+  std::vector<char> image = mo_image("Content-Type: text/plain; charset=ISO-8859-1\n", entries);
+  const std::string broken = "Kaputt";
+  *(std::search(image.begin(), image.end(), broken.begin(), broken.end()) + 6) = 'x';
+  const TempDirectory dir;
+  dir.add("de", "late", image);
+  set_language("LANG", "de");
+  const nlsDataBase database(dir.path().c_str(), "late");
+  for (int round = 0; round < 3; ++round)
+    for (int i = 1; i <= 400; ++i) {
+      const std::string key = "message " + std::to_string(i);
+      ASSERT_EQ(std::string(database[key.c_str()]), "Nachricht " + std::to_string(i));
+    }
+  EXPECT_STREQ(database["Greeting"], "Gr\xC3\xBC\xC3\x9F Gott");
+  const char* const files = "%d files";
+  const char* const kaputt = "Broken";
+  EXPECT_EQ(database[files], files);
+  EXPECT_EQ(database[kaputt], kaputt);
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("loaded, 403 messages, converted from ISO-8859-1, 1 malformed entries passed over (a "
+                     "translation past the end or not terminated), 1 translations refused"),
+            std::string::npos)
+      << why;
+}
+
 TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
   for (const char* name : {"demo", "demo_nohash"})
     for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {

@@ -21,12 +21,14 @@ std::string header_charset(const char* header) {
   return std::string(start, std::strcspn(start, " \t\n"));
 }
 
-// UTF-8 itself, and ASCII, which is a part of it.
+// UTF-8 itself, ASCII, which is a part of it, and the placeholder of a
+// template nobody filled in ("CHARSET"), which names no charset at all:
+// its texts are taken as they are, as when the header names none.
 bool passes_as_utf8(const std::string& charset) {
   std::string name;
   for (const char c : charset)
     if (std::isalnum(static_cast<unsigned char>(c))) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name == "utf8" || name == "ascii" || name == "usascii" || name == "ansix341968";
+  return name == "utf8" || name == "ascii" || name == "usascii" || name == "ansix341968" || name == "charset";
 }
 
 }  // namespace
