@@ -6,6 +6,7 @@
 // list unless that locale is C; the number conventions of the locale
 // formatter from the user's locale.
 #include <clocale>
+#include <thread>
 
 #include <keznls/keznls.h>
 
@@ -66,5 +67,24 @@ int main(int argc, char** argv) {
   out.tprintf(kDomain,
               "Default formatter after it, the process's locale is now the saved one: %.2f\n",
               amount);
-  return 0;
+
+  // A language menu: the program switches languages while it runs, with
+  // no change to the environment. Catalogues are shared by every
+  // translator, so a language loaded before costs no file read.
+  for (const char* chosen : {"fr", "pl", "de"}) {
+    keznlsTranslatorWithDatabases menu_language(catalogue, chosen);
+    keznlsHelper menu_out(&menu_language, &simple, &screen);
+    menu_out.tprintf(kDomain, "This line is in the language chosen from the menu (%s).\n", chosen);
+  }
+
+  // A server: two requests at once, each answered in its user's language
+  // from a thread of its own. Translators, helpers and the screen are
+  // shared by every thread; each message reaches the screen whole.
+  keznlsTranslatorWithDatabases german(catalogue, "de"), french(catalogue, "fr");
+  keznlsHelper answer_in_german(&german, &simple, &screen), answer_in_french(&french, &simple, &screen);
+  std::thread first([&] { answer_in_german.tprintf(kDomain, "Request %d was answered in its user's language.\n", 1); });
+  std::thread second([&] { answer_in_french.tprintf(kDomain, "Request %d was answered in its user's language.\n", 2); });
+  first.join();
+  second.join();
+  return screen.failed() ? 1 : 0;
 }
