@@ -13,18 +13,10 @@ void kezabsOutputOstream::vtprintf(const char* name, const char* format, va_list
   *stream_ << vtsprintf(name, format, args);
 }
 
-utString kezabsOutputOstream::vtsprintf(const char* /*name*/, const char* format,
-                                        va_list args) const {
+utString kezabsOutputOstream::vtsprintf(const char* /*name*/, const char* format, va_list args) const {
   char stack[1024];
-  utFormatBuffer buffer{stack, sizeof stack};
-  // Longer than the stack buffer: formatted again into a result of the exact size.
-  utString longer;
-  const int n = ut_vformat(buffer, [&longer](utFormatBuffer& b, int needed) {
-    longer = utString(ut_string_char, ' ', needed - 1);
-    b = {&longer[0], needed};
-  }, format, args);
-  if (buffer.text != stack) return longer;
-  return utString(ut_copy, n < 0 ? "" : stack);
+  const utFormatted text(stack, sizeof stack, format, args);
+  return utString(ut_copy, text.length() < 0 ? "" : text.text());
 }
 
 void keznlsOutputToNowhere::tprintf(const char*, const char*, ...) {}

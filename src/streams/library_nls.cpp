@@ -1,7 +1,5 @@
 #include "keznls/library_nls.h"
 
-#include <memory>
-
 #include "keznls/streams.h"
 #include "keznls/nls/nls.h"
 #include "keznls/ut/ut_format.h"
@@ -34,18 +32,13 @@ void keznlsLibraryNls::output_string(const char* format, const keznlsBaseStream*
                                      va_list args) {
   if (nls_data_base_ != nullptr) format = (*nls_data_base_)[format];
 
-  // The measuring pass formats into the object's buffer: a bounded format
-  // reports the exact length, so a short text needs no second pass.
-  utFormatBuffer buffer{buffer_, sizeof buffer_};
-  std::unique_ptr<char[]> heap;
-  const int n = ut_vformat(buffer, [&heap](utFormatBuffer& b, int needed) {
-    heap.reset(new char[static_cast<std::size_t>(needed)]);
-    b = {heap.get(), needed};
-  }, format, args);
+  // Formatted into the object's buffer: a bounded format reports the exact
+  // length, so a short text needs no second pass.
+  const utFormatted text(buffer_, sizeof buffer_, format, args);
   // A conversion the runtime cannot render (say, an unencodable wide
   // character) leaves no text worth showing.
-  if (n < 0) return;
-  if (destination != nullptr) *destination << buffer.text;
+  if (text.length() < 0) return;
+  if (destination != nullptr) *destination << text.text();
 }
 
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char) { return nls; }

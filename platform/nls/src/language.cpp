@@ -2,6 +2,8 @@
 // each locale name.
 #include "language.h"
 
+#include "ut_quoted.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -57,8 +59,6 @@ void add_unique(std::vector<std::string>* list, std::string name) {
   if (std::find(list->begin(), list->end(), name) == list->end()) list->push_back(std::move(name));
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
 }  // namespace
 
 std::vector<std::string> split_list(const std::string& list) {
@@ -111,11 +111,11 @@ namespace {
 void add_list(const std::string& list, const std::string& from, Choice* choice) {
   for (const std::string& name : split_list(list)) {
     if (is_untranslated(name)) {
-      choice->notes.push_back("stopped: " + quoted(name) + " in " + from + " ends the list");
+      choice->notes.push_back("stopped: " + ut_quoted(name) + " in " + from + " ends the list");
       break;
     }
     if (!is_safe(name)) {
-      choice->notes.push_back("skipped: " + quoted(name) + " in " + from + " is not a language name");
+      choice->notes.push_back("skipped: " + ut_quoted(name) + " in " + from + " is not a language name");
       continue;
     }
     for (std::string& form : forms(name)) add_unique(&choice->folders, std::move(form));
@@ -127,7 +127,7 @@ void add_list(const std::string& list, const std::string& from, Choice* choice) 
 Choice choose(const char* languages) {
   Choice choice;
   if (languages != nullptr) {
-    choice.notes.push_back("languages " + quoted(languages) + " given by the program");
+    choice.notes.push_back("languages " + ut_quoted(languages) + " given by the program");
     add_list(languages, "the program's list", &choice);
     return choice;
   }
@@ -142,7 +142,7 @@ Choice choose(const char* languages) {
   }
   const Variable language_list = first_set({"LANGUAGE"});
   const Variable from = language_list.value != nullptr ? language_list : locale;
-  choice.notes.push_back("languages " + quoted(from.value) + " from " + from.name);
+  choice.notes.push_back("languages " + ut_quoted(from.value) + " from " + from.name);
   add_list(from.value, from.name, &choice);
   return choice;
 }

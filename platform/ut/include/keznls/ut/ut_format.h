@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 /// Where `ut_vformat` writes: room for `size` bytes at `text`.
 struct utFormatBuffer {
@@ -37,5 +38,28 @@ UT_VPRINTF(3) int ut_vformat(utFormatBuffer& buffer, Grow grow, const char* form
     grow(buffer, n + 1);
   }
 }
+
+/// A text formatted with `ut_vformat` into the caller's buffer when it
+/// fits, else into a block of exactly its size: short texts, the most,
+/// cost no allocation and long ones no second attempt past the first.
+class utFormatted {
+ public:
+  UT_VPRINTF(4) utFormatted(char* stack, int size, const char* format, va_list args) : buffer_{stack, size} {
+    length_ = ut_vformat(buffer_, [this](utFormatBuffer& b, int needed) {
+      heap_.reset(new char[static_cast<std::size_t>(needed)]);
+      b = {heap_.get(), needed};
+    }, format, args);
+  }
+  /// The text; what it holds is unspecified when `length()` is negative.
+  const char* text() const { return buffer_.text; }
+  /// Its length, or a negative number when the C library refused a
+  /// conversion.
+  int length() const { return length_; }
+
+ private:
+  utFormatBuffer buffer_;
+  std::unique_ptr<char[]> heap_;
+  int length_;
+};
 
 #endif  // KEZNLS_UT_UT_FORMAT_H
