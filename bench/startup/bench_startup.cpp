@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   const double small = reporter.ns("BM_open_and_look_up/1000");
   for (int messages : {10000, 100000})
-    std::printf("ratio: open and look up, %d messages vs 1000 messages = %.2f (target about 1: flat)\n", messages,
+    std::printf("ratio: open and look up, %d messages vs 1000 messages = %.3g (target about 1: flat)\n", messages,
                 small / reporter.ns("BM_open_and_look_up/" + std::to_string(messages)));
   return 0;
 }
