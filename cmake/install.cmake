@@ -1,7 +1,8 @@
 # Installs headers, libraries, a CMake package config and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS keznls keznls_ut keznls_nls keznls_co
+# One library: the layers are folded into it.
+install(TARGETS keznls
   EXPORT keznlsTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

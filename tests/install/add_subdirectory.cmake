@@ -8,3 +8,5 @@ run("" ${CMAKE_COMMAND} -S ${HOST_DIR} -B ${WORK_DIR} -DKEZNLS_SOURCE_DIR=${KEZN
   -DCMAKE_CXX_COMPILER=${CXX})
 run("" ${CMAKE_COMMAND} --build ${WORK_DIR} --parallel 2)
 run("keznls in a host: 3 roles, 2,50\n" ${WORK_DIR}/host)
+# The layers are inside the one library the host loads.
+check_needed(${WORK_DIR}/host "libkeznls.so.0")

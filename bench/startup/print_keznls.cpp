@@ -1,0 +1,13 @@
+// A one-shot program printing one translated message through keznls.
+#include <keznls/keznls.h>
+
+#include "startup_message.h"
+
+int main() {
+  keznlsTranslatorWithDatabases translator(STARTUP_LOCALE_DIR);
+  keznlsFormatterSimple formatter(".");
+  keznlsDisplayerDefault screen;
+  keznlsHelper out(&translator, &formatter, &screen);
+  out.tprintf(STARTUP_DOMAIN, STARTUP_MSGID, STARTUP_ARGUMENT);
+  return 0;
+}
