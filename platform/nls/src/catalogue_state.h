@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "file_image.h"
 #include "keznls/nls/nls.h"
 
 namespace nls_state {
@@ -114,5 +115,15 @@ struct nlsLoadedDomain::Lazy {
   // The narrow grammar the state bits hold verdicts on: the first one asked.
   std::atomic<nlsFormatFilter> narrow{nullptr};
 };
+
+const char* nlsLoadedDomain::at(std::uint64_t offset, std::uint64_t length) const {
+  return image_->at(offset, length);
+}
+
+// 64-bit sums: 32-bit fields cannot overflow them.
+bool nlsLoadedDomain::fits(std::uint32_t length, std::uint32_t offset) const {
+  const std::uint64_t end = std::uint64_t{offset} + length;
+  return end < size_ && at(offset, std::uint64_t{length} + 1)[length] == '\0';
+}
 
 #endif  // NLS_CATALOGUE_STATE_H

@@ -25,15 +25,6 @@ enum HeaderWord : std::uint32_t {
   kWordHashOffset,
 };
 
-/// Whether the string described by (length, offset) lies inside an image of
-/// `size` bytes and is followed by its NUL. 64-bit sums: 32-bit fields
-/// cannot overflow them.
-inline bool string_fits(const char* bytes, std::uint64_t size, std::uint32_t length,
-                        std::uint32_t offset) {
-  const std::uint64_t end = std::uint64_t{offset} + length;
-  return end < size && bytes[end] == '\0';
-}
-
 /// The hash the file's own table is built with (the catalogue compiler's):
 /// four bits a byte, the top four folded back in. Stops at the first NUL.
 inline std::uint32_t file_hash(const char* key) {

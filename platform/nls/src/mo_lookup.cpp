@@ -44,18 +44,15 @@ void for_each_form(const char* translation, std::uint32_t length, Each each) {
   for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1) each(i, p);
 }
 
-// Why the strings of an entry cannot be used, or null.
-const char* string_problem(const char* bytes, std::uint64_t size, std::uint32_t original_length,
-                           std::uint32_t original_offset, std::uint32_t translation_length,
-                           std::uint32_t translation_offset) {
-  if (!nls_mo::string_fits(bytes, size, original_length, original_offset))
-    return "an original past the end or not terminated";
-  if (!nls_mo::string_fits(bytes, size, translation_length, translation_offset))
+}  // namespace
+
+const char* nlsLoadedDomain::string_problem(std::uint32_t m) const {
+  const std::uint64_t at = std::uint64_t{m} * 8;
+  if (!fits(word(originals_ + at), word(originals_ + at + 4))) return "an original past the end or not terminated";
+  if (!fits(word(translations_ + at), word(translations_ + at + 4)))
     return "a translation past the end or not terminated";
   return nullptr;
 }
-
-}  // namespace
 
 bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
   std::atomic<std::uint64_t>& state = lazy_->state[m];
@@ -67,14 +64,14 @@ bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
     // First reached: the strings must lie inside the file, and a legacy
     // charset's translation must convert. A malformed entry is passed over
     // from now on, as a file found malformed at open would be.
-    bool sound = string_problem(bytes_, size_, ol, oo, tl, to) == nullptr;
+    bool sound = string_problem(m) == nullptr;
     if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_)
-      sound = lazy_->convert(m, bytes_ + to, tl) != nullptr;
+      sound = lazy_->convert(m, at(to, tl), tl) != nullptr;
     known = state.fetch_or(kChecked | (sound ? kSound : 0), std::memory_order_acq_rel) | kChecked |
             (sound ? kSound : 0);
   }
   if ((known & kSound) == 0) return false;
-  out->original = bytes_ + oo;
+  out->original = at(oo, std::uint64_t{ol} + 1);
   out->original_length = ol;
   const Converted* converted =
       lazy_->converted != nullptr ? lazy_->converted[m].load(std::memory_order_acquire) : nullptr;
@@ -82,7 +79,7 @@ bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
     out->translation = converted->text;
     out->translation_length = converted->length;
   } else {
-    out->translation = bytes_ + to;
+    out->translation = at(to, std::uint64_t{tl} + 1);
     out->translation_length = tl;
   }
   return true;
@@ -92,7 +89,7 @@ bool nlsLoadedDomain::holds_key(std::uint32_t m, const char* key) const {
   const std::uint32_t length = word(originals_ + std::uint64_t{m} * 8);
   const std::uint32_t offset = word(originals_ + std::uint64_t{m} * 8 + 4);
   // strcmp stops at the original's first NUL: a plural's singular.
-  return nls_mo::string_fits(bytes_, size_, length, offset) && std::strcmp(key, bytes_ + offset) == 0;
+  return fits(length, offset) && std::strcmp(key, at(offset, std::uint64_t{length} + 1)) == 0;
 }
 
 std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
@@ -117,8 +114,8 @@ std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
     const std::uint32_t mid = low + (high - low) / 2;
     const std::uint32_t length = word(originals_ + std::uint64_t{mid} * 8);
     const std::uint32_t offset = word(originals_ + std::uint64_t{mid} * 8 + 4);
-    if (!nls_mo::string_fits(bytes_, size_, length, offset)) return -1;
-    const int order = std::strcmp(key, bytes_ + offset);
+    if (!fits(length, offset)) return -1;
+    const int order = std::strcmp(key, at(offset, std::uint64_t{length} + 1));
     if (order == 0) return mid;
     if (order < 0) high = mid;
     else low = mid + 1;
@@ -149,6 +146,9 @@ std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const 
   // Counted only until the index exists; the thread that reaches the mark
   // builds it while the others go on through the file's table.
   if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) {
+    // A catalogue asked this often is read whole: from now on no lookup
+    // waits for the file.
+    image_->read_all();
     auto* index = new (std::nothrow) Index;
     std::size_t size = 2;
     while (size < 2 * std::size_t{count_}) size *= 2;
@@ -160,8 +160,8 @@ std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const 
     index->mask = size - 1;
     for (std::uint32_t m = 0; m < count_; ++m) {
       const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
-      if (!nls_mo::string_fits(bytes_, size_, ol, oo)) continue;  // never found, as through the file's table
-      const char* original = bytes_ + oo;
+      if (!fits(ol, oo)) continue;  // never found, as through the file's table
+      const char* original = at(oo, std::uint64_t{ol} + 1);
       const std::size_t key_length = std::strlen(original);
       const std::uint64_t h = nls_mo::key_hash(original, key_length, nls_mo::process_seed());
       const auto tag = static_cast<std::uint32_t>(h >> 32);
@@ -341,9 +341,7 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
     if (static_cast<std::int64_t>(m) == header_entry_) continue;
     Strings s;
     if (!strings(m, &s)) {
-      const std::uint64_t at = std::uint64_t{m} * 8;
-      const char* problem = string_problem(bytes_, size_, word(originals_ + at), word(originals_ + at + 4),
-                                           word(translations_ + at), word(translations_ + at + 4));
+      const char* problem = string_problem(m);
       note(&audit.malformed, &audit.first_malformed,
            problem != nullptr ? problem : "a translation is not " + converted_from_ + " text");
       continue;

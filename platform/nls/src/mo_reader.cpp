@@ -1,11 +1,6 @@
-// Opening a .mo image: the file is read into memory whole, then only what
-// every lookup depends on is checked (the header words, the tables' places,
-// the header entry). The cost does not grow with the number of messages.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Opening a .mo image: only what every lookup depends on is read and
+// checked (the header words, the tables' places, the header entry), so the
+// cost does not grow with the file.
 #include <cstring>
 #include <memory>
 #include <new>
@@ -16,49 +11,6 @@
 #include "plural_rule.h"
 
 namespace {
-
-// Reads the whole file with read(2): a copy cannot change under us the way
-// a mapping of a file truncated by someone else would. Null with the reason
-// in `problem` when the file cannot be read whole.
-char* read_file(const char* path, std::size_t* size, std::string* problem) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *problem = errno == ENOENT ? "missing" : std::string("unreadable: ") + std::strerror(errno);
-    return nullptr;
-  }
-  struct stat st;
-  char* bytes = nullptr;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    *problem = "not a regular file";
-  } else if (st.st_size == 0) {
-    *problem = "malformed: empty file";
-  } else {
-    const std::size_t want = static_cast<std::size_t>(st.st_size);
-    bytes = new (std::nothrow) char[want];
-    std::size_t got = 0;
-    errno = 0;
-    while (bytes != nullptr && got < want) {
-      const ssize_t n = ::read(fd, bytes + got, want - got);
-      if (n > 0) {
-        got += static_cast<std::size_t>(n);
-      } else if (n < 0 && errno == EINTR) {
-        continue;
-      } else {
-        break;  // error, or the file shrank since fstat
-      }
-    }
-    if (bytes == nullptr) {
-      *problem = "unreadable: too large for memory";
-    } else if (got != want) {
-      *problem = std::string("unreadable: ") + (errno != 0 ? std::strerror(errno) : "the file changed while read");
-      delete[] bytes;
-      bytes = nullptr;
-    }
-    *size = want;
-  }
-  ::close(fd);
-  return bytes;
-}
 
 template <typename T>
 std::unique_ptr<T[], nls_state::FreeDeleter> zeroed(std::size_t count) {
@@ -81,7 +33,7 @@ nlsLoadedDomain::Lazy::~Lazy() {
 
 nlsLoadedDomain::nlsLoadedDomain() = default;
 
-nlsLoadedDomain::~nlsLoadedDomain() { delete[] bytes_; }
+nlsLoadedDomain::~nlsLoadedDomain() = default;
 
 nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size, std::string* problem) {
   std::string ignored;
@@ -90,32 +42,25 @@ nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size
     *problem = "malformed: empty file";
     return nullptr;
   }
-  char* copy = new (std::nothrow) char[size];
-  if (copy == nullptr) {
-    *problem = "unreadable: too large for memory";
-    return nullptr;
-  }
-  std::memcpy(copy, bytes, size);
-  return adopt(copy, size, problem);
+  std::unique_ptr<nlsFileImage> image = nlsFileImage::copy(bytes, size, problem);
+  return image == nullptr ? nullptr : adopt(std::move(image), problem);
 }
 
 nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path, std::string* problem) {
   std::string ignored;
   if (problem == nullptr) problem = &ignored;
-  std::size_t size = 0;
-  char* bytes = read_file(path, &size, problem);
-  return bytes == nullptr ? nullptr : adopt(bytes, size, problem);
+  std::unique_ptr<nlsFileImage> image = nlsFileImage::open(path, problem);
+  return image == nullptr ? nullptr : adopt(std::move(image), problem);
 }
 
-nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::string* problem) {
+nlsLoadedDomain* nlsLoadedDomain::adopt(std::unique_ptr<nlsFileImage> image, std::string* problem) {
   std::unique_ptr<nlsLoadedDomain> domain(new (std::nothrow) nlsLoadedDomain);
   if (domain == nullptr) {
-    delete[] bytes;
     *problem = "unreadable: too large for memory";
     return nullptr;
   }
-  domain->bytes_ = bytes;
-  domain->size_ = size;
+  domain->size_ = image->size();
+  domain->image_ = std::move(image);
   try {
     if (const char* malformed = domain->check_header()) {
       *problem = std::string("malformed: ") + malformed;
@@ -133,7 +78,7 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(char* bytes, std::size_t size, std::stri
 
 std::uint32_t nlsLoadedDomain::word(std::uint64_t offset) const {
   std::uint32_t w;
-  std::memcpy(&w, bytes_ + offset, sizeof w);
+  std::memcpy(&w, at(offset, sizeof w), sizeof w);
   return swapped_ ? __builtin_bswap32(w) : w;
 }
 
@@ -143,7 +88,7 @@ const char* nlsLoadedDomain::check_header() {
   if (size < kHeaderWords * 4) return "shorter than the file header";
 
   std::uint32_t magic;
-  std::memcpy(&magic, bytes_, sizeof magic);
+  std::memcpy(&magic, at(0, sizeof magic), sizeof magic);
   if (magic != kMagic && magic != kMagicSwapped) return "not a compiled catalogue (bad magic number)";
   swapped_ = magic == kMagicSwapped;
 

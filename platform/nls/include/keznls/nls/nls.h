@@ -22,6 +22,7 @@
 #include "keznls/ut/ut_string.h"
 
 class nlsPluralRule;
+class nlsFileImage;
 
 /// A grammar narrower than C's printf that a formatter reads: whether it
 /// shows `format` without an error marker. One such function serves a
@@ -114,13 +115,20 @@ class nlsLoadedDomain {
   struct Lazy;               // what lookups learn, in catalogue_state.h
 
   nlsLoadedDomain();
-  /// Takes over `bytes` (from new[]), deleting it when the image is malformed.
-  static nlsLoadedDomain* adopt(char* bytes, std::size_t size, std::string* problem);
+  /// A catalogue over `image`, or null when what opening checks is malformed.
+  static nlsLoadedDomain* adopt(std::unique_ptr<nlsFileImage> image, std::string* problem);
   const char* check_header();
   bool prepare_charset(std::string* problem);
   void read_plural_rule();
 
+  /// The `length` bytes at `offset` of the file, read first if they were not.
+  inline const char* at(std::uint64_t offset, std::uint64_t length) const;
+  /// Whether the string of `length` bytes at `offset` lies inside the file
+  /// and is followed by its NUL.
+  inline bool fits(std::uint32_t length, std::uint32_t offset) const;
   std::uint32_t word(std::uint64_t offset) const;
+  /// Why entry `m`'s strings cannot be used, or null.
+  const char* string_problem(std::uint32_t m) const;
   /// Entry `m`'s strings when they lie inside the file, null-terminated
   /// (and its translation converted); false when the entry is malformed.
   /// Decided on first use.
@@ -144,8 +152,8 @@ class nlsLoadedDomain {
   /// Whether `key` is entry `m`'s original (up to its first NUL).
   bool holds_key(std::uint32_t m, const char* key) const;
 
-  char* bytes_ = nullptr;
-  std::size_t size_ = 0;
+  std::unique_ptr<nlsFileImage> image_;
+  std::uint64_t size_ = 0;
   bool swapped_ = false;
   std::uint32_t count_ = 0;
   std::uint32_t originals_ = 0, translations_ = 0, hash_size_ = 0, hash_offset_ = 0;

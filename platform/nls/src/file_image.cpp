@@ -1,0 +1,124 @@
+#include "file_image.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Zeroed memory for `size` bytes: from the kernel for large files, whose
+// untouched pages then cost nothing.
+char* reserve(std::uint64_t size, bool* mapped) {
+  constexpr std::uint64_t kMapFrom = 1 << 16;
+  *mapped = size >= kMapFrom;
+  if (*mapped) {
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+  }
+  return static_cast<char*>(std::calloc(size, 1));
+}
+
+}  // namespace
+
+nlsFileImage::nlsFileImage(char* bytes, std::uint64_t size, bool mapped, int fd)
+    : bytes_(bytes), size_(size), mapped_(mapped), fd_(fd), complete_(fd < 0) {}
+
+nlsFileImage::~nlsFileImage() {
+  if (fd_ >= 0) ::close(fd_);
+  if (mapped_) ::munmap(bytes_, size_);
+  else std::free(bytes_);
+}
+
+std::unique_ptr<nlsFileImage> nlsFileImage::open(const char* path, std::string* problem) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *problem = errno == ENOENT ? "missing" : std::string("unreadable: ") + std::strerror(errno);
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    *problem = "not a regular file";
+    return nullptr;
+  }
+  if (st.st_size == 0) {
+    ::close(fd);
+    *problem = "malformed: empty file";
+    return nullptr;
+  }
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
+  bool mapped = false;
+  char* bytes = reserve(size, &mapped);
+  std::unique_ptr<std::atomic<std::uint64_t>[]> read(new (std::nothrow) std::atomic<std::uint64_t>[(chunks + 63) / 64]());
+  if (bytes == nullptr || read == nullptr) {
+    if (bytes != nullptr) mapped ? static_cast<void>(::munmap(bytes, size)) : std::free(bytes);
+    ::close(fd);
+    *problem = "unreadable: too large for memory";
+    return nullptr;
+  }
+  std::unique_ptr<nlsFileImage> image(new nlsFileImage(bytes, size, mapped, fd));
+  image->chunks_ = std::move(read);
+  return image;
+}
+
+std::unique_ptr<nlsFileImage> nlsFileImage::copy(const void* bytes, std::size_t size, std::string* problem) {
+  bool mapped = false;
+  char* copy = reserve(size, &mapped);
+  if (copy == nullptr) {
+    *problem = "unreadable: too large for memory";
+    return nullptr;
+  }
+  std::memcpy(copy, bytes, size);
+  return std::unique_ptr<nlsFileImage>(new nlsFileImage(copy, size, mapped, -1));
+}
+
+void nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const {
+  const std::uint64_t first = offset >> kChunkBits;
+  const std::uint64_t last = (offset + (length > 0 ? length - 1 : 0)) >> kChunkBits;
+  for (std::uint64_t c = first; c <= last; ++c)
+    if (!has(c)) {
+      // The lock is taken only while some of the file is still unread.
+      std::lock_guard<std::mutex> hold(reading_);
+      read_chunks(c, last);
+      return;
+    }
+}
+
+void nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
+  const std::uint64_t end_chunk = (size_ + (1u << kChunkBits) - 1) >> kChunkBits;
+  for (std::uint64_t c = first; c <= last && c < end_chunk;) {
+    if (has(c)) {
+      ++c;
+      continue;
+    }
+    // One read for a run of chunks not read yet.
+    std::uint64_t run_end = c + 1;
+    while (run_end <= last && run_end < end_chunk && !has(run_end)) ++run_end;
+    const std::uint64_t from = c << kChunkBits;
+    const std::uint64_t to = run_end << kChunkBits < size_ ? run_end << kChunkBits : size_;
+    for (std::uint64_t done = from; done < to;) {
+      const ssize_t n = ::pread(fd_, bytes_ + done, to - done, static_cast<off_t>(done));
+      if (n > 0) done += static_cast<std::uint64_t>(n);
+      else if (n < 0 && errno == EINTR) continue;
+      else break;  // cut, or unreadable now: what is missing stays zeros
+    }
+    for (; c < run_end; ++c) chunks_[c >> 6].fetch_or(std::uint64_t{1} << (c & 63), std::memory_order_release);
+  }
+}
+
+void nlsFileImage::read_all() const {
+  if (complete_.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> hold(reading_);
+  if (complete_.load(std::memory_order_relaxed)) return;
+  read_chunks(0, (size_ - 1) >> kChunkBits);
+  ::close(fd_);
+  fd_ = -1;
+  complete_.store(true, std::memory_order_release);
+}
