@@ -83,7 +83,7 @@ int refuse(const std::string& reason) {
 }
 
 // Everything the tool prints goes out here, and a text that does not reach
-// standard output whole (a full disk, a closed pipe) is reported as the
+// standard output whole (a full disk, a closed descriptor) is reported as the
 // shell's printf reports it. Returns the exit status.
 int print(const char* text) {
   keznlsDisplayerDefault screen;

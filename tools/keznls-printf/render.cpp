@@ -1,6 +1,7 @@
 #include "render.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -96,6 +97,12 @@ Failure render_c(keznlsFormatter& formatter, const Piece& piece, const std::vect
   errno = 0;
   if (!with_value(piece.type, value, [&](auto v) { needed = std::snprintf(nullptr, 0, f, v); }))
     return fail(piece, std::string("it reads it as ") + nls_format::type_name(piece.type));
+  // The whole text, as one call of the C library's printf makes it, must
+  // keep its length in an int.
+  if (needed >= 0 && out.size() + static_cast<std::size_t>(needed) > INT_MAX) {
+    needed = -1;
+    errno = EOVERFLOW;
+  }
   if (needed < 0) return fail(piece, std::string("the C library refuses it: ") + std::strerror(errno));
   with_value(piece.type, value, [&](auto v) { out += formatter.format(f, v).c_str(); });
   return {};
