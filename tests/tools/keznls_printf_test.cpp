@@ -91,6 +91,8 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"LANG=pl_PL.UTF-8", {DEMO, "--plural", "%d files were copied.\\n", "--count", "22", "%d file was copied.\\n", "22"},
        {"22 pliki zosta\u0142y skopiowane.\n"}},
       {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
+      // The arguments are the plural's; the singular may leave them out.
+      {"", {"--plural", "%d files\\n", "--count", "1", "one file\\n", "1"}, {"one file\n"}},
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
@@ -156,6 +158,8 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {"--formatter", "simple", "--decimal-point", "", "%.1f", "1.5"}, {"--decimal-point needs a text"}},
       {"", {"--plural", "%d files", "%d file", "2"}, {"--plural and --count go together"}},
       {"", {"--plural", "%d files", "--count", "-1", "%d file", "2"}, {"--count", "\"-1\""}},
+      {"", {"--plural", "%d files", "--count", "1", "%s file", "2"}, {"FORMAT \"%s file\"", "--plural \"%d files\""}},
+      {"", {"--plural", "%d files", "--count", "1", "one file"}, {"\"%d\"", "argument 1", "0 were given"}},
       // Escapes no byte or no C string holds, wherever they are typed.
       {"", {"a\\400b"}, {"escape \"\\400\" in FORMAT is above \\377"}},
       {"", {"\\000"}, {"escape \"\\000\" in FORMAT yields a NUL byte"}},
@@ -172,6 +176,7 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
 // One message as a program prints it through the library and as a script
 // prints it through the tool.
 struct Message {
+  const char* database;
   const char* text;
   const char* plural;  // null: a plain message
   unsigned long n;
@@ -183,39 +188,46 @@ struct Message {
 template <typename... A>
 std::function<void(keznlsHelper&, const Message&)> sent(A... a) {
   return [=](keznlsHelper& h, const Message& m) {
-    if (m.plural != nullptr) h.ntprintf("hostile", m.text, m.plural, m.n, a...);
-    else h.tprintf("hostile", m.text, a...);
+    if (m.plural != nullptr) h.ntprintf(m.database, m.text, m.plural, m.n, a...);
+    else h.tprintf(m.database, m.text, a...);
   };
 }
 
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
+  const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const Message messages[] = {
       // Right for C's printf, outside the engine's grammar: the C formatters
       // show the translation, the engine the original.
-      {"%d apples\n", nullptr, 0, {"3"}, sent(3), {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
-      {"%d pears\n", nullptr, 0, {"3"}, sent(3), {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
-      {"%d plums\n", nullptr, 0, {"3"}, sent(3), {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
-      {"%d cherries\n", nullptr, 0, {"65"}, sent(65), {"A Kirschen\n", "65 cherries\n", "A Kirschen\n"}},
+      {"hostile", "%d apples\n", nullptr, 0, {"3"}, sent(3), {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
+      {"hostile", "%d pears\n", nullptr, 0, {"3"}, sent(3), {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
+      {"hostile", "%d plums\n", nullptr, 0, {"3"}, sent(3), {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
+      {"hostile", "%d cherries\n", nullptr, 0, {"65"}, sent(65), {"A Kirschen\n", "65 cherries\n", "A Kirschen\n"}},
       // Reordered, in both grammars.
-      {"%s has %d new messages\n", nullptr, 0, {"Anna", "3"}, sent("Anna", 3),
+      {"hostile", "%s has %d new messages\n", nullptr, 0, {"Anna", "3"}, sent("Anna", 3),
        {"3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n"}},
       // Refused translations: another type, another argument, %n.
-      {"%d files\n", nullptr, 0, {"3"}, sent(3), {"3 files\n", "3 files\n", "3 files\n"}},
-      {"Total: %.2f\n", nullptr, 0, {"2.5"}, sent(2.5), {"Total: 2.50\n", "Total: 2.50\n", "Total: 2,50\n"}},
-      {"%s is ready\n", nullptr, 0, {"x"}, sent("x"), {"x is ready\n", "x is ready\n", "x is ready\n"}},
-      {"%d copied\n", nullptr, 0, {"4"}, sent(4), {"4 copied\n", "4 copied\n", "4 copied\n"}},
-      {"Done\n", nullptr, 0, {}, [](keznlsHelper& h, const Message&) { h.tprintf("hostile", "Done\n"); },
+      {"hostile", "%d files\n", nullptr, 0, {"3"}, sent(3), {"3 files\n", "3 files\n", "3 files\n"}},
+      {"hostile", "Total: %.2f\n", nullptr, 0, {"2.5"}, sent(2.5), {"Total: 2.50\n", "Total: 2.50\n", "Total: 2,50\n"}},
+      {"hostile", "%s is ready\n", nullptr, 0, {"x"}, sent("x"), {"x is ready\n", "x is ready\n", "x is ready\n"}},
+      {"hostile", "%d copied\n", nullptr, 0, {"4"}, sent(4), {"4 copied\n", "4 copied\n", "4 copied\n"}},
+      {"hostile", "Done\n", nullptr, 0, {}, [](keznlsHelper& h, const Message&) { h.tprintf("hostile", "Done\n"); },
        {"Done\n", "Done\n", "Done\n"}},
       // The stale plural entry reads an argument the program no longer
       // passes, whichever form the count picks.
-      {"%d file\n", "%d files\n", 1, {"1"}, sent(1), {"1 file\n", "1 file\n", "1 file\n"}},
-      {"%d file\n", "%d files\n", 2, {"2"}, sent(2), {"2 files\n", "2 files\n", "2 files\n"}},
-      {"%d file\n", "%d files\n", 0, {"0"}, sent(0), {"0 files\n", "0 files\n", "0 files\n"}},
+      {"hostile", "%d file\n", "%d files\n", 1, {"1"}, sent(1), {"1 file\n", "1 file\n", "1 file\n"}},
+      {"hostile", "%d file\n", "%d files\n", 2, {"2"}, sent(2), {"2 files\n", "2 files\n", "2 files\n"}},
+      {"hostile", "%d file\n", "%d files\n", 0, {"0"}, sent(0), {"0 files\n", "0 files\n", "0 files\n"}},
+      // A singular without the count: the count is passed all the same, and
+      // the form for one thing shows it.
+      {"keznls_printf", "one file\n", "%d files\n", 1, {"1"}, sent(1), {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
+      {"keznls_printf", "one file\n", "%d files\n", 7, {"7"}, sent(7), {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
+      // A `*` width from another argument, in C's grammar only.
+      {"keznls_printf", "[%d|%d]\n", nullptr, 0, {"6", "42"}, sent(6, 42), {"[    42]\n", "[6|42]\n", "[    42]\n"}},
   };
   // The tool's locale: German numbers for the locale formatter, C for the others.
   ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "LOCPATH must hold de_DE.UTF-8";
   keznlsLocaleNumbers::save();
-  keznlsTranslatorWithDatabases translator(KEZNLS_TEST_CATALOGUES "/first", "de");
+  keznlsTranslatorWithDatabases translator(kCatalogues, "de");
   const char* const names[] = {"default", "simple", "locale"};
   for (int f = 0; f < 3; ++f) {
     keznlsFormatterDefault in_c;
@@ -229,7 +241,7 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
       keznlsHelper helper(&translator, formatters[f], &into_text);
       std::setlocale(LC_NUMERIC, "C");  // the locale formatter leaves its locale in force
       m.library(helper, m);
-      std::vector<std::string> args = {"--formatter", names[f], HOSTILE};
+      std::vector<std::string> args = {"--formatter", names[f], "--catalogue", kCatalogues, "--database", m.database};
       if (m.plural != nullptr) args.insert(args.end(), {"--plural", m.plural, "--count", std::to_string(m.n)});
       args.push_back(m.text);
       args.insert(args.end(), m.typed.begin(), m.typed.end());

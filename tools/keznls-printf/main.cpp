@@ -41,8 +41,9 @@ const char kUsage[] =
     "  --plural TEXT --count N\n"
     "                         FORMAT is the singular, TEXT the plural: the\n"
     "                         catalogue's form for N things is used (untranslated:\n"
-    "                         FORMAT for 1, TEXT otherwise); pass N as an argument\n"
-    "                         too if the format shows it\n"
+    "                         FORMAT for 1, TEXT otherwise); the ARGUMENTs are\n"
+    "                         TEXT's, which FORMAT may leave out: pass N as one\n"
+    "                         if TEXT shows it\n"
     "  --explain              say which catalogue files were tried for NAME in\n"
     "                         which order and what became of each, then exit\n"
     "  --help                 show this help and exit\n"
@@ -212,23 +213,24 @@ int main(int argc, char** argv) {
                               options.plural ? plural.c_str() : nullptr, options.n, formatter->grammar()};
   std::string translation = keznls_pipeline::translate(translator, message).text();
 
-  // The arguments are checked against the format the user typed, so every
-  // message names a conversion as typed. The translation has been checked
-  // to read the same arguments (a plural form perhaps only the first few)
-  // with the same types.
-  const std::string typed = options.plural && options.n != 1 ? plural : source;
-  keznls_printf::Plan typed_plan;
-  if (std::string error = keznls_printf::plan_format(typed, typed_plan); !error.empty()) return refuse(error);
-  if (std::string error = keznls_printf::check_arguments(typed_plan, typed, options.arguments); !error.empty())
+  // The arguments are the call's: FORMAT's, or the plural's, against which
+  // the catalogue checks every form. They are checked against the format
+  // as typed, so every message names a conversion as typed. The singular
+  // and each translation read a leading part of them with the same types.
+  const std::string& called = options.plural ? plural : source;
+  const std::string& original = options.plural && options.n == 1 ? source : called;
+  keznls_printf::Plan called_plan;
+  if (std::string error = keznls_printf::plan_format(called, called_plan); !error.empty()) return refuse(error);
+  if (std::string error = keznls_printf::check_arguments(called_plan, called, options.arguments); !error.empty())
     return refuse(error);
-  // Plural forms are checked against the plural; for one thing the typed
-  // format is the singular, whose arguments may differ. A form that reads
-  // what it does not hold gives way to it.
-  if (translation != typed &&
-      !nls_format::compatible(typed.c_str(), translation.c_str(), nls_format::Match::kLeading))
-    translation = typed;
-  keznls_printf::Plan plan = typed_plan;
-  if (translation != typed) {
+  keznls_printf::Plan plan = called_plan;
+  if (original != called) {
+    if (std::string error = keznls_printf::plan_format(original, plan); !error.empty()) return refuse(error);
+    if (!nls_format::compatible(called.c_str(), original.c_str(), nls_format::Match::kLeading))
+      return refuse("FORMAT " + ut_quoted(original) + " reads other arguments than --plural " + ut_quoted(called) +
+                    ": the singular takes the plural's first arguments, as the same types");
+  }
+  if (translation != original) {
     const std::string error = formatter->grammar() == keznlsGrammar::engine
                                   ? keznls_printf::plan_format(translation, plan)
                                   : keznls_printf::plan_c_format(translation, plan);
@@ -237,7 +239,7 @@ int main(int argc, char** argv) {
 
   keznlsParserDefaultThenLocale parser;
   std::vector<keznls_printf::Value> values(options.arguments.size());
-  for (const keznls_printf::Piece& piece : typed_plan.pieces) {
+  for (const keznls_printf::Piece& piece : called_plan.pieces) {
     if (piece.argument == 0) continue;
     const int index = piece.argument - 1;
     // A retry of the parser leaves the saved locale in force; each argument
@@ -254,14 +256,15 @@ int main(int argc, char** argv) {
   std::string text;
   const keznls_printf::Failure failure = keznls_printf::render(*formatter, plan, values, text);
   if (failure.failed()) {
-    std::string what = "conversion " + ut_quoted(failure.written) + " of the translation";
-    for (const keznls_printf::Piece& piece : typed_plan.pieces) {
+    std::string what = "conversion " + ut_quoted(failure.written), as;
+    for (const keznls_printf::Piece& piece : called_plan.pieces) {
       if (piece.argument != failure.argument) continue;
       what = "conversion " + ut_quoted(piece.written) + " of argument " + std::to_string(failure.argument) + " (" +
              ut_quoted(options.arguments[failure.argument - 1]) + ")";
-      if (piece.written != failure.written) what += ", " + ut_quoted(failure.written) + " in the translation,";
+      if (piece.written != failure.written || translation != called)
+        as = " as " + ut_quoted(failure.written) + " of " + ut_quoted(translation) + " reads it";
     }
-    return refuse(what + " cannot be shown: " + failure.why);
+    return refuse(what + " cannot be shown" + as + ": " + failure.why);
   }
   return print(text.c_str());
 }

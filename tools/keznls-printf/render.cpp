@@ -71,8 +71,10 @@ std::string with_bounds(const Piece& piece, const std::vector<Value>& values) {
   return out;
 }
 
-bool is_integer(int argument, const std::vector<Value>& values) {
-  return argument == 0 || values[argument - 1].kind == Value::kInteger;
+// Whether `argument` (0: none) was given, and is an integer when `integer`.
+bool given(int argument, const std::vector<Value>& values, bool integer) {
+  if (argument == 0) return true;
+  return argument <= static_cast<int>(values.size()) && (!integer || values[argument - 1].kind == Value::kInteger);
 }
 
 Failure fail(const Piece& piece, std::string why) {
@@ -85,8 +87,10 @@ Failure render_c(keznlsFormatter& formatter, const Piece& piece, const std::vect
                  std::string& out) {
   if (piece.type == ArgType::kWideString)
     return fail(piece, "the C library's printf reads a wide string for it, which a command line cannot pass; write %s");
-  if (!is_integer(piece.width_argument, values) || !is_integer(piece.precision_argument, values))
-    return fail(piece, "its `*` reads an argument that is no integer");
+  if (!given(piece.argument, values, false))
+    return fail(piece, "it reads argument " + std::to_string(piece.argument) + ", which was not given");
+  if (!given(piece.width_argument, values, true) || !given(piece.precision_argument, values, true))
+    return fail(piece, "its `*` reads an argument that is no integer or was not given");
   const Value none;
   const Value& value = piece.argument != 0 ? values[piece.argument - 1] : none;
   if (piece.letter == 'c' && value.kind == Value::kInteger && static_cast<unsigned char>(value.integer) == 0)
@@ -110,6 +114,8 @@ Failure render_c(keznlsFormatter& formatter, const Piece& piece, const std::vect
 
 Failure render_engine(keznlsFormatter& formatter, const Piece& piece, const std::vector<Value>& values,
                       std::string& out) {
+  if (!given(piece.argument, values, false))
+    return fail(piece, "it reads argument " + std::to_string(piece.argument) + ", which was not given");
   const Value& value = values[piece.argument - 1];
   std::string shown;
   if (!with_value(engine_type(piece.type), value,
