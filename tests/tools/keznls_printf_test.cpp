@@ -293,6 +293,28 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
     EXPECT_FALSE(failure.failed()) << failure.why;
     EXPECT_EQ(out, c.whole(formatter).c_str());
   }
+  // What would cut the text short or read past the values fails, naming
+  // the conversion, before the formatter is called.
+  const struct {
+    const char* format;
+    std::vector<Value> values;
+    const char* written;
+    const char* why;
+  } refused[] = {
+      {"a%c", {i(256)}, "%c", "NUL byte"},
+      {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
+      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
+      {"%s", {i(1)}, "%s", "const char*"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.format);
+    keznls_printf::Plan plan;
+    ASSERT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
+    std::string out;
+    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
+    EXPECT_EQ(failure.written, c.written);
+    EXPECT_THAT(failure.why, HasSubstr(c.why));
+  }
 }
 
 TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {

@@ -78,7 +78,7 @@ bool given(int argument, const std::vector<Value>& values, bool integer) {
 }
 
 Failure fail(const Piece& piece, std::string why) {
-  int argument = piece.argument != 0 ? piece.argument : piece.width_argument != 0 ? piece.width_argument
+  const int argument = piece.argument != 0 ? piece.argument : piece.width_argument != 0 ? piece.width_argument
                                                                                   : piece.precision_argument;
   return {argument, piece.written, std::move(why)};
 }
