@@ -3,17 +3,27 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <keznls/keznls.h>
+
 #include "escapes.h"
+#include "format_plan.h"
+#include "render.h"
 
 extern char** environ;
 
@@ -28,17 +38,20 @@ std::string slurp(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs the tool with no language variable set but `env` ("NAME=value").
-Outcome run(const std::vector<std::string>& args, const std::string& env = "") {
+// Runs the tool with no language variable set but `env` ("NAME=value"),
+// its standard output going to `out` (by default a file read back).
+Outcome run(const std::vector<std::string>& args, const std::string& env = "", std::string out = "") {
   std::string command = "env";
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string name(*e, strcspn(*e, "="));
     if (name == "LANGUAGE" || name == "LANG" || name.compare(0, 3, "LC_") == 0) command += " -u " + name;
   }
-  command += " " + env + " " KEZNLS_PRINTF;
+  command += " " + env + " " KEZNLS_PRINTF_TOOL;
   for (const std::string& arg : args) command += " '" + arg + "'";  // no case holds a quote
   const std::string base = ::testing::TempDir() + "keznls_printf." + std::to_string(getpid());
-  const int status = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
+  if (out.empty()) out = base + ".out";
+  std::remove((base + ".out").c_str());
+  const int status = std::system((command + " >" + out + " 2>" + base + ".err").c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(base + ".out"), slurp(base + ".err")};
 }
 
@@ -62,6 +75,7 @@ const char kReordered[] = "%2$s has %1$d new messages.\\n";
 const char kDe[] = "LANG=de_DE.UTF-8";
 #define DEMO "--catalogue", KEZNLS_DEMO_CATALOGUE, "--database", "keznls-demo"
 #define TEST_DEMO "--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "demo"
+#define HOSTILE "--catalogue", KEZNLS_TEST_CATALOGUES "/first", "--database", "hostile"
 
 TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
   const Case cases[] = {
@@ -77,6 +91,8 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"LANG=pl_PL.UTF-8", {DEMO, "--plural", "%d files were copied.\\n", "--count", "22", "%d file was copied.\\n", "22"},
        {"22 pliki zosta\u0142y skopiowane.\n"}},
       {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
+      // The arguments are the plural's; the singular may leave them out.
+      {"", {"--plural", "%d files\\n", "--count", "1", "one file\\n", "1"}, {"one file\n"}},
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
@@ -142,8 +158,181 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {"--formatter", "simple", "--decimal-point", "", "%.1f", "1.5"}, {"--decimal-point needs a text"}},
       {"", {"--plural", "%d files", "%d file", "2"}, {"--plural and --count go together"}},
       {"", {"--plural", "%d files", "--count", "-1", "%d file", "2"}, {"--count", "\"-1\""}},
+      {"", {"--plural", "%d files", "--count", "1", "%s file", "2"}, {"FORMAT \"%s file\"", "--plural \"%d files\""}},
+      {"", {"--plural", "%d files", "--count", "1", "one file"}, {"\"%d\"", "argument 1", "0 were given"}},
+      // Escapes no byte or no C string holds, wherever they are typed.
+      {"", {"a\\400b"}, {"escape \"\\400\" in FORMAT is above \\377"}},
+      {"", {"\\000"}, {"escape \"\\000\" in FORMAT yields a NUL byte"}},
+      {"", {"--plural", "%d files\\0", "--count", "2", "%d file", "2"}, {"\"\\0\" in --plural", "NUL byte"}},
+      {"", {"--context", "x\\x00", "a"}, {"\"\\x00\" in --context", "NUL byte"}},
+      // The C library reads %ls as a wide string; a command line has none.
+      {"", {"--formatter", "locale", "%ls", "abc"}, {"\"%ls\"", "argument 1", "wide string"}},
+      // A translation's %c of 0 would be a NUL byte: the text would end there.
+      {kDe, {HOSTILE, "%d cherries\\n", "256"}, {"\"%d\"", "\"%c\"", "argument 1", "NUL byte"}},
   };
   for (const Case& c : cases) check(c, 2);
+}
+
+// One message as a program prints it through the library and as a script
+// prints it through the tool.
+struct Message {
+  const char* database;
+  const char* text;
+  const char* plural;  // null: a plain message
+  unsigned long n;
+  std::vector<std::string> typed;                  // the tool's arguments
+  std::function<void(keznlsHelper&, const Message&)> library;  // the same as C values
+  std::array<const char*, 3> expected;             // with default, simple, locale
+};
+
+template <typename... A>
+std::function<void(keznlsHelper&, const Message&)> sent(A... a) {
+  return [=](keznlsHelper& h, const Message& m) {
+    if (m.plural != nullptr) h.ntprintf(m.database, m.text, m.plural, m.n, a...);
+    else h.tprintf(m.database, m.text, a...);
+  };
+}
+
+TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
+  const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
+  const Message messages[] = {
+      // Right for C's printf, outside the engine's grammar: the C formatters
+      // show the translation, the engine the original.
+      {"hostile", "%d apples\n", nullptr, 0, {"3"}, sent(3), {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
+      {"hostile", "%d pears\n", nullptr, 0, {"3"}, sent(3), {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
+      {"hostile", "%d plums\n", nullptr, 0, {"3"}, sent(3), {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
+      {"hostile", "%d cherries\n", nullptr, 0, {"65"}, sent(65), {"A Kirschen\n", "65 cherries\n", "A Kirschen\n"}},
+      // Reordered, in both grammars.
+      {"hostile", "%s has %d new messages\n", nullptr, 0, {"Anna", "3"}, sent("Anna", 3),
+       {"3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n"}},
+      // Refused translations: another type, another argument, %n.
+      {"hostile", "%d files\n", nullptr, 0, {"3"}, sent(3), {"3 files\n", "3 files\n", "3 files\n"}},
+      {"hostile", "Total: %.2f\n", nullptr, 0, {"2.5"}, sent(2.5), {"Total: 2.50\n", "Total: 2.50\n", "Total: 2,50\n"}},
+      {"hostile", "%s is ready\n", nullptr, 0, {"x"}, sent("x"), {"x is ready\n", "x is ready\n", "x is ready\n"}},
+      {"hostile", "%d copied\n", nullptr, 0, {"4"}, sent(4), {"4 copied\n", "4 copied\n", "4 copied\n"}},
+      {"hostile", "Done\n", nullptr, 0, {}, [](keznlsHelper& h, const Message&) { h.tprintf("hostile", "Done\n"); },
+       {"Done\n", "Done\n", "Done\n"}},
+      // The stale plural entry reads an argument the program no longer
+      // passes, whichever form the count picks.
+      {"hostile", "%d file\n", "%d files\n", 1, {"1"}, sent(1), {"1 file\n", "1 file\n", "1 file\n"}},
+      {"hostile", "%d file\n", "%d files\n", 2, {"2"}, sent(2), {"2 files\n", "2 files\n", "2 files\n"}},
+      {"hostile", "%d file\n", "%d files\n", 0, {"0"}, sent(0), {"0 files\n", "0 files\n", "0 files\n"}},
+      // A singular without the count: the count is passed all the same, and
+      // the form for one thing shows it.
+      {"keznls_printf", "one file\n", "%d files\n", 1, {"1"}, sent(1), {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
+      {"keznls_printf", "one file\n", "%d files\n", 7, {"7"}, sent(7), {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
+      // A `*` width from another argument, in C's grammar only.
+      {"keznls_printf", "[%d|%d]\n", nullptr, 0, {"6", "42"}, sent(6, 42), {"[    42]\n", "[6|42]\n", "[    42]\n"}},
+  };
+  // The tool's locale: German numbers for the locale formatter, C for the others.
+  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "LOCPATH must hold de_DE.UTF-8";
+  keznlsLocaleNumbers::save();
+  keznlsTranslatorWithDatabases translator(kCatalogues, "de");
+  const char* const names[] = {"default", "simple", "locale"};
+  for (int f = 0; f < 3; ++f) {
+    keznlsFormatterDefault in_c;
+    keznlsFormatterSimple engine(".");
+    keznlsFormatterLocale in_locale;
+    keznlsFormatter* const formatters[] = {&in_c, &engine, &in_locale};
+    for (const Message& m : messages) {
+      SCOPED_TRACE(std::string(names[f]) + " " + ::testing::PrintToString(m.text) + " n=" + std::to_string(m.n));
+      std::ostringstream text;
+      keznlsDisplayerOstream into_text(text);
+      keznlsHelper helper(&translator, formatters[f], &into_text);
+      std::setlocale(LC_NUMERIC, "C");  // the locale formatter leaves its locale in force
+      m.library(helper, m);
+      std::vector<std::string> args = {"--formatter", names[f], "--catalogue", kCatalogues, "--database", m.database};
+      if (m.plural != nullptr) args.insert(args.end(), {"--plural", m.plural, "--count", std::to_string(m.n)});
+      args.push_back(m.text);
+      args.insert(args.end(), m.typed.begin(), m.typed.end());
+      const Outcome tool = run(args, kDe);
+      EXPECT_EQ(tool.status, 0) << tool.err;
+      EXPECT_EQ(tool.out, text.str());
+      EXPECT_EQ(tool.out, m.expected[f]);
+    }
+  }
+  std::setlocale(LC_ALL, "C");
+  keznlsLocaleNumbers::save();
+}
+
+// A C translation is rendered one conversion at a time; the pieces joined
+// must read as the C library prints the whole format.
+TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
+  using keznls_printf::Value;
+  const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
+  const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
+  const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
+  const struct {
+    const char* format;
+    std::vector<Value> values;
+    std::function<utString(keznlsFormatter&)> whole;
+  } cases[] = {
+      {"[%2$*1$d]", {i(6), i(42)}, [](keznlsFormatter& f) { return f.format("[%2$*1$d]", 6, 42); }},
+      // A negative `*` width aligns left; a negative precision is none.
+      {"[%*d|%-*s]", {i(-4), i(7), i(3), s("ab")},
+       [](keznlsFormatter& f) { return f.format("[%*d|%-*s]", -4, 7, 3, "ab"); }},
+      {"%.*f %.*f", {i(2), d(3.14159), i(-1), d(2.5)},
+       [](keznlsFormatter& f) { return f.format("%.*f %.*f", 2, 3.14159, -1, 2.5); }},
+      {"%1$0*2$.*3$f|", {d(2.5), i(9), i(3)}, [](keznlsFormatter& f) { return f.format("%1$0*2$.*3$f|", 2.5, 9, 3); }},
+      {"%3$s %1$+.3i %2$#X 100%%", {i(5), i(255), s("x")},
+       [](keznlsFormatter& f) { return f.format("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"); }},
+      {"%1$d again %1$-5d|%1$c", {i(72)}, [](keznlsFormatter& f) { return f.format("%1$d again %1$-5d|%1$c", 72); }},
+      // An `l` conversion gets a long; a negative unsigned its 32 bits.
+      {"%ld|%lu|%lx|%u", {i(-1), i(-1), i(-1), i(-2)},
+       [](keznlsFormatter& f) { return f.format("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U); }},
+      {"%.2s%5.1e", {s("xyz"), d(1234.5)}, [](keznlsFormatter& f) { return f.format("%.2s%5.1e", "xyz", 1234.5); }},
+      {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
+  };
+  keznlsFormatterDefault formatter;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    keznls_printf::Plan plan;
+    ASSERT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
+    std::string out;
+    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
+    EXPECT_FALSE(failure.failed()) << failure.why;
+    EXPECT_EQ(out, c.whole(formatter).c_str());
+  }
+  // What would cut the text short or read past the values fails, naming
+  // the conversion, before the formatter is called.
+  const struct {
+    const char* format;
+    std::vector<Value> values;
+    const char* written;
+    const char* why;
+  } refused[] = {
+      {"a%c", {i(256)}, "%c", "NUL byte"},
+      {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
+      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
+      {"%s", {i(1)}, "%s", "const char*"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.format);
+    keznls_printf::Plan plan;
+    ASSERT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
+    std::string out;
+    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
+    EXPECT_EQ(failure.written, c.written);
+    EXPECT_THAT(failure.why, HasSubstr(c.why));
+  }
+}
+
+TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
+  const std::vector<std::string> calls[] = {
+      {"hello\\n"},
+      {"--formatter", "simple", "%s\\n", "hello"},
+      {"--help"},
+      {"--version"},
+      {"--explain", DEMO},
+  };
+  for (const auto& args : calls) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const Outcome r = run(args, "", "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "keznls-printf: write error: " + std::string(std::strerror(ENOSPC)) + "\n");
+  }
+  // Refused input is reported as such, with nothing written.
+  EXPECT_EQ(run({"%d", "x"}, "", "/dev/full").status, 2);
 }
 
 TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
@@ -151,12 +340,29 @@ TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
       {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"},
       {"\\101\\0102", "A\b2"},  // octal stops after three digits
       {"\\18", "\0018"},
-      {"\\0x", "x"},            // a NUL would cut the format short: dropped
+      {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
       {"\\q\\", "\\q\\"},       // unknown escape and trailing backslash kept
       {"\\x41\\x7e1\\xC3\\xa9", "A~1\xC3\xA9"},  // at most two hexadecimal digits
-      {"\\x00y\\xg", "y\\xg"},  // NUL dropped; no digit, no escape
+      {"y\\xg", "y\\xg"},  // no digit, no escape
   };
-  for (const auto& c : cases) EXPECT_EQ(keznls_printf::expand_escapes(c.typed), c.expected) << c.typed;
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(keznls_printf::expand_escapes(c.typed, "FORMAT", "format", out), "") << c.typed;
+    EXPECT_EQ(out, c.expected) << c.typed;
+  }
+  // Refused rather than dropped or wrapped: the message names the escape.
+  const struct { const char* typed; std::string reason; } refused[] = {
+      {"a\\400", "escape \"\\400\" in --plural is above \\377"},
+      {"\\7777", "escape \"\\777\" in --plural is above \\377"},
+      {"x\\0y", "escape \"\\0\" in --plural yields a NUL byte, which ends a format"},
+      {"\\00", "escape \"\\00\" in --plural yields a NUL byte, which ends a format"},
+      {"\\x0", "escape \"\\x0\" in --plural yields a NUL byte, which ends a format"},
+      {"ok\\n\\x00", "escape \"\\x00\" in --plural yields a NUL byte, which ends a format"},
+  };
+  for (const auto& c : refused) {
+    std::string out;
+    EXPECT_EQ(keznls_printf::expand_escapes(c.typed, "--plural", "format", out), c.reason) << c.typed;
+  }
 }
 
 }  // namespace

@@ -7,14 +7,15 @@
 #include <keznls/parsers.h>
 
 #include "format_plan.h"
+#include "ut_quoted.h"
 
 namespace keznls_printf {
 
 namespace {
 
 std::string refusal(const Piece& piece, const char* text, const char* what) {
-  return "argument " + std::to_string(piece.argument) + " (" + quoted(text) + ") " + what +
-         " for conversion " + quoted(piece.written);
+  return "argument " + std::to_string(piece.argument) + " (" + ut_quoted(text) + ") " + what +
+         " for conversion " + ut_quoted(piece.written);
 }
 
 // The parser clamps to the 32-bit range without saying so; a value at a
@@ -31,7 +32,7 @@ bool clamped(int value, const char* text) {
 std::string convert_argument(const keznlsParser& parser, const Piece& piece, const char* text,
                              Value& value) {
   int error = 0;
-  switch (piece.conversion) {
+  switch (piece.letter) {
     case 's':
       value.kind = Value::kText;
       value.text = text;

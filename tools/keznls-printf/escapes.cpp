@@ -33,8 +33,8 @@ char simple_escape(char c) {
 
 }  // namespace
 
-std::string expand_escapes(const char* text) {
-  std::string out;
+std::string expand_escapes(const char* text, const char* where, const char* kind, std::string& out) {
+  out.clear();
   for (const char* p = text; *p != '\0'; ++p) {
     if (*p != '\\' || p[1] == '\0') {
       out += *p;
@@ -45,6 +45,7 @@ std::string expand_escapes(const char* text) {
       ++p;
     } else if (is_octal(p[1]) || (p[1] == 'x' && hex_value(p[2]) >= 0)) {
       // \NNN: one to three octal digits; \xHH: one or two hexadecimal ones.
+      const char* const escape = p;
       const bool hex = p[1] == 'x';
       if (hex) ++p;
       int value = 0;
@@ -54,13 +55,15 @@ std::string expand_escapes(const char* text) {
         value = value * (hex ? 16 : 8) + digit;
         ++p;
       }
-      // A NUL would end the format early; keep it out.
-      if (value != 0) out += static_cast<char>(value);
+      const std::string typed = "escape \"" + std::string(escape, p + 1) + "\" in " + where;
+      if (value > 0377) return typed + " is above \\377";
+      if (value == 0) return typed + " yields a NUL byte, which ends a " + kind;
+      out += static_cast<char>(value);
     } else {
       out += '\\';
     }
   }
-  return out;
+  return std::string();
 }
 
 }  // namespace keznls_printf

@@ -14,8 +14,11 @@
 
 #include "arguments.h"
 #include "escapes.h"
+#include "format_check.h"
 #include "format_plan.h"
+#include "output/pipeline.h"
 #include "render.h"
+#include "ut_quoted.h"
 
 namespace {
 
@@ -38,8 +41,9 @@ const char kUsage[] =
     "  --plural TEXT --count N\n"
     "                         FORMAT is the singular, TEXT the plural: the\n"
     "                         catalogue's form for N things is used (untranslated:\n"
-    "                         FORMAT for 1, TEXT otherwise); pass N as an argument\n"
-    "                         too if the format shows it\n"
+    "                         FORMAT for 1, TEXT otherwise); the ARGUMENTs are\n"
+    "                         TEXT's, which FORMAT may leave out: pass N as one\n"
+    "                         if TEXT shows it\n"
     "  --explain              say which catalogue files were tried for NAME in\n"
     "                         which order and what became of each, then exit\n"
     "  --help                 show this help and exit\n"
@@ -47,12 +51,17 @@ const char kUsage[] =
     "\n"
     "Conversions: %[n$][0][width][.precision][l]C, C one of d u x X (32-bit\n"
     "integers), e E f g G (numbers; the user's decimal point is accepted) and\n"
-    "s (text); at most nine per format; %% prints %. The language comes from\n"
-    "LC_ALL, LC_MESSAGES or LANG, and from the LANGUAGE list unless that locale\n"
-    "is C or POSIX. Backslash escapes \\n \\t \\\\ \\NNN \\xHH ... in FORMAT, --plural\n"
-    "and --context are expanded before translation.\n"
+    "s (text); at most nine per format; %% prints %. With the default and locale\n"
+    "formatters a translation may use all of C's printf (flags, %i, %c, *, ...)\n"
+    "as long as it reads the same arguments; with simple, one outside the\n"
+    "grammar above gives way to FORMAT. The language comes from LC_ALL,\n"
+    "LC_MESSAGES or LANG, and from the LANGUAGE list unless that locale is C or\n"
+    "POSIX. Backslash escapes \\n \\t \\\\ \\NNN \\xHH ... in FORMAT, --plural and\n"
+    "--context are expanded before translation; one above \\377 or one that\n"
+    "yields a NUL byte is refused.\n"
     "\n"
-    "Exit status: 0 on success, 2 on bad usage or bad input (nothing printed).\n";
+    "Exit status: 0 on success, 1 when standard output cannot be written, 2 on\n"
+    "bad usage or bad input (nothing printed).\n";
 
 struct Options {
   std::string catalogue = KEZNLS_DEFAULT_CATALOGUE;
@@ -74,6 +83,20 @@ int refuse(const std::string& reason) {
   return 2;
 }
 
+// Everything the tool prints goes out here, and a text that does not reach
+// standard output whole (a full disk, a closed descriptor) is reported as the
+// shell's printf reports it. Returns the exit status.
+int print(const char* text) {
+  keznlsDisplayerDefault screen;
+  errno = 0;
+  screen.display(text);
+  if (!screen.failed()) return 0;
+  const int error = errno;
+  std::cerr << "keznls-printf: write error: "
+            << (error != 0 ? std::strerror(error) : "standard output did not take the whole text") << '\n';
+  return 1;
+}
+
 int usage_error(const std::string& reason) {
   std::cerr << "keznls-printf: " << reason << "\nTry 'keznls-printf --help'.\n";
   return 2;
@@ -89,14 +112,8 @@ int parse_options(int argc, char** argv, Options& options) {
       break;
     }
     if (arg.compare(0, 2, "--") != 0) break;
-    if (arg == "--help") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (arg == "--version") {
-      std::cout << "keznls-printf (keznls) " KEZNLS_VERSION "\n";
-      return 0;
-    }
+    if (arg == "--help") return print(kUsage);
+    if (arg == "--version") return print("keznls-printf (keznls) " KEZNLS_VERSION "\n");
     if (arg == "--explain") {
       options.explain = true;
       continue;
@@ -167,41 +184,62 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
 
   keznlsTranslatorWithDatabases translator(options.catalogue.c_str());
-  if (options.explain) {
-    std::cout << translator.explain(options.database.c_str());
-    return 0;
-  }
-  const std::string source = keznls_printf::expand_escapes(options.format);
-  const std::string plural = options.plural ? keznls_printf::expand_escapes(options.plural->c_str()) : "";
-  const std::string context = options.context ? keznls_printf::expand_escapes(options.context->c_str()) : "";
-  const char* const name = options.database.c_str();
-  const utString translated =
-      options.plural ? (options.context ? translator.translate_plural_in_context(name, context.c_str(), source.c_str(),
-                                                                                 plural.c_str(), options.n)
-                                        : translator.translate_plural(name, source.c_str(), plural.c_str(), options.n))
-      : options.context ? translator.translate_in_context(name, context.c_str(), source.c_str())
-                        : translator.translate(name, source.c_str());
-
-  // The arguments are checked against the format the user typed, so every
-  // message names a conversion as typed. The translation has been checked
-  // to read the same arguments (a plural form perhaps only the first few);
-  // one the tool cannot plan shows as the typed format would.
-  const std::string typed = options.plural && options.n != 1 ? plural : source;
-  keznls_printf::Plan typed_plan;
-  if (std::string error = keznls_printf::plan_format(typed, typed_plan); !error.empty()) return refuse(error);
-  if (std::string error = keznls_printf::check_arguments(typed_plan, typed, options.arguments); !error.empty())
+  if (options.explain) return print(translator.explain(options.database.c_str()).c_str());
+  std::string source, plural, context;
+  if (std::string error = keznls_printf::expand_escapes(options.format, "FORMAT", "format", source); !error.empty())
     return refuse(error);
-  keznls_printf::Plan plan = typed_plan;
-  if (typed != translated.c_str()) {
-    keznls_printf::Plan translated_plan;
-    if (keznls_printf::plan_format(translated.c_str(), translated_plan).empty() &&
-        translated_plan.arguments <= typed_plan.arguments)
-      plan = translated_plan;
+  if (options.plural) {
+    if (std::string error = keznls_printf::expand_escapes(options.plural->c_str(), "--plural", "format", plural);
+        !error.empty())
+      return refuse(error);
+  }
+  if (options.context) {
+    if (std::string error = keznls_printf::expand_escapes(options.context->c_str(), "--context", "context", context);
+        !error.empty())
+      return refuse(error);
+  }
+
+  std::unique_ptr<keznlsFormatter> formatter;
+  if (options.formatter == "simple") {
+    formatter = std::make_unique<keznlsFormatterSimple>(options.decimal_point.c_str());
+  } else if (options.formatter == "locale") {
+    formatter = std::make_unique<keznlsFormatterLocale>();
+  } else {
+    formatter = std::make_unique<keznlsFormatterDefault>();
+  }
+  // The library's own choice of translation for this formatter, so the
+  // tool prints what a program would.
+  const keznlsMessage message{options.database.c_str(), options.context ? context.c_str() : nullptr, source.c_str(),
+                              options.plural ? plural.c_str() : nullptr, options.n, formatter->grammar()};
+  std::string translation = keznls_pipeline::translate(translator, message).text();
+
+  // The arguments are the call's: FORMAT's, or the plural's, against which
+  // the catalogue checks every form. They are checked against the format
+  // as typed, so every message names a conversion as typed. The singular
+  // and each translation read a leading part of them with the same types.
+  const std::string& called = options.plural ? plural : source;
+  const std::string& original = options.plural && options.n == 1 ? source : called;
+  keznls_printf::Plan called_plan;
+  if (std::string error = keznls_printf::plan_format(called, called_plan); !error.empty()) return refuse(error);
+  if (std::string error = keznls_printf::check_arguments(called_plan, called, options.arguments); !error.empty())
+    return refuse(error);
+  keznls_printf::Plan plan = called_plan;
+  if (original != called) {
+    if (std::string error = keznls_printf::plan_format(original, plan); !error.empty()) return refuse(error);
+    if (!nls_format::compatible(called.c_str(), original.c_str(), nls_format::Match::kLeading))
+      return refuse("FORMAT " + ut_quoted(original) + " reads other arguments than --plural " + ut_quoted(called) +
+                    ": the singular takes the plural's first arguments, as the same types");
+  }
+  if (translation != original) {
+    const std::string error = formatter->grammar() == keznlsGrammar::engine
+                                  ? keznls_printf::plan_format(translation, plan)
+                                  : keznls_printf::plan_c_format(translation, plan);
+    if (!error.empty()) return refuse("translation " + ut_quoted(translation) + ": " + error);
   }
 
   keznlsParserDefaultThenLocale parser;
   std::vector<keznls_printf::Value> values(options.arguments.size());
-  for (const keznls_printf::Piece& piece : typed_plan.pieces) {
+  for (const keznls_printf::Piece& piece : called_plan.pieces) {
     if (piece.argument == 0) continue;
     const int index = piece.argument - 1;
     // A retry of the parser leaves the saved locale in force; each argument
@@ -215,25 +253,18 @@ int main(int argc, char** argv) {
   }
   std::setlocale(LC_NUMERIC, "C");
 
-  std::unique_ptr<keznlsFormatter> formatter;
-  if (options.formatter == "simple") {
-    formatter = std::make_unique<keznlsFormatterSimple>(options.decimal_point.c_str());
-  } else if (options.formatter == "locale") {
-    formatter = std::make_unique<keznlsFormatterLocale>();
-  } else {
-    formatter = std::make_unique<keznlsFormatterDefault>();
-  }
   std::string text;
-  const keznls_printf::Failure failure =
-      keznls_printf::render(*formatter, plan, values, options.formatter != "simple", text);
-  if (failure.argument != 0) {
-    for (const keznls_printf::Piece& piece : typed_plan.pieces)
-      if (piece.argument == failure.argument)
-        return refuse("conversion " + keznls_printf::quoted(piece.written) + " of argument " +
-                      std::to_string(failure.argument) + " (" +
-                      keznls_printf::quoted(options.arguments[failure.argument - 1]) +
-                      ") cannot be shown: " + failure.why);
+  const keznls_printf::Failure failure = keznls_printf::render(*formatter, plan, values, text);
+  if (failure.failed()) {
+    std::string what = "conversion " + ut_quoted(failure.written), as;
+    for (const keznls_printf::Piece& piece : called_plan.pieces) {
+      if (piece.argument != failure.argument) continue;
+      what = "conversion " + ut_quoted(piece.written) + " of argument " + std::to_string(failure.argument) + " (" +
+             ut_quoted(options.arguments[failure.argument - 1]) + ")";
+      if (piece.written != failure.written || translation != called)
+        as = " as " + ut_quoted(failure.written) + " of " + ut_quoted(translation) + " reads it";
+    }
+    return refuse(what + " cannot be shown" + as + ": " + failure.why);
   }
-  keznlsDisplayerDefault().display(text.c_str());
-  return 0;
+  return print(text.c_str());
 }

@@ -1,81 +1,143 @@
 #include "render.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <keznls/roles.h>
-
-// The engine's walk over a format, header-only, shared with the library.
-#include "../../src/engine/format_walk.h"
 
 namespace keznls_printf {
 
 namespace {
 
-bool is_unsigned(char conversion) { return conversion != 'd'; }
+using nls_format::ArgType;
 
-// Calls `call(format, value)` with the piece's value as the C type its
-// conversion reads. Negative values read by an unsigned conversion show
-// their 32-bit two's complement, whichever formatter reads them.
+// Calls `call(value)` with `value` as the C type `type` names and returns
+// true; false when the value is of another kind. Negative values read as
+// unsigned show their 32-bit two's complement, as the engine shows them.
 template <typename Call>
-auto with_value(const Piece& piece, const Value& value, bool c_library, Call call) {
-  const char* fmt = piece.format.c_str();
-  switch (value.kind) {
-    case Value::kInteger: {
-      const int v = value.integer;
-      const unsigned u = static_cast<unsigned>(v);
-      if (c_library && piece.long_modifier)
-        return is_unsigned(piece.conversion) ? call(fmt, static_cast<unsigned long>(u)) : call(fmt, static_cast<long>(v));
-      return is_unsigned(piece.conversion) ? call(fmt, u) : call(fmt, v);
-    }
-    case Value::kDouble:
-      return call(fmt, value.real);
-    case Value::kText:
+bool with_value(ArgType type, const Value& value, Call call) {
+  const bool integer = value.kind == Value::kInteger;
+  const int v = value.integer;
+  switch (type) {
+    case ArgType::kNone: call(0); return true;  // `%m` reads nothing: a spare int is harmless
+    case ArgType::kInt: if (integer) call(v); return integer;
+    case ArgType::kUnsigned: if (integer) call(static_cast<unsigned>(v)); return integer;
+    case ArgType::kLong: if (integer) call(static_cast<long>(v)); return integer;
+    case ArgType::kUnsignedLong:
+      if (integer) call(static_cast<unsigned long>(static_cast<unsigned>(v)));
+      return integer;
+    case ArgType::kDouble:
+      if (value.kind == Value::kDouble) call(value.real);
+      return value.kind == Value::kDouble;
+    case ArgType::kString:
+      if (value.kind == Value::kText) call(value.text);
+      return value.kind == Value::kText;
     default:
-      return call(fmt, value.text);
+      return false;
   }
 }
 
-// Literal text as every formatter shows it: itself, `%%` as `%`.
-std::string literal_text(const std::string& format) {
-  struct Literal {
-    std::string out;
-    void text(const char* from, const char* to) { out.append(from, to); }
-    bool percent_sign(const char*) {
-      out += '%';
-      return true;
+// The engine reads every integer as 32 bits and `%ls` as `%s`.
+ArgType engine_type(ArgType type) {
+  switch (type) {
+    case ArgType::kLong: return ArgType::kInt;
+    case ArgType::kUnsignedLong: return ArgType::kUnsigned;
+    case ArgType::kWideString: return ArgType::kString;
+    default: return type;
+  }
+}
+
+// `conversion` with each `*` replaced by its argument's value: a negative
+// width is a `-` flag and a width, as the C library reads it, and a
+// negative precision is none.
+std::string with_bounds(const Piece& piece, const std::vector<Value>& values) {
+  std::string out;
+  for (const char c : piece.conversion) {
+    if (c != '*') {
+      out += c;
+      continue;
     }
-    bool conversion(const keznls_engine::ConversionAt&, const char*&) { return false; }  // none in a literal piece
-    void end(const char*) {}
-  } literal;
-  keznls_engine::walk_format(format.c_str(), literal);
-  return literal.out;
+    const bool precision = !out.empty() && out.back() == '.';
+    const int value = values[(precision ? piece.precision_argument : piece.width_argument) - 1].integer;
+    if (precision && value < 0) {
+      out.pop_back();
+    } else {
+      out += std::to_string(value);
+    }
+  }
+  return out;
+}
+
+// Whether `argument` (0: none) was given, and is an integer when `integer`.
+bool given(int argument, const std::vector<Value>& values, bool integer) {
+  if (argument == 0) return true;
+  return argument <= static_cast<int>(values.size()) && (!integer || values[argument - 1].kind == Value::kInteger);
+}
+
+Failure fail(const Piece& piece, std::string why) {
+  const int argument = piece.argument != 0 ? piece.argument : piece.width_argument != 0 ? piece.width_argument
+                                                                                  : piece.precision_argument;
+  return {argument, piece.written, std::move(why)};
+}
+
+Failure render_c(keznlsFormatter& formatter, const Piece& piece, const std::vector<Value>& values,
+                 std::string& out) {
+  if (piece.type == ArgType::kWideString)
+    return fail(piece, "the C library's printf reads a wide string for it, which a command line cannot pass; write %s");
+  if (!given(piece.argument, values, false))
+    return fail(piece, "it reads argument " + std::to_string(piece.argument) + ", which was not given");
+  if (!given(piece.width_argument, values, true) || !given(piece.precision_argument, values, true))
+    return fail(piece, "its `*` reads an argument that is no integer or was not given");
+  const Value none;
+  const Value& value = piece.argument != 0 ? values[piece.argument - 1] : none;
+  if (piece.letter == 'c' && value.kind == Value::kInteger && static_cast<unsigned char>(value.integer) == 0)
+    return fail(piece, "%c makes it a NUL byte, which would end the text");
+  const std::string conversion = with_bounds(piece, values);
+  const char* const f = conversion.c_str();
+  int needed = 0;
+  errno = 0;
+  if (!with_value(piece.type, value, [&](auto v) { needed = std::snprintf(nullptr, 0, f, v); }))
+    return fail(piece, std::string("it reads it as ") + nls_format::type_name(piece.type));
+  // The whole text, as one call of the C library's printf makes it, must
+  // keep its length in an int.
+  if (needed >= 0 && out.size() + static_cast<std::size_t>(needed) > INT_MAX) {
+    needed = -1;
+    errno = EOVERFLOW;
+  }
+  if (needed < 0) return fail(piece, std::string("the C library refuses it: ") + std::strerror(errno));
+  with_value(piece.type, value, [&](auto v) { out += formatter.format(f, v).c_str(); });
+  return {};
+}
+
+Failure render_engine(keznlsFormatter& formatter, const Piece& piece, const std::vector<Value>& values,
+                      std::string& out) {
+  if (!given(piece.argument, values, false))
+    return fail(piece, "it reads argument " + std::to_string(piece.argument) + ", which was not given");
+  const Value& value = values[piece.argument - 1];
+  std::string shown;
+  if (!with_value(engine_type(piece.type), value,
+                  [&](auto v) { shown = formatter.format(piece.conversion.c_str(), v).c_str(); }))
+    return fail(piece, std::string("it reads it as ") + nls_format::type_name(piece.type));
+  if (value.kind != Value::kText && shown == "<too large to show>")
+    return fail(piece, "the number needs more than 31 characters");
+  out += shown;
+  return {};
 }
 
 }  // namespace
 
 Failure render(keznlsFormatter& formatter, const Plan& plan, const std::vector<Value>& values,
-               bool c_library, std::string& out) {
+               std::string& out) {
   out.clear();
+  const bool c_library = formatter.grammar() == keznlsGrammar::c_printf;
   for (const Piece& piece : plan.pieces) {
-    if (piece.argument == 0) {
-      out += literal_text(piece.format);
-      continue;
-    }
-    const std::size_t literal = literal_text(piece.format.substr(0, piece.conversion_at)).size();
-    const Value& value = values[piece.argument - 1];
-    if (c_library) {
-      errno = 0;
-      const int n = with_value(piece, value, true, [](const char* f, auto v) { return std::snprintf(nullptr, 0, f, v); });
-      if (n < 0) return {piece.argument, std::string("the C library refuses it: ") + std::strerror(errno)};
-    }
-    const std::string shown = with_value(piece, value, c_library, [&formatter](const char* f, auto v) {
-      return std::string(formatter.format(f, v).c_str());
-    });
-    if (!c_library && value.kind != Value::kText && shown.compare(literal, std::string::npos, "<too large to show>") == 0)
-      return {piece.argument, "the number needs more than 31 characters"};
-    out += shown;
+    out += piece.literal;
+    if (piece.conversion.empty()) continue;
+    Failure failure = c_library ? render_c(formatter, piece, values, out) : render_engine(formatter, piece, values, out);
+    if (failure.failed()) return failure;
   }
   return {};
 }

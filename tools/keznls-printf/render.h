@@ -14,19 +14,24 @@ namespace keznls_printf {
 
 /// Where a formatter could not show a conversion.
 struct Failure {
-  int argument = 0;  ///< 1-based; 0: nothing failed
-  std::string why;
+  int argument = 0;     ///< 1-based: the argument it reads
+  std::string written;  ///< the conversion that failed, as its format spells it
+  std::string why;      ///< empty: nothing failed
+  bool failed() const { return !why.empty(); }
 };
 
-/// Formats each piece with its one argument (`values[argument - 1]`) and
-/// joins the results into `out`. A va_list cannot be built at run time, so
-/// each call passes exactly one argument of the C type its conversion
-/// reads. `c_library` says the formatter is the C library's printf: an `l`
-/// conversion gets a long, as it reads one, and a conversion it refuses
-/// (a width beyond its range, say) fails. The engine fails a number it
-/// shows as "<too large to show>". Integers keep their 32-bit value.
+/// Formats each piece's conversion with its one argument
+/// (`values[argument - 1]`) and joins the results, literal text between,
+/// into `out`. A va_list cannot be built at run time, so each call passes
+/// exactly one argument of the C type the conversion reads, as the
+/// formatter's grammar reads it: for the C library's printf the piece's
+/// type, with each `*` written in as its argument's value; for the engine
+/// a 32-bit integer whatever the length. Fails a conversion the C library
+/// refuses (a width beyond its range, say), a `%c` that would make a NUL
+/// byte (it would end the text), a wide string (a command line has none)
+/// and a number the engine shows as "<too large to show>".
 Failure render(keznlsFormatter& formatter, const Plan& plan, const std::vector<Value>& values,
-               bool c_library, std::string& out);
+               std::string& out);
 
 }  // namespace keznls_printf
 
