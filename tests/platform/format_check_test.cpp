@@ -162,6 +162,8 @@ TEST(FormatCheckTest, AcceptsOnlyTranslationsReadingTheOriginalsArguments) {
       {"%s, %s and %d", "%3$d: %2$s, %1$s", true, true},
       {"%s %d", "%1$s %1$s %2$d", true, true},  // reading one twice is fine
       {"Total: %.2f", "Summe: %-9.3f", true, true},  // flags, width and precision are free
+      {"%d", "%255d", true, true}, {"%.300f", "%.300f", true, true},  // up to a bound, or the original's
+      {"%d", "%2147483646d", false, false}, {"%s", "%.256s", false, false},  // megabytes of padding
       {"%*d", "%2$*1$d", true, true}, {"%*d", "%d %d", true, true},
       {"%d", "%c", true, true}, {"%u", "%x", true, true}, {"%ls", "%S", true, true},
       {"%m: %s", "%s: %m", true, true},

@@ -224,7 +224,7 @@ FormatError read_conversion(const char*& cursor, int& next_arg, Conversion& out)
 }
 
 bool ArgumentMap::parse(const char* format) {
-  size_ = 0;
+  size_ = widest_ = 0;
   error_ = FormatError::kNone;
   error_at_ = nullptr;
   enum { kUnset, kNumbered, kUnnumbered } numbering = kUnset;
@@ -234,6 +234,8 @@ bool ArgumentMap::parse(const char* format) {
     Conversion c;
     FormatError error = read_conversion(p, next_arg, c);
     if (error != FormatError::kNone) return fail(error, start);
+    if (c.width > widest_) widest_ = c.width;
+    if (c.precision > widest_) widest_ = c.precision;
     if (c.value_arg < 0 && c.width_arg < 0 && c.precision_arg < 0) continue;  // plain %m
     const auto mode = c.numbered ? kNumbered : kUnnumbered;
     if (numbering == kUnset) numbering = mode;
@@ -270,6 +272,7 @@ bool compatible(const ArgumentMap& original, const char* translation, Match matc
   if (!original.ok()) return false;
   const ArgumentMap map(translation);
   if (!map.ok() || map.size() > original.size()) return false;
+  if (map.widest() > kMaxBound && map.widest() > original.widest()) return false;
   if (match == Match::kAll && map.size() != original.size()) return false;
   for (int i = 0; i < map.size(); ++i)
     if (map.type(i) != original.type(i) || writes_count(map.type(i))) return false;

@@ -118,6 +118,8 @@ class ArgumentMap {
 
   /// Arguments read: indices 0 to size() - 1, every one of them typed.
   int size() const { return size_; }
+  /// The largest width or precision written as digits; 0 for none.
+  int widest() const { return widest_; }
   ArgType type(int index) const { return args_[index].type; }
   /// The first conversion that reads argument `index`, as written.
   std::string_view conversion(int index) const {
@@ -136,6 +138,7 @@ class ArgumentMap {
   // Only [0, size_) is ever written or read.
   Arg args_[kMaxArguments];
   int size_ = 0;
+  int widest_ = 0;
   FormatError error_ = FormatError::kNone;
   const char* error_at_ = nullptr;
 };
@@ -153,10 +156,16 @@ enum class Match : std::uint8_t {
   kLeading,
 };
 
+/// Widths and precisions a translation may write beyond its original's: a
+/// catalogue must not make a formatter fill megabytes of padding.
+constexpr int kMaxBound = 255;
+
 /// Whether `translation` may stand in for the format `original` was parsed
-/// from: it parses, writes through no `%n`, and reads the original's
-/// arguments (all of them, or a leading part) with the original's types, in
-/// any order. Nothing is usable for an original that did not parse.
+/// from: it parses, writes through no `%n`, reads the original's arguments
+/// (all of them, or a leading part) with the original's types, in any
+/// order, and writes no width or precision above both kMaxBound and the
+/// original's largest. Nothing is usable for an original that did not
+/// parse.
 bool compatible(const ArgumentMap& original, const char* translation, Match match = Match::kAll);
 bool compatible(const char* original, const char* translation, Match match = Match::kAll);
 
