@@ -2,6 +2,8 @@
 //
 //   keznls-demo [CATALOGUE-FOLDER]
 //
+// Without a folder it uses its own catalogues: "locale" beside the program
+// in the build tree, <prefix>/share/locale once installed.
 // The language comes from LC_ALL, LC_MESSAGES or LANG, and from the LANGUAGE
 // list unless that locale is C; the number conventions of the locale
 // formatter from the user's locale.
@@ -18,7 +20,8 @@ const char kDomain[] = "keznls-demo";
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* catalogue = argc > 1 ? argv[1] : KEZNLS_DEMO_CATALOGUE;
+  const utString catalogue =
+      argc > 1 ? utString(argv[1]) : keznls_catalogue_folder(KEZNLS_DEMO_INSTALLED_CATALOGUE);
 
   // Remember the user's numeric locale for the locale formatter, then put
   // the process back in "C" the way a library host often runs.

@@ -11,5 +11,7 @@
 #include "keznls/parsers.h"
 #include "keznls/streams.h"
 #include "keznls/library_nls.h"
+#include "keznls/catalogue_folder.h"
+#include "keznls/version.h"
 
 #endif  // KEZNLS_KEZNLS_H

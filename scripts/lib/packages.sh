@@ -25,3 +25,6 @@ require_packages() {
 KEZNLS_BUILD_PACKAGES=(cmake make g++ gettext locales)
 # What the test suite needs beside that.
 KEZNLS_TEST_PACKAGES=(libgtest-dev libgmock-dev pkg-config)
+# What scripts/package needs beside the build's: dpkg-shlibdeps and the
+# `file` command cpack uses to find the binaries it asks about.
+KEZNLS_PACKAGE_PACKAGES=(dpkg-dev file)

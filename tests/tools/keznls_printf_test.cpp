@@ -96,7 +96,7 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
-      {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\n"}},
+      {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\nlibrary: keznls " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
   // The test catalogues: "demo" has six German messages.

@@ -113,7 +113,12 @@ int parse_options(int argc, char** argv, Options& options) {
     }
     if (arg.compare(0, 2, "--") != 0) break;
     if (arg == "--help") return print(kUsage);
-    if (arg == "--version") return print("keznls-printf (keznls) " KEZNLS_VERSION "\n");
+    if (arg == "--version") {
+      // The tool's own version, then the library's it runs with: a newer
+      // libkeznls may have been installed since the tool was built.
+      return print(("keznls-printf (keznls) " KEZNLS_VERSION_STRING "\nlibrary: keznls " +
+                    std::string(keznls_version()) + "\n").c_str());
+    }
     if (arg == "--explain") {
       options.explain = true;
       continue;
