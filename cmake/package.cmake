@@ -15,7 +15,6 @@ set(CPACK_PACKAGE_NAME keznls)
 set(CPACK_PACKAGE_VENDOR "keznls developers")
 set(CPACK_PACKAGE_CONTACT "keznls developers <keznls@localhost>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "native-language-support output: translated, formatted messages and numbers")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -42,30 +41,33 @@ set(CPACK_COMPONENT_RUNTIME_GROUP runtime)
 set(CPACK_COMPONENT_TOOL_GROUP tool)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${runtime_package})
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "keznls, native-language-support output library
- Translates printf-style messages through compiled gettext catalogues,
- formats them with the C library's printf or keznls's own engine (a decimal
- point of the program's choosing, positional arguments) and displays them.
- .
- This package holds the shared library.")
-# A shlibs file, so packages built against this one depend on it.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Descriptions: the first line is the summary; cpack indents the rest and
+# turns empty lines into Debian's " .".
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "native-language-support output library
+keznls translates printf-style messages through compiled gettext
+catalogues, formats them with the C library's printf or its own engine (a
+decimal point of the program's choosing, positional arguments) and
+displays them.
+
+This package holds the shared library.")
+# A shlibs file for the package holding the shared library, so packages
+# built against it depend on this version or a later one.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libkeznls-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${runtime_package} (= ${full_version})")
-set(CPACK_DEBIAN_DEV_DESCRIPTION "keznls, native-language-support output library (development files)
- Headers, the CMake package (find_package(keznls), keznls_add_catalogues()),
- keznls.pc for pkg-config, and the static library.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "native-language-support output library (development files)
+Headers, the CMake package (find_package(keznls), keznls_add_catalogues()),
+keznls.pc for pkg-config, and the static library of keznls.")
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME keznls-printf)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${runtime_package} (>= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_TOOL_DESCRIPTION "printf for shell scripts, with translation through gettext catalogues
- keznls-printf translates its format through a compiled message catalogue,
- formats its arguments into the translation and prints the result.")
+keznls-printf translates its format through a compiled message catalogue,
+formats its arguments into the translation and prints the result.")
 # The tool needs our library, which lies in the runtime package being
 # made, not on the system: dpkg-shlibdeps is shown where it is, and the
 # dependency on it is the one written above.
