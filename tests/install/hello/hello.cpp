@@ -1,0 +1,23 @@
+#include <clocale>
+
+#include <keznls/keznls.h>
+
+int main() {
+  std::setlocale(LC_ALL, "");
+  keznlsLocaleNumbers::save();  // the user's decimal point, for the locale formatter
+  std::setlocale(LC_NUMERIC, "C");
+
+  // build/locale in the build tree, <prefix>/share/locale once installed
+  keznlsTranslatorWithDatabases translator(keznls_catalogue_folder("/usr/share/locale"));
+  keznlsFormatterDefault formatter;
+  keznlsFormatterLocale in_locale;
+  keznlsDisplayerDefault screen;
+  keznlsHelper out(&translator, &formatter, &screen);
+  keznlsHelper numbers(&translator, &in_locale, &screen);
+
+  out.tprintf("hello", "Hello, %s!\n", "world");
+  int files = 3;
+  out.ntprintf("hello", "%d file\n", "%d files\n", files, files);
+  numbers.tprintf("hello", "Sum: %.2f\n", 1234.5);
+  return screen.failed() ? 1 : 0;
+}
