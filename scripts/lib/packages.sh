@@ -24,7 +24,9 @@ require_packages() {
 # What building the library, the tool and the demo needs.
 KEZNLS_BUILD_PACKAGES=(cmake make g++ gettext locales)
 # What the test suite needs beside that.
-KEZNLS_TEST_PACKAGES=(libgtest-dev libgmock-dev pkg-config)
+# dpkg-dev and file: the package test (scripts/package); man-db: the man
+# page test.
+KEZNLS_TEST_PACKAGES=(libgtest-dev libgmock-dev pkg-config dpkg-dev file man-db)
 # What scripts/package needs beside the build's: dpkg-shlibdeps and the
 # `file` command cpack uses to find the binaries it asks about.
 KEZNLS_PACKAGE_PACKAGES=(dpkg-dev file)
