@@ -1,4 +1,5 @@
-// Where a program's own catalogues lie, found from the program's file.
+/// \file
+/// Where a program's own catalogues lie, found from the program's file.
 #ifndef KEZNLS_CATALOGUE_FOLDER_H
 #define KEZNLS_CATALOGUE_FOLDER_H
 

@@ -1,5 +1,6 @@
-// The library's own printf engine: one conversion specification, the
-// argument cursor, the two-pass driver and the formatter role built on it.
+/// \file
+/// The library's own printf engine: one conversion specification, the
+/// argument cursor, the two-pass driver and the formatter role built on it.
 #ifndef KEZNLS_ENGINE_H
 #define KEZNLS_ENGINE_H
 
@@ -41,8 +42,8 @@ class keznlsPercent {
   int has_precision;  ///< 1: a `.` was read
   int valid;          ///< 1: the last parse reached a conversion letter
   int error;          ///< 1: the last parse hit the end or a bad letter
-  int width;
-  int precision;
+  int width;          ///< the width read, when `has_width`
+  int precision;      ///< the precision read, when `has_precision` (none after the `.`: 0)
   char conversion;    ///< the letter of the last successful parse
   char buffer[32];    ///< numbers are rendered right to left; [31] is NUL
   const char* text;   ///< marker, caller's string, or a pointer into buffer
@@ -57,14 +58,19 @@ class keznlsPercent {
 /// Each `va_arg_*` consumes exactly one argument.
 class keznlsVarArgs {
  public:
+  /// A cursor at the first argument of `args`, which it copies.
   explicit keznlsVarArgs(va_list args) { va_copy(cursor, args); }
   ~keznlsVarArgs() { va_end(cursor); }
   keznlsVarArgs(const keznlsVarArgs&) = delete;
   keznlsVarArgs& operator=(const keznlsVarArgs&) = delete;
 
+  /// The next argument, read as an `int`.
   int va_arg_int() { return va_arg(cursor, int); }
+  /// The next argument, read as an `unsigned int`.
   unsigned int va_arg_unsigned() { return va_arg(cursor, unsigned int); }
+  /// The next argument, read as a `double`.
   double va_arg_double() { return va_arg(cursor, double); }
+  /// The next argument, read as a `const char*`.
   const char* va_arg_str() { return va_arg(cursor, const char*); }
 
   va_list cursor;  ///< position of the next unread argument
@@ -80,7 +86,9 @@ class keznlsSprintf {
   explicit keznlsSprintf(const utString& decimal_point);
   ~keznlsSprintf();
 
+  /// `format` with the arguments rendered into it by the engine.
   utString gui_sprintf(const char* format, ...) const KEZNLS_PRINTF(2, 3);
+  /// `gui_sprintf` with the arguments as a list; `args` is read through a copy.
   utString gui_vsprintf(const char* format, va_list args) const KEZNLS_PRINTF(2, 0);
   /// `gui_vsprintf` written into `buffer` (room for `size` characters, the
   /// NUL included) instead of a string of its own: the text's length, or
@@ -95,6 +103,8 @@ class keznlsSprintf {
 /// Formatter role over `keznlsSprintf`: independent of the process locale.
 class keznlsFormatterSimple : public keznlsFormatter {
  public:
+  /// Formats with `decimal_point` (shared, must be a valid string) as the
+  /// decimal point of the floating conversions.
   explicit keznlsFormatterSimple(const utString& decimal_point);
   ~keznlsFormatterSimple() override;
 

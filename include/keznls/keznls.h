@@ -1,4 +1,5 @@
-// Everything the library offers, in one include.
+/// \file
+/// Everything the library offers, in one include.
 #ifndef KEZNLS_KEZNLS_H
 #define KEZNLS_KEZNLS_H
 

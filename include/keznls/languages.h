@@ -1,4 +1,5 @@
-// Language lists from what a user asked for elsewhere than the environment.
+/// \file
+/// Language lists from what a user asked for elsewhere than the environment.
 #ifndef KEZNLS_LANGUAGES_H
 #define KEZNLS_LANGUAGES_H
 

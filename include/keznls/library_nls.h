@@ -1,5 +1,6 @@
-// Library-wide output object: translate a format, format it printf-style and
-// write it to one of two borrowed streams.
+/// \file
+/// Library-wide output object: translate a format, format it printf-style and
+/// write it to one of two borrowed streams.
 #ifndef KEZNLS_LIBRARY_NLS_H
 #define KEZNLS_LIBRARY_NLS_H
 
@@ -31,8 +32,11 @@ class keznlsLibraryNls {
   /// Translates `format`, formats the arguments into it and writes the text
   /// in one piece to the stream.
   void output(const char* format, ...) KEZNLS_PRINTF(2, 3);
+  /// `output` to the error stream.
   void output_error(const char* format, ...) KEZNLS_PRINTF(2, 3);
+  /// `output` with the arguments as a list.
   void output_val(const char* format, va_list args) KEZNLS_PRINTF(2, 0);
+  /// `output_error` with the arguments as a list.
   void output_error_val(const char* format, va_list args) KEZNLS_PRINTF(2, 0);
 
  private:
@@ -44,13 +48,15 @@ class keznlsLibraryNls {
   char buffer_[1024];
 };
 
-// Accepted for source compatibility with stream-style callers; the value is
-// neither formatted nor written.
+/// @{
+/// Accepted for source compatibility with stream-style callers; the value
+/// is neither formatted nor written.
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char value);
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, int value);
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, unsigned int value);
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, double value);
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, void* value);
 keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, const char* value);
+/// @}
 
 #endif  // KEZNLS_LIBRARY_NLS_H

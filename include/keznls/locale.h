@@ -1,4 +1,5 @@
-// Formatting numbers in the numeric locale the application recorded earlier.
+/// \file
+/// Formatting numbers in the numeric locale the application recorded earlier.
 #ifndef KEZNLS_LOCALE_H
 #define KEZNLS_LOCALE_H
 

@@ -1,4 +1,5 @@
-// The printf-like output interface and the front ends that implement it.
+/// \file
+/// The printf-like output interface and the front ends that implement it.
 #ifndef KEZNLS_OUTPUT_H
 #define KEZNLS_OUTPUT_H
 
@@ -14,8 +15,12 @@
 class kezabsOutput {
  public:
   kezabsOutput() {}
+  /// Translates `format` through the database `name`, formats the
+  /// arguments into the translation and writes the result.
   virtual void tprintf(const char* name, const char* format, ...) KEZNLS_PRINTF(3, 4) = 0;
+  /// `tprintf` with the arguments as a list.
   virtual void vtprintf(const char* name, const char* format, va_list args) KEZNLS_PRINTF(3, 0) = 0;
+  /// What `vtprintf` would write, returned instead of written.
   virtual utString vtsprintf(const char* name, const char* format, va_list args) const
       KEZNLS_PRINTF(3, 0) = 0;
   virtual ~kezabsOutput() {}
@@ -31,6 +36,7 @@ class kezabsOutput {
   void nptprintf(const char* name, const char* context, const char* singular, const char* plural,
                  unsigned long n, ...) KEZNLS_PRINTF(5, 7);
 
+  /// @{
   /// The argument-list forms. These defaults translate nothing: they
   /// display `n == 1 ? singular : plural`, or `format`, through `vtprintf`
   /// with the name "DO_NOT_TRANSLATE".
@@ -40,11 +46,13 @@ class kezabsOutput {
       KEZNLS_PRINTF(4, 0);
   virtual void vnptprintf(const char* name, const char* context, const char* singular,
                           const char* plural, unsigned long n, va_list args) KEZNLS_PRINTF(5, 0);
+  /// @}
 };
 
 /// Translate, format, display, through three borrowed roles.
 class keznlsHelper : public kezabsOutput {
  public:
+  /// Borrows the three roles: they must outlive the helper.
   keznlsHelper(keznlsTranslator* translator, keznlsFormatter* formatter,
                keznlsDisplayer* displayer)
       : translator_(translator), formatter_(formatter), displayer_(displayer) {}
@@ -69,6 +77,7 @@ class keznlsHelper : public kezabsOutput {
 /// Formats without translating and writes to a borrowed stream; no flush.
 class kezabsOutputOstream : public kezabsOutput {
  public:
+  /// Borrows `stream`, which must outlive the output.
   explicit kezabsOutputOstream(std::ostream* stream) : stream_(stream) {}
   void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
   void vtprintf(const char* name, const char* format, va_list args) override KEZNLS_PRINTF(3, 0);
@@ -94,15 +103,20 @@ class keznlsOutputToNowhere : public kezabsOutput {
 /// A borrowed translator and formatter turning a message into a string.
 class keznlsTranslatorAndFormatter {
  public:
+  /// Borrows both roles: they must outlive this object.
   keznlsTranslatorAndFormatter(keznlsTranslator* translator, keznlsFormatter* formatter)
       : translator_(translator), formatter_(formatter) {}
   ~keznlsTranslatorAndFormatter() {}
 
+  /// `format` translated through the database `name`, with the arguments
+  /// formatted into it.
   utString stprintf(const char* name, const char* format, ...) const KEZNLS_PRINTF(3, 4);
+  /// `stprintf` with the arguments as a list.
   utString vtsprintf(const char* name, const char* format, va_list args) const
       KEZNLS_PRINTF(3, 0);
 
-  /// The plural and context forms, as on `kezabsOutput`.
+  /// @{
+  /// The plural and context forms, as on `kezabsOutput`, returning the text.
   utString nstprintf(const char* name, const char* singular, const char* plural, unsigned long n,
                      ...) const KEZNLS_PRINTF(4, 6);
   utString vntsprintf(const char* name, const char* singular, const char* plural, unsigned long n,
@@ -115,6 +129,7 @@ class keznlsTranslatorAndFormatter {
                       const char* plural, unsigned long n, ...) const KEZNLS_PRINTF(5, 7);
   utString vnptsprintf(const char* name, const char* context, const char* singular,
                        const char* plural, unsigned long n, va_list args) const KEZNLS_PRINTF(5, 0);
+  /// @}
 
  private:
   keznlsTranslator* translator_;
@@ -124,6 +139,7 @@ class keznlsTranslatorAndFormatter {
 /// Front end that displays what its own (overridable) `vtsprintf` returns.
 class keznlsConnector : public kezabsOutput {
  public:
+  /// Borrows the three roles: they must outlive the connector.
   keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
                   keznlsDisplayer* displayer);
   keznlsConnector(const keznlsConnector&) = delete;

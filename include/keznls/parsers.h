@@ -1,4 +1,5 @@
-// Turning text typed by a user into numbers.
+/// \file
+/// Turning text typed by a user into numbers.
 #ifndef KEZNLS_PARSERS_H
 #define KEZNLS_PARSERS_H
 
@@ -11,7 +12,9 @@ class keznlsParser {
  public:
   keznlsParser() {}
   ~keznlsParser() {}
+  /// `text` as a base-10 integer.
   virtual int string_to_int(utString text, int& error) const = 0;
+  /// `text` as a floating-point number.
   virtual double string_to_double(utString text, int& error) const = 0;
 };
 

@@ -1,4 +1,5 @@
-// Lets the compiler check printf-style calls against their format text.
+/// \file
+/// Lets the compiler check printf-style calls against their format text.
 #ifndef KEZNLS_PRINTF_FORMAT_H
 #define KEZNLS_PRINTF_FORMAT_H
 

@@ -1,4 +1,5 @@
-// The three roles a message passes through: translator, formatter, displayer.
+/// \file
+/// The three roles a message passes through: translator, formatter, displayer.
 #ifndef KEZNLS_ROLES_H
 #define KEZNLS_ROLES_H
 
@@ -29,6 +30,8 @@ struct keznlsMessage {
 class keznlsTranslator {
  public:
   keznlsTranslator() {}
+  /// The text to use for `text` from the database `name`: its
+  /// translation, or `text` itself when there is none.
   virtual utString translate(const char* name, const char* text) = 0;
   virtual ~keznlsTranslator() {}
 
@@ -74,7 +77,9 @@ class keznlsTranslatorDefault : public keznlsTranslator {
 class keznlsFormatter {
  public:
   keznlsFormatter() {}
+  /// `format` with the arguments formatted into it.
   virtual utString format(const char* format, ...) KEZNLS_PRINTF(2, 3) = 0;
+  /// `format` with the arguments as a list; `args` is read through a copy.
   virtual utString vformat(const char* format, va_list args) KEZNLS_PRINTF(2, 0) = 0;
   virtual ~keznlsFormatter() {}
 
@@ -107,6 +112,7 @@ class keznlsFormatterDefault : public keznlsFormatter {
 class keznlsDisplayer {
  public:
   keznlsDisplayer() {}
+  /// Puts `text` (NUL-terminated) on this displayer's target as it is.
   virtual void display(const char* text) = 0;
   virtual ~keznlsDisplayer() {}
 
@@ -134,6 +140,7 @@ class keznlsDisplayerDefault : public keznlsDisplayer {
 /// threads only as far as its stream is.
 class keznlsDisplayerOstream : public keznlsDisplayer {
  public:
+  /// Borrows `stream`, which must outlive the displayer.
   explicit keznlsDisplayerOstream(std::ostream& stream) : stream_(&stream) {}
   void display(const char* text) override;
   ~keznlsDisplayerOstream() override {}

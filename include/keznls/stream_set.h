@@ -1,4 +1,5 @@
-// Hash set of borrowed stream pointers, on the container layer's open set.
+/// \file
+/// Hash set of borrowed stream pointers, on the container layer's open set.
 #ifndef KEZNLS_STREAM_SET_H
 #define KEZNLS_STREAM_SET_H
 
@@ -15,11 +16,13 @@ class keznlsBaseStream;
 class keznlsBaseStreamcoSetPtrcoPtr {
  public:
   constexpr keznlsBaseStreamcoSetPtrcoPtr() : stream_(nullptr) {}
+  /// Denotes `stream`; null makes the nil element.
   constexpr keznlsBaseStreamcoSetPtrcoPtr(keznlsBaseStream* stream)  // NOLINT(google-explicit-constructor)
       : stream_(stream) {}
 
   /// 1 when both are nil or both denote the same stream object, else 0.
   int operator==(keznlsBaseStreamcoSetPtrcoPtr other) const;
+  /// The stream denoted, null for the nil element.
   operator keznlsBaseStream*() const { return stream_; }  // NOLINT(google-explicit-constructor)
 
  private:
@@ -41,12 +44,15 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
 /// members reach the load percent of its slots.
 class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
  public:
+  /// What the set holds: a borrowed stream pointer.
   using Element = keznlsBaseStreamcoSetPtrcoPtr;
 
   /// Empty, with 1 << `initial_exponent` slots (0 to 30) once a table is
   /// needed, growing when `load_percent` (1 to 99) of them are taken.
   keznlsBaseStreamcoSetPtrcoPtrcoSet(int initial_exponent, int load_percent);
+  /// Holding `elements` (nil ones left out); 16 slots, growing at half full.
   keznlsBaseStreamcoSetPtrcoPtrcoSet(std::initializer_list<Element> elements);
+  /// An independent copy of `source`, as `become` makes one.
   keznlsBaseStreamcoSetPtrcoPtrcoSet(utCopy tag, const keznlsBaseStreamcoSetPtrcoPtrcoSet& source);
   keznlsBaseStreamcoSetPtrcoPtrcoSet(const keznlsBaseStreamcoSetPtrcoPtrcoSet&) = delete;
   keznlsBaseStreamcoSetPtrcoPtrcoSet& operator=(const keznlsBaseStreamcoSetPtrcoPtrcoSet&) = delete;
@@ -68,10 +74,12 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
     const Element& slot = table_[co_probe_find(Slots(*this), &key)];
     return slot.empty() ? s_nil : slot;
   }
+  /// 1 when a member equals `key`, else 0.
   int member(const Element& key) const { return !find(key).empty(); }
   /// Empties the set; 0 keeps the current table, any other flag returns to
   /// the initial size.
   void clear(int reallocate);
+  /// The number of members.
   using basecoSet::size;
 
   /// Union.
@@ -132,6 +140,7 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
 /// Walks the members of a set in slot order. Call `++` before every access.
 class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator : public basecoSetcoIterator {
  public:
+  /// Before the first member of `set`, which must outlive the iterator.
   explicit keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator(const keznlsBaseStreamcoSetPtrcoPtrcoSet* set)
       : basecoSetcoIterator(set) {}
 

@@ -1,4 +1,5 @@
-// Text streams: one over a standard output stream, one fanning out to a set.
+/// \file
+/// Text streams: one over a standard output stream, one fanning out to a set.
 #ifndef KEZNLS_STREAMS_H
 #define KEZNLS_STREAMS_H
 

@@ -1,4 +1,5 @@
-// The translator that looks message texts up in message databases.
+/// \file
+/// The translator that looks message texts up in message databases.
 #ifndef KEZNLS_TRANSLATOR_H
 #define KEZNLS_TRANSLATOR_H
 

@@ -1,5 +1,6 @@
-// The version of keznls a program was compiled against, and the version of
-// the library it runs with.
+/// \file
+/// The version of keznls a program was compiled against, and the version of
+/// the library it runs with.
 #ifndef KEZNLS_VERSION_H
 #define KEZNLS_VERSION_H
 
@@ -7,7 +8,7 @@
 // when the two disagree.
 
 /// Major version of the headers: a new one may break the interface (and
-/// changes the shared library's SONAME, libkeznls.so.<major>).
+/// changes the shared library's SONAME, `libkeznls.so.<major>`).
 #define KEZNLS_VERSION_MAJOR 0
 /// Minor version of the headers: additions that keep older programs working.
 #define KEZNLS_VERSION_MINOR 2

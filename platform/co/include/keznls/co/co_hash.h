@@ -1,4 +1,5 @@
-// Byte hash of the container layer.
+/// \file
+/// Byte hash of the container layer.
 #ifndef KEZNLS_CO_CO_HASH_H
 #define KEZNLS_CO_CO_HASH_H
 

@@ -1,11 +1,12 @@
-// The probe sequence and gap closing of the open hash table, written once
-// over an operations type. The untyped table runs them through its virtual
-// operations; a typed set runs them inline over its own slot array, and both
-// place and find members alike.
-//
-// Ops provides: unsigned int mask() (slot count - 1), unsigned int hash(e),
-// bool same(slot, e), bool empty(slot), slot(index), move(from, to) (leaves
-// `from` empty) and vacate(index).
+/// \file
+/// The probe sequence and gap closing of the open hash table, written once
+/// over an operations type. The untyped table runs them through its virtual
+/// operations; a typed set runs them inline over its own slot array, and both
+/// place and find members alike.
+///
+/// Ops provides: unsigned int mask() (slot count - 1), unsigned int hash(e),
+/// bool same(slot, e), bool empty(slot), slot(index), move(from, to) (leaves
+/// `from` empty) and vacate(index).
 #ifndef KEZNLS_CO_CO_PROBE_H
 #define KEZNLS_CO_CO_PROBE_H
 

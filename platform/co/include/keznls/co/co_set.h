@@ -1,9 +1,10 @@
-// Open hash set base classes: per-element and per-array operations supplied
-// by a typed set, probing, insertion, removal and iteration done here.
-//
-// The table is open addressing over a power-of-two slot array with linear
-// probing; removal shifts the following run back so no tombstones are needed
-// and every member stays reachable from its home slot.
+/// \file
+/// Open hash set base classes: per-element and per-array operations supplied
+/// by a typed set, probing, insertion, removal and iteration done here.
+///
+/// The table is open addressing over a power-of-two slot array with linear
+/// probing; removal shifts the following run back so no tombstones are needed
+/// and every member stays reachable from its home slot.
 #ifndef KEZNLS_CO_CO_SET_H
 #define KEZNLS_CO_CO_SET_H
 
@@ -16,16 +17,22 @@ class coObjInterface {
  protected:
   coObjInterface() {}
 
+  /// A new element of its own, or null; this default: null.
   virtual void* obj_create() const;
   /// Address of the element that marks an empty slot.
   virtual void* obj_nil() const;
+  /// A new element equal to `e`, or null; this default: null.
   virtual void* obj_create_copy(void* const e) const;
+  /// Makes `dst` equal to `src`; this default does nothing.
   virtual void obj_assign(void* const dst, void* const src) const;
   /// 0 when equal, 1 when different; never orders.
   virtual int obj_compare(void* const a, void* const b) const;
+  /// The hash of `e`; equal elements hash alike. This default hashes the
+  /// address.
   virtual unsigned int obj_hash(void* const e) const;
   /// Non-zero when `slot` holds no element.
   virtual int obj_null(void* const slot) const;
+  /// Destroys an element made by `obj_create` or `obj_create_copy`.
   virtual void obj_destroy(void* const e) const;
   virtual ~coObjInterface();
 };
@@ -35,12 +42,18 @@ class coArrInterface : public coObjInterface {
  protected:
   coArrInterface() {}
 
+  /// A new array of `n` empty slots, or null; this default: null.
   virtual void* arr_create(int n) const;
+  /// Destroys an array of `n` slots made by `arr_create`.
   virtual void arr_destroy(void* const array, int n) const;
+  /// The array's size as the final class counts it; this default: 0.
   virtual int arr_size(void* const array) const;
+  /// Stores a copy of `e` in slot `index`.
   virtual void arr_put_copy(void* const array, void* const e, int index);
   /// Address of slot `index`.
   virtual void* arr_get(void* const array, int index) const;
+  /// Exchanges slots `i` and `j` through a temporary copy; without
+  /// `obj_create_copy` they stay as they are.
   virtual void arr_swap(void* const array, int i, int j) const;
   /// Copies slot `from` to slot `to`.
   virtual void arr_move(void* const array, int from, int to) const;
@@ -59,12 +72,14 @@ class coHash : protected coArrInterface {
   coHash() : count_(0) {}
   ~coHash() override {}
 
+  /// The number of members.
   int size() const { return count_; }
   /// Slot address of the stored element equal to `e`, or null.
   void* find(void* const e) const {
     void* const slot = arr_get(nullptr, find_index(e));
     return obj_null(slot) ? nullptr : slot;
   }
+  /// 1 when a member equals `e`, else 0.
   int member(void* const e) const { return find(e) != nullptr; }
   /// Forgets the members' count; the slots are the final class's business.
   void clear() {
@@ -78,6 +93,7 @@ class coHash : protected coArrInterface {
   void* add(void* const e);
   /// Removes the member equal to `key`, copying it to `out`; 0 when absent.
   int remove(void* const key, void* out);
+  /// Takes `source`'s count; the final class copies the slots.
   void become(utCopy, const coHash& source) { count_ = source.count_; }
 
  protected:
@@ -96,7 +112,7 @@ class coHash : protected coArrInterface {
   /// Slot of the member equal to `e`, else the empty slot ending its probe.
   int find_index(void* const e) const;
 
-  int count_;
+  int count_;  ///< the number of members
 
  private:
   // Runs the shared probe code through the virtual operations.
@@ -106,6 +122,8 @@ class coHash : protected coArrInterface {
 /// Untyped hash set: table sizing and the members' combined hash.
 class basecoSet : protected coHash {
  public:
+  /// Empty, with 1 << `initial_exponent` slots once a table is needed,
+  /// growing when `load_percent` of them are taken.
   basecoSet(int initial_exponent, int load_percent)
       : initial_exponent_(initial_exponent),
         load_percent_(load_percent),
@@ -113,12 +131,16 @@ class basecoSet : protected coHash {
         member_hash_(0) {}
   ~basecoSet() override {}
 
+  /// @{
+  /// As on `coHash`, made public.
   int size() const { return count_; }
   void* find(void* const e) const { return coHash::find(e); }
   int member(void* const e) const { return coHash::member(e); }
   void clear() { coHash::clear(); }
   void* add(void* const e) { return coHash::add(e); }
   int remove(void* const key, void* out) { return coHash::remove(key, out); }
+  /// @}
+  /// Takes `source`'s count and sizing; the final class copies the slots.
   void become(utCopy tag, const basecoSet& source) {
     coHash::become(tag, source);
     initial_exponent_ = source.initial_exponent_;
@@ -128,14 +150,16 @@ class basecoSet : protected coHash {
   }
 
  protected:
+  /// The number of slots.
   int hash_size() const { return 1 << exponent_; }
+  /// The table's exponent: 1 << it slots.
   int arr_size(void* const) const override { return exponent_; }
   int obj_null(void* const slot) const override;
 
-  int initial_exponent_;
-  int load_percent_;
-  int exponent_;
-  unsigned int member_hash_;
+  int initial_exponent_;      ///< the exponent a new or cleared table starts with
+  int load_percent_;          ///< the share of slots taken that makes the table grow
+  int exponent_;              ///< the current table's: 1 << it slots
+  unsigned int member_hash_;  ///< the members' combined hash
 
  private:
   friend class basecoSetcoIterator;
@@ -144,6 +168,7 @@ class basecoSet : protected coHash {
 /// Walks the members in slot order. Call `++` before every access.
 class basecoSetcoIterator {
  public:
+  /// Before the first member of `set`, which must outlive the iterator.
   explicit basecoSetcoIterator(const basecoSet* set) : set_(set), positioned_(0), index_(-1) {}
 
   /// Steps to the next member; 0 once all have been visited.
@@ -152,9 +177,9 @@ class basecoSetcoIterator {
   void* operator()() const { return positioned_ ? set_->arr_get(nullptr, index_) : nullptr; }
 
  protected:
-  const basecoSet* set_;
-  int positioned_;
-  int index_;
+  const basecoSet* set_;  ///< the set walked
+  int positioned_;        ///< 1 while on a member
+  int index_;             ///< the current slot; -1 before the first
 };
 
 #endif  // KEZNLS_CO_CO_SET_H

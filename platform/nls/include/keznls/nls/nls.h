@@ -1,10 +1,11 @@
-// Message databases over compiled gettext catalogues (.mo files).
-//
-// Threads: a loaded catalogue and a database are shared by any number of
-// threads. What a lookup learns on first use (an entry's soundness, its
-// conversion to UTF-8, its verdicts, the catalogues further down a
-// language list) is published with atomics, or under a lock taken only
-// then; a lookup that finds what it found before writes nothing shared.
+/// \file
+/// Message databases over compiled gettext catalogues (.mo files).
+///
+/// Threads: a loaded catalogue and a database are shared by any number of
+/// threads. What a lookup learns on first use (an entry's soundness, its
+/// conversion to UTF-8, its verdicts, the catalogues further down a
+/// language list) is published with atomics, or under a lock taken only
+/// then; a lookup that finds what it found before writes nothing shared.
 #ifndef KEZNLS_NLS_NLS_H
 #define KEZNLS_NLS_NLS_H
 
@@ -31,10 +32,11 @@ using nlsFormatFilter = bool (*)(const char* format);
 
 /// One lookup.
 struct nlsQuery {
+  /// A plain lookup of `key_text`.
   explicit nlsQuery(const char* key_text) : key(key_text) {}
   const char* key;                    ///< a text, or a context, "\004" and a text
   bool plural = false;                ///< the form for `n` of a plural entry is asked
-  unsigned long n = 0;
+  unsigned long n = 0;                ///< the count a plural form is asked for
   /// The caller's own plural text, which the form stands in for; null:
   /// the entry's msgid_plural.
   const char* plural_text = nullptr;
@@ -46,11 +48,11 @@ struct nlsQuery {
 /// What a whole-catalogue check found (see `nlsLoadedDomain::audit`).
 struct nlsAudit {
   std::size_t malformed = 0;  ///< entries whose strings lie outside the file
-  std::string first_malformed;
+  std::string first_malformed;  ///< what was wrong with the first of them
   std::size_t refused = 0;    ///< translations reading other arguments
   std::string first_refused;  ///< e.g. "\"Summe: %d\" for \"Total: %.2f\""
   std::size_t narrow = 0;     ///< translations the narrow grammar cannot show
-  std::string first_narrow;
+  std::string first_narrow;   ///< the first of them, as `first_refused` names one
   std::string table_problem;  ///< what is wrong with the file's hash table
 };
 
@@ -80,6 +82,7 @@ class nlsLoadedDomain {
   /// program. A plural form may read a leading part of the arguments. A
   /// plain lookup of a plural entry gives its first form.
   const char* find(const nlsQuery& query) const;
+  /// `find` of a plain lookup of `text`.
   const char* find(const char* text) const { return find(nlsQuery(text)); }
   /// The form for count `n` of the plural entry found by its singular `key`,
   /// chosen by the catalogue's `Plural-Forms`; form 0 past the last.
@@ -171,8 +174,9 @@ namespace nls_catalogues {
 /// The catalogue at `path`, loaded or shared; null with the reason in
 /// `problem` when it is missing, unreadable or malformed.
 std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem);
-/// Files read so far, and catalogues alive now: for tests and diagnostics.
+/// Files read so far: for tests and diagnostics.
 std::size_t files_read();
+/// Catalogues alive now: for tests and diagnostics.
 std::size_t alive();
 }  // namespace nls_catalogues
 
@@ -201,6 +205,7 @@ class nlsDataBase {
   /// The answer to `query` from the first catalogue that has one; null
   /// when none has.
   const char* find(const nlsQuery& query) const;
+  /// `find` of a plain lookup of `key`.
   const char* find(const char* key) const { return find(nlsQuery(key)); }
   /// The form for count `n` of the plural entry found by its singular
   /// `key`, from the first catalogue that has one; null when none has.
@@ -254,6 +259,7 @@ class nlsDataBase {
 class nlsDataBasecoTablePrgcoPrg {
  public:
   nlsDataBasecoTablePrgcoPrg() : ptr_(nullptr) {}
+  /// Owns `ptr` (may be null) from now on.
   explicit nlsDataBasecoTablePrgcoPrg(nlsDataBase* ptr) : ptr_(ptr) {}
   ~nlsDataBasecoTablePrgcoPrg() { delete_ptr(); }
   // Copying would leave two owners of one database.
@@ -262,6 +268,7 @@ class nlsDataBasecoTablePrgcoPrg {
   /// Takes `other`'s database and leaves `other` empty, though it is const:
   /// the owner moves, as the table's callers expect of this assignment.
   void operator=(const nlsDataBasecoTablePrgcoPrg& other);
+  /// The database owned, or null.
   operator nlsDataBase*() const { return ptr_; }  // NOLINT(google-explicit-constructor)
 
  private:
@@ -283,6 +290,7 @@ class utStringnlsDataBasecoTablePrgcoPrgcoTable {
   /// The value of `key`, inserting an empty one when the key is new. The
   /// reference stays valid until the table is destroyed.
   nlsDataBasecoTablePrgcoPrg& operator[](const utString& key);
+  /// A name and the database it owns.
   using Entry = std::pair<const utString, nlsDataBasecoTablePrgcoPrg>;
   /// The entry of `key`, or null when the key is absent; makes no key. An
   /// entry lives as long as the table.
@@ -309,6 +317,7 @@ class nlsDomainManager {
   static int numeric_translation(int on);
 };
 
+/// Locale queries of the catalogue layer.
 class nlsUtils {
  public:
   /// The current locale's decimal point (its first character).

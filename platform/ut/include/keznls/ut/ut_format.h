@@ -1,5 +1,6 @@
-// The C library's printf formatting into a buffer that grows until the text
-// fits.
+/// \file
+/// The C library's printf formatting into a buffer that grows until the text
+/// fits.
 #ifndef KEZNLS_UT_UT_FORMAT_H
 #define KEZNLS_UT_UT_FORMAT_H
 
@@ -10,10 +11,12 @@
 
 /// Where `ut_vformat` writes: room for `size` bytes at `text`.
 struct utFormatBuffer {
-  char* text;
-  int size;
+  char* text;  ///< the first byte
+  int size;    ///< bytes of room, the NUL included
 };
 
+/// Marks a function taking a printf format at `format_index` and a
+/// `va_list`, so the compiler checks the format.
 #if defined(__GNUC__) || defined(__clang__)
 #define UT_VPRINTF(format_index) __attribute__((format(printf, format_index, 0)))
 #else
@@ -44,6 +47,8 @@ UT_VPRINTF(3) int ut_vformat(utFormatBuffer& buffer, Grow grow, const char* form
 /// cost no allocation and long ones no second attempt past the first.
 class utFormatted {
  public:
+  /// Formats `format` with `args` into `stack` (room for `size` bytes) or,
+  /// when the text does not fit, into a block of its own.
   UT_VPRINTF(4) utFormatted(char* stack, int size, const char* format, va_list args) : buffer_{stack, size} {
     length_ = ut_vformat(buffer_, [this](utFormatBuffer& b, int needed) {
       heap_.reset(new char[static_cast<std::size_t>(needed)]);

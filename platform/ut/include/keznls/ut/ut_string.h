@@ -1,4 +1,5 @@
-// Reference-counted, copy-on-write string and its helpers.
+/// \file
+/// Reference-counted, copy-on-write string and its helpers.
 #ifndef KEZNLS_UT_UT_STRING_H
 #define KEZNLS_UT_UT_STRING_H
 
@@ -7,11 +8,13 @@
 #include <iosfwd>
 #include <new>
 
+/// @{
 /// Tags that select a constructor; callers always pass the single value.
 enum utCopy { ut_copy = 0 };
 enum utStringLit { ut_string_lit = 0 };
 enum utStringChar { ut_string_char = 0 };
 enum utStringClaim { ut_string_claim = 0 };
+/// @}
 
 /// Counted reference shared by all strings that share one text.
 ///
@@ -51,11 +54,11 @@ class utRef {
     if (value > 0) return __atomic_sub_fetch(count, 1, __ATOMIC_ACQ_REL) == 0 ? kOwnBlock : 0;
     return value < 0 ? release_claimed(count) : 0;
   }
-  static constexpr int kOwnBlock = 1;
-  static constexpr int kClaimed = 2;
+  static constexpr int kOwnBlock = 1;  ///< free the text as a block of our own
+  static constexpr int kClaimed = 2;   ///< free the text with delete[]
 
  protected:
-  static int s_single;
+  static int s_single;  ///< the count of texts nobody owns (see above)
 
  private:
   friend class utString;
@@ -71,6 +74,7 @@ class utString {
   utString();
   /// A private copy of `text`; null gives an invalid string.
   utString(const char* text);  // NOLINT(google-explicit-constructor)
+  /// A private copy of `text`, as the plain constructor makes.
   utString(utCopy, const char* const text);
   /// `n` copies of `c`, unique, writable through the text pointer.
   /// Inline: formatting builds every result with it.
@@ -81,15 +85,21 @@ class utString {
   /// Takes over a NUL-terminated buffer from `new[]`.
   utString(utStringClaim, char* const buffer, int n);
 
+  /// Shares `other`'s text (a count, no copy).
   utString(const utString& other);
+  /// Shares `other`'s text, giving up this one's.
   utString& operator=(const utString& other);
   ~utString() {
     if (const int how = ref_.destructor_imp()) destruct_data(how);
   }
 
+  /// The NUL-terminated text; null for an invalid string.
   const char* c_str() const { return text_; }
+  /// The text, as `c_str()`.
   operator const char*() const { return text_; }  // NOLINT(google-explicit-constructor)
+  /// 1 when the string holds no text (made from a null pointer).
   int invalid() const { return text_ == nullptr; }
+  /// 1 when no other string shares this one's text.
   int ref_unique() const { return ref_.unique(); }
 
   /// The character at `i` of a private copy of the text (no bounds check).
@@ -101,6 +111,7 @@ class utString {
   int operator==(const utString& other) const;
 
  protected:
+  /// Shows the literal `text`: see `ut_lit`.
   utString(utStringLit, const char* const text);
   friend utString ut_lit(const char* const text);
 
@@ -134,6 +145,7 @@ class utString {
 /// A string showing the literal `text`, never copied and never freed.
 utString ut_lit(const char* const text);
 
+/// Writes the text of `s` to `os`.
 std::ostream& operator<<(std::ostream& os, const utString& s);
 
 /// Numeric helpers the renderers rely on.
@@ -145,6 +157,7 @@ class utMath {
   static double abs(double x);
   /// floor(x) as int; NaN gives 0, values beyond int clamp to its range.
   static int floor(double x);
+  /// The base-10 logarithm of `x`.
   static double log10(double x);
 };
 
