@@ -46,6 +46,17 @@ class OwnTable {
   std::atomic<VTable> table_{nullptr};
 };
 
+/// Whether `self` still answers `m` with the copying call of class `T`: a
+/// derived class that answers it otherwise must be asked through it, not
+/// lent an answer.
+template <typename T, typename Message>
+bool keeps_copying_call(const T* self, VTable own, const Message& m) {
+  if (m.plural != nullptr)
+    return m.context != nullptr ? inherits(self, own, &T::translate_plural_in_context)
+                                : inherits(self, own, &T::translate_plural);
+  return m.context != nullptr ? inherits(self, own, &T::translate_in_context) : inherits(self, own, &T::translate);
+}
+
 }  // namespace keznls_detail
 
 #endif  // KEZNLS_SRC_COMMON_OVERRIDES_H

@@ -7,7 +7,20 @@
 #include "../common/va_args.h"
 #include "pipeline.h"
 
+namespace {
+keznls_detail::OwnTable g_translator_default_table;
+}  // namespace
+
+keznlsTranslatorDefault::keznlsTranslatorDefault() { g_translator_default_table.note(this); }
+
 utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) { return utString(text); }
+
+const char* keznlsTranslatorDefault::borrow_translation(const char* name, const char* context, const char* text,
+                                                        const char* plural, unsigned long n) {
+  const keznlsMessage m{name, context, text, plural, n};
+  if (!keznls_detail::keeps_copying_call(this, g_translator_default_table.get(), m)) return nullptr;
+  return plural != nullptr && n != 1 ? plural : text;
+}
 
 utString keznlsTranslator::translate_plural(const char* /*name*/, const char* singular, const char* plural,
                                             unsigned long n) {
