@@ -13,7 +13,7 @@
 #include "keznls/engine.h"
 
 // The engine's walk over a format, header-only, shared with the library.
-#include "../../src/engine/format_walk.h"
+#include "engine/format_walk.h"
 #include "../support/fuzz_bytes.h"
 
 namespace {

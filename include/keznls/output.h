@@ -37,9 +37,7 @@ class kezabsOutput {
                  unsigned long n, ...) KEZNLS_PRINTF(5, 7);
 
   /// @{
-  /// The argument-list forms. These defaults translate nothing: they
-  /// display `n == 1 ? singular : plural`, or `format`, through `vtprintf`
-  /// with the name "DO_NOT_TRANSLATE".
+  /// The argument-list forms. These defaults hand the message to `vmessage`.
   virtual void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
                          va_list args) KEZNLS_PRINTF(4, 0);
   virtual void vptprintf(const char* name, const char* context, const char* format, va_list args)
@@ -47,6 +45,10 @@ class kezabsOutput {
   virtual void vnptprintf(const char* name, const char* context, const char* singular,
                           const char* plural, unsigned long n, va_list args) KEZNLS_PRINTF(5, 0);
   /// @}
+  /// A plural or context message, whichever call it came from. This default
+  /// translates nothing: it displays `n == 1 ? singular : plural`, or the
+  /// text, through `vtprintf` with the name "DO_NOT_TRANSLATE".
+  virtual void vmessage(const keznlsMessage& message, va_list args);
 };
 
 /// Translate, format, display, through three borrowed roles.
@@ -61,12 +63,8 @@ class keznlsHelper : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~keznlsHelper() override {}
-  void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
-                 va_list args) override KEZNLS_PRINTF(4, 0);
-  void vptprintf(const char* name, const char* context, const char* format, va_list args) override
-      KEZNLS_PRINTF(4, 0);
-  void vnptprintf(const char* name, const char* context, const char* singular, const char* plural,
-                  unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
+  /// Translates, formats and displays a plural or context message.
+  void vmessage(const keznlsMessage& message, va_list args) override;
 
  private:
   keznlsTranslator* translator_;
@@ -130,6 +128,8 @@ class keznlsTranslatorAndFormatter {
   utString vnptsprintf(const char* name, const char* context, const char* singular,
                        const char* plural, unsigned long n, va_list args) const KEZNLS_PRINTF(5, 0);
   /// @}
+  /// Any of them, for a message of any kind.
+  utString vmsprintf(const keznlsMessage& message, va_list args) const;
 
  private:
   keznlsTranslator* translator_;
@@ -149,12 +149,8 @@ class keznlsConnector : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~keznlsConnector() override;
-  void vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
-                 va_list args) override KEZNLS_PRINTF(4, 0);
-  void vptprintf(const char* name, const char* context, const char* format, va_list args) override
-      KEZNLS_PRINTF(4, 0);
-  void vnptprintf(const char* name, const char* context, const char* singular, const char* plural,
-                  unsigned long n, va_list args) override KEZNLS_PRINTF(5, 0);
+  /// Displays what its pair makes of a plural or context message.
+  void vmessage(const keznlsMessage& message, va_list args) override;
 
  private:
   keznlsDisplayer* displayer_;

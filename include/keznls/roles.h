@@ -68,9 +68,14 @@ class keznlsTranslator {
 /// No translation: returns a copy of the text whatever the name.
 class keznlsTranslatorDefault : public keznlsTranslator {
  public:
-  keznlsTranslatorDefault() {}
+  keznlsTranslatorDefault();
   utString translate(const char* name, const char* text) override;
   ~keznlsTranslatorDefault() override {}
+  /// The text itself (for a plural, `n == 1 ? singular : plural`), lent
+  /// rather than copied, unless a class derived from this one answers the
+  /// copying call itself.
+  const char* borrow_translation(const char* name, const char* context, const char* text, const char* plural,
+                                 unsigned long n) override;
 };
 
 /// Renders a printf-style format with its arguments.

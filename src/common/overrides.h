@@ -35,8 +35,8 @@ bool inherits(const void* object, VTable own, Member member) {
   return vtable_of(object)[slot] == own[slot];
 }
 
-/// A class's own table, noted by each of its constructors (all note the
-/// same value).
+/// Class `T`'s own table, noted by each of its constructors with
+/// `own_table<T>().note(this)` (all note the same value).
 class OwnTable {
  public:
   void note(const void* self) { table_.store(vtable_of(self), std::memory_order_relaxed); }
@@ -45,6 +45,23 @@ class OwnTable {
  private:
   std::atomic<VTable> table_{nullptr};
 };
+
+template <typename T>
+OwnTable& own_table() {
+  static OwnTable table;
+  return table;
+}
+
+/// Whether `self` still answers `m` with the copying call of class `T`: a
+/// derived class that answers it otherwise must be asked through it, not
+/// lent an answer.
+template <typename T, typename Message>
+bool keeps_copying_call(const T* self, VTable own, const Message& m) {
+  if (m.plural != nullptr)
+    return m.context != nullptr ? inherits(self, own, &T::translate_plural_in_context)
+                                : inherits(self, own, &T::translate_plural);
+  return m.context != nullptr ? inherits(self, own, &T::translate_in_context) : inherits(self, own, &T::translate);
+}
 
 }  // namespace keznls_detail
 

@@ -5,13 +5,9 @@
 #include "../common/overrides.h"
 #include "../common/va_args.h"
 
-namespace {
-keznls_detail::OwnTable g_simple_table;
-}  // namespace
-
 keznlsFormatterSimple::keznlsFormatterSimple(const utString& decimal_point)
     : keznlsFormatter(), sprintf_(decimal_point) {
-  g_simple_table.note(this);
+  keznls_detail::own_table<keznlsFormatterSimple>().note(this);
 }
 
 keznlsFormatterSimple::~keznlsFormatterSimple() {}
@@ -25,13 +21,13 @@ utString keznlsFormatterSimple::vformat(const char* format, va_list args) {
 
 int keznlsFormatterSimple::vformat_into(char* buffer, int size, const char* format, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, g_simple_table.get(), &keznlsFormatterSimple::vformat)) return -1;
+  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterSimple>().get(), &keznlsFormatterSimple::vformat)) return -1;
   return sprintf_.gui_vsprintf_into(buffer, size, format, args);
 }
 
 keznlsGrammar keznlsFormatterSimple::grammar() const {
   // What a derived class's own vformat reads is not known here.
-  return keznls_detail::inherits(this, g_simple_table.get(), &keznlsFormatterSimple::vformat) ? keznlsGrammar::engine
+  return keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterSimple>().get(), &keznlsFormatterSimple::vformat) ? keznlsGrammar::engine
                                                                                              : keznlsGrammar::c_printf;
 }
 

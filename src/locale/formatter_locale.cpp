@@ -3,11 +3,7 @@
 #include "../common/overrides.h"
 #include "../common/va_args.h"
 
-namespace {
-keznls_detail::OwnTable g_locale_table;
-}  // namespace
-
-keznlsFormatterLocale::keznlsFormatterLocale() { g_locale_table.note(this); }
+keznlsFormatterLocale::keznlsFormatterLocale() { keznls_detail::own_table<keznlsFormatterLocale>().note(this); }
 
 utString keznlsFormatterLocale::format(const char* fmt, ...) { KEZNLS_WITH_ARGS(fmt, vformat(fmt, args)); }
 
@@ -20,7 +16,7 @@ utString keznlsFormatterLocale::vformat(const char* fmt, va_list args) {
 
 int keznlsFormatterLocale::vformat_into(char* buffer, int size, const char* fmt, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, g_locale_table.get(), &keznlsFormatterLocale::vformat)) return -1;
+  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterLocale>().get(), &keznlsFormatterLocale::vformat)) return -1;
   const keznlsLocaleNumbers scope;
   return default_formatter_.vformat_into(buffer, size, fmt, args);
 }

@@ -13,30 +13,29 @@ int clamp_to_int(long value) {
   return static_cast<int>(value);
 }
 
-}  // namespace
-
-int keznlsParserDefault::string_to_int(utString text, int& error) const {
+// `convert(begin, &end)` over the whole text: an error when it is invalid
+// or anything is left over.
+template <typename Convert>
+auto whole(const utString& text, int& error, Convert convert) -> decltype(convert(nullptr, nullptr)) {
   const char* begin = text.c_str();
   if (begin == nullptr) {
     error = 1;
     return 0;
   }
   char* end = nullptr;
-  const long value = std::strtol(begin, &end, 10);
+  const auto value = convert(begin, &end);
   error = *end != '\0' ? 1 : 0;
-  return clamp_to_int(value);
+  return value;
+}
+
+}  // namespace
+
+int keznlsParserDefault::string_to_int(utString text, int& error) const {
+  return clamp_to_int(whole(text, error, [](const char* b, char** e) { return std::strtol(b, e, 10); }));
 }
 
 double keznlsParserDefault::string_to_double(utString text, int& error) const {
-  const char* begin = text.c_str();
-  if (begin == nullptr) {
-    error = 1;
-    return 0.0;
-  }
-  char* end = nullptr;
-  const double value = std::strtod(begin, &end);
-  error = *end != '\0' ? 1 : 0;
-  return value;
+  return whole(text, error, [](const char* b, char** e) { return std::strtod(b, e); });
 }
 
 int keznlsParserDefaultThenLocale::string_to_int(utString text, int& error) const {

@@ -194,27 +194,11 @@ utString keznlsTranslatorWithDatabases::translate_plural_in_context(const char* 
   return utString(impl_->answer(keznlsMessage{name, context, singular, plural, n}, nullptr));
 }
 
-namespace {
-
-// Whether `self` still answers `m` with this class's copying call: a
-// derived class that answers it otherwise must be asked through it.
-bool keeps_copying_call(const keznlsTranslatorWithDatabases* self, keznls_detail::VTable own,
-                        const keznlsMessage& m) {
-  using T = keznlsTranslatorWithDatabases;
-  using keznls_detail::inherits;
-  if (m.plural != nullptr)
-    return m.context != nullptr ? inherits(self, own, &T::translate_plural_in_context)
-                                : inherits(self, own, &T::translate_plural);
-  return m.context != nullptr ? inherits(self, own, &T::translate_in_context) : inherits(self, own, &T::translate);
-}
-
-}  // namespace
-
 const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, const char* context,
                                                               const char* text, const char* plural,
                                                               unsigned long n) {
   const keznlsMessage m{name, context, text, plural, n};
-  if (!keeps_copying_call(this, impl_->own, m)) return nullptr;
+  if (!keznls_detail::keeps_copying_call(this, impl_->own, m)) return nullptr;
   return impl_->answer(m, nullptr);
 }
 
@@ -222,7 +206,7 @@ const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   // A derived class that lends otherwise is asked through its own call.
   if (!keznls_detail::inherits(this, impl_->own, &keznlsTranslatorWithDatabases::borrow_translation))
     return keznlsTranslator::lend(message);
-  if (!keeps_copying_call(this, impl_->own, message)) return nullptr;
+  if (!keznls_detail::keeps_copying_call(this, impl_->own, message)) return nullptr;
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
 }
 

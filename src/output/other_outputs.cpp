@@ -32,7 +32,7 @@ utString keznlsTranslatorAndFormatter::stprintf(const char* name, const char* fo
 }
 
 utString keznlsTranslatorAndFormatter::vtsprintf(const char* name, const char* format, va_list args) const {
-  return keznls_pipeline::to_string(*translator_, *formatter_, {name, nullptr, format, nullptr, 0}, args);
+  return vmsprintf({name, nullptr, format, nullptr, 0}, args);
 }
 
 utString keznlsTranslatorAndFormatter::nstprintf(const char* name, const char* singular, const char* plural,
@@ -42,7 +42,7 @@ utString keznlsTranslatorAndFormatter::nstprintf(const char* name, const char* s
 
 utString keznlsTranslatorAndFormatter::vntsprintf(const char* name, const char* singular, const char* plural,
                                                   unsigned long n, va_list args) const {
-  return keznls_pipeline::to_string(*translator_, *formatter_, {name, nullptr, singular, plural, n}, args);
+  return vmsprintf({name, nullptr, singular, plural, n}, args);
 }
 
 utString keznlsTranslatorAndFormatter::pstprintf(const char* name, const char* context, const char* format,
@@ -52,7 +52,7 @@ utString keznlsTranslatorAndFormatter::pstprintf(const char* name, const char* c
 
 utString keznlsTranslatorAndFormatter::vptsprintf(const char* name, const char* context, const char* format,
                                                   va_list args) const {
-  return keznls_pipeline::to_string(*translator_, *formatter_, {name, context, format, nullptr, 0}, args);
+  return vmsprintf({name, context, format, nullptr, 0}, args);
 }
 
 utString keznlsTranslatorAndFormatter::npstprintf(const char* name, const char* context, const char* singular,
@@ -62,7 +62,11 @@ utString keznlsTranslatorAndFormatter::npstprintf(const char* name, const char* 
 
 utString keznlsTranslatorAndFormatter::vnptsprintf(const char* name, const char* context, const char* singular,
                                                    const char* plural, unsigned long n, va_list args) const {
-  return keznls_pipeline::to_string(*translator_, *formatter_, {name, context, singular, plural, n}, args);
+  return vmsprintf({name, context, singular, plural, n}, args);
+}
+
+utString keznlsTranslatorAndFormatter::vmsprintf(const keznlsMessage& message, va_list args) const {
+  return keznls_pipeline::to_string(*translator_, *formatter_, message, args);
 }
 
 keznlsConnector::keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
@@ -86,21 +90,7 @@ utString keznlsConnector::vtsprintf(const char* name, const char* format,
   return translator_and_formatter_->vtsprintf(name, format, args);
 }
 
-void keznlsConnector::vntprintf(const char* name, const char* singular, const char* plural,
-                                unsigned long n, va_list args) {
-  const utString message = translator_and_formatter_->vntsprintf(name, singular, plural, n, args);
-  displayer_->display(message.c_str());
-}
-
-void keznlsConnector::vptprintf(const char* name, const char* context, const char* format,
-                                va_list args) {
-  const utString message = translator_and_formatter_->vptsprintf(name, context, format, args);
-  displayer_->display(message.c_str());
-}
-
-void keznlsConnector::vnptprintf(const char* name, const char* context, const char* singular,
-                                 const char* plural, unsigned long n, va_list args) {
-  const utString message =
-      translator_and_formatter_->vnptsprintf(name, context, singular, plural, n, args);
-  displayer_->display(message.c_str());
+void keznlsConnector::vmessage(const keznlsMessage& message, va_list args) {
+  const utString text = translator_and_formatter_->vmsprintf(message, args);
+  displayer_->display(text.c_str());
 }

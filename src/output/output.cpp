@@ -17,16 +17,20 @@ void kezabsOutput::nptprintf(const char* name, const char* context, const char* 
   KEZNLS_WITH_ARGS(n, vnptprintf(name, context, singular, plural, n, args));
 }
 
-void kezabsOutput::vntprintf(const char*, const char* singular, const char* plural, unsigned long n,
+void kezabsOutput::vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
                              va_list args) {
-  vtprintf("DO_NOT_TRANSLATE", n == 1 ? singular : plural, args);
+  vmessage({name, nullptr, singular, plural, n}, args);
 }
 
-void kezabsOutput::vptprintf(const char*, const char*, const char* format, va_list args) {
-  vtprintf("DO_NOT_TRANSLATE", format, args);
+void kezabsOutput::vptprintf(const char* name, const char* context, const char* format, va_list args) {
+  vmessage({name, context, format, nullptr, 0}, args);
 }
 
-void kezabsOutput::vnptprintf(const char*, const char*, const char* singular, const char* plural,
+void kezabsOutput::vnptprintf(const char* name, const char* context, const char* singular, const char* plural,
                               unsigned long n, va_list args) {
-  vtprintf("DO_NOT_TRANSLATE", n == 1 ? singular : plural, args);
+  vmessage({name, context, singular, plural, n}, args);
+}
+
+void kezabsOutput::vmessage(const keznlsMessage& m, va_list args) {
+  vtprintf("DO_NOT_TRANSLATE", m.plural != nullptr && m.n != 1 ? m.plural : m.text, args);
 }

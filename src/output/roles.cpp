@@ -7,7 +7,16 @@
 #include "../common/va_args.h"
 #include "pipeline.h"
 
+keznlsTranslatorDefault::keznlsTranslatorDefault() { keznls_detail::own_table<keznlsTranslatorDefault>().note(this); }
+
 utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) { return utString(text); }
+
+const char* keznlsTranslatorDefault::borrow_translation(const char* name, const char* context, const char* text,
+                                                        const char* plural, unsigned long n) {
+  const keznlsMessage m{name, context, text, plural, n};
+  if (!keznls_detail::keeps_copying_call(this, keznls_detail::own_table<keznlsTranslatorDefault>().get(), m)) return nullptr;
+  return plural != nullptr && n != 1 ? plural : text;
+}
 
 utString keznlsTranslator::translate_plural(const char* /*name*/, const char* singular, const char* plural,
                                             unsigned long n) {
@@ -38,11 +47,7 @@ int keznlsFormatter::vformat_into(char*, int, const char*, va_list) { return -1;
 
 keznlsGrammar keznlsFormatter::grammar() const { return keznlsGrammar::c_printf; }
 
-namespace {
-keznls_detail::OwnTable g_default_table;
-}  // namespace
-
-keznlsFormatterDefault::keznlsFormatterDefault() { g_default_table.note(this); }
+keznlsFormatterDefault::keznlsFormatterDefault() { keznls_detail::own_table<keznlsFormatterDefault>().note(this); }
 
 utString keznlsFormatterDefault::format(const char* format, ...) { KEZNLS_WITH_ARGS(format, vformat(format, args)); }
 
@@ -64,7 +69,7 @@ utString keznlsFormatterDefault::vformat(const char* format, va_list args) {
 
 int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* format, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, g_default_table.get(), &keznlsFormatterDefault::vformat)) return -1;
+  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterDefault>().get(), &keznlsFormatterDefault::vformat)) return -1;
   va_list pass;
   va_copy(pass, args);
   const int n = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, pass);

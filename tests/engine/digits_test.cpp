@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "digits.h"
+#include "engine/digits.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "catalogue_files.h"
 #include "keznls/engine.h"
+#include "keznls/locale.h"
 #include "keznls/output.h"
 #include "keznls/translator.h"
 #include "support/alloc_counter.h"
@@ -114,6 +115,9 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   struct DerivedFormatter : keznlsFormatterSimple {
     using keznlsFormatterSimple::keznlsFormatterSimple;
   };
+  struct DerivedDefaultTranslator : keznlsTranslatorDefault {};
+  struct DerivedDefaultFormatter : keznlsFormatterDefault {};
+  struct DerivedLocaleFormatter : keznlsFormatterLocale {};
   struct LoudTranslator : keznlsTranslatorWithDatabases {
     using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
     utString translate(const char* name, const char* text) override {
@@ -132,6 +136,9 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   keznlsFormatterSimple own_formatter(".");
   DerivedFormatter derived_formatter(".");
   PlainFormatter plain_formatter(".");
+  DerivedDefaultTranslator untranslated;
+  DerivedDefaultFormatter derived_default;
+  DerivedLocaleFormatter derived_locale;
   struct Keep : keznlsDisplayer {
     void display(const char* text) override { shown = text; }
     std::string shown = std::string(64, ' ');  // room enough: no block of its own per message
@@ -146,6 +153,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   } cases[] = {
       {"own roles", &own_translator, &own_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
       {"derived, changing nothing", &derived_translator, &derived_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
+      {"derived from the default roles", &untranslated, &derived_default, "Hello", "3 entries in /tmp", 0},
+      {"derived locale formatter", &derived_translator, &derived_locale, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
       // The two plain messages through its translate: two strings each.
       {"translate overridden", &loud_translator, &own_formatter, "Hallo!", "/tmp: 3 Eintr\xC3\xA4ge!", 4},
       // The five messages' own strings.

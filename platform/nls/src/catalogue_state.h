@@ -74,10 +74,17 @@ struct OtherPlural {
   nlsFormatFilter narrow;
 };
 
-// Memory from calloc: zero pages cost nothing until an entry is touched,
-// so a large catalogue opens as fast as a small one.
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
+/// `count` zeroed Ts in memory that costs nothing until an entry is
+/// touched, so a large catalogue opens as fast as a small one. T must be
+/// trivially constructible from zero bytes.
+template <typename T>
+class ZeroedArray {
+ public:
+  explicit ZeroedArray(std::size_t count) : memory_(count * sizeof(T)) {}
+  T& operator[](std::size_t i) const { return reinterpret_cast<T*>(memory_.get())[i]; }
+
+ private:
+  nlsZeroed memory_;
 };
 
 }  // namespace nls_state
@@ -101,11 +108,11 @@ struct nlsLoadedDomain::Lazy {
   const nls_state::Converted* convert(std::uint32_t m, const char* text, std::uint32_t length);
 
   std::uint32_t count;
-  std::unique_ptr<std::atomic<std::uint64_t>[], nls_state::FreeDeleter> state;
+  nls_state::ZeroedArray<std::atomic<std::uint64_t>> state;
   // For a catalogue in another charset: the converter, and each entry's
   // translation once converted.
   std::unique_ptr<nls_state::Converter> converter;
-  std::unique_ptr<std::atomic<nls_state::Converted*>[], nls_state::FreeDeleter> converted;
+  std::unique_ptr<nls_state::ZeroedArray<std::atomic<nls_state::Converted*>>> converted;
   // Our own index, built once the lookups have paid for it.
   std::atomic<std::uint32_t> lookups{0};
   std::atomic<const nls_state::Index*> index{nullptr};

@@ -10,29 +10,30 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-// Zeroed memory for `size` bytes: from the kernel for large files, whose
-// untouched pages then cost nothing.
-char* reserve(std::uint64_t size, bool* mapped) {
-  constexpr std::uint64_t kMapFrom = 1 << 16;
-  *mapped = size >= kMapFrom;
-  if (*mapped) {
+nlsZeroed::nlsZeroed(std::uint64_t size) : size_(size), mapped_(size >= (1 << 16)) {
+  if (mapped_) {
     void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    // Touched a few pages at a time: a huge page would be cleared whole for
+    // the first of them.
+    ::madvise(p, size, MADV_NOHUGEPAGE);
+    bytes_ = static_cast<char*>(p);
+  } else {
+    bytes_ = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
+    if (bytes_ == nullptr) throw std::bad_alloc();
   }
-  return static_cast<char*>(std::calloc(size, 1));
 }
 
-}  // namespace
+nlsZeroed::~nlsZeroed() {
+  if (mapped_) ::munmap(bytes_, size_);
+  else std::free(bytes_);
+}
 
-nlsFileImage::nlsFileImage(char* bytes, std::uint64_t size, bool mapped, int fd)
-    : bytes_(bytes), size_(size), mapped_(mapped), fd_(fd), complete_(fd < 0) {}
+nlsFileImage::nlsFileImage(std::unique_ptr<nlsZeroed> memory, std::uint64_t size, int fd)
+    : memory_(std::move(memory)), bytes_(memory_->get()), size_(size), fd_(fd), complete_(fd < 0) {}
 
 nlsFileImage::~nlsFileImage() {
   if (fd_ >= 0) ::close(fd_);
-  if (mapped_) ::munmap(bytes_, size_);
-  else std::free(bytes_);
 }
 
 std::unique_ptr<nlsFileImage> nlsFileImage::open(const char* path, std::string* problem) {
@@ -54,29 +55,26 @@ std::unique_ptr<nlsFileImage> nlsFileImage::open(const char* path, std::string* 
   }
   const auto size = static_cast<std::uint64_t>(st.st_size);
   const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
-  bool mapped = false;
-  char* bytes = reserve(size, &mapped);
-  std::unique_ptr<std::atomic<std::uint64_t>[]> read(new (std::nothrow) std::atomic<std::uint64_t>[(chunks + 63) / 64]());
-  if (bytes == nullptr || read == nullptr) {
-    if (bytes != nullptr) mapped ? static_cast<void>(::munmap(bytes, size)) : std::free(bytes);
+  try {
+    std::unique_ptr<nlsFileImage> image(new nlsFileImage(std::make_unique<nlsZeroed>(size), size, fd));
+    image->chunks_.reset(new std::atomic<std::uint64_t>[(chunks + 63) / 64]());
+    return image;
+  } catch (const std::bad_alloc&) {
     ::close(fd);
     *problem = "unreadable: too large for memory";
     return nullptr;
   }
-  std::unique_ptr<nlsFileImage> image(new nlsFileImage(bytes, size, mapped, fd));
-  image->chunks_ = std::move(read);
-  return image;
 }
 
 std::unique_ptr<nlsFileImage> nlsFileImage::copy(const void* bytes, std::size_t size, std::string* problem) {
-  bool mapped = false;
-  char* copy = reserve(size, &mapped);
-  if (copy == nullptr) {
+  try {
+    auto memory = std::make_unique<nlsZeroed>(size);
+    std::memcpy(memory->get(), bytes, size);
+    return std::unique_ptr<nlsFileImage>(new nlsFileImage(std::move(memory), size, -1));
+  } catch (const std::bad_alloc&) {
     *problem = "unreadable: too large for memory";
     return nullptr;
   }
-  std::memcpy(copy, bytes, size);
-  return std::unique_ptr<nlsFileImage>(new nlsFileImage(copy, size, mapped, -1));
 }
 
 void nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const {

@@ -11,6 +11,23 @@
 #include <mutex>
 #include <string>
 
+/// Zeroed memory that costs nothing until it is touched, whatever its size:
+/// pages from the kernel for a large block (the allocator's own may be
+/// dirty and would be cleared first), calloc for a small one.
+class nlsZeroed {
+ public:
+  explicit nlsZeroed(std::uint64_t size);  // throws std::bad_alloc
+  ~nlsZeroed();
+  nlsZeroed(const nlsZeroed&) = delete;
+  nlsZeroed& operator=(const nlsZeroed&) = delete;
+  char* get() const { return bytes_; }
+
+ private:
+  char* bytes_;
+  std::uint64_t size_;
+  bool mapped_;
+};
+
 class nlsFileImage {
  public:
   /// The file at `path`, of which nothing is read yet; null with the reason
@@ -35,7 +52,7 @@ class nlsFileImage {
 
  private:
   static constexpr unsigned kChunkBits = 12;  // 4 KiB
-  nlsFileImage(char* bytes, std::uint64_t size, bool mapped, int fd);
+  nlsFileImage(std::unique_ptr<nlsZeroed> memory, std::uint64_t size, int fd);
   void need(std::uint64_t offset, std::uint64_t length) const;
   /// Reads chunks [first, last], those not read yet; `reading_` held.
   void read_chunks(std::uint64_t first, std::uint64_t last) const;
@@ -43,10 +60,10 @@ class nlsFileImage {
     return (chunks_[chunk >> 6].load(std::memory_order_acquire) >> (chunk & 63) & 1) != 0;
   }
 
+  const std::unique_ptr<nlsZeroed> memory_;
   char* const bytes_;
   const std::uint64_t size_;
-  const bool mapped_;  // bytes_ from mmap, else from calloc
-  mutable int fd_;     // closed once every chunk is read
+  mutable int fd_;  // closed once every chunk is read
   mutable std::mutex reading_;
   std::unique_ptr<std::atomic<std::uint64_t>[]> chunks_;  // bit c: chunk c read
   mutable std::atomic<bool> complete_;

@@ -64,9 +64,7 @@ bool nlsLoadedDomain::prepare_charset(std::string* problem) {
     *problem = "skipped: charset " + charset + " cannot be converted to UTF-8";
     return false;
   }
-  void* table = std::calloc(count_ == 0 ? 1 : count_, sizeof(std::atomic<nls_state::Converted*>));
-  if (table == nullptr) throw std::bad_alloc();
-  lazy_->converted.reset(static_cast<std::atomic<nls_state::Converted*>*>(table));
+  lazy_->converted = std::make_unique<nls_state::ZeroedArray<std::atomic<nls_state::Converted*>>>(count_);
   lazy_->converter = std::move(converter);
   converted_from_ = charset;
   return true;
@@ -74,7 +72,7 @@ bool nlsLoadedDomain::prepare_charset(std::string* problem) {
 
 const nls_state::Converted* nlsLoadedDomain::Lazy::convert(std::uint32_t m, const char* text,
                                                            std::uint32_t length) {
-  std::atomic<nls_state::Converted*>& slot = converted[m];
+  std::atomic<nls_state::Converted*>& slot = (*converted)[m];
   std::lock_guard<std::mutex> hold(converter->lock);
   if (nls_state::Converted* done = slot.load(std::memory_order_acquire)) return done;
   std::string utf8;

@@ -74,7 +74,7 @@ bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
   out->original = at(oo, std::uint64_t{ol} + 1);
   out->original_length = ol;
   const Converted* converted =
-      lazy_->converted != nullptr ? lazy_->converted[m].load(std::memory_order_acquire) : nullptr;
+      lazy_->converted != nullptr ? (*lazy_->converted)[m].load(std::memory_order_acquire) : nullptr;
   if (converted != nullptr) {
     out->translation = converted->text;
     out->translation_length = converted->length;

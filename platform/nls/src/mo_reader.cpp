@@ -10,23 +10,11 @@
 #include "mo_format.h"
 #include "plural_rule.h"
 
-namespace {
-
-template <typename T>
-std::unique_ptr<T[], nls_state::FreeDeleter> zeroed(std::size_t count) {
-  void* p = std::calloc(count == 0 ? 1 : count, sizeof(T));
-  if (p == nullptr) throw std::bad_alloc();
-  return std::unique_ptr<T[], nls_state::FreeDeleter>(static_cast<T*>(p));
-}
-
-}  // namespace
-
-nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries)
-    : count(entries), state(zeroed<std::atomic<std::uint64_t>>(entries)) {}
+nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries) : count(entries), state(entries) {}
 
 nlsLoadedDomain::Lazy::~Lazy() {
   if (converted != nullptr)
-    for (std::uint32_t m = 0; m < count; ++m) std::free(converted[m].load(std::memory_order_relaxed));
+    for (std::uint32_t m = 0; m < count; ++m) std::free((*converted)[m].load(std::memory_order_relaxed));
   delete index.load(std::memory_order_relaxed);
   for (auto& other : others) delete other.load(std::memory_order_relaxed);
 }

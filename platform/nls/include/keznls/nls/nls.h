@@ -45,6 +45,15 @@ struct nlsQuery {
   nlsFormatFilter narrow = nullptr;
 };
 
+/// A query for the form for count `n` of the plural entry found by its
+/// singular `key`, checked against the entry's own msgid_plural.
+inline nlsQuery nls_plural_query(const char* key, unsigned long n) {
+  nlsQuery query(key);
+  query.plural = true;
+  query.n = n;
+  return query;
+}
+
 /// What a whole-catalogue check found (see `nlsLoadedDomain::audit`).
 struct nlsAudit {
   std::size_t malformed = 0;  ///< entries whose strings lie outside the file
@@ -86,12 +95,7 @@ class nlsLoadedDomain {
   const char* find(const char* text) const { return find(nlsQuery(text)); }
   /// The form for count `n` of the plural entry found by its singular `key`,
   /// chosen by the catalogue's `Plural-Forms`; form 0 past the last.
-  const char* find_plural(const char* key, unsigned long n) const {
-    nlsQuery query(key);
-    query.plural = true;
-    query.n = n;
-    return find(query);
-  }
+  const char* find_plural(const char* key, unsigned long n) const { return find(nls_plural_query(key, n)); }
   /// The translation of `text`, or `text` itself when there is none.
   const char* translate(const char* text) const {
     const char* found = find(text);
@@ -209,12 +213,7 @@ class nlsDataBase {
   const char* find(const char* key) const { return find(nlsQuery(key)); }
   /// The form for count `n` of the plural entry found by its singular
   /// `key`, from the first catalogue that has one; null when none has.
-  const char* find_plural(const char* key, unsigned long n) const {
-    nlsQuery query(key);
-    query.plural = true;
-    query.n = n;
-    return find(query);
-  }
+  const char* find_plural(const char* key, unsigned long n) const { return find(nls_plural_query(key, n)); }
   /// The translation of `text`, or `text` itself.
   const char* operator[](const char* text) const {
     const char* found = find(text);
