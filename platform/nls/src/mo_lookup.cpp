@@ -145,39 +145,37 @@ std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const 
   const std::int64_t found = locate_in_file(key);
   // Counted only until the index exists; the thread that reaches the mark
   // builds it while the others go on through the file's table.
-  if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) {
-    // A catalogue asked this often is read whole: from now on no lookup
-    // waits for the file.
-    image_->read_all();
-    auto* index = new (std::nothrow) Index;
-    std::size_t size = 2;
-    while (size < 2 * std::size_t{count_}) size *= 2;
-    if (index != nullptr) index->slots.reset(new (std::nothrow) Index::Slot[size]());
-    if (index == nullptr || index->slots == nullptr) {
-      delete index;
-      return found;
-    }
-    index->mask = size - 1;
-    for (std::uint32_t m = 0; m < count_; ++m) {
-      const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
-      if (!fits(ol, oo)) continue;  // never found, as through the file's table
-      const char* original = at(oo, std::uint64_t{ol} + 1);
-      const std::size_t key_length = std::strlen(original);
-      const std::uint64_t h = nls_mo::key_hash(original, key_length, nls_mo::process_seed());
-      const auto tag = static_cast<std::uint32_t>(h >> 32);
-      for (std::size_t i = h & index->mask;; i = (i + 1) & index->mask) {
-        Index::Slot& slot = index->slots[i];
-        if (slot.message == 0) {
-          slot = {m + 1, tag};
-          break;
-        }
-        // A key given twice keeps its first entry.
-        if (slot.tag == tag && holds_key(slot.message - 1, original)) break;
-      }
-    }
-    lazy_->index.store(index, std::memory_order_release);
-  }
+  if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) build_index();
   return found;
+}
+
+void nlsLoadedDomain::build_index() const {
+  // A catalogue asked this often is read whole: from now on no lookup
+  // waits for the file.
+  image_->read_all();
+  std::unique_ptr<Index> index(new (std::nothrow) Index);
+  std::size_t size = 2;
+  while (size < 2 * std::size_t{count_}) size *= 2;
+  if (index != nullptr) index->slots.reset(new (std::nothrow) Index::Slot[size]());
+  if (index == nullptr || index->slots == nullptr) return;  // the file's table goes on serving
+  index->mask = size - 1;
+  for (std::uint32_t m = 0; m < count_; ++m) {
+    const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
+    if (!fits(ol, oo)) continue;  // never found, as through the file's table
+    const char* original = at(oo, std::uint64_t{ol} + 1);
+    const std::uint64_t h = nls_mo::key_hash(original, std::strlen(original), nls_mo::process_seed());
+    const auto tag = static_cast<std::uint32_t>(h >> 32);
+    for (std::size_t i = h & index->mask;; i = (i + 1) & index->mask) {
+      Index::Slot& slot = index->slots[i];
+      if (slot.message == 0) {
+        slot = {m + 1, tag};
+        break;
+      }
+      // A key given twice keeps its first entry.
+      if (slot.tag == tag && holds_key(slot.message - 1, original)) break;
+    }
+  }
+  lazy_->index.store(index.release(), std::memory_order_release);
 }
 
 // Verdicts: whether a translation reads the arguments its original reads

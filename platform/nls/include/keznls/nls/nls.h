@@ -143,6 +143,8 @@ class nlsLoadedDomain {
   /// The entry whose original (up to its first NUL) is `key`, or -1.
   std::int64_t locate(const char* key, std::size_t length) const;
   std::int64_t locate_in_file(const char* key) const;
+  /// Builds our own index of the keys, once lookups have paid for it.
+  void build_index() const;
   /// Entry `m`'s answer to `query`; null when it has none.
   const char* answer(std::uint32_t m, const nlsQuery& query) const;
   /// Entry `m`'s state bits with `part` of its verdicts decided.
