@@ -1,11 +1,12 @@
-// The probe sequence and gap closing of the open hash table, written once
-// over an operations type. The untyped table runs them through its virtual
-// operations; a typed set runs them inline over its own slot array, and both
-// place and find members alike.
+// The probe sequence, gap closing and filtering walk of the open hash table,
+// written once over an operations type. The untyped table runs them through
+// its virtual operations; a typed set runs them inline over its own slot
+// array, and both place and find members alike.
 //
 // Ops provides: unsigned int mask() (slot count - 1), unsigned int hash(e),
-// bool same(slot, e), bool empty(slot), slot(index), move(from, to) (leaves
-// `from` empty) and vacate(index).
+// bool same(slot, e) (the slot holds an element equal to `e`), bool
+// ends(slot, e) (same, or the slot is empty), bool empty(slot), slot(index),
+// store(index, e), move(from, to) (leaves `from` empty) and vacate(index).
 #ifndef KEZNLS_CO_CO_PROBE_H
 #define KEZNLS_CO_CO_PROBE_H
 
@@ -15,9 +16,22 @@ template <typename Ops, typename E>
 unsigned int co_probe_find(const Ops& ops, const E& e) {
   const unsigned int mask = ops.mask();
   unsigned int index = ops.hash(e) & mask;
-  // Equality first: a hit costs one comparison. For the nil key both tests
-  // agree, as an empty slot holds the nil element.
-  while (!ops.same(ops.slot(index), e) && !ops.empty(ops.slot(index))) index = (index + 1) & mask;
+  // A member mostly sits at its home slot: one comparison finds it there.
+  if (ops.same(ops.slot(index), e)) return index;
+  // Elsewhere one test per slot, whether it ends the probe by a match or by
+  // being empty, instead of a branch on each: which of the two ends a probe
+  // is as hard to predict as whether the element is a member.
+  while (!ops.ends(ops.slot(index), e)) index = (index + 1) & mask;
+  return index;
+}
+
+/// Index of the empty slot that ends the probe of `e`, for an element known
+/// to be absent (a rehash places distinct members): no comparisons.
+template <typename Ops, typename E>
+unsigned int co_probe_place(const Ops& ops, const E& e) {
+  const unsigned int mask = ops.mask();
+  unsigned int index = ops.hash(e) & mask;
+  while (!ops.empty(ops.slot(index))) index = (index + 1) & mask;
   return index;
 }
 
@@ -35,6 +49,30 @@ void co_probe_close(const Ops& ops, unsigned int hole) {
     }
   }
   ops.vacate(hole);
+}
+
+/// Removes every member for which `drop(slot)` is true, judging each member
+/// exactly once, in one walk over the slots; returns how many went. The table
+/// must have an empty slot.
+template <typename Ops, typename Drop>
+unsigned int co_probe_remove_if(const Ops& ops, Drop drop) {
+  const unsigned int mask = ops.mask();
+  // The walk starts after an empty slot, so no run straddles its start: the
+  // members a removal pulls back come from slots not yet visited, into the
+  // slot just emptied, which is judged again.
+  unsigned int start = 0;
+  while (!ops.empty(ops.slot(start))) ++start;
+  unsigned int removed = 0;
+  for (unsigned int step = 1; step <= mask;) {
+    const unsigned int index = (start + step) & mask;
+    if (!ops.empty(ops.slot(index)) && drop(ops.slot(index))) {
+      co_probe_close(ops, index);
+      ++removed;
+    } else {
+      ++step;
+    }
+  }
+  return removed;
 }
 
 #endif  // KEZNLS_CO_CO_PROBE_H
