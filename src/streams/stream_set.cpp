@@ -128,11 +128,7 @@ void Set::rehash(int exponent) {
 template <typename Visit>
 bool Set::every_member(Visit visit) const {
   if (table_ == nullptr) return true;
-  const int slots = hash_size();
-  for (int i = 0; i < slots; ++i) {
-    if (!table_[i].empty() && !visit(table_[i])) return false;
-  }
-  return true;
+  return co_probe_each(Slots(*this), [&visit](const Element* slot) { return visit(*slot); });
 }
 
 Set& Set::operator+=(const Set& other) {

@@ -10,6 +10,8 @@
 #ifndef KEZNLS_CO_CO_PROBE_H
 #define KEZNLS_CO_CO_PROBE_H
 
+#include <cstdint>
+
 /// Index of the slot holding an element equal to `e`, else of the empty slot
 /// that ends its probe. The table must have an empty slot.
 template <typename Ops, typename E>
@@ -37,9 +39,10 @@ unsigned int co_probe_place(const Ops& ops, const E& e) {
 
 /// Empties slot `hole` and pulls back every member of the following run
 /// whose home slot does not lie between the hole and its current slot, so
-/// every member stays reachable from its home.
+/// every member stays reachable from its home. Returns the slot left empty
+/// in the end, the only one whose occupancy changed.
 template <typename Ops>
-void co_probe_close(const Ops& ops, unsigned int hole) {
+unsigned int co_probe_close(const Ops& ops, unsigned int hole) {
   const unsigned int mask = ops.mask();
   for (unsigned int next = (hole + 1) & mask; !ops.empty(ops.slot(next)); next = (next + 1) & mask) {
     const unsigned int home = ops.hash(ops.slot(next)) & mask;
@@ -49,6 +52,35 @@ void co_probe_close(const Ops& ops, unsigned int hole) {
     }
   }
   ops.vacate(hole);
+  return hole;
+}
+
+/// Bit j set when slot (first + j) & mask holds a member, for j < count
+/// (at most 64). Gathered without a branch: at the table's load whether a
+/// slot is taken is a coin toss, and a branch on each slot is mispredicted
+/// about every other time.
+template <typename Ops>
+std::uint64_t co_probe_taken(const Ops& ops, unsigned int first, unsigned int count) {
+  const unsigned int mask = ops.mask();
+  std::uint64_t taken = 0;
+  for (unsigned int j = 0; j < count; ++j) {
+    taken |= static_cast<std::uint64_t>(!ops.empty(ops.slot((first + j) & mask))) << j;
+  }
+  return taken;
+}
+
+/// Calls `visit(slot)` for the members in slot order until it returns false;
+/// true when it never did.
+template <typename Ops, typename Visit>
+bool co_probe_each(const Ops& ops, Visit visit) {
+  const unsigned int slots = ops.mask() + 1;
+  for (unsigned int first = 0; first < slots; first += 64) {
+    for (std::uint64_t taken = co_probe_taken(ops, first, slots - first < 64 ? slots - first : 64); taken != 0;
+         taken &= taken - 1) {
+      if (!visit(ops.slot(first + static_cast<unsigned int>(__builtin_ctzll(taken))))) return false;
+    }
+  }
+  return true;
 }
 
 /// Removes every member for which `drop(slot)` is true, judging each member
@@ -63,13 +95,21 @@ unsigned int co_probe_remove_if(const Ops& ops, Drop drop) {
   unsigned int start = 0;
   while (!ops.empty(ops.slot(start))) ++start;
   unsigned int removed = 0;
-  for (unsigned int step = 1; step <= mask;) {
-    const unsigned int index = (start + step) & mask;
-    if (!ops.empty(ops.slot(index)) && drop(ops.slot(index))) {
-      co_probe_close(ops, index);
+  for (unsigned int step = 1; step <= mask; step += 64) {
+    const unsigned int first = (start + step) & mask;
+    const unsigned int count = mask + 1 - step < 64 ? mask + 1 - step : 64;
+    std::uint64_t taken = co_probe_taken(ops, first, count);
+    while (taken != 0) {
+      const unsigned int index = (first + static_cast<unsigned int>(__builtin_ctzll(taken))) & mask;
+      if (!drop(ops.slot(index))) {
+        taken &= taken - 1;
+        continue;
+      }
+      // Only the slot the gap closing leaves empty changes occupancy; when
+      // that is not `index`, a member moved into it and is judged next.
+      const unsigned int vacated = (co_probe_close(ops, index) - first) & mask;
+      if (vacated < count) taken &= ~(std::uint64_t{1} << vacated);
       ++removed;
-    } else {
-      ++step;
     }
   }
   return removed;
