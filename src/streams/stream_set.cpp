@@ -55,7 +55,7 @@ void Set::become(utCopy tag, const Set& source) {
 const Element& Set::add(const Element& e) {
   if (e.empty()) return nil();
   if (table_ == nullptr) allocate_table();
-  const int present = add_with(Slots(*this), &e);
+  const int present = add_with(Slots(*this), &e, [this](int n) { update_size(n); });
   if (present >= 0) return table_[present];
   member_hash_ ^= e.hash();
   return nil();

@@ -52,7 +52,7 @@ int coHash::find_index(void* const e) const {
 
 void* coHash::add(void* const e) {
   if (obj_null(e)) return obj_nil();
-  const int index = add_with(Ops(*this), e);
+  const int index = add_with(Ops(*this), e, [this](int n) { update_size(n); });
   return index < 0 ? nullptr : arr_get(nullptr, index);
 }
 

@@ -18,12 +18,14 @@ template <typename Ops, typename E>
 unsigned int co_probe_find(const Ops& ops, const E& e) {
   const unsigned int mask = ops.mask();
   unsigned int index = ops.hash(e) & mask;
-  // A member mostly sits at its home slot: one comparison finds it there.
-  if (ops.same(ops.slot(index), e)) return index;
-  // Elsewhere one test per slot, whether it ends the probe by a match or by
+  // A member mostly sits at its home slot, and an absent element mostly
+  // finds it empty: one test each, right after the load.
+  if (ops.same(ops.slot(index), e) || ops.empty(ops.slot(index))) return index;
+  // Further on one test per slot, whether it ends the probe by a match or by
   // being empty, instead of a branch on each: which of the two ends a probe
   // is as hard to predict as whether the element is a member.
-  while (!ops.ends(ops.slot(index), e)) index = (index + 1) & mask;
+  do index = (index + 1) & mask;
+  while (!ops.ends(ops.slot(index), e));
   return index;
 }
 

@@ -102,14 +102,17 @@ class coHash : protected coArrInterface {
   // inline. Both keep the count and consult update_size the same way.
 
   /// Stores `e` unless an equal member is there: returns that member's slot
-  /// index, or -1 once `e` is stored and counted.
-  template <typename Ops, typename E>
-  int add_with(const Ops& ops, const E& e) {
+  /// index, or -1 once `e` is stored, counted and `grow(count)` called.
+  /// `grow` calls update_size from the final class's own code, where the
+  /// compiler can see which update_size most likely runs and check it in
+  /// line instead of calling through the table on every insertion.
+  template <typename Ops, typename E, typename Grow>
+  int add_with(const Ops& ops, const E& e, Grow grow) {
     const unsigned int index = co_probe_find(ops, e);
     if (!ops.empty(ops.slot(index))) return static_cast<int>(index);
     ops.store(index, e);
     ++count_;
-    update_size(count_);
+    grow(count_);
     return -1;
   }
   /// Hands the member equal to `key` to `take(slot)` and removes it; 0 when
