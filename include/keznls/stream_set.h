@@ -70,7 +70,9 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   Element remove_any();
   /// The stored member equal to `key`, or the nil element.
   const Element& find(const Element& key) const {
-    if (table_ == nullptr) return s_nil;
+    // Past the nil key, a slot equal to the key is a member: a hit needs no
+    // second test.
+    if (table_ == nullptr || key.empty()) return s_nil;
     const Element& slot = table_[co_probe_find(Slots(*this), &key)];
     return slot.empty() ? s_nil : slot;
   }
@@ -121,8 +123,16 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
     unsigned int mask() const { return mask_; }
     unsigned int hash(const Element* e) const { return e->hash(); }
     bool same(const Element* slot, const Element* e) const { return slot->stream_ == e->stream_; }
+    // In arithmetic rather than as `same || empty`, which compilers turn
+    // into two branches.
+    bool ends(const Element* slot, const Element* e) const {
+      const std::uintptr_t held = reinterpret_cast<std::uintptr_t>(slot->stream_);
+      const std::uintptr_t differs = held ^ reinterpret_cast<std::uintptr_t>(e->stream_);
+      return (differs & (0 - static_cast<std::uintptr_t>(held != 0))) == 0;
+    }
     bool empty(const Element* slot) const { return slot->empty(); }
     Element* slot(unsigned int index) const { return &table_[index]; }
+    void store(unsigned int index, const Element* e) const { table_[index] = *e; }
     void move(unsigned int from, unsigned int to) const {
       table_[to] = table_[from];
       table_[from] = s_nil;

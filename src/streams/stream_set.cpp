@@ -1,5 +1,4 @@
 #include <memory>
-#include <vector>
 
 #include "keznls/stream_set.h"
 #include "keznls/streams.h"
@@ -51,34 +50,23 @@ void Set::become(utCopy tag, const Set& source) {
   for (int i = 0; i < slots; ++i) table_[i] = source.table_[i];
 }
 
-// add and remove take the container's steps (probe, store or close the gap,
-// count, consult update_size) over the typed slots directly.
+// add and remove are the container's (probe, store or close the gap, count,
+// consult update_size), run over the typed slots directly.
 const Element& Set::add(const Element& e) {
   if (e.empty()) return nil();
-  unsigned int index;
-  if (table_ == nullptr) {
-    allocate_table();
-    index = e.hash() & (static_cast<unsigned int>(hash_size()) - 1);
-  } else {
-    index = co_probe_find(Slots(*this), &e);
-    if (!table_[index].empty()) return table_[index];
-  }
-  table_[index] = e;
-  ++count_;
+  if (table_ == nullptr) allocate_table();
+  const int present = add_with(Slots(*this), &e, [this](int n) { update_size(n); });
+  if (present >= 0) return table_[present];
   member_hash_ ^= e.hash();
-  update_size(count_);
   return nil();
 }
 
 Element Set::remove(const Element& key) {
-  if (table_ == nullptr || key.empty()) return nil();
-  const Slots slots(*this);
-  const unsigned int index = co_probe_find(slots, &key);
-  const Element result = table_[index];
-  if (result.empty()) return nil();
-  co_probe_close(slots, index);
-  --count_;
-  member_hash_ ^= result.hash();
+  Element result = nil();
+  if (table_ == nullptr || key.empty()) return result;
+  if (remove_with(Slots(*this), &key, [&result](const Element* slot) { result = *slot; })) {
+    member_hash_ ^= result.hash();
+  }
   return result;
 }
 
@@ -129,12 +117,8 @@ void Set::rehash(int exponent) {
     }
   }
   resize(exponent, 1);
-  const unsigned int mask = static_cast<unsigned int>(hash_size()) - 1;
-  for (int i = 0; i < collected; ++i) {
-    unsigned int index = members[i].hash() & mask;
-    while (!table_[index].empty()) index = (index + 1) & mask;
-    table_[index] = members[i];
-  }
+  const Slots slots(*this);
+  for (int i = 0; i < collected; ++i) slots.store(co_probe_place(slots, &members[i]), &members[i]);
   count_ = collected;
   member_hash_ = member_hash;
 }
@@ -144,11 +128,7 @@ void Set::rehash(int exponent) {
 template <typename Visit>
 bool Set::every_member(Visit visit) const {
   if (table_ == nullptr) return true;
-  const int slots = hash_size();
-  for (int i = 0; i < slots; ++i) {
-    if (!table_[i].empty() && !visit(table_[i])) return false;
-  }
-  return true;
+  return co_probe_each(Slots(*this), [&visit](const Element* slot) { return visit(*slot); });
 }
 
 Set& Set::operator+=(const Set& other) {
@@ -175,15 +155,14 @@ Set& Set::operator-=(const Set& other) {
   return *this;
 }
 
-// Removing during the walk would shift members backwards past it, so the
-// walk only collects; one pass keeps it linear in the table's size.
+// One walk that removes in place; each member is judged once.
 Set& Set::operator*=(const Set& other) {
-  std::vector<Element> lacking;
-  every_member([&](const Element& e) {
-    if (!other.member(e)) lacking.push_back(e);
+  if (table_ == nullptr) return *this;
+  remove_if_with(Slots(*this), [this, &other](const Element* slot) {
+    if (other.member(*slot)) return false;
+    member_hash_ ^= slot->hash();
     return true;
   });
-  for (const Element& e : lacking) remove(e);
   return *this;
 }
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <random>
 #include <unordered_set>
 #include <vector>
 
+#include "keznls/co/co_probe.h"
 #include "keznls/streams.h"
 
 namespace {
@@ -61,6 +63,86 @@ struct NullStream : keznlsBaseStream {
 template <class Keep>
 void keep_only(Oracle& oracle, Keep keep) {
   for (auto it = oracle.begin(); it != oracle.end();) it = keep(*it) ? std::next(it) : oracle.erase(it);
+}
+
+// The container's probe code over a table of 8 numbers whose tens digit is
+// their home slot, so runs lie where a test wants them; 0 marks an empty slot.
+struct DigitSlots {
+  std::vector<int>* table;
+  unsigned int mask() const { return static_cast<unsigned int>(table->size()) - 1; }
+  unsigned int hash(const int* e) const { return static_cast<unsigned int>(*e / 10); }
+  bool same(const int* slot, const int* e) const { return *slot == *e; }
+  bool ends(const int* slot, const int* e) const { return same(slot, e) || empty(slot); }
+  bool empty(const int* slot) const { return *slot == 0; }
+  int* slot(unsigned int index) const { return &(*table)[index]; }
+  void store(unsigned int index, const int* e) const { (*table)[index] = *e; }
+  void move(unsigned int from, unsigned int to) const {
+    (*table)[to] = (*table)[from];
+    (*table)[from] = 0;
+  }
+  void vacate(unsigned int index) const { (*table)[index] = 0; }
+};
+
+// 71, 72, 73 (home 7) wrap past the end of the table; 1 and 2 (home 0) queue
+// behind them around 31, which is at home.
+std::vector<int> wrapped_run() {
+  std::vector<int> table(8, 0);
+  const DigitSlots ops{&table};
+  for (int e : {71, 72, 73, 31, 1, 2}) ops.store(co_probe_place(ops, &e), &e);
+  return table;
+}
+
+::testing::AssertionResult all_findable(const std::vector<int>& table, const std::vector<int>& absent) {
+  std::vector<int> copy = table;
+  const DigitSlots ops{&copy};
+  for (unsigned int i = 0; i < table.size(); ++i) {
+    if (table[i] != 0 && co_probe_find(ops, &table[i]) != i) return ::testing::AssertionFailure() << table[i] << " lost";
+  }
+  for (int e : absent) {
+    if (copy[co_probe_find(ops, &e)] != 0) return ::testing::AssertionFailure() << e << " still found";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST(ContainerProbeTest, RemovalPullsMembersBackAcrossTheTableEnd) {
+  ASSERT_EQ(wrapped_run(), (std::vector<int>{72, 73, 1, 31, 2, 0, 0, 71}));
+  const std::vector<std::pair<int, std::vector<int>>> cases = {
+      {71, {73, 1, 2, 31, 0, 0, 0, 72}},  // the whole run shifts back over the end; 31 stays home
+      {72, {73, 1, 2, 31, 0, 0, 0, 71}},
+      {1, {72, 73, 2, 31, 0, 0, 0, 71}},
+      {31, {72, 73, 1, 2, 0, 0, 0, 71}},
+      {2, {72, 73, 1, 31, 0, 0, 0, 71}},
+  };
+  for (const auto& [removed, expected] : cases) {
+    std::vector<int> table = wrapped_run();
+    const DigitSlots ops{&table};
+    co_probe_close(ops, co_probe_find(ops, &removed));
+    EXPECT_EQ(table, expected) << "removing " << removed;
+    EXPECT_TRUE(all_findable(table, {removed})) << "removing " << removed;
+  }
+}
+
+// The filtering walk must see each member once even when a removal pulls a
+// member back over the end of the table.
+TEST(ContainerProbeTest, RemoveIfJudgesEachMemberOnce) {
+  const std::vector<std::pair<std::vector<int>, std::vector<int>>> cases = {
+      {{71, 1}, {73, 2, 0, 31, 0, 0, 0, 72}},
+      {{72, 73}, {1, 2, 0, 31, 0, 0, 0, 71}},
+      {{71, 72, 73, 31, 1, 2}, {0, 0, 0, 0, 0, 0, 0, 0}},
+      {{}, {72, 73, 1, 31, 2, 0, 0, 71}},
+  };
+  for (const auto& [dropped, expected] : cases) {
+    std::vector<int> table = wrapped_run();
+    std::map<int, int> judged;
+    const unsigned int removed = co_probe_remove_if(DigitSlots{&table}, [&judged, &dropped = dropped](const int* slot) {
+      ++judged[*slot];
+      return std::count(dropped.begin(), dropped.end(), *slot) != 0;
+    });
+    EXPECT_EQ(removed, dropped.size());
+    EXPECT_EQ(table, expected) << "dropping " << dropped.size();
+    EXPECT_EQ(judged, (std::map<int, int>{{1, 1}, {2, 1}, {31, 1}, {71, 1}, {72, 1}, {73, 1}}));
+    EXPECT_TRUE(all_findable(table, dropped));
+  }
 }
 
 NullStream pool[400];

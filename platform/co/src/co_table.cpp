@@ -5,12 +5,14 @@
 // Probe operations on an untyped table; elements and slots are addresses.
 class coHash::Ops {
  public:
-  explicit Ops(const coHash& table) : table_(table), mask_((1u << table.arr_size(nullptr)) - 1) {}
+  explicit Ops(coHash& table) : table_(table), mask_((1u << table.arr_size(nullptr)) - 1) {}
   unsigned int mask() const { return mask_; }
   unsigned int hash(void* const e) const { return table_.obj_hash(e); }
   bool same(void* const slot, void* const e) const { return table_.obj_compare(slot, e) == 0; }
+  bool ends(void* const slot, void* const e) const { return same(slot, e) || empty(slot); }
   bool empty(void* const slot) const { return table_.obj_null(slot) != 0; }
   void* slot(unsigned int index) const { return table_.arr_get(nullptr, static_cast<int>(index)); }
+  void store(unsigned int index, void* const e) const { table_.arr_put_copy(nullptr, e, static_cast<int>(index)); }
   void move(unsigned int from, unsigned int to) const {
     table_.arr_move(nullptr, static_cast<int>(from), static_cast<int>(to));
   }
@@ -21,7 +23,7 @@ class coHash::Ops {
   }
 
  private:
-  const coHash& table_;
+  coHash& table_;
   unsigned int mask_;
 };
 
@@ -44,26 +46,16 @@ void coHash::arr_move(void* const array, int from, int to) const {
 void coHash::update_size(int) {}
 
 int coHash::find_index(void* const e) const {
-  return static_cast<int>(co_probe_find(Ops(*this), e));
+  // A lookup calls only the const operations.
+  return static_cast<int>(co_probe_find(Ops(const_cast<coHash&>(*this)), e));
 }
 
 void* coHash::add(void* const e) {
   if (obj_null(e)) return obj_nil();
-  const int index = find_index(e);
-  void* const slot = arr_get(nullptr, index);
-  if (!obj_null(slot)) return slot;
-  arr_put_copy(nullptr, e, index);
-  ++count_;
-  update_size(count_);
-  return nullptr;
+  const int index = add_with(Ops(*this), e, [this](int n) { update_size(n); });
+  return index < 0 ? nullptr : arr_get(nullptr, index);
 }
 
 int coHash::remove(void* const key, void* out) {
-  const int index = find_index(key);
-  void* const slot = arr_get(nullptr, index);
-  if (obj_null(slot)) return 0;
-  obj_assign(out, slot);
-  co_probe_close(Ops(*this), static_cast<unsigned int>(index));
-  --count_;
-  return 1;
+  return remove_with(Ops(*this), key, [this, out](void* const slot) { obj_assign(out, slot); });
 }

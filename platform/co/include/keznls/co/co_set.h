@@ -9,6 +9,7 @@
 #define KEZNLS_CO_CO_SET_H
 
 #include "keznls/co/co_hash.h"
+#include "keznls/co/co_probe.h"
 #include "keznls/ut/ut_string.h"
 
 /// Per-element operations on untyped element addresses. The defaults know no
@@ -111,6 +112,41 @@ class coHash : protected coArrInterface {
 
   /// Slot of the member equal to `e`, else the empty slot ending its probe.
   int find_index(void* const e) const;
+
+  // The steps of add, remove and a filtering removal over any slot access
+  // (co_probe.h): the virtual operations here, a typed set's own slots
+  // inline. Both keep the count and consult update_size the same way.
+
+  /// Stores `e` unless an equal member is there: returns that member's slot
+  /// index, or -1 once `e` is stored, counted and `grow(count)` called.
+  /// `grow` calls update_size from the final class's own code, where the
+  /// compiler can see which update_size most likely runs and check it in
+  /// line instead of calling through the table on every insertion.
+  template <typename Ops, typename E, typename Grow>
+  int add_with(const Ops& ops, const E& e, Grow grow) {
+    const unsigned int index = co_probe_find(ops, e);
+    if (!ops.empty(ops.slot(index))) return static_cast<int>(index);
+    ops.store(index, e);
+    ++count_;
+    grow(count_);
+    return -1;
+  }
+  /// Hands the member equal to `key` to `take(slot)` and removes it; 0 when
+  /// there is none.
+  template <typename Ops, typename E, typename Take>
+  int remove_with(const Ops& ops, const E& key, Take take) {
+    const unsigned int index = co_probe_find(ops, key);
+    if (ops.empty(ops.slot(index))) return 0;
+    take(ops.slot(index));
+    co_probe_close(ops, index);
+    --count_;
+    return 1;
+  }
+  /// Removes the members for which `drop(slot)` is true; each is judged once.
+  template <typename Ops, typename Drop>
+  void remove_if_with(const Ops& ops, Drop drop) {
+    count_ -= static_cast<int>(co_probe_remove_if(ops, drop));
+  }
 
   int count_;  ///< the number of members
 
