@@ -9,6 +9,7 @@
 
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
+#include "ut_thread_cache.h"
 #include "../common/overrides.h"
 #include "../engine/grammar.h"
 
@@ -27,7 +28,10 @@ struct Last {
   std::uint64_t translator;
   const Entry* entry;
 };
-thread_local Last t_last;
+
+void remember(std::uint64_t translator, const Entry* entry) {
+  if (Last* last = utThreadCache<Last>::get()) *last = Last{translator, entry};
+}
 
 // The names opened so far, for lookups that take no lock: a table of
 // entries, at most half full, replaced by one twice the size when it fills
@@ -56,8 +60,9 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// The database of `name`, opened on first use; null for the name
   /// "DO_NOT_TRANSLATE" and when it could not be allocated.
   const nlsDataBase* database(const char* name) {
-    const Last last = t_last;
-    if (last.translator == id && std::strcmp(name, last.entry->first.c_str()) == 0) return last.entry->second;
+    const Last* last = utThreadCache<Last>::get();
+    if (last != nullptr && last->translator == id && std::strcmp(name, last->entry->first.c_str()) == 0)
+      return last->entry->second;
     if (bypassed(name)) return nullptr;
     return open(name);
   }
@@ -69,7 +74,7 @@ struct keznlsTranslatorWithDatabases::Impl {
       const Entry* entry = table->slots[i].load(std::memory_order_acquire);
       if (entry == nullptr) break;
       if (std::strcmp(name, entry->first.c_str()) == 0) {
-        t_last = Last{id, entry};
+        remember(id, entry);
         return entry->second;
       }
     }
@@ -87,7 +92,7 @@ struct keznlsTranslatorWithDatabases::Impl {
       if (entry->second == nullptr) return nullptr;
       publish(entry, hash);
     }
-    t_last = Last{id, entry};
+    remember(id, entry);
     return entry->second;
   }
 

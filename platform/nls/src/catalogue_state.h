@@ -90,9 +90,10 @@ class ZeroedArray {
 }  // namespace nls_state
 
 struct nlsLoadedDomain::Strings {
-  const char* original;
-  std::uint32_t original_length;
+  const char* original;  ///< "singular" or "singular\0plural", a context first
+  const char* plural;    ///< the format a plural form stands in for: msgid_plural, else the singular past any context
   const char* translation;
+  std::uint32_t original_length;
   std::uint32_t translation_length;
 };
 
@@ -125,6 +126,18 @@ struct nlsLoadedDomain::Lazy {
 
 const char* nlsLoadedDomain::at(std::uint64_t offset, std::uint64_t length) const {
   return image_->at(offset, length);
+}
+
+std::uint32_t nlsLoadedDomain::word(std::uint64_t offset) const {
+  std::uint32_t w;
+  std::memcpy(&w, at(offset, sizeof w), sizeof w);
+  return swapped_ ? __builtin_bswap32(w) : w;
+}
+
+std::uint32_t nlsLoadedDomain::read_word(std::uint64_t offset) const {
+  std::uint32_t w;
+  std::memcpy(&w, image_->read(offset), sizeof w);
+  return swapped_ ? __builtin_bswap32(w) : w;
 }
 
 // 64-bit sums: 32-bit fields cannot overflow them.

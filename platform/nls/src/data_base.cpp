@@ -10,26 +10,6 @@ namespace {
 
 std::atomic<std::uint64_t> g_next_database{1};
 
-// Programs print the same messages again and again: a pointer and a
-// compare of the text find them again faster than a hashed lookup. Each
-// thread remembers its own, so a lookup that finds what it found before
-// writes nothing another thread reads. A place is kept with its database's
-// number, never reused, so a database made where an old one was cannot
-// take the old one's places for its own.
-// Trivial, so the thread's copy needs no construction on first use.
-struct Recent {
-  std::uint64_t database;
-  const char* key;
-  const nlsLoadedDomain* domain;
-  std::uint32_t message;
-};
-thread_local Recent t_recent[16];
-
-Recent& recent(std::uint64_t database, const char* key) {
-  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key) ^ database) * 0x9e3779b97f4a7c15u;
-  return t_recent[h >> 60];
-}
-
 }  // namespace
 
 nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(source, name, nullptr) {}
@@ -88,40 +68,6 @@ bool nlsDataBase::load_next(std::size_t seen) const {
   while (loaded_count_.load(std::memory_order_relaxed) == seen && next_.load(std::memory_order_relaxed) < candidates_.size())
     try_next_locked();
   return loaded_count_.load(std::memory_order_relaxed) > seen;
-}
-
-const char* nlsDataBase::find(const nlsQuery& query) const {
-  // The empty text keys a catalogue's header, which is no message.
-  if (*query.key == '\0') return nullptr;
-  const Recent& last = recent(id_, query.key);
-  if (last.database == id_ && last.key == query.key && last.domain->holds_key(last.message, query.key))
-    if (const char* found = last.domain->answer(last.message, query)) return found;
-  return search(query);
-}
-
-const char* nlsDataBase::search(const nlsQuery& query) const {
-  const std::size_t length = std::strlen(query.key);
-  // Where an earlier catalogue holds the entry but gave no answer (a
-  // plural form refused for this count, say), it may answer another call:
-  // only the first catalogue holding the entry is remembered.
-  bool passed_over = false;
-  for (std::size_t i = 0;; ++i) {
-    // Catalogues further down the list are loaded the first time a
-    // message gets this far.
-    const std::size_t loaded = loaded_count_.load(std::memory_order_acquire);
-    if (i >= loaded && !load_next(loaded)) return nullptr;
-    const nlsLoadedDomain* d = loaded_[i];
-    const std::int64_t m = d->locate(query.key, length);
-    if (m < 0) continue;
-    const auto message = static_cast<std::uint32_t>(m);
-    const char* found = d->answer(message, query);
-    if (found == nullptr) {
-      passed_over = true;
-      continue;
-    }
-    if (!passed_over) recent(id_, query.key) = Recent{id_, query.key, d, message};
-    return found;
-  }
 }
 
 std::string nlsDataBase::explain(nlsFormatFilter narrow) const {

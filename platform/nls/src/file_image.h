@@ -47,6 +47,8 @@ class nlsFileImage {
     if (!complete_.load(std::memory_order_acquire)) need(offset, length);
     return bytes_ + offset;
   }
+  /// The bytes at `offset`, which the caller knows were read already.
+  const char* read(std::uint64_t offset) const { return bytes_ + offset; }
   /// Reads what is not read yet; afterwards `at` never touches the file.
   void read_all() const;
 

@@ -9,6 +9,7 @@
 #include "mo_format.h"
 #include "plural_rule.h"
 #include "ut_quoted.h"
+#include "ut_thread_cache.h"
 
 using namespace nls_state;
 
@@ -57,37 +58,45 @@ const char* nlsLoadedDomain::string_problem(std::uint32_t m) const {
 bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
   std::atomic<std::uint64_t>& state = lazy_->state[m];
   std::uint64_t known = state.load(std::memory_order_acquire);
-  const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
-  const std::uint32_t tl = word(translations_ + std::uint64_t{m} * 8);
-  const std::uint32_t to = word(translations_ + std::uint64_t{m} * 8 + 4);
   if ((known & kChecked) == 0) {
     // First reached: the strings must lie inside the file, and a legacy
     // charset's translation must convert. A malformed entry is passed over
     // from now on, as a file found malformed at open would be.
     bool sound = string_problem(m) == nullptr;
-    if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_)
-      sound = lazy_->convert(m, at(to, tl), tl) != nullptr;
+    if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_) {
+      const std::uint64_t at_m = std::uint64_t{m} * 8;
+      const std::uint32_t tl = word(translations_ + at_m);
+      sound = lazy_->convert(m, at(word(translations_ + at_m + 4), tl), tl) != nullptr;
+    }
     known = state.fetch_or(kChecked | (sound ? kSound : 0), std::memory_order_acq_rel) | kChecked |
             (sound ? kSound : 0);
   }
   if ((known & kSound) == 0) return false;
-  out->original = at(oo, std::uint64_t{ol} + 1);
-  out->original_length = ol;
+  // Checked sound: its descriptors and strings are in memory already.
+  const std::uint64_t at_m = std::uint64_t{m} * 8;
+  out->original_length = read_word(originals_ + at_m);
+  out->original = image_->read(read_word(originals_ + at_m + 4));
+  out->plural = format_of(plural_of(out->original, out->original_length));
   const Converted* converted =
       lazy_->converted != nullptr ? (*lazy_->converted)[m].load(std::memory_order_acquire) : nullptr;
   if (converted != nullptr) {
     out->translation = converted->text;
     out->translation_length = converted->length;
   } else {
-    out->translation = at(to, std::uint64_t{tl} + 1);
-    out->translation_length = tl;
+    out->translation_length = read_word(translations_ + at_m);
+    out->translation = image_->read(read_word(translations_ + at_m + 4));
   }
   return true;
 }
 
 bool nlsLoadedDomain::holds_key(std::uint32_t m, const char* key) const {
-  const std::uint32_t length = word(originals_ + std::uint64_t{m} * 8);
-  const std::uint32_t offset = word(originals_ + std::uint64_t{m} * 8 + 4);
+  const std::uint64_t at_m = std::uint64_t{m} * 8;
+  // An entry checked sound is in memory: the usual case of a message asked
+  // again.
+  if ((lazy_->state[m].load(std::memory_order_acquire) & kSound) != 0)
+    return std::strcmp(key, image_->read(read_word(originals_ + at_m + 4))) == 0;
+  const std::uint32_t length = word(originals_ + at_m);
+  const std::uint32_t offset = word(originals_ + at_m + 4);
   // strcmp stops at the original's first NUL: a plural's singular.
   return fits(length, offset) && std::strcmp(key, at(offset, std::uint64_t{length} + 1)) == 0;
 }
@@ -229,7 +238,7 @@ std::uint64_t nlsLoadedDomain::decided(std::uint32_t m, const Strings& s, std::u
   if (part == kWholeChecked || part == kNarrowWholeChecked) {
     bits = judge_whole(s, narrow, part == kNarrowWholeChecked);
   } else {
-    const char* plural = format_of(plural_of(s.original, s.original_length));
+    const char* plural = s.plural;
     bits = part | (part == kFormsChecked ? judge_forms(s, plural, nullptr, kFormBits)
                                          : judge_forms(s, plural, narrow, kNarrowFormBits));
   }
@@ -270,15 +279,21 @@ nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, con
 
 const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) const {
   Strings s;
-  if (!strings(m, &s) || s.translation_length == 0) return nullptr;
+  return strings(m, &s) ? answer(m, s, query) : nullptr;
+}
+
+const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
+  if (s.translation_length == 0) return nullptr;
   const nlsFormatFilter narrow = query.narrow;
   const bool cached_narrow = narrow != nullptr && caches(narrow);
   if (!query.plural) {
-    if ((decided(m, s, kWholeChecked, nullptr) & kWholeUsable) == 0) return nullptr;
+    std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
+    if ((known & kWholeChecked) == 0) known = decided(m, s, kWholeChecked, nullptr);
+    if ((known & kWholeUsable) == 0) return nullptr;
     if (narrow != nullptr) {
-      const std::uint64_t shown = cached_narrow ? decided(m, s, kNarrowWholeChecked, narrow)
-                                                : judge_whole(s, narrow, true);
-      if ((shown & kNarrowWholeOk) == 0) return nullptr;
+      if (!cached_narrow) known = judge_whole(s, narrow, true);
+      else if ((known & kNarrowWholeChecked) == 0) known = decided(m, s, kNarrowWholeChecked, narrow);
+      if ((known & kNarrowWholeOk) == 0) return nullptr;
     }
     return s.translation;
   }
@@ -302,13 +317,14 @@ const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) cons
   // The form stands in for the caller's plural: the verdicts kept with the
   // entry hold when it is the entry's own, as it is unless the catalogue
   // is older than the program.
-  const char* own = format_of(plural_of(s.original, s.original_length));
-  if (query.plural_text == nullptr || std::strcmp(query.plural_text, own) == 0) {
-    if ((decided(m, s, kFormsChecked, nullptr) & form_bit(kFormBits, number)) == 0) return nullptr;
+  if (query.plural_text == nullptr || std::strcmp(query.plural_text, s.plural) == 0) {
+    std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
+    if ((known & kFormsChecked) == 0) known = decided(m, s, kFormsChecked, nullptr);
+    if ((known & form_bit(kFormBits, number)) == 0) return nullptr;
     if (narrow != nullptr) {
-      const std::uint64_t shown = cached_narrow ? decided(m, s, kNarrowFormsChecked, narrow)
-                                                : kNarrowFormsChecked | judge_forms(s, own, narrow, kNarrowFormBits);
-      if ((shown & form_bit(kNarrowFormBits, number)) == 0) return nullptr;
+      if (!cached_narrow) known = kNarrowFormsChecked | judge_forms(s, s.plural, narrow, kNarrowFormBits);
+      else if ((known & kNarrowFormsChecked) == 0) known = decided(m, s, kNarrowFormsChecked, narrow);
+      if ((known & form_bit(kNarrowFormBits, number)) == 0) return nullptr;
     }
     return form;
   }
@@ -347,7 +363,7 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
     if (s.original_length == 0 || s.translation_length == 0) continue;
     // A plural entry is asked for its forms, each checked against the
     // original plural; any other entry for its translation.
-    const char* original = format_of(plural_of(s.original, s.original_length));
+    const char* original = s.plural;
     if (std::strlen(s.original) == s.original_length) {
       if ((decided(m, s, kWholeChecked, nullptr) & kWholeUsable) == 0)
         note(&audit.refused, &audit.first_refused, ut_quoted(s.translation) + " for " + ut_quoted(original));
@@ -379,4 +395,77 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
     if (word(hash_offset_ + std::uint64_t{i} * 4) > count_ && word(nls_mo::kWordRevision * 4) >> 16 == 0)
       audit.table_problem = "hash table names a message past the last";
   return audit;
+}
+
+// A database's lookups, beside the catalogue's so that they are compiled
+// together: every message passes here.
+
+namespace {
+
+// Programs print the same messages again and again: a pointer and a
+// compare of the text find them again faster than a hashed lookup. Each
+// thread remembers its own, so a lookup that finds what it found before
+// writes nothing another thread reads. A place is kept with its database's
+// number, never reused, so a database made where an old one was cannot
+// take the old one's places for its own.
+// Trivial, so the thread's copy needs no construction on first use. The
+// entry's strings are kept with its place: a message asked again needs
+// neither its descriptors nor its state read to be recognised.
+struct Recent {
+  std::uint64_t database;
+  const char* key;
+  const nlsLoadedDomain* domain;
+  nlsLoadedDomain::Strings strings;
+  std::uint32_t message;
+};
+struct RecentPlaces {
+  Recent places[16];
+};
+
+// Null when the thread's places cannot be allocated: then nothing is kept.
+Recent* recent(std::uint64_t database, const char* key) {
+  RecentPlaces* mine = utThreadCache<RecentPlaces>::get();
+  if (mine == nullptr) return nullptr;
+  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key) ^ database) * 0x9e3779b97f4a7c15u;
+  return &mine->places[h >> 60];
+}
+
+}  // namespace
+
+const char* nlsDataBase::find(const nlsQuery& query) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  const Recent* last = recent(id_, query.key);
+  // The same pointer may hold another text now: the text decides.
+  if (last != nullptr && last->database == id_ && last->key == query.key &&
+      std::strcmp(query.key, last->strings.original) == 0)
+    if (const char* found = last->domain->answer(last->message, last->strings, query)) return found;
+  return search(query);
+}
+
+const char* nlsDataBase::search(const nlsQuery& query) const {
+  const std::size_t length = std::strlen(query.key);
+  // Where an earlier catalogue holds the entry but gave no answer (a
+  // plural form refused for this count, say), it may answer another call:
+  // only the first catalogue holding the entry is remembered.
+  bool passed_over = false;
+  for (std::size_t i = 0;; ++i) {
+    // Catalogues further down the list are loaded the first time a
+    // message gets this far.
+    const std::size_t loaded = loaded_count_.load(std::memory_order_acquire);
+    if (i >= loaded && !load_next(loaded)) return nullptr;
+    const nlsLoadedDomain* d = loaded_[i];
+    const std::int64_t m = d->locate(query.key, length);
+    if (m < 0) continue;
+    const auto message = static_cast<std::uint32_t>(m);
+    nlsLoadedDomain::Strings strings;
+    const char* found = d->strings(message, &strings) ? d->answer(message, strings, query) : nullptr;
+    if (found == nullptr) {
+      passed_over = true;
+      continue;
+    }
+    if (!passed_over)
+      if (Recent* place = recent(id_, query.key)) *place = Recent{id_, query.key, d, strings, message};
+    return found;
+  }
 }

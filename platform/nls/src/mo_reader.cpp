@@ -64,12 +64,6 @@ nlsLoadedDomain* nlsLoadedDomain::adopt(std::unique_ptr<nlsFileImage> image, std
   return domain.release();
 }
 
-std::uint32_t nlsLoadedDomain::word(std::uint64_t offset) const {
-  std::uint32_t w;
-  std::memcpy(&w, at(offset, sizeof w), sizeof w);
-  return swapped_ ? __builtin_bswap32(w) : w;
-}
-
 const char* nlsLoadedDomain::check_header() {
   using namespace nls_mo;
   const std::uint64_t size = size_;

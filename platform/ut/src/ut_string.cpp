@@ -27,8 +27,10 @@ int utRef::assignment_imp(const utRef& other) {
   return release;
 }
 
-// A claimed buffer's count was allocated on its own.
-int utRef::release_claimed(int* count) {
+// A claimed buffer's count was allocated on its own. Out of line: inlined
+// where a text's own block is released, the compiler takes this count for
+// a pointer into that block.
+__attribute__((noinline)) int utRef::release_claimed(int* count) {
   if (load(count) != -1 && __atomic_add_fetch(count, 1, __ATOMIC_ACQ_REL) != 0) return 0;
   delete count;
   return kClaimed;
@@ -39,8 +41,6 @@ void utString::init_owned(int capacity) {
   text_ = allocate(capacity, ref_.count_);
   size_ = capacity;
 }
-
-utString::utString() : text_(const_cast<char*>("")), size_(0) {}
 
 utString::utString(const char* text) : text_(nullptr), size_(0) {
   if (text == nullptr) return;

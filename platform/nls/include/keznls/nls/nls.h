@@ -133,7 +133,10 @@ class nlsLoadedDomain {
   /// Whether the string of `length` bytes at `offset` lies inside the file
   /// and is followed by its NUL.
   inline bool fits(std::uint32_t length, std::uint32_t offset) const;
-  std::uint32_t word(std::uint64_t offset) const;
+  /// The 32-bit word at `offset`, read first if it was not.
+  inline std::uint32_t word(std::uint64_t offset) const;
+  /// The same where the caller knows it was read (an entry checked sound).
+  inline std::uint32_t read_word(std::uint64_t offset) const;
   /// Why entry `m`'s strings cannot be used, or null.
   const char* string_problem(std::uint32_t m) const;
   /// Entry `m`'s strings when they lie inside the file, null-terminated
@@ -147,6 +150,8 @@ class nlsLoadedDomain {
   void build_index() const;
   /// Entry `m`'s answer to `query`; null when it has none.
   const char* answer(std::uint32_t m, const nlsQuery& query) const;
+  /// The same, its strings `s` known.
+  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
   /// Entry `m`'s state bits with `part` of its verdicts decided.
   std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
   /// Whether verdicts on `narrow` are kept in the state bits: the first

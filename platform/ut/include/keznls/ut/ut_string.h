@@ -71,7 +71,7 @@ class utRef {
 class utString {
  public:
   /// The empty text, backed by a literal.
-  utString();
+  utString() : text_(const_cast<char*>("")), size_(0) {}
   /// A private copy of `text`; null gives an invalid string.
   utString(const char* text);  // NOLINT(google-explicit-constructor)
   /// A private copy of `text`, as the plain constructor makes.
