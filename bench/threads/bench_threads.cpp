@@ -24,13 +24,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "keznls/keznls.h"
-#include "support/ratio_reporter.h"
 
 namespace {
 
@@ -210,6 +211,18 @@ void shared_dgettext(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// No catalogue: what two threads of this machine give for work that shares
+// nothing, the ceiling of the scaling above.
+void shared_snprintf_alone(benchmark::State& state) {
+  int m = first_message(state);
+  for (auto _ : state) {
+    print_with_snprintf(kMessages[m].text, m);
+    if (++m == kMessageCount) m = 0;
+  }
+  benchmark::DoNotOptimize(t_bytes);
+  state.SetItemsProcessed(state.iterations());
+}
+
 void rotating_keznls(benchmark::State& state) {
   int m = first_message(state), l = state.thread_index() % kLanguageCount;
   for (auto _ : state) {
@@ -253,10 +266,11 @@ struct Bench {
   void (*setup)(const benchmark::State&);
   std::string name() const { return std::string("threads/") + group + "/" + side; }
 };
-enum { kSharedOurs, kSharedGlibc, kRotatingOurs, kRotatingGlibc, kRotatingBoost };
+enum { kSharedOurs, kSharedGlibc, kSharedAlone, kRotatingOurs, kRotatingGlibc, kRotatingBoost };
 const Bench kBenches[] = {
     {"shared", "keznls", shared_keznls, language_list},
     {"shared", "snprintf(dgettext)", shared_dgettext, language_list},
+    {"shared", "snprintf alone", shared_snprintf_alone, language_list},
     {"rotating", "keznls", rotating_keznls, no_language_list},
     {"rotating", "uselocale+dgettext", rotating_uselocale, no_language_list},
     {"rotating", "boost::locale::dgettext", rotating_boost, no_language_list},
@@ -266,6 +280,46 @@ const Bench kBenches[] = {
 std::string run_name(const Bench& bench, int threads) {
   return bench.name() + "/real_time/threads:" + std::to_string(threads);
 }
+
+/// Shows the medians of the repetitions, in the order the benchmarks were
+/// registered, and keeps each run's time per message so the ratios can
+/// take medians too. One pass on this shared virtual machine may run faster
+/// or slower than the next by a third, so a ratio of single runs taken
+/// seconds apart says little; repetitions in random order, compared by
+/// their medians, do.
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  MedianReporter() : ConsoleReporter(OO_None) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration)
+        ns_[run.run_name.str()].push_back(run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations));
+      if (run.run_type == Run::RT_Iteration ? run.repetitions <= 1 : run.aggregate_name == "median")
+        shown_.push_back(run);
+    }
+  }
+  void Finalize() override {
+    std::stable_sort(shown_.begin(), shown_.end(), [](const Run& a, const Run& b) {
+      return a.family_index != b.family_index ? a.family_index < b.family_index
+                                              : a.per_family_instance_index < b.per_family_instance_index;
+    });
+    if (!shown_.empty()) ConsoleReporter::ReportRuns(shown_);
+    ConsoleReporter::Finalize();
+  }
+  /// The median nanoseconds per message of `name`; 0 when it did not run.
+  double ns(const std::string& name) const {
+    const auto it = ns_.find(name);
+    if (it == ns_.end()) return 0.0;
+    std::vector<double> times = it->second;
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+  }
+
+ private:
+  std::map<std::string, std::vector<double>> ns_;
+  std::vector<Run> shown_;
+};
 
 // ---- checks, before any timing ----
 
@@ -436,18 +490,28 @@ int main(int argc, char** argv) {
 
   for (const Bench& bench : kBenches)
     benchmark::RegisterBenchmark(bench.name().c_str(), bench.run)->Setup(bench.setup)->UseRealTime()->Threads(1)->Threads(2);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  // Unless the command line says otherwise: repetitions in random order,
+  // each a fifth of a second.
+  std::vector<char*> args(argv, argv + argc);
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  char repetitions[] = "--benchmark_repetitions=9";
+  char min_time[] = "--benchmark_min_time=0.2";
+  args.insert(args.begin() + 1, {interleave, repetitions, min_time});
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
   auto ns = [&reporter](int bench, int threads) { return reporter.ns(run_name(kBenches[bench], threads)); };
   // Time per message is wall time over the messages of every thread: its
-  // inverse is messages per second.
+  // inverse is messages per second. Medians of the repetitions.
   std::printf("ratio: threads shared keznls 2 threads vs 1 thread = %.2f\n",
               ns(kSharedOurs, 1) / ns(kSharedOurs, 2));
   std::printf("ratio: threads shared snprintf(dgettext) 2 threads vs 1 thread = %.2f\n",
               ns(kSharedGlibc, 1) / ns(kSharedGlibc, 2));
+  std::printf("ratio: threads shared snprintf alone (untranslated) 2 threads vs 1 thread = %.2f\n",
+              ns(kSharedAlone, 1) / ns(kSharedAlone, 2));
   std::printf("ratio: threads rotating keznls 2 threads vs 1 thread = %.2f\n",
               ns(kRotatingOurs, 1) / ns(kRotatingOurs, 2));
   for (int threads = 1; threads <= 2; ++threads) {
