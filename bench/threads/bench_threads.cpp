@@ -20,11 +20,11 @@
 #include <locale.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <boost/locale.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <map>
 #include <memory>
