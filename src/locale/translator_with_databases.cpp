@@ -21,16 +21,26 @@ bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") =
 
 std::atomic<std::uint64_t> g_next_translator{1};
 
-// Messages mostly name the database the thread's message before named.
-// Kept per thread, with the translator's number (never reused), so a hit
-// writes nothing another thread reads.
+// Messages mostly name the database the thread's message before named
+// through the same translator. Kept per thread, so a hit writes nothing
+// another thread reads, a place for each of 8 translators, so requests
+// turning between translators of their languages keep each one's. A place
+// holds its translator's number (never reused).
 struct Last {
   std::uint64_t translator;
   const Entry* entry;
 };
+struct LastPlaces {
+  Last places[8];
+};
+
+Last* last_place(std::uint64_t translator) {
+  LastPlaces* mine = utThreadCache<LastPlaces>::get();
+  return mine != nullptr ? &mine->places[translator % 8] : nullptr;
+}
 
 void remember(std::uint64_t translator, const Entry* entry) {
-  if (Last* last = utThreadCache<Last>::get()) *last = Last{translator, entry};
+  if (Last* last = last_place(translator)) *last = Last{translator, entry};
 }
 
 // The names opened so far, for lookups that take no lock: a table of
@@ -60,7 +70,7 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// The database of `name`, opened on first use; null for the name
   /// "DO_NOT_TRANSLATE" and when it could not be allocated.
   const nlsDataBase* database(const char* name) {
-    const Last* last = utThreadCache<Last>::get();
+    const Last* last = last_place(id);
     if (last != nullptr && last->translator == id && std::strcmp(name, last->entry->first.c_str()) == 0)
       return last->entry->second;
     if (bypassed(name)) return nullptr;
