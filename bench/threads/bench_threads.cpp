@@ -227,64 +227,41 @@ void no_language_list() { ::unsetenv("LANGUAGE"); }
 void language_list(const benchmark::State&) { language_list(); }
 void no_language_list(const benchmark::State&) { no_language_list(); }
 
-// Threads start apart in the message list, as a program's threads print
-// different messages.
-int first_message(const benchmark::State& state, const MessageSet& set) {
-  return state.thread_index() * set.count / 2 % set.count;
-}
+// What each side does for one message: message `m` of the set, in
+// language `l` for the rotating cases (the shared ones ignore it).
+void shared_keznls(int, const Message& message, int m) { print(*g_world->shared_helper, message, m); }
 
-void shared_keznls(benchmark::State& state, const MessageSet& set) {
-  keznlsHelper& helper = *g_world->shared_helper;
-  int m = first_message(state, set);
-  for (auto _ : state) {
-    print(helper, set.messages[m], m);
-    if (++m == set.count) m = 0;
-  }
-  benchmark::DoNotOptimize(t_bytes);
-  state.SetItemsProcessed(state.iterations());
-}
-
-void shared_dgettext(benchmark::State& state, const MessageSet& set) {
-  int m = first_message(state, set);
-  for (auto _ : state) {
-    const Message& message = set.messages[m];
-    print_with_snprintf(dgettext(kDomain, message.text), message, m);
-    if (++m == set.count) m = 0;
-  }
-  benchmark::DoNotOptimize(t_bytes);
-  state.SetItemsProcessed(state.iterations());
+void shared_dgettext(int, const Message& message, int m) {
+  print_with_snprintf(dgettext(kDomain, message.text), message, m);
 }
 
 // No catalogue: what two threads of this machine give for work that shares
 // nothing, the ceiling of the scaling above.
-void shared_snprintf_alone(benchmark::State& state, const MessageSet& set) {
-  int m = first_message(state, set);
-  for (auto _ : state) {
-    const Message& message = set.messages[m];
-    print_with_snprintf(message.text, message, m);
-    if (++m == set.count) m = 0;
-  }
-  benchmark::DoNotOptimize(t_bytes);
-  state.SetItemsProcessed(state.iterations());
+void shared_snprintf_alone(int, const Message& message, int m) { print_with_snprintf(message.text, message, m); }
+
+void rotating_keznls(int l, const Message& message, int m) { print(*g_world->helpers[l], message, m); }
+
+// The thread's locale stays set until the next request's (and the loop's end).
+void rotating_uselocale(int l, const Message& message, int m) {
+  uselocale(g_world->locales[l]);
+  print_with_snprintf(dgettext(kDomain, message.text), message, m);
 }
 
-void rotating_keznls(benchmark::State& state, const MessageSet& set) {
-  int m = first_message(state, set), l = state.thread_index() % kLanguageCount;
-  for (auto _ : state) {
-    print(*g_world->helpers[l], set.messages[m], m);
-    if (++m == set.count) m = 0;
-    if (++l == kLanguageCount) l = 0;
-  }
-  benchmark::DoNotOptimize(t_bytes);
-  state.SetItemsProcessed(state.iterations());
+void rotating_boost(int l, const Message& message, int m) {
+  const std::string format = boost::locale::dgettext(kDomain, message.text, g_world->boost_locales[l]);
+  print_with_snprintf(format.c_str(), message, m);
 }
 
-void rotating_uselocale(benchmark::State& state, const MessageSet& set) {
-  int m = first_message(state, set), l = state.thread_index() % kLanguageCount;
+using Each = void (*)(int l, const Message& message, int m);
+
+/// The timed loop of `each`. Threads start apart in the message list, as a
+/// program's threads print different messages; the language turns with
+/// every message.
+template <Each each>
+void timed(benchmark::State& state, const MessageSet& set) {
+  int m = state.thread_index() * set.count / 2 % set.count, l = state.thread_index() % kLanguageCount;
   for (auto _ : state) {
-    const Message& message = set.messages[m];
-    uselocale(g_world->locales[l]);
-    print_with_snprintf(dgettext(kDomain, message.text), message, m);
+    each(l, set.messages[m], m);
     if (++m == set.count) m = 0;
     if (++l == kLanguageCount) l = 0;
   }
@@ -293,37 +270,31 @@ void rotating_uselocale(benchmark::State& state, const MessageSet& set) {
   state.SetItemsProcessed(state.iterations());
 }
 
-void rotating_boost(benchmark::State& state, const MessageSet& set) {
-  int m = first_message(state, set), l = state.thread_index() % kLanguageCount;
-  for (auto _ : state) {
-    const Message& message = set.messages[m];
-    const std::string format = boost::locale::dgettext(kDomain, message.text, g_world->boost_locales[l]);
-    print_with_snprintf(format.c_str(), message, m);
-    if (++m == set.count) m = 0;
-    if (++l == kLanguageCount) l = 0;
-  }
-  benchmark::DoNotOptimize(t_bytes);
-  state.SetItemsProcessed(state.iterations());
-}
-
+enum class Kind { shared, rotating, untranslated };
 struct Bench {
   const char* group;
   const char* side;
+  Kind kind;
+  Each each;
   void (*run)(benchmark::State&, const MessageSet&);
+  void (*environment)();  ///< language_list or no_language_list
   void (*setup)(const benchmark::State&);
   std::string name(const MessageSet& set) const {
     return std::string("threads/") + group + "/" + set.name + "/" + side;
   }
 };
 enum { kSharedOurs, kSharedGlibc, kSharedAlone, kRotatingOurs, kRotatingGlibc, kRotatingBoost };
+#define KEZNLS_BENCH(group, side, kind, each, environment) \
+  {group, side, Kind::kind, each, timed<each>, environment, environment}
 const Bench kBenches[] = {
-    {"shared", "keznls", shared_keznls, language_list},
-    {"shared", "snprintf(dgettext)", shared_dgettext, language_list},
-    {"shared", "snprintf alone", shared_snprintf_alone, language_list},
-    {"rotating", "keznls", rotating_keznls, no_language_list},
-    {"rotating", "uselocale+dgettext", rotating_uselocale, no_language_list},
-    {"rotating", "boost::locale::dgettext", rotating_boost, no_language_list},
+    KEZNLS_BENCH("shared", "keznls", shared, shared_keznls, language_list),
+    KEZNLS_BENCH("shared", "snprintf(dgettext)", shared, shared_dgettext, language_list),
+    KEZNLS_BENCH("shared", "snprintf alone", untranslated, shared_snprintf_alone, language_list),
+    KEZNLS_BENCH("rotating", "keznls", rotating, rotating_keznls, no_language_list),
+    KEZNLS_BENCH("rotating", "uselocale+dgettext", rotating, rotating_uselocale, no_language_list),
+    KEZNLS_BENCH("rotating", "boost::locale::dgettext", rotating, rotating_boost, no_language_list),
 };
+#undef KEZNLS_BENCH
 
 /// The name Google Benchmark gives a run of `bench` over `set` on `threads` threads.
 std::string run_name(const Bench& bench, const MessageSet& set, int threads) {
@@ -401,10 +372,11 @@ bool translated(const std::string& where, const Message& message, const std::str
 /// Every side gives the same text for every message and language, and
 /// none gives the original: the catalogues translate every one of them.
 /// Then the timed code itself: a pass over the messages counts as many
-/// bytes on each side as the checked texts have.
+/// bytes on each side as the checked texts have (the originals' for the
+/// side without a catalogue).
 bool check(World& world, const MessageSet& set) {
   bool ok = true;
-  std::size_t shared_bytes = 0, rotating_bytes = 0;
+  std::size_t shared_bytes = 0, rotating_bytes = 0, original_bytes = 0;
 
   language_list();
   for (int m = 0; m < set.count; ++m) {
@@ -413,6 +385,7 @@ bool check(World& world, const MessageSet& set) {
     ok &= translated("de:fr", message, want, m);
     ok &= same("de:fr, dgettext", message, formatted(dgettext(kDomain, message.text), message, m), want);
     shared_bytes += want.size();
+    original_bytes += formatted(message.text, message, m).size();
   }
 
   no_language_list();
@@ -431,43 +404,19 @@ bool check(World& world, const MessageSet& set) {
       rotating_bytes += want.size();
     }
 
-  // One pass of each timed loop's body, in the order the loops take.
-  struct Pass {
-    const char* name;
-    void (*each)(int l, const Message& message, int m);
-    bool rotates;
-    void (*environment)();
-  };
-  const Pass passes[] = {
-      {"shared keznls", [](int, const Message& message, int m) { print(*g_world->shared_helper, message, m); },
-       false, language_list},
-      {"shared dgettext",
-       [](int, const Message& message, int m) { print_with_snprintf(dgettext(kDomain, message.text), message, m); },
-       false, language_list},
-      {"rotating keznls", [](int l, const Message& message, int m) { print(*g_world->helpers[l], message, m); }, true,
-       no_language_list},
-      {"rotating uselocale",
-       [](int l, const Message& message, int m) {
-         uselocale(g_world->locales[l]);
-         print_with_snprintf(dgettext(kDomain, message.text), message, m);
-         uselocale(LC_GLOBAL_LOCALE);
-       },
-       true, no_language_list},
-      {"rotating Boost.Locale",
-       [](int l, const Message& message, int m) {
-         const std::string format = boost::locale::dgettext(kDomain, message.text, g_world->boost_locales[l]);
-         print_with_snprintf(format.c_str(), message, m);
-       },
-       true, no_language_list},
-  };
-  for (const Pass& pass : passes) {
-    pass.environment();
+  // One pass of each timed loop's body.
+  for (const Bench& bench : kBenches) {
+    const bool rotates = bench.kind == Kind::rotating;
+    bench.environment();
     const std::size_t before = t_bytes;
-    for (int l = 0; l < (pass.rotates ? kLanguageCount : 1); ++l)
-      for (int m = 0; m < set.count; ++m) pass.each(l, set.messages[m], m);
-    const std::size_t counted = t_bytes - before, want = pass.rotates ? rotating_bytes : shared_bytes;
+    for (int l = 0; l < (rotates ? kLanguageCount : 1); ++l)
+      for (int m = 0; m < set.count; ++m) bench.each(l, set.messages[m], m);
+    uselocale(LC_GLOBAL_LOCALE);
+    const std::size_t counted = t_bytes - before;
+    const std::size_t want = rotates ? rotating_bytes : bench.kind == Kind::shared ? shared_bytes : original_bytes;
     if (counted != want) {
-      std::fprintf(stderr, "%s, %s messages: counts %zu bytes, not %zu\n", pass.name, set.name, counted, want);
+      std::fprintf(stderr, "%s, %s messages: counts %zu bytes, not %zu\n", bench.name(set).c_str(), set.name, counted,
+                   want);
       ok = false;
     }
   }
