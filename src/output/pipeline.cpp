@@ -1,8 +1,30 @@
 #include "pipeline.h"
 
+#include <cstring>
+
+#include "keznls/engine.h"
+#include "../common/overrides.h"
 #include "../engine/grammar.h"
 
 namespace keznls_pipeline {
+
+namespace {
+
+// Whether `formatter` is the library's engine or runtime printf, formatting
+// as they do: a format without '%' then shows as it is, and needs no copy.
+// A derived class that formats otherwise is asked.
+template <typename Ours>
+bool formats_as(const keznlsFormatter& formatter) {
+  const keznls_detail::VTable own = keznls_detail::own_table<Ours>().get();
+  return keznls_detail::inherits(&formatter, own, &keznlsFormatter::vformat_into) &&
+         keznls_detail::inherits(&formatter, own, &keznlsFormatter::vformat);
+}
+
+bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
+  return formats_as<keznlsFormatterSimple>(formatter) || formats_as<keznlsFormatterDefault>(formatter);
+}
+
+}  // namespace
 
 const char* suited(keznlsGrammar grammar, const char* translated, const char* original) {
   if (grammar != keznlsGrammar::engine || translated == original) return translated;
@@ -22,6 +44,10 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
 }
 
 void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
+  if (shows_plain_text_as_is(formatter) && std::strchr(format, '%') == nullptr) {
+    displayer.display(format);
+    return;
+  }
   char stage[1024];
   if (formatter.vformat_into(stage, sizeof stage, format, args) >= 0) {
     displayer.display(stage);

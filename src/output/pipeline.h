@@ -34,7 +34,9 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& message)
 const char* suited(keznlsGrammar grammar, const char* translated, const char* original);
 
 /// Formats `format` and hands the message to `displayer`: on the stack
-/// where the formatter writes into a buffer, else through its `vformat`.
+/// where the formatter writes into a buffer, else through its `vformat`;
+/// a format without '%' goes as it is where the formatter is one of the
+/// library's, which would only copy it.
 void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
 
 /// Translates `message`, formats and displays it.

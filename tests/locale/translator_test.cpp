@@ -2,6 +2,7 @@
 // when databases are opened, and that the translator releases them all.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -130,12 +131,23 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
     using keznlsFormatterSimple::keznlsFormatterSimple;
     utString vformat(const char* format, va_list) override { return utString(format); }
   };
+  // Writes into the caller's buffer as its base does, in capitals: asked
+  // for plain messages too, though its base would only copy them.
+  struct ShoutingFormatter : keznlsFormatterSimple {
+    using keznlsFormatterSimple::keznlsFormatterSimple;
+    int vformat_into(char* buffer, int size, const char* format, va_list args) override {
+      const int n = keznlsFormatterSimple::vformat_into(buffer, size, format, args);
+      for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buffer[i])));
+      return n;
+    }
+  };
   keznlsTranslatorWithDatabases own_translator(directory("first").c_str());
   DerivedTranslator derived_translator(directory("first").c_str());
   LoudTranslator loud_translator(directory("first").c_str());
   keznlsFormatterSimple own_formatter(".");
   DerivedFormatter derived_formatter(".");
   PlainFormatter plain_formatter(".");
+  ShoutingFormatter shouting_formatter(".");
   DerivedDefaultTranslator untranslated;
   DerivedDefaultFormatter derived_default;
   DerivedLocaleFormatter derived_locale;
@@ -159,6 +171,7 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       {"translate overridden", &loud_translator, &own_formatter, "Hallo!", "/tmp: 3 Eintr\xC3\xA4ge!", 4},
       // The five messages' own strings.
       {"vformat overridden", &own_translator, &plain_formatter, "Hallo", "%2$s: %1$d Eintr\xC3\xA4ge", 5},
+      {"vformat_into overridden", &own_translator, &shouting_formatter, "HALLO", "/TMP: 3 EINTR\xC3\xA4GE", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
