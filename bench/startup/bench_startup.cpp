@@ -2,7 +2,7 @@
 // spawn-to-exit figures of two such programs (keznls, dgettext) from the
 // startup_spawn driver, then the time a fresh translator takes to open a
 // catalogue of 1,000, 10,000 or 100,000 messages and look one message up.
-// Lazy opening makes the latter flat in the catalogue's size.
+// Lazy opening keeps the latter from growing with every message of the file.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -23,20 +23,29 @@ namespace {
 constexpr int kSizes[] = {1000, 10000, 100000};
 
 std::string domain(int messages) { return "startup_" + std::to_string(messages); }
-// The message looked up: in the middle of the catalogue.
-std::string original(int messages) {
-  return "Message " + std::to_string(messages / 2) + ": the operation on the selected item could not be completed";
+
+// The messages looked up, one per opening: 16 spread over the catalogue.
+// How many probes of the file's hash table one message takes is the luck
+// of its hash (1 to 4 here); the 16 together give the usual cost.
+constexpr int kLooked = 16;
+int number(int messages, int k) { return (2 * k + 1) * messages / (2 * kLooked); }
+std::string original(int number) {
+  return "Message " + std::to_string(number) + ": the operation on the selected item could not be completed";
 }
-std::string translation(int messages) {
-  return "Meldung " + std::to_string(messages / 2) + ": der Vorgang am gewählten Element konnte nicht beendet werden";
+std::string translation(int number) {
+  return "Meldung " + std::to_string(number) + ": der Vorgang am gewählten Element konnte nicht beendet werden";
 }
 
 void BM_open_and_look_up(benchmark::State& state) {
   const int messages = static_cast<int>(state.range(0));
-  const std::string name = domain(messages), text = original(messages);
+  const std::string name = domain(messages);
+  std::string texts[kLooked];
+  for (int k = 0; k < kLooked; ++k) texts[k] = original(number(messages, k));
+  int k = 0;
   for (auto _ : state) {
     keznlsTranslatorWithDatabases translator{utString(BENCH_STARTUP_CATALOGUES)};
-    benchmark::DoNotOptimize(translator.translate(name.c_str(), text.c_str()));
+    benchmark::DoNotOptimize(translator.translate(name.c_str(), texts[k].c_str()));
+    if (++k == kLooked) k = 0;
   }
 }
 BENCHMARK(BM_open_and_look_up)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
@@ -44,15 +53,17 @@ BENCHMARK(BM_open_and_look_up)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchma
 bool catalogues_translate() {
   ::unsetenv("LANGUAGE");
   ::setenv("LC_ALL", "de_DE.UTF-8", 1);
-  for (int messages : kSizes) {
-    keznlsTranslatorWithDatabases translator{utString(BENCH_STARTUP_CATALOGUES)};
-    const std::string got = translator.translate(domain(messages).c_str(), original(messages).c_str()).c_str();
-    if (got != translation(messages)) {
-      std::fprintf(stderr, "%s under %s translates \"%s\" as \"%s\"\n", domain(messages).c_str(),
-                   BENCH_STARTUP_CATALOGUES, original(messages).c_str(), got.c_str());
-      return false;
+  for (int messages : kSizes)
+    for (int k = 0; k < kLooked; ++k) {
+      keznlsTranslatorWithDatabases translator{utString(BENCH_STARTUP_CATALOGUES)};
+      const int n = number(messages, k);
+      const std::string got = translator.translate(domain(messages).c_str(), original(n).c_str()).c_str();
+      if (got != translation(n)) {
+        std::fprintf(stderr, "%s under %s translates \"%s\" as \"%s\"\n", domain(messages).c_str(),
+                     BENCH_STARTUP_CATALOGUES, original(n).c_str(), got.c_str());
+        return false;
+      }
     }
-  }
   return true;
 }
 
