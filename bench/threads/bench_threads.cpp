@@ -163,7 +163,7 @@ class keznlsDisplayerKeep : public keznlsDisplayer {
 
 void print(keznlsHelper& helper, const Message& message, int m) {
   switch (message.arg) {
-    case Arg::none: helper.tprintf(kDomain, message.text); break;
+    case Arg::none: helper.tprintf(kDomain, message.text, 0); break;  // unused, as for the peers below
     case Arg::number: helper.tprintf(kDomain, message.text, kNumbers[m % kValues]); break;
     case Arg::text: helper.tprintf(kDomain, message.text, kFiles[m % kValues]); break;
   }
