@@ -101,6 +101,7 @@ class keznlsSprintf {
 };
 
 /// Formatter role over `keznlsSprintf`: independent of the process locale.
+/// Keeps no state between calls: shared by threads.
 class keznlsFormatterSimple : public keznlsFormatter {
  public:
   /// Formats with `decimal_point` (shared, must be a valid string) as the

@@ -13,7 +13,7 @@
 /// locale names: `pt-br` -> `pt_BR`, `sr-Latn-RS` -> `sr_RS@latin`,
 /// `zh-Hant` -> `zh_TW`, `es-419` -> `es_419`. Names hold only letters,
 /// digits, `_` and `@`. Empty for a null pointer or nothing usable.
-/// Linear in the input's length; safe on any bytes.
+/// Linear in the input's length; safe on any bytes and from any thread.
 utString keznls_accept_language_list(const char* accept_language);
 
 #endif  // KEZNLS_LANGUAGES_H

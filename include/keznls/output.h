@@ -51,7 +51,8 @@ class kezabsOutput {
   virtual void vmessage(const keznlsMessage& message, va_list args);
 };
 
-/// Translate, format, display, through three borrowed roles.
+/// Translate, format, display, through three borrowed roles. Shared by
+/// threads when its three roles are.
 class keznlsHelper : public kezabsOutput {
  public:
   /// Borrows the three roles: they must outlive the helper.
@@ -73,6 +74,7 @@ class keznlsHelper : public kezabsOutput {
 };
 
 /// Formats without translating and writes to a borrowed stream; no flush.
+/// Shared by threads only as far as its stream is.
 class kezabsOutputOstream : public kezabsOutput {
  public:
   /// Borrows `stream`, which must outlive the output.
@@ -87,7 +89,7 @@ class kezabsOutputOstream : public kezabsOutput {
   std::ostream* stream_;
 };
 
-/// Accepts every message and reads none of its arguments.
+/// Accepts every message and reads none of its arguments; shared freely.
 class keznlsOutputToNowhere : public kezabsOutput {
  public:
   keznlsOutputToNowhere() {}
@@ -99,6 +101,7 @@ class keznlsOutputToNowhere : public kezabsOutput {
 };
 
 /// A borrowed translator and formatter turning a message into a string.
+/// Shared by threads when both roles are.
 class keznlsTranslatorAndFormatter {
  public:
   /// Borrows both roles: they must outlive this object.
@@ -137,6 +140,7 @@ class keznlsTranslatorAndFormatter {
 };
 
 /// Front end that displays what its own (overridable) `vtsprintf` returns.
+/// Shared by threads when its roles are.
 class keznlsConnector : public kezabsOutput {
  public:
   /// Borrows the three roles: they must outlive the connector.

@@ -20,7 +20,7 @@ class keznlsParser {
 
 /// Base-10 `strtol` and `strtod` in the current numeric locale. Integers
 /// beyond 32 bits clamp to INT_MIN/INT_MAX without an error; a string
-/// without text gives 0 with `error` 1.
+/// without text gives 0 with `error` 1. Keeps no state: shared by threads.
 class keznlsParserDefault : public keznlsParser {
  public:
   keznlsParserDefault() {}
@@ -31,7 +31,8 @@ class keznlsParserDefault : public keznlsParser {
 
 /// The default parser; when it leaves characters over, one more try inside
 /// a locale-numbers scope, i.e. in the locale `keznlsLocaleNumbers::save()`
-/// recorded. The second try's value and flag are the result.
+/// recorded. The second try's value and flag are the result. That try sets
+/// the process's numeric locale: one thread at a time.
 class keznlsParserDefaultThenLocale : public keznlsParser {
  public:
   keznlsParserDefaultThenLocale() {}

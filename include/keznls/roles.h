@@ -65,7 +65,8 @@ class keznlsTranslator {
   virtual const char* lend(const keznlsMessage& message);
 };
 
-/// No translation: returns a copy of the text whatever the name.
+/// No translation: returns a copy of the text whatever the name. Keeps no
+/// state: shared by threads.
 class keznlsTranslatorDefault : public keznlsTranslator {
  public:
   keznlsTranslatorDefault();
@@ -102,7 +103,8 @@ class keznlsFormatter {
 };
 
 /// The runtime library's printf, in the current locale, into a buffer that
-/// doubles from 4192 bytes until the text fits.
+/// doubles from 4192 bytes until the text fits. Keeps no state: shared by
+/// threads (as long as none changes the locale meanwhile).
 class keznlsFormatterDefault : public keznlsFormatter {
  public:
   keznlsFormatterDefault();

@@ -41,7 +41,8 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
 
 /// Set of stream pointers. Streams compare by identity; the set never deletes
 /// them. The slot table is allocated on first use and doubles once the
-/// members reach the load percent of its slots.
+/// members reach the load percent of its slots. Reading (finding, walking)
+/// may be shared by threads; any change is one thread's, with no reader.
 class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
  public:
   /// What the set holds: a borrowed stream pointer.

@@ -29,6 +29,7 @@ unsigned int co_hash(const keznlsBaseStream& stream);
 unsigned int co_hash_pointer(const void* pointer);
 
 /// Writes to a borrowed `std::ostream` and flushes it after every text.
+/// Shared by threads only as far as its stream is.
 class keznlsOstream : public keznlsBaseStream {
  public:
   /// `output` must not be null.
@@ -43,7 +44,9 @@ class keznlsOstream : public keznlsBaseStream {
   mutable std::atomic<bool> failed_{false};
 };
 
-/// Forwards every text to each of a set of borrowed streams.
+/// Forwards every text to each of a set of borrowed streams. Writing
+/// through it may be shared by threads as far as its members may; adding
+/// and removing members may not.
 class keznlsMultiStream : public keznlsBaseStream {
  public:
   keznlsMultiStream() : members_(4, 50) {}

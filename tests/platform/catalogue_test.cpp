@@ -219,8 +219,6 @@ const struct {
              {"%d file", "%d Datei"},  {"menu\x04Open", "\xC3\x96" "ffnen"},
              {"Caf\xC3\xA9", "Kaffeehaus"}, {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}};
 
-// A cut file is refused when what opening checks is cut; otherwise each
-// entry gives its whole translation or, cut, none, and the cut is reported.
 // Headers whose charset needs no conversion, and one that does, with a
 // translation longer once converted than the converter's work buffer.
 TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
@@ -326,6 +324,8 @@ TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
       << why;
 }
 
+// A cut file is refused when what opening checks is cut; otherwise each
+// entry gives its whole translation or, cut, none, and the cut is reported.
 TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
   for (const char* name : {"demo", "demo_nohash"})
     for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -57,37 +58,31 @@ class CatalogueFolder : public ::testing::Test {
   fs::path root_;
 };
 
-TEST_F(CatalogueFolder, TheBuildTreesFolderBesideTheProgramComesFirst) {
-  const std::string beside = folder("build/app/locale");
-  folder("build/share/locale");
-  EXPECT_EQ(catalogue_folder_for(path("build/app/program"), "/fallback"), beside);
-}
-
-TEST_F(CatalogueFolder, AnInstalledProgramFindsItsPrefixsShareLocale) {
-  folder("prefix/bin");
-  const std::string installed = folder("prefix/share/locale");
-  // Written without "..": it shows in explain() and error messages.
-  EXPECT_EQ(catalogue_folder_for(path("prefix/bin/program"), "/fallback"), installed);
-}
-
-TEST_F(CatalogueFolder, AFileNamedLocaleIsPassedOver) {
-  // /usr/bin/locale is a program, not a catalogue folder.
-  file("usr/bin/locale");
-  EXPECT_EQ(catalogue_folder_for(path("usr/bin/program"), "/fallback"), "/fallback");
-  const std::string installed = folder("usr/share/locale");
-  EXPECT_EQ(catalogue_folder_for(path("usr/bin/program"), "/fallback"), installed);
-  file("opt/share/locale");
-  EXPECT_EQ(catalogue_folder_for(path("opt/bin/program"), "/fallback"), "/fallback");
-}
-
-TEST_F(CatalogueFolder, NeitherFolderGivesTheFallback) {
-  folder("lonely/bin");
-  folder("lonely/share");  // no locale in it
-  EXPECT_EQ(catalogue_folder_for(path("lonely/bin/program"), "/usr/share/locale"), "/usr/share/locale");
+// Each layout, made in turn in one scratch tree: the folder a program at
+// `program` is given, "" standing for the fallback.
+TEST_F(CatalogueFolder, EachLayoutGivesItsFolderOrTheFallback) {
+  const struct {
+    const char* program;
+    std::vector<const char*> folders, files;  // made before asking
+    const char* expected;
+  } cases[] = {
+      // The build tree's folder beside the program comes first.
+      {"build/app/program", {"build/app/locale", "build/share/locale"}, {}, "build/app/locale"},
+      // An installed program finds its prefix's, written without "..".
+      {"prefix/bin/program", {"prefix/bin", "prefix/share/locale"}, {}, "prefix/share/locale"},
+      // /usr/bin/locale is a program, not a catalogue folder.
+      {"usr/bin/program", {}, {"usr/bin/locale"}, ""},
+      {"usr/bin/program", {"usr/share/locale"}, {}, "usr/share/locale"},
+      {"opt/bin/program", {}, {"opt/share/locale"}, ""},
+      {"lonely/bin/program", {"lonely/bin", "lonely/share"}, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    for (const char* f : c.folders) folder(f);
+    for (const char* f : c.files) file(f);
+    EXPECT_EQ(catalogue_folder_for(path(c.program), "/fallback"), *c.expected ? path(c.expected) : "/fallback");
+  }
   EXPECT_EQ(catalogue_folder_for(path("lonely/bin/program"), nullptr), "");
-}
-
-TEST_F(CatalogueFolder, APathThatNamesNoFolderGivesTheFallback) {
   // What the link reads when it cannot be read, or a relative name.
   EXPECT_EQ(catalogue_folder_for("", "/fallback"), "/fallback");
   EXPECT_EQ(catalogue_folder_for("program", "/fallback"), "/fallback");

@@ -284,12 +284,16 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
       {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
   };
   keznlsFormatterDefault formatter;
+  // `format` planned and rendered with `values` into `out`.
+  const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
+    keznls_printf::Plan plan;
+    EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
+    return keznls_printf::render(formatter, plan, values, out);
+  };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.format);
-    keznls_printf::Plan plan;
-    ASSERT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
     std::string out;
-    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
+    const keznls_printf::Failure failure = render(c.format, c.values, out);
     EXPECT_FALSE(failure.failed()) << failure.why;
     EXPECT_EQ(out, c.whole(formatter).c_str());
   }
@@ -308,10 +312,8 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(c.format);
-    keznls_printf::Plan plan;
-    ASSERT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
     std::string out;
-    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
+    const keznls_printf::Failure failure = render(c.format, c.values, out);
     EXPECT_EQ(failure.written, c.written);
     EXPECT_THAT(failure.why, HasSubstr(c.why));
   }
