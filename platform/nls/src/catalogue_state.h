@@ -8,8 +8,11 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
+#include <thread>
 
 #include "file_image.h"
 #include "keznls/nls/nls.h"
@@ -74,17 +77,57 @@ struct OtherPlural {
   nlsFormatFilter narrow;
 };
 
-/// `count` zeroed Ts in memory that costs nothing until an entry is
-/// touched, so a large catalogue opens as fast as a small one. T must be
-/// trivially constructible from zero bytes.
+/// `count` Ts, zero until set, in memory from the allocator that is
+/// cleared a page at a time when an entry there is first reached: a large
+/// catalogue opens as fast as a small one, and one opened after another
+/// was freed reuses its memory. T must be trivially constructible from
+/// zero bytes.
 template <typename T>
 class ZeroedArray {
  public:
-  explicit ZeroedArray(std::size_t count) : memory_(count * sizeof(T)) {}
-  T& operator[](std::size_t i) const { return reinterpret_cast<T*>(memory_.get())[i]; }
+  explicit ZeroedArray(std::size_t count)  // throws std::bad_alloc
+      : count_(count),
+        items_(static_cast<T*>(std::malloc(count == 0 ? 1 : count * sizeof(T)))),
+        pages_(new std::atomic<std::uint8_t>[(count + kPerPage - 1) / kPerPage]()) {
+    if (items_ == nullptr) throw std::bad_alloc();
+  }
+  ZeroedArray(const ZeroedArray&) = delete;
+  ZeroedArray& operator=(const ZeroedArray&) = delete;
+
+  T& operator[](std::size_t i) const {
+    std::atomic<std::uint8_t>& page = pages_[i / kPerPage];
+    if (page.load(std::memory_order_acquire) != kClear) clear(page, i / kPerPage);
+    return items_[i];
+  }
+  /// Calls `each` with every item that may have been set: those of pages
+  /// cleared already.
+  template <typename Each>
+  void each_set(Each each) const {
+    for (std::size_t i = 0; i < count_; i += kPerPage)
+      if (pages_[i / kPerPage].load(std::memory_order_acquire) == kClear)
+        for (std::size_t j = i; j < count_ && j < i + kPerPage; ++j) each(items_[j]);
+  }
 
  private:
-  nlsZeroed memory_;
+  static constexpr std::size_t kPerPage = 4096 / sizeof(T);
+  enum : std::uint8_t { kDirty, kClearing, kClear };
+
+  void clear(std::atomic<std::uint8_t>& page, std::size_t number) const {
+    std::uint8_t dirty = kDirty;
+    if (page.compare_exchange_strong(dirty, kClearing, std::memory_order_acquire)) {
+      const std::size_t first = number * kPerPage;
+      const std::size_t n = count_ - first < kPerPage ? count_ - first : kPerPage;
+      std::memset(static_cast<void*>(items_.get() + first), 0, n * sizeof(T));
+      page.store(kClear, std::memory_order_release);
+      return;
+    }
+    // Another thread is clearing it: a few hundred nanoseconds.
+    while (page.load(std::memory_order_acquire) != kClear) std::this_thread::yield();
+  }
+
+  const std::size_t count_;
+  const std::unique_ptr<T[], nlsFreeMemory> items_;
+  const std::unique_ptr<std::atomic<std::uint8_t>[]> pages_;
 };
 
 }  // namespace nls_state
@@ -108,7 +151,6 @@ struct nlsLoadedDomain::Lazy {
   /// charset (or no memory is left for it).
   const nls_state::Converted* convert(std::uint32_t m, const char* text, std::uint32_t length);
 
-  std::uint32_t count;
   nls_state::ZeroedArray<std::atomic<std::uint64_t>> state;
   // For a catalogue in another charset: the converter, and each entry's
   // translation once converted.
@@ -143,7 +185,10 @@ std::uint32_t nlsLoadedDomain::read_word(std::uint64_t offset) const {
 // 64-bit sums: 32-bit fields cannot overflow them.
 bool nlsLoadedDomain::fits(std::uint32_t length, std::uint32_t offset) const {
   const std::uint64_t end = std::uint64_t{offset} + length;
-  return end < size_ && at(offset, std::uint64_t{length} + 1)[length] == '\0';
+  if (end >= size_) return false;
+  // Read first: a file cut since it was opened is found out there.
+  const char* text = at(offset, std::uint64_t{length} + 1);
+  return end < image_->readable() && text[length] == '\0';
 }
 
 #endif  // NLS_CATALOGUE_STATE_H

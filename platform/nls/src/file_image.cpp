@@ -1,7 +1,6 @@
 #include "file_image.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,27 +9,19 @@
 #include <cstring>
 #include <new>
 
-nlsZeroed::nlsZeroed(std::uint64_t size) : size_(size), mapped_(size >= (1 << 16)) {
-  if (mapped_) {
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    // Touched a few pages at a time: a huge page would be cleared whole for
-    // the first of them.
-    ::madvise(p, size, MADV_NOHUGEPAGE);
-    bytes_ = static_cast<char*>(p);
-  } else {
-    bytes_ = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
-    if (bytes_ == nullptr) throw std::bad_alloc();
-  }
+namespace {
+
+nlsMemory allocate(std::uint64_t size) {
+  // Not zeroed: every byte is written when its chunk is read.
+  auto* bytes = static_cast<char*>(std::malloc(size));
+  if (bytes == nullptr) throw std::bad_alloc();
+  return nlsMemory(bytes);
 }
 
-nlsZeroed::~nlsZeroed() {
-  if (mapped_) ::munmap(bytes_, size_);
-  else std::free(bytes_);
-}
+}  // namespace
 
-nlsFileImage::nlsFileImage(std::unique_ptr<nlsZeroed> memory, std::uint64_t size, int fd)
-    : memory_(std::move(memory)), bytes_(memory_->get()), size_(size), fd_(fd), complete_(fd < 0) {}
+nlsFileImage::nlsFileImage(nlsMemory memory, std::uint64_t size, int fd)
+    : memory_(std::move(memory)), bytes_(memory_.get()), size_(size), fd_(fd), complete_(fd < 0), readable_(size) {}
 
 nlsFileImage::~nlsFileImage() {
   if (fd_ >= 0) ::close(fd_);
@@ -56,7 +47,7 @@ std::unique_ptr<nlsFileImage> nlsFileImage::open(const char* path, std::string* 
   const auto size = static_cast<std::uint64_t>(st.st_size);
   const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
   try {
-    std::unique_ptr<nlsFileImage> image(new nlsFileImage(std::make_unique<nlsZeroed>(size), size, fd));
+    std::unique_ptr<nlsFileImage> image(new nlsFileImage(allocate(size), size, fd));
     image->chunks_.reset(new std::atomic<std::uint64_t>[(chunks + 63) / 64]());
     return image;
   } catch (const std::bad_alloc&) {
@@ -68,8 +59,8 @@ std::unique_ptr<nlsFileImage> nlsFileImage::open(const char* path, std::string* 
 
 std::unique_ptr<nlsFileImage> nlsFileImage::copy(const void* bytes, std::size_t size, std::string* problem) {
   try {
-    auto memory = std::make_unique<nlsZeroed>(size);
-    std::memcpy(memory->get(), bytes, size);
+    nlsMemory memory = allocate(size);
+    std::memcpy(memory.get(), bytes, size);
     return std::unique_ptr<nlsFileImage>(new nlsFileImage(std::move(memory), size, -1));
   } catch (const std::bad_alloc&) {
     *problem = "unreadable: too large for memory";
@@ -105,7 +96,13 @@ void nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
       const ssize_t n = ::pread(fd_, bytes_ + done, to - done, static_cast<off_t>(done));
       if (n > 0) done += static_cast<std::uint64_t>(n);
       else if (n < 0 && errno == EINTR) continue;
-      else break;  // cut, or unreadable now: what is missing stays zeros
+      else {
+        // Cut, or unreadable now: what is missing reads as zeros, and no
+        // string reaching it counts as the file's.
+        std::memset(bytes_ + done, 0, to - done);
+        if (done < readable_.load(std::memory_order_relaxed)) readable_.store(done, std::memory_order_release);
+        break;
+      }
     }
     for (; c < run_end; ++c) chunks_[c >> 6].fetch_or(std::uint64_t{1} << (c & 63), std::memory_order_release);
   }

@@ -7,26 +7,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
 
-/// Zeroed memory that costs nothing until it is touched, whatever its size:
-/// pages from the kernel for a large block (the allocator's own may be
-/// dirty and would be cleared first), calloc for a small one.
-class nlsZeroed {
- public:
-  explicit nlsZeroed(std::uint64_t size);  // throws std::bad_alloc
-  ~nlsZeroed();
-  nlsZeroed(const nlsZeroed&) = delete;
-  nlsZeroed& operator=(const nlsZeroed&) = delete;
-  char* get() const { return bytes_; }
-
- private:
-  char* bytes_;
-  std::uint64_t size_;
-  bool mapped_;
+/// Memory from the allocator, freed with it: a program that opens
+/// catalogues again and again (a translator a request) reuses what an
+/// earlier one freed instead of faulting in fresh pages from the kernel.
+struct nlsFreeMemory {
+  void operator()(void* memory) const { std::free(memory); }
 };
+using nlsMemory = std::unique_ptr<char[], nlsFreeMemory>;
 
 class nlsFileImage {
  public:
@@ -40,9 +32,14 @@ class nlsFileImage {
   nlsFileImage& operator=(const nlsFileImage&) = delete;
 
   std::uint64_t size() const { return size_; }
+  /// Where the file was found to end when a read came short (it was cut
+  /// after opening, or could not be read): bytes from there on were never
+  /// the file's. The size until then.
+  std::uint64_t readable() const { return readable_.load(std::memory_order_acquire); }
   /// The `length` bytes at `offset` (which the caller keeps inside the
   /// file), read first where they were not. Bytes a cut file no longer
-  /// has read as zeros. Once read, bytes never change.
+  /// has read as zeros. Once read, bytes never change; bytes not read yet
+  /// are never shown.
   const char* at(std::uint64_t offset, std::uint64_t length) const {
     if (!complete_.load(std::memory_order_acquire)) need(offset, length);
     return bytes_ + offset;
@@ -54,7 +51,7 @@ class nlsFileImage {
 
  private:
   static constexpr unsigned kChunkBits = 12;  // 4 KiB
-  nlsFileImage(std::unique_ptr<nlsZeroed> memory, std::uint64_t size, int fd);
+  nlsFileImage(nlsMemory memory, std::uint64_t size, int fd);
   void need(std::uint64_t offset, std::uint64_t length) const;
   /// Reads chunks [first, last], those not read yet; `reading_` held.
   void read_chunks(std::uint64_t first, std::uint64_t last) const;
@@ -62,13 +59,14 @@ class nlsFileImage {
     return (chunks_[chunk >> 6].load(std::memory_order_acquire) >> (chunk & 63) & 1) != 0;
   }
 
-  const std::unique_ptr<nlsZeroed> memory_;
+  const nlsMemory memory_;  // a chunk's bytes are set when it is read
   char* const bytes_;
   const std::uint64_t size_;
   mutable int fd_;  // closed once every chunk is read
   mutable std::mutex reading_;
   std::unique_ptr<std::atomic<std::uint64_t>[]> chunks_;  // bit c: chunk c read
   mutable std::atomic<bool> complete_;
+  mutable std::atomic<std::uint64_t> readable_;
 };
 
 #endif  // NLS_FILE_IMAGE_H

@@ -89,16 +89,15 @@ bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
   return true;
 }
 
-bool nlsLoadedDomain::holds_key(std::uint32_t m, const char* key) const {
+const char* nlsLoadedDomain::original(std::uint32_t m) const {
   const std::uint64_t at_m = std::uint64_t{m} * 8;
-  // An entry checked sound is in memory: the usual case of a message asked
-  // again.
+  // An entry checked sound is in memory, whatever became of the file since:
+  // the usual case of a message asked again.
   if ((lazy_->state[m].load(std::memory_order_acquire) & kSound) != 0)
-    return std::strcmp(key, image_->read(read_word(originals_ + at_m + 4))) == 0;
+    return image_->read(read_word(originals_ + at_m + 4));
   const std::uint32_t length = word(originals_ + at_m);
   const std::uint32_t offset = word(originals_ + at_m + 4);
-  // strcmp stops at the original's first NUL: a plural's singular.
-  return fits(length, offset) && std::strcmp(key, at(offset, std::uint64_t{length} + 1)) == 0;
+  return fits(length, offset) ? image_->read(offset) : nullptr;
 }
 
 std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
@@ -121,10 +120,9 @@ std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
   std::uint32_t low = 0, high = count_;
   while (low < high) {
     const std::uint32_t mid = low + (high - low) / 2;
-    const std::uint32_t length = word(originals_ + std::uint64_t{mid} * 8);
-    const std::uint32_t offset = word(originals_ + std::uint64_t{mid} * 8 + 4);
-    if (!fits(length, offset)) return -1;
-    const int order = std::strcmp(key, at(offset, std::uint64_t{length} + 1));
+    const char* text = original(mid);
+    if (text == nullptr) return -1;
+    const int order = std::strcmp(key, text);
     if (order == 0) return mid;
     if (order < 0) high = mid;
     else low = mid + 1;
@@ -169,10 +167,9 @@ void nlsLoadedDomain::build_index() const {
   if (index == nullptr || index->slots == nullptr) return;  // the file's table goes on serving
   index->mask = size - 1;
   for (std::uint32_t m = 0; m < count_; ++m) {
-    const std::uint32_t ol = word(originals_ + std::uint64_t{m} * 8), oo = word(originals_ + std::uint64_t{m} * 8 + 4);
-    if (!fits(ol, oo)) continue;  // never found, as through the file's table
-    const char* original = at(oo, std::uint64_t{ol} + 1);
-    const std::uint64_t h = nls_mo::key_hash(original, std::strlen(original), nls_mo::process_seed());
+    const char* key = original(m);
+    if (key == nullptr) continue;  // never found, as through the file's table
+    const std::uint64_t h = nls_mo::key_hash(key, std::strlen(key), nls_mo::process_seed());
     const auto tag = static_cast<std::uint32_t>(h >> 32);
     for (std::size_t i = h & index->mask;; i = (i + 1) & index->mask) {
       Index::Slot& slot = index->slots[i];
@@ -181,7 +178,7 @@ void nlsLoadedDomain::build_index() const {
         break;
       }
       // A key given twice keeps its first entry.
-      if (slot.tag == tag && holds_key(slot.message - 1, original)) break;
+      if (slot.tag == tag && holds_key(slot.message - 1, key)) break;
     }
   }
   lazy_->index.store(index.release(), std::memory_order_release);

@@ -10,11 +10,11 @@
 #include "mo_format.h"
 #include "plural_rule.h"
 
-nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries) : count(entries), state(entries) {}
+nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries) : state(entries) {}
 
 nlsLoadedDomain::Lazy::~Lazy() {
   if (converted != nullptr)
-    for (std::uint32_t m = 0; m < count; ++m) std::free((*converted)[m].load(std::memory_order_relaxed));
+    converted->each_set([](std::atomic<nls_state::Converted*>& c) { std::free(c.load(std::memory_order_relaxed)); });
   delete index.load(std::memory_order_relaxed);
   for (auto& other : others) delete other.load(std::memory_order_relaxed);
 }

@@ -163,8 +163,14 @@ class nlsLoadedDomain {
   /// Entry `m`'s forms judged against `plural`, another plural text than
   /// its own.
   FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
+  /// Entry `m`'s original, whose text up to its first NUL is the key it is
+  /// found by; null when it does not lie whole in the file.
+  const char* original(std::uint32_t m) const;
   /// Whether `key` is entry `m`'s original (up to its first NUL).
-  bool holds_key(std::uint32_t m, const char* key) const;
+  bool holds_key(std::uint32_t m, const char* key) const {
+    const char* text = original(m);
+    return text != nullptr && std::strcmp(key, text) == 0;
+  }
 
   std::unique_ptr<nlsFileImage> image_;
   std::uint64_t size_ = 0;
