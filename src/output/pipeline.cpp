@@ -24,6 +24,16 @@ bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
   return formats_as<keznlsFormatterSimple>(formatter) || formats_as<keznlsFormatterDefault>(formatter);
 }
 
+// Whether `format` holds a '%'. A format mostly has its first within a few
+// characters, found here without a call.
+bool has_conversion(const char* format) {
+  for (int i = 0; i < 16; ++i) {
+    if (format[i] == '%') return true;
+    if (format[i] == '\0') return false;
+  }
+  return std::strchr(format + 16, '%') != nullptr;
+}
+
 }  // namespace
 
 const char* suited(keznlsGrammar grammar, const char* translated, const char* original) {
@@ -44,7 +54,7 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
 }
 
 void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
-  if (shows_plain_text_as_is(formatter) && std::strchr(format, '%') == nullptr) {
+  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) {
     displayer.display(format);
     return;
   }
@@ -57,16 +67,34 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
   displayer.display(message.c_str());
 }
 
+namespace {
+
+// One field of a message the caller has just stored, read as it was
+// stored: a compiler left to itself copies two fields with one 16-byte
+// load, which the processor cannot forward from two 8-byte stores and
+// waits for (about 10 ns a message).
+template <typename T>
+T stored(const T& field) {
+  return *static_cast<const volatile T*>(&field);
+}
+
+// `message` for `formatter`'s grammar.
+keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
+  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
+          stored(message.n), formatter.grammar()};
+}
+
+}  // namespace
+
 void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           keznlsMessage message, va_list args) {
-  message.grammar = formatter.grammar();
-  const Translated translated = translate(translator, message);
+           const keznlsMessage& message, va_list args) {
+  const Translated translated = translate(translator, for_grammar(formatter, message));
   show(formatter, displayer, translated.text(), args);
 }
 
-utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsMessage message, va_list args) {
-  message.grammar = formatter.grammar();
-  const Translated translated = translate(translator, message);
+utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
+                   va_list args) {
+  const Translated translated = translate(translator, for_grammar(formatter, message));
   return formatter.vformat(translated.text(), args);
 }
 

@@ -41,9 +41,10 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
 
 /// Translates `message`, formats and displays it.
 void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           keznlsMessage message, va_list args);
+           const keznlsMessage& message, va_list args);
 /// Translates `message` and formats it into a string of its own.
-utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsMessage message, va_list args);
+utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
+                   va_list args);
 
 }  // namespace keznls_pipeline
 

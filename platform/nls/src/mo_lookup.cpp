@@ -279,7 +279,8 @@ const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) cons
   return strings(m, &s) ? answer(m, s, query) : nullptr;
 }
 
-const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
+const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nlsQuery& query,
+                                    std::uint32_t second) const {
   if (s.translation_length == 0) return nullptr;
   const nlsFormatFilter narrow = query.narrow;
   const bool cached_narrow = narrow != nullptr && caches(narrow);
@@ -301,7 +302,13 @@ const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nls
   const unsigned long index = plural_rule_->form(query.n);
   const char* form = first;
   unsigned number = 0;
-  for (unsigned long i = 0; i < index; ++i) {
+  unsigned long i = 0;
+  if (index > 0 && second != 0) {
+    form = first + second;
+    number = 1;
+    i = 1;
+  }
+  for (; i < index; ++i) {
     form += std::strlen(form) + 1;
     ++number;
     if (form > end) {
@@ -414,10 +421,12 @@ struct Recent {
   const nlsLoadedDomain* domain;
   nlsLoadedDomain::Strings strings;
   std::uint32_t message;
+  std::uint32_t second_form;  // where the translation's second form starts; 0: it has one
 };
 // 64 sets of 4 places of a cache line each, 16 KB a thread: a server's
 // few hundred messages mostly keep theirs. A set keeps the last 4 found
 // there, so messages whose places fall together still stay.
+static_assert(sizeof(Recent) == 64, "a place is one cache line");
 constexpr int kWays = 4;
 struct RecentPlaces {
   Recent places[64][kWays];
@@ -445,7 +454,8 @@ const char* nlsDataBase::find(const nlsQuery& query) const {
   if (const Recent* set = recent(id_, query.key))
     for (int i = 0; i < kWays; ++i)
       if (holds(set[i], id_, query.key))
-        if (const char* found = set[i].domain->answer(set[i].message, set[i].strings, query)) return found;
+        if (const char* found = set[i].domain->answer(set[i].message, set[i].strings, query, set[i].second_form))
+          return found;
   return search(query);
 }
 
@@ -473,7 +483,9 @@ const char* nlsDataBase::search(const nlsQuery& query) const {
     if (!passed_over)
       if (Recent* set = recent(id_, query.key)) {
         std::memmove(set + 1, set, sizeof(Recent) * (kWays - 1));
-        set[0] = Recent{id_, query.key, d, strings, message};
+        const std::size_t first_form = std::strlen(strings.translation);
+        set[0] = Recent{id_, query.key, d, strings, message,
+                        first_form < strings.translation_length ? static_cast<std::uint32_t>(first_form) + 1 : 0};
       }
     return found;
   }

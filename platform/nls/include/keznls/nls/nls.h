@@ -150,8 +150,9 @@ class nlsLoadedDomain {
   void build_index() const;
   /// Entry `m`'s answer to `query`; null when it has none.
   const char* answer(std::uint32_t m, const nlsQuery& query) const;
-  /// The same, its strings `s` known.
-  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
+  /// The same, its strings `s` known, and where its translation's second
+  /// form starts when `second` is not 0.
+  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query, std::uint32_t second = 0) const;
   /// Entry `m`'s state bits with `part` of its verdicts decided.
   std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
   /// Whether verdicts on `narrow` are kept in the state bits: the first
