@@ -248,4 +248,18 @@ TEST(SharedString, CopiesLiveAndDieInManyThreads) {
   EXPECT_EQ(original.ref_unique(), 1);
 }
 
+// A catalogue's entry states are cleared a page at a time when first
+// reached: threads reaching the same new pages at once each see the page
+// cleared once, before any of them marks an entry there, so no mark is lost.
+TEST(SharedState, PagesFirstReachedTogetherAreClearedOnce) {
+  constexpr std::size_t kEntries = 4 * 512 + 7;  // four whole pages and part of one
+  for (int round = 0; round < 100; ++round) {
+    const nls_state::ZeroedArray<std::atomic<std::uint64_t>> state(kEntries);
+    race([&](int t) {
+      for (std::size_t i = 0; i < kEntries; ++i) state[i].fetch_or(std::uint64_t{1} << t, std::memory_order_relaxed);
+    });
+    for (std::size_t i = 0; i < kEntries; ++i) ASSERT_EQ(state[i].load(), (std::uint64_t{1} << kThreads) - 1) << i;
+  }
+}
+
 }  // namespace
