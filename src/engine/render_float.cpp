@@ -11,8 +11,10 @@ namespace keznls_engine {
 
 namespace {
 
-// Powers of ten exactly as utMath::pow gives them, computed once when the
-// library is loaded instead of on every conversion.
+// Powers of ten exactly as utMath::pow gives them, computed once, by the
+// first floating conversion, instead of on every conversion (and not when
+// the library is loaded: a program that prints no floating number never
+// pays for them).
 class PowersOfTen {
  public:
   static constexpr int kLowest = -340;
@@ -38,7 +40,10 @@ class PowersOfTen {
   double high_[kHighest - kLowest];
 };
 
-const PowersOfTen powers_of_ten;
+const PowersOfTen& powers_of_ten() {
+  static const PowersOfTen table;
+  return table;
+}
 
 // Below 2^53 every step of the fmod loop is exact, so integer digits are
 // the same digits, much faster.
@@ -47,9 +52,9 @@ constexpr double kExactIntegers = 9007199254740992.0;
 // The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
 // values) the division would lose digits or overflow, so scale in two steps.
 double mantissa(double v, int exponent) {
-  const double p = powers_of_ten.exact(exponent);
+  const double p = powers_of_ten().exact(exponent);
   if (p >= DBL_MIN) return v / p;
-  return (v * 1e300) / powers_of_ten.exact(exponent + 300);
+  return (v * 1e300) / powers_of_ten().exact(exponent + 300);
 }
 
 // k with 10^k <= a < 10^(k+2), for a finite a > 0: (e * 78913) >> 18 is
@@ -68,8 +73,8 @@ inline int exponent_below(double a) {
 // asked.
 inline int decimal_exponent(double a) {
   int k = exponent_below(a);
-  k += a >= powers_of_ten.exact(k + 1) ? 1 : 0;
-  if (powers_of_ten.near_ends(a, k)) return utMath::floor(utMath::log10(a));
+  k += a >= powers_of_ten().exact(k + 1) ? 1 : 0;
+  if (powers_of_ten().near_ends(a, k)) return utMath::floor(utMath::log10(a));
   return k;
 }
 
@@ -80,14 +85,14 @@ inline int decimal_exponent(double a) {
 inline bool exponent_and_mantissa(double v, int& exponent, double& m) {
   const double a = std::fabs(v);
   int k = exponent_below(a);
-  const double low = powers_of_ten.exact(k);
-  const double high = powers_of_ten.exact(k + 1);
+  const double low = powers_of_ten().exact(k);
+  const double high = powers_of_ten().exact(k + 1);
   if (low < DBL_MIN) return false;
   const double below = v / low;
   const double above = v / high;
   const bool up = a >= high;
   k += up ? 1 : 0;
-  if (powers_of_ten.near_ends(a, k)) return false;
+  if (powers_of_ten().near_ends(a, k)) return false;
   exponent = k;
   m = up ? above : below;
   return true;
@@ -244,7 +249,7 @@ __attribute__((always_inline)) inline bool exact_digits(std::uint64_t u, int pre
 __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, DecimalPoint& decimal_point,
                                             char* buffer, char* p) {
   // Zero stays zero; skipping the product keeps 0 * inf from making a NaN.
-  if (precision != 0 && y != 0.0) y *= powers_of_ten.nonnegative(precision);
+  if (precision != 0 && y != 0.0) y *= powers_of_ten().nonnegative(precision);
   y += 0.5;
   if (!(y <= DBL_MAX)) return nullptr;
   Rendering out{buffer, static_cast<int>(buffer + kShown - p)};
@@ -290,7 +295,7 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
 __attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point,
                                                   char* buffer, char* p) {
   if (precision <= 19) {
-    const double scaled = y * powers_of_ten.exact(precision) + 0.5;
+    const double scaled = y * powers_of_ten().exact(precision) + 0.5;
     if (scaled < kExactIntegers &&
         exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled)), precision, trim, decimal_point,
                      buffer, p))
