@@ -112,7 +112,8 @@ class ZeroedArray {
   static constexpr std::size_t kPerPage = 4096 / sizeof(T);
   enum : std::uint8_t { kDirty, kClearing, kClear };
 
-  void clear(std::atomic<std::uint8_t>& page, std::size_t number) const {
+  // Out of line: once per page, and the lookups it sits in stay small.
+  __attribute__((noinline, cold)) void clear(std::atomic<std::uint8_t>& page, std::size_t number) const {
     std::uint8_t dirty = kDirty;
     if (page.compare_exchange_strong(dirty, kClearing, std::memory_order_acquire)) {
       const std::size_t first = number * kPerPage;
