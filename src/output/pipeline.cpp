@@ -34,6 +34,21 @@ bool has_conversion(const char* format) {
   return std::strchr(format + 16, '%') != nullptr;
 }
 
+// One field of a message the caller has just stored, read as it was
+// stored: a compiler left to itself copies two fields with one 16-byte
+// load, which the processor cannot forward from two 8-byte stores and
+// waits for (about 10 ns a message).
+template <typename T>
+T stored(const T& field) {
+  return *static_cast<const volatile T*>(&field);
+}
+
+// `message` for `formatter`'s grammar.
+keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
+  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
+          stored(message.n), formatter.grammar()};
+}
+
 }  // namespace
 
 const char* suited(keznlsGrammar grammar, const char* translated, const char* original) {
@@ -66,25 +81,6 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
   const utString message = formatter.vformat(format, args);
   displayer.display(message.c_str());
 }
-
-namespace {
-
-// One field of a message the caller has just stored, read as it was
-// stored: a compiler left to itself copies two fields with one 16-byte
-// load, which the processor cannot forward from two 8-byte stores and
-// waits for (about 10 ns a message).
-template <typename T>
-T stored(const T& field) {
-  return *static_cast<const volatile T*>(&field);
-}
-
-// `message` for `formatter`'s grammar.
-keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
-  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
-          stored(message.n), formatter.grammar()};
-}
-
-}  // namespace
 
 void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
            const keznlsMessage& message, va_list args) {
