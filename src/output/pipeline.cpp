@@ -56,8 +56,12 @@ const char* suited(keznlsGrammar grammar, const char* translated, const char* or
   return keznls_engine::shows(translated) || !keznls_engine::shows(original) ? translated : original;
 }
 
-Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
-  if (const char* lent = translator.lend(m)) return Translated(lent);
+namespace {
+
+// The road of a translator that lends nothing: its copy, or the original
+// where the copy does not suit the grammar. Out of line: the library's own
+// translator lends.
+__attribute__((noinline)) Translated copied(keznlsTranslator& translator, const keznlsMessage& m) {
   const utString copy = m.plural != nullptr
                             ? (m.context != nullptr ? translator.translate_plural_in_context(m.name, m.context, m.text, m.plural, m.n)
                                                     : translator.translate_plural(m.name, m.text, m.plural, m.n))
@@ -66,6 +70,13 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
   const char* original = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
   const char* use = suited(m.grammar, copy.c_str(), original);
   return use == copy.c_str() ? Translated(copy) : Translated(use);
+}
+
+}  // namespace
+
+Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
+  if (const char* lent = translator.lend(m)) return Translated(lent);
+  return copied(translator, m);
 }
 
 void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
@@ -84,8 +95,10 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
 
 void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
            const keznlsMessage& message, va_list args) {
-  const Translated translated = translate(translator, for_grammar(formatter, message));
-  show(formatter, displayer, translated.text(), args);
+  // A lent text needs no Translated around it: the usual road, kept short.
+  const keznlsMessage m = for_grammar(formatter, message);
+  if (const char* lent = translator.lend(m)) return show(formatter, displayer, lent, args);
+  show(formatter, displayer, copied(translator, m).text(), args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
