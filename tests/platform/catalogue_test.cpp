@@ -359,7 +359,10 @@ TEST(MalformedCatalogueTest, FileChangedAfterOpeningNeverShowsWhatItDoesNotHold)
     const char* label;
     std::function<void(const std::string& path)> change;
   } changes[] = {
-      {"cut to a third", [&](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(image.size() / 3)), 0); }},
+      {"cut to a third",
+       [&](const std::string& path) {
+         ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(image.size() / 3)), 0);
+       }},
       {"overwritten from the middle",
        [&](const std::string& path) {
          std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
