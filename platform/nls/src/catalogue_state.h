@@ -80,8 +80,9 @@ struct OtherPlural {
 /// `count` Ts, zero until set, in memory from the allocator that is
 /// cleared a page at a time when an entry there is first reached: a large
 /// catalogue opens as fast as a small one, and one opened after another
-/// was freed reuses its memory. T must be trivially constructible from
-/// zero bytes.
+/// was freed reuses its memory. Any number of threads may reach entries at
+/// once: a page is cleared by one of them, before any sees an entry there.
+/// T must be trivially constructible from zero bytes.
 template <typename T>
 class ZeroedArray {
  public:
