@@ -13,12 +13,6 @@ install(TARGETS keznls
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/keznls DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
-foreach(layer ut nls co)
-  # A layer without public headers yet has no include folder.
-  if(EXISTS ${PROJECT_SOURCE_DIR}/platform/${layer}/include)
-    install(DIRECTORY platform/${layer}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
-  endif()
-endforeach()
 
 set(KEZNLS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/keznls)
 install(EXPORT keznlsTargets NAMESPACE keznls:: DESTINATION ${KEZNLS_CMAKE_DIR} COMPONENT dev)

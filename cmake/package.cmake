@@ -64,14 +64,10 @@ keznls.pc for pkg-config, and the static library of keznls.")
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME keznls-printf)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${runtime_package} (>= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_TOOL_DESCRIPTION "printf for shell scripts, with translation through gettext catalogues
 keznls-printf translates its format through a compiled message catalogue,
 formats its arguments into the translation and prints the result.")
-# The tool needs our library, which lies in the runtime package being
-# made, not on the system: dpkg-shlibdeps is shown where it is, and the
-# dependency on it is the one written above.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-  ${PROJECT_BINARY_DIR}/src)
+# The tool carries the library's objects it uses (it links them statically,
+# as our other programs do), so it depends on the runtimes alone.
 
 include(CPack)

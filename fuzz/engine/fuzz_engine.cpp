@@ -13,7 +13,7 @@
 #include "keznls/engine.h"
 
 // The engine's walk over a format, header-only, shared with the library.
-#include "engine/format_walk.h"
+#include "format/format_walk.h"
 #include "../support/fuzz_bytes.h"
 
 namespace {

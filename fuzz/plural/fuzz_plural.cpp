@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "plural_rule.h"
+#include "catalogue/plural_rule.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include <string>
 
 #include "../support/fuzz_bytes.h"
-#include "format_check.h"
+#include "format/format_check.h"
 #include "keznls/engine.h"
 #include "keznls/nls/nls.h"
 

@@ -3,6 +3,8 @@
 #ifndef KEZNLS_CATALOGUE_FOLDER_H
 #define KEZNLS_CATALOGUE_FOLDER_H
 
+#include "keznls/export.h"
+
 #include "keznls/ut/ut_string.h"
 
 /// The catalogue folder of the running program, found from where its
@@ -19,6 +21,6 @@
 ///
 /// Pass the result to `keznlsTranslatorWithDatabases`. Each call looks
 /// anew; safe from any thread.
-utString keznls_catalogue_folder(const char* fallback);
+KEZNLS_API utString keznls_catalogue_folder(const char* fallback);
 
 #endif  // KEZNLS_CATALOGUE_FOLDER_H

@@ -4,6 +4,8 @@
 #ifndef KEZNLS_ENGINE_H
 #define KEZNLS_ENGINE_H
 
+#include "keznls/export.h"
+
 #include <cstdarg>
 
 #include "keznls/roles.h"
@@ -14,7 +16,7 @@ class keznlsVarArgs;
 /// One conversion specification (what follows a `%`): an optional `0` flag,
 /// a width, an optional `.precision`, an optional `l`, and one of
 /// `d u x X e E f g G s`. `generate` renders one argument into `buffer`.
-class keznlsPercent {
+class KEZNLS_API keznlsPercent {
  public:
   /// Flags, width and precision zero; `text` is "<unset>".
   keznlsPercent()
@@ -56,7 +58,7 @@ class keznlsPercent {
 /// Cursor over a variable argument list. It holds its own copy of the
 /// caller's list (ended on destruction), so the caller's list is untouched.
 /// Each `va_arg_*` consumes exactly one argument.
-class keznlsVarArgs {
+class KEZNLS_API keznlsVarArgs {
  public:
   /// A cursor at the first argument of `args`, which it copies.
   explicit keznlsVarArgs(va_list args) { va_copy(cursor, args); }
@@ -80,7 +82,7 @@ class keznlsVarArgs {
 /// `%1$`..`%9$`, a caller-chosen decimal point. One allocation per non-empty
 /// result. A tenth conversion, or two naming one argument, make the whole
 /// format render as a parse failure does: every conversion "<error>".
-class keznlsSprintf {
+class KEZNLS_API keznlsSprintf {
  public:
   /// Shares `decimal_point`'s text; it must be a valid string.
   explicit keznlsSprintf(const utString& decimal_point);
@@ -102,7 +104,7 @@ class keznlsSprintf {
 
 /// Formatter role over `keznlsSprintf`: independent of the process locale.
 /// Keeps no state between calls: shared by threads.
-class keznlsFormatterSimple : public keznlsFormatter {
+class KEZNLS_API keznlsFormatterSimple : public keznlsFormatter {
  public:
   /// Formats with `decimal_point` (shared, must be a valid string) as the
   /// decimal point of the floating conversions.
@@ -121,6 +123,6 @@ class keznlsFormatterSimple : public keznlsFormatter {
 };
 
 /// Number of characters before the terminating NUL.
-int mca_strlen(const char* text);
+KEZNLS_API int mca_strlen(const char* text);
 
 #endif  // KEZNLS_ENGINE_H

@@ -3,6 +3,8 @@
 #ifndef KEZNLS_LANGUAGES_H
 #define KEZNLS_LANGUAGES_H
 
+#include "keznls/export.h"
+
 #include "keznls/ut/ut_string.h"
 
 /// The languages of an HTTP `Accept-Language` value as a LANGUAGE-style
@@ -14,6 +16,6 @@
 /// `zh-Hant` -> `zh_TW`, `es-419` -> `es_419`. Names hold only letters,
 /// digits, `_` and `@`. Empty for a null pointer or nothing usable.
 /// Linear in the input's length; safe on any bytes and from any thread.
-utString keznls_accept_language_list(const char* accept_language);
+KEZNLS_API utString keznls_accept_language_list(const char* accept_language);
 
 #endif  // KEZNLS_LANGUAGES_H

@@ -4,6 +4,8 @@
 #ifndef KEZNLS_LIBRARY_NLS_H
 #define KEZNLS_LIBRARY_NLS_H
 
+#include "keznls/export.h"
+
 #include <cstdarg>
 
 #include "keznls/printf_format.h"
@@ -14,7 +16,7 @@ class nlsDataBase;
 /// Holds one message database (owned), a stream for messages and one for
 /// error messages (borrowed). Without a stream a message is formatted and
 /// dropped. One thread at a time: calls share the object's buffer.
-class keznlsLibraryNls {
+class KEZNLS_API keznlsLibraryNls {
  public:
   keznlsLibraryNls() : nls_data_base_(nullptr), stream_(nullptr), error_stream_(nullptr) {}
   ~keznlsLibraryNls();
@@ -51,12 +53,12 @@ class keznlsLibraryNls {
 /// @{
 /// Accepted for source compatibility with stream-style callers; the value
 /// is neither formatted nor written.
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char value);
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, int value);
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, unsigned int value);
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, double value);
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, void* value);
-keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, const char* value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, char value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, int value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, unsigned int value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, double value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, void* value);
+KEZNLS_API keznlsLibraryNls& operator<<(keznlsLibraryNls& nls, const char* value);
 /// @}
 
 #endif  // KEZNLS_LIBRARY_NLS_H

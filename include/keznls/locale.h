@@ -3,6 +3,8 @@
 #ifndef KEZNLS_LOCALE_H
 #define KEZNLS_LOCALE_H
 
+#include "keznls/export.h"
+
 #include <cstdarg>
 
 #include "keznls/roles.h"
@@ -15,7 +17,7 @@
 ///
 /// The statics are process-wide and unsynchronised: run scopes and `save()`
 /// from one thread at a time.
-class keznlsLocaleNumbers {
+class KEZNLS_API keznlsLocaleNumbers {
  public:
   keznlsLocaleNumbers();
   ~keznlsLocaleNumbers();
@@ -47,7 +49,7 @@ class keznlsLocaleNumbers {
 /// The default formatter run inside a locale-numbers scope, so floating
 /// conversions use the saved locale's decimal point. It changes the process
 /// locale: one thread at a time.
-class keznlsFormatterLocale : public keznlsFormatter {
+class KEZNLS_API keznlsFormatterLocale : public keznlsFormatter {
  public:
   keznlsFormatterLocale();
   utString format(const char* fmt, ...) override KEZNLS_PRINTF(2, 3);

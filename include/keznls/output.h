@@ -3,6 +3,8 @@
 #ifndef KEZNLS_OUTPUT_H
 #define KEZNLS_OUTPUT_H
 
+#include "keznls/export.h"
+
 #include <cstdarg>
 #include <iosfwd>
 
@@ -12,7 +14,7 @@
 
 /// Writes messages: `name` names the database that translates `format`,
 /// which then formats the arguments.
-class kezabsOutput {
+class KEZNLS_API kezabsOutput {
  public:
   kezabsOutput() {}
   /// Translates `format` through the database `name`, formats the
@@ -53,7 +55,7 @@ class kezabsOutput {
 
 /// Translate, format, display, through three borrowed roles. Shared by
 /// threads when its three roles are.
-class keznlsHelper : public kezabsOutput {
+class KEZNLS_API keznlsHelper : public kezabsOutput {
  public:
   /// Borrows the three roles: they must outlive the helper.
   keznlsHelper(keznlsTranslator* translator, keznlsFormatter* formatter,
@@ -75,7 +77,7 @@ class keznlsHelper : public kezabsOutput {
 
 /// Formats without translating and writes to a borrowed stream; no flush.
 /// Shared by threads only as far as its stream is.
-class kezabsOutputOstream : public kezabsOutput {
+class KEZNLS_API kezabsOutputOstream : public kezabsOutput {
  public:
   /// Borrows `stream`, which must outlive the output.
   explicit kezabsOutputOstream(std::ostream* stream) : stream_(stream) {}
@@ -90,7 +92,7 @@ class kezabsOutputOstream : public kezabsOutput {
 };
 
 /// Accepts every message and reads none of its arguments; shared freely.
-class keznlsOutputToNowhere : public kezabsOutput {
+class KEZNLS_API keznlsOutputToNowhere : public kezabsOutput {
  public:
   keznlsOutputToNowhere() {}
   void tprintf(const char* name, const char* format, ...) override KEZNLS_PRINTF(3, 4);
@@ -102,7 +104,7 @@ class keznlsOutputToNowhere : public kezabsOutput {
 
 /// A borrowed translator and formatter turning a message into a string.
 /// Shared by threads when both roles are.
-class keznlsTranslatorAndFormatter {
+class KEZNLS_API keznlsTranslatorAndFormatter {
  public:
   /// Borrows both roles: they must outlive this object.
   keznlsTranslatorAndFormatter(keznlsTranslator* translator, keznlsFormatter* formatter)
@@ -141,7 +143,7 @@ class keznlsTranslatorAndFormatter {
 
 /// Front end that displays what its own (overridable) `vtsprintf` returns.
 /// Shared by threads when its roles are.
-class keznlsConnector : public kezabsOutput {
+class KEZNLS_API keznlsConnector : public kezabsOutput {
  public:
   /// Borrows the three roles: they must outlive the connector.
   keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,

@@ -3,12 +3,14 @@
 #ifndef KEZNLS_PARSERS_H
 #define KEZNLS_PARSERS_H
 
+#include "keznls/export.h"
+
 #include "keznls/ut/ut_string.h"
 
 /// Converts a whole text to a number. `error` is set on every call: 0 when
 /// the whole text was consumed, 1 when characters remain after the number
 /// (the value of the converted part is still returned, 0 if there is none).
-class keznlsParser {
+class KEZNLS_API keznlsParser {
  public:
   keznlsParser() {}
   ~keznlsParser() {}
@@ -21,7 +23,7 @@ class keznlsParser {
 /// Base-10 `strtol` and `strtod` in the current numeric locale. Integers
 /// beyond 32 bits clamp to INT_MIN/INT_MAX without an error; a string
 /// without text gives 0 with `error` 1. Keeps no state: shared by threads.
-class keznlsParserDefault : public keznlsParser {
+class KEZNLS_API keznlsParserDefault : public keznlsParser {
  public:
   keznlsParserDefault() {}
   ~keznlsParserDefault() {}
@@ -33,7 +35,7 @@ class keznlsParserDefault : public keznlsParser {
 /// a locale-numbers scope, i.e. in the locale `keznlsLocaleNumbers::save()`
 /// recorded. The second try's value and flag are the result. That try sets
 /// the process's numeric locale: one thread at a time.
-class keznlsParserDefaultThenLocale : public keznlsParser {
+class KEZNLS_API keznlsParserDefaultThenLocale : public keznlsParser {
  public:
   keznlsParserDefaultThenLocale() {}
   ~keznlsParserDefaultThenLocale() {}

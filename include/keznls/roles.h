@@ -3,6 +3,8 @@
 #ifndef KEZNLS_ROLES_H
 #define KEZNLS_ROLES_H
 
+#include "keznls/export.h"
+
 #include <atomic>
 #include <cstdarg>
 #include <iosfwd>
@@ -17,7 +19,7 @@ enum class keznlsGrammar {
 };
 
 /// One message as a front end asks a translator for it.
-struct keznlsMessage {
+struct KEZNLS_API keznlsMessage {
   const char* name;     ///< the database
   const char* context;  ///< msgctxt, or null
   const char* text;     ///< the message text (the singular of a plural)
@@ -27,7 +29,7 @@ struct keznlsMessage {
 };
 
 /// Turns a database name and a message text into the text to use.
-class keznlsTranslator {
+class KEZNLS_API keznlsTranslator {
  public:
   keznlsTranslator() {}
   /// The text to use for `text` from the database `name`: its
@@ -67,7 +69,7 @@ class keznlsTranslator {
 
 /// No translation: returns a copy of the text whatever the name. Keeps no
 /// state: shared by threads.
-class keznlsTranslatorDefault : public keznlsTranslator {
+class KEZNLS_API keznlsTranslatorDefault : public keznlsTranslator {
  public:
   keznlsTranslatorDefault();
   utString translate(const char* name, const char* text) override;
@@ -80,7 +82,7 @@ class keznlsTranslatorDefault : public keznlsTranslator {
 };
 
 /// Renders a printf-style format with its arguments.
-class keznlsFormatter {
+class KEZNLS_API keznlsFormatter {
  public:
   keznlsFormatter() {}
   /// `format` with the arguments formatted into it.
@@ -105,7 +107,7 @@ class keznlsFormatter {
 /// The runtime library's printf, in the current locale, into a buffer that
 /// doubles from 4192 bytes until the text fits. Keeps no state: shared by
 /// threads (as long as none changes the locale meanwhile).
-class keznlsFormatterDefault : public keznlsFormatter {
+class KEZNLS_API keznlsFormatterDefault : public keznlsFormatter {
  public:
   keznlsFormatterDefault();
   utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
@@ -116,7 +118,7 @@ class keznlsFormatterDefault : public keznlsFormatter {
 };
 
 /// Puts a finished text somewhere.
-class keznlsDisplayer {
+class KEZNLS_API keznlsDisplayer {
  public:
   keznlsDisplayer() {}
   /// Puts `text` (NUL-terminated) on this displayer's target as it is.
@@ -131,7 +133,7 @@ class keznlsDisplayer {
 /// Standard output, flushed after every text; nothing is added. Each text
 /// goes out in one piece: texts displayed by several threads at once never
 /// interleave inside one another.
-class keznlsDisplayerDefault : public keznlsDisplayer {
+class KEZNLS_API keznlsDisplayerDefault : public keznlsDisplayer {
  public:
   keznlsDisplayerDefault() {}
   void display(const char* text) override;
@@ -145,7 +147,7 @@ class keznlsDisplayerDefault : public keznlsDisplayer {
 
 /// A borrowed `std::ostream`; no line end, no flush. Shared between
 /// threads only as far as its stream is.
-class keznlsDisplayerOstream : public keznlsDisplayer {
+class KEZNLS_API keznlsDisplayerOstream : public keznlsDisplayer {
  public:
   /// Borrows `stream`, which must outlive the displayer.
   explicit keznlsDisplayerOstream(std::ostream& stream) : stream_(&stream) {}

@@ -3,6 +3,8 @@
 #ifndef KEZNLS_STREAM_SET_H
 #define KEZNLS_STREAM_SET_H
 
+#include "keznls/export.h"
+
 #include <cstdint>
 #include <initializer_list>
 
@@ -13,7 +15,7 @@
 class keznlsBaseStream;
 
 /// A borrowed pointer to a stream; null is the nil element.
-class keznlsBaseStreamcoSetPtrcoPtr {
+class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtr {
  public:
   constexpr keznlsBaseStreamcoSetPtrcoPtr() : stream_(nullptr) {}
   /// Denotes `stream`; null makes the nil element.
@@ -35,7 +37,7 @@ class keznlsBaseStreamcoSetPtrcoPtr {
 };
 
 /// 0 for the nil element, else the stream's address hash.
-unsigned int co_hash(const keznlsBaseStreamcoSetPtrcoPtr& e);
+KEZNLS_API unsigned int co_hash(const keznlsBaseStreamcoSetPtrcoPtr& e);
 
 class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
 
@@ -43,7 +45,7 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
 /// them. The slot table is allocated on first use and doubles once the
 /// members reach the load percent of its slots. Reading (finding, walking)
 /// may be shared by threads; any change is one thread's, with no reader.
-class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
+class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
  public:
   /// What the set holds: a borrowed stream pointer.
   using Element = keznlsBaseStreamcoSetPtrcoPtr;
@@ -149,7 +151,7 @@ class keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
 };
 
 /// Walks the members of a set in slot order. Call `++` before every access.
-class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator : public basecoSetcoIterator {
+class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator : public basecoSetcoIterator {
  public:
   /// Before the first member of `set`, which must outlive the iterator.
   explicit keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator(const keznlsBaseStreamcoSetPtrcoPtrcoSet* set)

@@ -3,13 +3,15 @@
 #ifndef KEZNLS_STREAMS_H
 #define KEZNLS_STREAMS_H
 
+#include "keznls/export.h"
+
 #include <atomic>
 #include <iosfwd>
 
 #include "keznls/stream_set.h"
 
 /// Accepts one finished, NUL-terminated text at a time.
-class keznlsBaseStream {
+class KEZNLS_API keznlsBaseStream {
  public:
   keznlsBaseStream() {}
   /// Writes `text`; returns this stream so writes can be chained.
@@ -22,15 +24,15 @@ class keznlsBaseStream {
 };
 
 /// 1 when both are the same object: streams compare by identity.
-int operator==(const keznlsBaseStream& a, const keznlsBaseStream& b);
+KEZNLS_API int operator==(const keznlsBaseStream& a, const keznlsBaseStream& b);
 /// Hash of the stream's address.
-unsigned int co_hash(const keznlsBaseStream& stream);
+KEZNLS_API unsigned int co_hash(const keznlsBaseStream& stream);
 /// Hash of a pointer value, the same as `co_hash` of a stream at `pointer`.
-unsigned int co_hash_pointer(const void* pointer);
+KEZNLS_API unsigned int co_hash_pointer(const void* pointer);
 
 /// Writes to a borrowed `std::ostream` and flushes it after every text.
 /// Shared by threads only as far as its stream is.
-class keznlsOstream : public keznlsBaseStream {
+class KEZNLS_API keznlsOstream : public keznlsBaseStream {
  public:
   /// `output` must not be null.
   explicit keznlsOstream(std::ostream* output) : output_(output) {}
@@ -47,7 +49,7 @@ class keznlsOstream : public keznlsBaseStream {
 /// Forwards every text to each of a set of borrowed streams. Writing
 /// through it may be shared by threads as far as its members may; adding
 /// and removing members may not.
-class keznlsMultiStream : public keznlsBaseStream {
+class KEZNLS_API keznlsMultiStream : public keznlsBaseStream {
  public:
   keznlsMultiStream() : members_(4, 50) {}
   /// Adds `stream` (not null); adding a member again changes nothing.

@@ -3,6 +3,8 @@
 #ifndef KEZNLS_TRANSLATOR_H
 #define KEZNLS_TRANSLATOR_H
 
+#include "keznls/export.h"
+
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
 
@@ -13,7 +15,7 @@
 /// once, the first use of a name included, with no lock held by the caller.
 /// Each catalogue file is loaded once per process and shared by every
 /// translator that needs it.
-class keznlsTranslatorWithDatabases : public keznlsTranslator {
+class KEZNLS_API keznlsTranslatorWithDatabases : public keznlsTranslator {
  public:
   /// `source` is handed unchanged to every database this translator opens:
   /// a catalogue folder, or a `:`-separated list of them. The languages

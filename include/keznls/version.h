@@ -4,6 +4,8 @@
 #ifndef KEZNLS_VERSION_H
 #define KEZNLS_VERSION_H
 
+#include "keznls/export.h"
+
 // Kept equal to the project's version in CMakeLists.txt: configuring fails
 // when the two disagree.
 
@@ -21,6 +23,6 @@
 /// ("0.2.0"): the library actually loaded, which may be newer than the
 /// headers the program was compiled with (`KEZNLS_VERSION_STRING`). A
 /// static string; safe from any thread.
-const char* keznls_version();
+KEZNLS_API const char* keznls_version();
 
 #endif  // KEZNLS_VERSION_H

@@ -1,7 +1,7 @@
 #include "keznls/locale.h"
 
-#include "../common/overrides.h"
-#include "../common/va_args.h"
+#include "output/overrides.h"
+#include "util/va_args.h"
 
 keznlsFormatterLocale::keznlsFormatterLocale() { keznls_detail::own_table<keznlsFormatterLocale>().note(this); }
 

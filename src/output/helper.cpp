@@ -1,7 +1,7 @@
 #include "keznls/output.h"
 
-#include "../common/va_args.h"
-#include "pipeline.h"
+#include "util/va_args.h"
+#include "output/pipeline.h"
 
 void keznlsHelper::tprintf(const char* name, const char* format, ...) { KEZNLS_WITH_ARGS(format, vtprintf(name, format, args)); }
 

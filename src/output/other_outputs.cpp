@@ -2,8 +2,8 @@
 
 #include "keznls/output.h"
 #include "keznls/ut/ut_format.h"
-#include "../common/va_args.h"
-#include "pipeline.h"
+#include "util/va_args.h"
+#include "output/pipeline.h"
 
 void kezabsOutputOstream::tprintf(const char* name, const char* format, ...) {
   KEZNLS_WITH_ARGS(format, vtprintf(name, format, args));

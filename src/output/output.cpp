@@ -2,7 +2,7 @@
 // defaults for outputs that translate nothing.
 #include "keznls/output.h"
 
-#include "../common/va_args.h"
+#include "util/va_args.h"
 
 void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
   KEZNLS_WITH_ARGS(n, vntprintf(name, singular, plural, n, args));

@@ -1,10 +1,10 @@
-#include "pipeline.h"
+#include "output/pipeline.h"
 
 #include <cstring>
 
 #include "keznls/engine.h"
-#include "../common/overrides.h"
-#include "../engine/grammar.h"
+#include "output/overrides.h"
+#include "format/grammar.h"
 
 namespace keznls_pipeline {
 

@@ -3,9 +3,9 @@
 
 #include "keznls/roles.h"
 #include "keznls/ut/ut_format.h"
-#include "../common/overrides.h"
-#include "../common/va_args.h"
-#include "pipeline.h"
+#include "output/overrides.h"
+#include "util/va_args.h"
+#include "output/pipeline.h"
 
 keznlsTranslatorDefault::keznlsTranslatorDefault() { keznls_detail::own_table<keznlsTranslatorDefault>().note(this); }
 

@@ -3,7 +3,7 @@
 #include "keznls/streams.h"
 #include "keznls/nls/nls.h"
 #include "keznls/ut/ut_format.h"
-#include "../common/va_args.h"
+#include "util/va_args.h"
 
 keznlsLibraryNls::~keznlsLibraryNls() { delete nls_data_base_; }
 

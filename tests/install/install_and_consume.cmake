@@ -85,10 +85,10 @@ file(GLOB soname RELATIVE ${stage}/${LIBDIR} ${stage}/${LIBDIR}/libkeznls.so.[0-
 set(needed ${soname})
 consume(shared ${stage})
 if(WITH_TOOLS)
-  # The installed tool finds the library from where it lies.
+  # The installed tool carries the library's objects it uses.
   run("installed 4\n"
     ${stage}/${BINDIR}/keznls-printf --formatter simple "%2$s %1$d\\n" 4 installed)
-  check_needed(${stage}/${BINDIR}/keznls-printf "${soname}")
+  check_needed(${stage}/${BINDIR}/keznls-printf "")
 endif()
 
 # A static build of the library alone (no tests, tools or examples; no

@@ -28,7 +28,7 @@ endfunction()
 foreach(entry
     "${runtime}|${LIBDIR}/libkeznls.so.${major}|libc6|keznls"
     "libkeznls-dev|include/keznls/version.h,${LIBDIR}/libkeznls.so,${LIBDIR}/libkeznls.a,${LIBDIR}/pkgconfig/keznls.pc,${LIBDIR}/cmake/keznls/keznlsConfigVersion.cmake,${LIBDIR}/cmake/keznls/keznlsCatalogues.cmake|^${runtime} \\(= ${VERSION}-[0-9]+\\)$|libkeznls-dev"
-    "keznls-printf|bin/keznls-printf,share/man/man1/keznls-printf.1.gz|${runtime} \\(>= ${VERSION}\\).*libc6|libkeznls-dev")
+    "keznls-printf|bin/keznls-printf,share/man/man1/keznls-printf.1.gz|libc6|libkeznls")
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 name)
   list(GET entry 1 files)

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue_file.h"
-#include "format_check.h"
+#include "format/format_check.h"
 #include "keznls/translator.h"
 
 namespace keznls_compare {

@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "language.h"
+#include "catalogue/language.h"
 
 namespace keznls_compare {
 

@@ -7,7 +7,7 @@
 #include <keznls/parsers.h>
 
 #include "format_plan.h"
-#include "ut_quoted.h"
+#include "util/ut_quoted.h"
 
 namespace keznls_printf {
 

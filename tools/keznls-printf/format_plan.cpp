@@ -5,8 +5,8 @@
 
 #include <keznls/engine.h>
 
-#include "engine/format_walk.h"
-#include "ut_quoted.h"
+#include "format/format_walk.h"
+#include "util/ut_quoted.h"
 
 namespace keznls_printf {
 

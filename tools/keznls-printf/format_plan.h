@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "format_check.h"
+#include "format/format_check.h"
 
 namespace keznls_printf {
 

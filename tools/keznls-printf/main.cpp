@@ -14,11 +14,11 @@
 
 #include "arguments.h"
 #include "escapes.h"
-#include "format_check.h"
+#include "format/format_check.h"
 #include "format_plan.h"
 #include "output/pipeline.h"
 #include "render.h"
-#include "ut_quoted.h"
+#include "util/ut_quoted.h"
 
 namespace {
 

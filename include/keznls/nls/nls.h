@@ -1,0 +1,342 @@
+/// \file
+/// Message databases over compiled gettext catalogues (.mo files).
+///
+/// Threads: a loaded catalogue and a database are shared by any number of
+/// threads. What a lookup learns on first use (an entry's soundness, its
+/// conversion to UTF-8, its verdicts, the catalogues further down a
+/// language list) is published with atomics, or under a lock taken only
+/// then; a lookup that finds what it found before writes nothing shared.
+#ifndef KEZNLS_NLS_NLS_H
+#define KEZNLS_NLS_NLS_H
+
+#include "keznls/export.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "keznls/ut/ut_string.h"
+
+class nlsPluralRule;
+class nlsFileImage;
+
+/// A grammar narrower than C's printf that a formatter reads: whether it
+/// shows `format` without an error marker. One such function serves a
+/// process (the library engine's); verdicts on it are kept per entry.
+using nlsFormatFilter = bool (*)(const char* format);
+
+/// One lookup.
+struct KEZNLS_API nlsQuery {
+  /// A plain lookup of `key_text`.
+  explicit nlsQuery(const char* key_text) : key(key_text) {}
+  const char* key;                    ///< a text, or a context, "\004" and a text
+  bool plural = false;                ///< the form for `n` of a plural entry is asked
+  unsigned long n = 0;                ///< the count a plural form is asked for
+  /// The caller's own plural text, which the form stands in for; null:
+  /// the entry's msgid_plural.
+  const char* plural_text = nullptr;
+  /// The formatter's narrower grammar, or null for C's printf: a
+  /// translation it cannot show, while it shows the original, counts as none.
+  nlsFormatFilter narrow = nullptr;
+};
+
+/// A query for the form for count `n` of the plural entry found by its
+/// singular `key`, checked against the entry's own msgid_plural.
+inline nlsQuery nls_plural_query(const char* key, unsigned long n) {
+  nlsQuery query(key);
+  query.plural = true;
+  query.n = n;
+  return query;
+}
+
+/// What a whole-catalogue check found (see `nlsLoadedDomain::audit`).
+struct KEZNLS_API nlsAudit {
+  std::size_t malformed = 0;  ///< entries whose strings lie outside the file
+  std::string first_malformed;  ///< what was wrong with the first of them
+  std::size_t refused = 0;    ///< translations reading other arguments
+  std::string first_refused;  ///< e.g. "\"Summe: %d\" for \"Total: %.2f\""
+  std::size_t narrow = 0;     ///< translations the narrow grammar cannot show
+  std::string first_narrow;   ///< the first of them, as `first_refused` names one
+  std::string table_problem;  ///< what is wrong with the file's hash table
+};
+
+/// One catalogue file in memory. Opening reads the file and checks its
+/// header, tables and header entry; each other entry is checked (and
+/// converted to UTF-8 when the catalogue is in another charset) when a
+/// lookup first reaches it. An entry found malformed then is passed over,
+/// as a file found malformed would be. Shared between threads, and between
+/// databases through `nls_catalogues`.
+class KEZNLS_API nlsLoadedDomain {
+ public:
+  /// Checks a .mo image and keeps a copy of it; null when it is malformed,
+  /// with the reason in `problem` when given. Never throws for bad data.
+  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size, std::string* problem = nullptr);
+  /// Reads and checks the file at `path`; null when it is missing,
+  /// unreadable or malformed, with the reason in `problem` when given.
+  static nlsLoadedDomain* from_file(const char* path, std::string* problem = nullptr);
+
+  ~nlsLoadedDomain();
+  nlsLoadedDomain(const nlsLoadedDomain&) = delete;
+  nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
+
+  /// The answer to `query`, or null when there is none. An empty
+  /// translation counts as none, and so does one whose conversions read
+  /// other arguments than its original's (a `%s` for a `%d`, one
+  /// conversion more, a `%n`): the catalogue is data from outside the
+  /// program. A plural form may read a leading part of the arguments. A
+  /// plain lookup of a plural entry gives its first form.
+  const char* find(const nlsQuery& query) const;
+  /// `find` of a plain lookup of `text`.
+  const char* find(const char* text) const { return find(nlsQuery(text)); }
+  /// The form for count `n` of the plural entry found by its singular `key`,
+  /// chosen by the catalogue's `Plural-Forms`; form 0 past the last.
+  const char* find_plural(const char* key, unsigned long n) const { return find(nls_plural_query(key, n)); }
+  /// The translation of `text`, or `text` itself when there is none.
+  const char* translate(const char* text) const {
+    const char* found = find(text);
+    return found != nullptr ? found : text;
+  }
+
+  /// Number of messages, the header not counted.
+  std::size_t size() const;
+  /// Checks every entry and translation now (what lookups do one entry at
+  /// a time), with `narrow` as the narrower grammar when not null.
+  nlsAudit audit(nlsFormatFilter narrow = nullptr) const;
+  /// The charset the translations are converted from; empty for UTF-8.
+  const std::string& converted_from() const { return converted_from_; }
+  /// Why the header's plural rule was passed over for the rule `n != 1`
+  /// though the header has one ("malformed plural expression at 31"), or
+  /// empty.
+  std::string plural_rule_problem() const;
+
+  /// An entry's original and translation (in UTF-8), as lookups see them.
+  struct Strings;
+
+ private:
+  friend class nlsDataBase;  // keeps where its last lookups were found
+  struct Lazy;               // what lookups learn, in catalogue_state.h
+
+  nlsLoadedDomain();
+  /// A catalogue over `image`, or null when what opening checks is malformed.
+  static nlsLoadedDomain* adopt(std::unique_ptr<nlsFileImage> image, std::string* problem);
+  const char* check_header();
+  bool prepare_charset(std::string* problem);
+  void read_plural_rule();
+
+  /// The `length` bytes at `offset` of the file, read first if they were not.
+  inline const char* at(std::uint64_t offset, std::uint64_t length) const;
+  /// Whether the string of `length` bytes at `offset` lies inside the file
+  /// and is followed by its NUL.
+  inline bool fits(std::uint32_t length, std::uint32_t offset) const;
+  /// The 32-bit word at `offset`, read first if it was not.
+  inline std::uint32_t word(std::uint64_t offset) const;
+  /// The same where the caller knows it was read (an entry checked sound).
+  inline std::uint32_t read_word(std::uint64_t offset) const;
+  /// Why entry `m`'s strings cannot be used, or null.
+  const char* string_problem(std::uint32_t m) const;
+  /// Entry `m`'s strings when they lie inside the file, null-terminated
+  /// (and its translation converted); false when the entry is malformed.
+  /// Decided on first use.
+  bool strings(std::uint32_t m, Strings* out) const;
+  /// The entry whose original (up to its first NUL) is `key`, or -1.
+  std::int64_t locate(const char* key, std::size_t length) const;
+  std::int64_t locate_in_file(const char* key) const;
+  /// Builds our own index of the keys, once lookups have paid for it.
+  void build_index() const;
+  /// Entry `m`'s answer to `query`; null when it has none.
+  const char* answer(std::uint32_t m, const nlsQuery& query) const;
+  /// The same, its strings `s` known, and where its translation's second
+  /// form starts when `second` is not 0.
+  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query, std::uint32_t second = 0) const;
+  /// Entry `m`'s state bits with `part` of its verdicts decided.
+  std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
+  /// Whether verdicts on `narrow` are kept in the state bits: the first
+  /// narrow grammar asked is the one kept.
+  bool caches(nlsFormatFilter narrow) const;
+  struct FormVerdicts {
+    std::uint32_t usable, narrow_ok;  // form i: bit i
+  };
+  /// Entry `m`'s forms judged against `plural`, another plural text than
+  /// its own.
+  FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
+  /// Entry `m`'s original, whose text up to its first NUL is the key it is
+  /// found by; null when it does not lie whole in the file.
+  const char* original(std::uint32_t m) const;
+  /// Whether `key` is entry `m`'s original (up to its first NUL).
+  bool holds_key(std::uint32_t m, const char* key) const {
+    const char* text = original(m);
+    return text != nullptr && std::strcmp(key, text) == 0;
+  }
+
+  std::unique_ptr<nlsFileImage> image_;
+  std::uint64_t size_ = 0;
+  bool swapped_ = false;
+  std::uint32_t count_ = 0;
+  std::uint32_t originals_ = 0, translations_ = 0, hash_size_ = 0, hash_offset_ = 0;
+  std::int64_t header_entry_ = -1;
+  std::string converted_from_;
+  std::unique_ptr<const nlsPluralRule> plural_rule_;
+  std::unique_ptr<Lazy> lazy_;
+};
+
+/// Catalogues shared by every database of the process: one loaded copy per
+/// file, freed with its last user. A file changed on disk since it was
+/// loaded (another inode, size or modification time) is loaded anew for
+/// the databases made after the change; the older copy stays with its users.
+namespace nls_catalogues {
+/// The catalogue at `path`, loaded or shared; null with the reason in
+/// `problem` when it is missing, unreadable or malformed.
+std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem);
+/// Files read so far: for tests and diagnostics.
+std::size_t files_read();
+/// Catalogues alive now: for tests and diagnostics.
+std::size_t alive();
+}  // namespace nls_catalogues
+
+/// A message database: `source` is a catalogue directory (or a `:`-separated
+/// list of them), `name` the domain. It keeps every catalogue the language
+/// list finds, most wanted first, and a lookup falls through them message
+/// by message. The first is loaded when the database is made, the others
+/// when a lookup first needs them; files that are missing or malformed are
+/// passed over. Any number of threads may look up at once.
+class KEZNLS_API nlsDataBase {
+ public:
+  /// Languages from the environment, as the C library's gettext takes them.
+  nlsDataBase(const char* source, const char* name);
+  /// Languages given by the program: `languages` is a `:`-separated list
+  /// read as LANGUAGE is, used as given (neither the environment nor the
+  /// process locale counts); "C" alone means no translation. Null: from the
+  /// environment.
+  nlsDataBase(const char* source, const char* name, const char* languages);
+  ~nlsDataBase();
+  nlsDataBase(const nlsDataBase&) = delete;
+  nlsDataBase& operator=(const nlsDataBase&) = delete;
+
+  /// The first catalogue found, or null when there is none.
+  const nlsLoadedDomain* domain() const { return loaded_count_.load(std::memory_order_acquire) > 0 ? loaded_[0] : nullptr; }
+
+  /// The answer to `query` from the first catalogue that has one; null
+  /// when none has.
+  const char* find(const nlsQuery& query) const;
+  /// `find` of a plain lookup of `key`.
+  const char* find(const char* key) const { return find(nlsQuery(key)); }
+  /// The form for count `n` of the plural entry found by its singular
+  /// `key`, from the first catalogue that has one; null when none has.
+  const char* find_plural(const char* key, unsigned long n) const { return find(nls_plural_query(key, n)); }
+  /// The translation of `text`, or `text` itself.
+  const char* operator[](const char* text) const {
+    const char* found = find(text);
+    return found != nullptr ? found : text;
+  }
+
+  /// Where the languages came from, then every candidate file, one line
+  /// each, in the order tried, with what became of it; tries the files not
+  /// tried yet and checks every entry of the loaded ones (`narrow` as in
+  /// `nlsLoadedDomain::audit`).
+  std::string explain(nlsFormatFilter narrow = nullptr) const;
+
+ private:
+  struct Candidate {
+    std::string path;
+    std::string outcome;  // written before the candidate counts as tried
+    std::shared_ptr<const nlsLoadedDomain> domain;
+  };
+
+  void init(const char* source, const char* name, const char* languages);
+  /// The answer in the catalogues past those the last lookup of `query.key`
+  /// reached; loads the ones not tried yet as they are needed.
+  const char* search(const nlsQuery& query) const;
+  /// Tries candidates until more than `seen` catalogues are loaded; false
+  /// when none is left. Takes the lock.
+  bool load_next(std::size_t seen) const;
+  /// Tries the next candidate, with the lock held.
+  void try_next_locked() const;
+
+  // The candidates in order, fixed once made; each one's outcome and
+  // catalogue are written once, with the lock held.
+  mutable std::vector<Candidate> candidates_;
+  std::vector<std::string> notes_;
+  std::unique_ptr<const nlsLoadedDomain*[]> loaded_;  // room for each candidate's catalogue
+  const std::uint64_t id_;  // tells this database's remembered places from others'
+  mutable std::atomic<std::size_t> loaded_count_{0};
+  mutable std::atomic<std::size_t> next_{0};  // first candidate not tried yet
+  mutable std::mutex loading_;
+};
+
+/// Owning pointer to a database; assignment moves ownership.
+class KEZNLS_API nlsDataBasecoTablePrgcoPrg {
+ public:
+  nlsDataBasecoTablePrgcoPrg() : ptr_(nullptr) {}
+  /// Owns `ptr` (may be null) from now on.
+  explicit nlsDataBasecoTablePrgcoPrg(nlsDataBase* ptr) : ptr_(ptr) {}
+  ~nlsDataBasecoTablePrgcoPrg() { delete_ptr(); }
+  // Copying would leave two owners of one database.
+  nlsDataBasecoTablePrgcoPrg(const nlsDataBasecoTablePrgcoPrg&) = delete;
+
+  /// Takes `other`'s database and leaves `other` empty, though it is const:
+  /// the owner moves, as the table's callers expect of this assignment.
+  void operator=(const nlsDataBasecoTablePrgcoPrg& other);
+  /// The database owned, or null.
+  operator nlsDataBase*() const { return ptr_; }  // NOLINT(google-explicit-constructor)
+
+ private:
+  void delete_ptr();
+  mutable nlsDataBase* ptr_;
+};
+
+/// Table from database names (compared by text) to the databases they own.
+/// Not shared between threads by itself: its owner serialises changes.
+class KEZNLS_API utStringnlsDataBasecoTablePrgcoPrgcoTable {
+ public:
+  /// An empty table; the sizing pair is a hint kept for compatibility.
+  utStringnlsDataBasecoTablePrgcoPrgcoTable(int initial_size, int grow_percent);
+  /// Destroys every value, so every database.
+  ~utStringnlsDataBasecoTablePrgcoPrgcoTable();
+  utStringnlsDataBasecoTablePrgcoPrgcoTable(const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
+  utStringnlsDataBasecoTablePrgcoPrgcoTable& operator=(const utStringnlsDataBasecoTablePrgcoPrgcoTable&) = delete;
+
+  /// The value of `key`, inserting an empty one when the key is new. The
+  /// reference stays valid until the table is destroyed.
+  nlsDataBasecoTablePrgcoPrg& operator[](const utString& key);
+  /// A name and the database it owns.
+  using Entry = std::pair<const utString, nlsDataBasecoTablePrgcoPrg>;
+  /// The entry of `key`, or null when the key is absent; makes no key. An
+  /// entry lives as long as the table.
+  const Entry* find(const char* key) const;
+  /// Number of keys.
+  int size() const { return static_cast<int>(entries_.size()); }
+
+ private:
+  // Byte order, as utString::compare and strcmp agree on; also between a
+  // key and a plain text, so a lookup needs no key made.
+  struct ByText {
+    using is_transparent = void;
+    bool operator()(const utString& a, const utString& b) const { return a.compare(b) < 0; }
+    bool operator()(const utString& a, const char* b) const { return std::strcmp(a.c_str(), b) < 0; }
+    bool operator()(const char* a, const utString& b) const { return std::strcmp(a, b.c_str()) < 0; }
+  };
+  std::map<utString, nlsDataBasecoTablePrgcoPrg, ByText> entries_;
+};
+
+/// Process-wide switches of the catalogue layer.
+class KEZNLS_API nlsDomainManager {
+ public:
+  /// Sets the numeric-translation switch; returns its previous value.
+  static int numeric_translation(int on);
+};
+
+/// Locale queries of the catalogue layer.
+class KEZNLS_API nlsUtils {
+ public:
+  /// The current locale's decimal point (its first character).
+  static char lookup_decimal_point();
+};
+
+#endif  // KEZNLS_NLS_NLS_H

@@ -1,0 +1,119 @@
+// The message database: the catalogues of a domain for the user's languages
+// in the catalogue directories, loaded as lookups need them.
+#include <cstring>
+#include <string>
+
+#include "keznls/nls/nls.h"
+#include "catalogue/language.h"
+
+namespace {
+
+std::atomic<std::uint64_t> g_next_database{1};
+
+}  // namespace
+
+nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(source, name, nullptr) {}
+
+nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages)
+    : id_(g_next_database.fetch_add(1, std::memory_order_relaxed)) {
+  init(source, name, languages);
+  loaded_.reset(new const nlsLoadedDomain*[candidates_.empty() ? 1 : candidates_.size()]);
+  // The first catalogue found is loaded now; the others when needed.
+  std::lock_guard<std::mutex> hold(loading_);
+  while (loaded_count_.load(std::memory_order_relaxed) == 0 && next_.load(std::memory_order_relaxed) < candidates_.size())
+    try_next_locked();
+}
+
+void nlsDataBase::init(const char* source, const char* name, const char* languages) {
+  if (source == nullptr || name == nullptr) return;
+  // A domain name becomes a file name.
+  if (*name == '\0' || std::strchr(name, '/') != nullptr) {
+    notes_.push_back("skipped: a database name must be a file name, not \"" + std::string(name) + "\"");
+    return;
+  }
+  const std::vector<std::string> directories = nls_language::split_list(source);
+  if (directories.empty()) {
+    notes_.push_back("skipped: no catalogue folder given");
+    return;
+  }
+  nls_language::Choice choice = nls_language::choose(languages);
+  notes_ = std::move(choice.notes);
+  // The language order wins over the directory order.
+  for (const std::string& folder : choice.folders)
+    for (const std::string& directory : directories)
+      candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string(), nullptr});
+}
+
+nlsDataBase::~nlsDataBase() {}
+
+void nlsDataBase::try_next_locked() const {
+  const std::size_t next = next_.load(std::memory_order_relaxed);
+  Candidate& c = candidates_[next];
+  c.domain = nls_catalogues::open(c.path, &c.outcome);
+  if (const nlsLoadedDomain* d = c.domain.get()) {
+    c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
+    if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
+    const std::string plural = d->plural_rule_problem();
+    if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
+    const std::size_t count = loaded_count_.load(std::memory_order_relaxed);
+    loaded_[count] = d;
+    loaded_count_.store(count + 1, std::memory_order_release);
+  }
+  next_.store(next + 1, std::memory_order_release);
+}
+
+bool nlsDataBase::load_next(std::size_t seen) const {
+  if (next_.load(std::memory_order_acquire) >= candidates_.size()) return false;
+  std::lock_guard<std::mutex> hold(loading_);
+  while (loaded_count_.load(std::memory_order_relaxed) == seen && next_.load(std::memory_order_relaxed) < candidates_.size())
+    try_next_locked();
+  return loaded_count_.load(std::memory_order_relaxed) > seen;
+}
+
+std::string nlsDataBase::explain(nlsFormatFilter narrow) const {
+  std::lock_guard<std::mutex> hold(loading_);
+  while (next_.load(std::memory_order_relaxed) < candidates_.size()) try_next_locked();
+  std::string out;
+  for (const std::string& note : notes_) out += note + "\n";
+  for (const Candidate& c : candidates_) {
+    out += c.path + ": " + c.outcome;
+    if (c.domain != nullptr) {
+      const nlsAudit a = c.domain->audit(narrow);
+      auto count = [&out](std::size_t n, const char* what, const std::string& first) {
+        if (n > 0) out += ", " + std::to_string(n) + what + " (" + first + (n > 1 ? ", ..." : "") + ")";
+      };
+      count(a.malformed, " malformed entries passed over", a.first_malformed);
+      if (!a.table_problem.empty()) out += ", " + a.table_problem + " (such slots are stepped over)";
+      count(a.refused, " translations refused for reading other arguments than their originals", a.first_refused);
+      count(a.narrow, " translations use conversions the library's engine does not have", a.first_narrow);
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+void nlsDataBasecoTablePrgcoPrg::operator=(const nlsDataBasecoTablePrgcoPrg& other) {
+  if (&other == this) return;
+  delete_ptr();
+  ptr_ = other.ptr_;
+  other.ptr_ = nullptr;
+}
+
+void nlsDataBasecoTablePrgcoPrg::delete_ptr() {
+  delete ptr_;
+  ptr_ = nullptr;
+}
+
+utStringnlsDataBasecoTablePrgcoPrgcoTable::utStringnlsDataBasecoTablePrgcoPrgcoTable(int, int) {}
+
+utStringnlsDataBasecoTablePrgcoPrgcoTable::~utStringnlsDataBasecoTablePrgcoPrgcoTable() {}
+
+nlsDataBasecoTablePrgcoPrg& utStringnlsDataBasecoTablePrgcoPrgcoTable::operator[](const utString& key) {
+  return entries_.try_emplace(key).first->second;
+}
+
+const utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry* utStringnlsDataBasecoTablePrgcoPrgcoTable::find(
+    const char* key) const {
+  const auto it = entries_.find(key);
+  return it == entries_.end() ? nullptr : &*it;
+}

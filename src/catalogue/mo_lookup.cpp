@@ -1,0 +1,492 @@
+// Finding a message in a catalogue, checking its entry when first reached,
+// and whether its translation may be used.
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "catalogue/catalogue_state.h"
+#include "format/format_check.h"
+#include "catalogue/mo_format.h"
+#include "catalogue/plural_rule.h"
+#include "util/ut_quoted.h"
+#include "util/ut_thread_cache.h"
+
+using namespace nls_state;
+
+std::uint64_t nls_mo::process_seed() {
+  static const std::uint64_t seed = key_hash("", 0, reinterpret_cast<std::uintptr_t>(&seed));
+  return seed;
+}
+
+namespace {
+
+// The format a translation stands in for: a context key is
+// "context\004text", and the context is no part of the format.
+const char* format_of(const char* original) {
+  const char* eot = std::strchr(original, '\004');
+  return eot != nullptr ? eot + 1 : original;
+}
+
+// The original plural of an entry ("singular\0plural"), or its singular
+// when it has none.
+const char* plural_of(const char* original, std::uint32_t length) {
+  const std::size_t singular = std::strlen(original);
+  return singular < length ? original + singular + 1 : original;
+}
+
+// The bit of form `i` in a group starting at `first`.
+constexpr std::uint64_t form_bit(unsigned first, unsigned i) { return std::uint64_t{1} << (first + i); }
+
+// The forms of a plural translation: NUL-separated, up to `end`.
+template <typename Each>
+void for_each_form(const char* translation, std::uint32_t length, Each each) {
+  const char* const end = translation + length;
+  const char* p = translation;
+  for (unsigned i = 0; i < kMaxForms && p <= end; ++i, p += std::strlen(p) + 1) each(i, p);
+}
+
+}  // namespace
+
+const char* nlsLoadedDomain::string_problem(std::uint32_t m) const {
+  const std::uint64_t at = std::uint64_t{m} * 8;
+  if (!fits(word(originals_ + at), word(originals_ + at + 4))) return "an original past the end or not terminated";
+  if (!fits(word(translations_ + at), word(translations_ + at + 4)))
+    return "a translation past the end or not terminated";
+  return nullptr;
+}
+
+bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
+  std::atomic<std::uint64_t>& state = lazy_->state[m];
+  std::uint64_t known = state.load(std::memory_order_acquire);
+  if ((known & kChecked) == 0) {
+    // First reached: the strings must lie inside the file, and a legacy
+    // charset's translation must convert. A malformed entry is passed over
+    // from now on, as a file found malformed at open would be.
+    bool sound = string_problem(m) == nullptr;
+    if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_) {
+      const std::uint64_t at_m = std::uint64_t{m} * 8;
+      const std::uint32_t tl = word(translations_ + at_m);
+      sound = lazy_->convert(m, at(word(translations_ + at_m + 4), tl), tl) != nullptr;
+    }
+    known = state.fetch_or(kChecked | (sound ? kSound : 0), std::memory_order_acq_rel) | kChecked |
+            (sound ? kSound : 0);
+  }
+  if ((known & kSound) == 0) return false;
+  // Checked sound: its descriptors and strings are in memory already.
+  const std::uint64_t at_m = std::uint64_t{m} * 8;
+  out->original_length = read_word(originals_ + at_m);
+  out->original = image_->read(read_word(originals_ + at_m + 4));
+  out->plural = format_of(plural_of(out->original, out->original_length));
+  const Converted* converted =
+      lazy_->converted != nullptr ? (*lazy_->converted)[m].load(std::memory_order_acquire) : nullptr;
+  if (converted != nullptr) {
+    out->translation = converted->text;
+    out->translation_length = converted->length;
+  } else {
+    out->translation_length = read_word(translations_ + at_m);
+    out->translation = image_->read(read_word(translations_ + at_m + 4));
+  }
+  return true;
+}
+
+const char* nlsLoadedDomain::original(std::uint32_t m) const {
+  const std::uint64_t at_m = std::uint64_t{m} * 8;
+  // An entry checked sound is in memory, whatever became of the file since:
+  // the usual case of a message asked again.
+  if ((lazy_->state[m].load(std::memory_order_acquire) & kSound) != 0)
+    return image_->read(read_word(originals_ + at_m + 4));
+  const std::uint32_t length = word(originals_ + at_m);
+  const std::uint32_t offset = word(originals_ + at_m + 4);
+  return fits(length, offset) ? image_->read(offset) : nullptr;
+}
+
+std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
+  if (hash_size_ > 2) {
+    // The file's own table: double hashing, as the catalogue compiler
+    // built it. A slot naming no message of ours is stepped over; a table
+    // without an empty slot ends after one round.
+    const std::uint32_t h = nls_mo::file_hash(key), size = hash_size_;
+    std::uint32_t index = h % size;
+    const std::uint32_t step = 1 + h % (size - 2);
+    for (std::uint32_t probes = 0; probes < size; ++probes) {
+      const std::uint32_t slot = word(hash_offset_ + std::uint64_t{index} * 4);
+      if (slot == 0) return -1;
+      if (slot <= count_ && holds_key(slot - 1, key)) return slot - 1;
+      index = index >= size - step ? index - (size - step) : index + step;
+    }
+    return -1;
+  }
+  // No table: the originals are sorted by strcmp.
+  std::uint32_t low = 0, high = count_;
+  while (low < high) {
+    const std::uint32_t mid = low + (high - low) / 2;
+    const char* text = original(mid);
+    if (text == nullptr) return -1;
+    const int order = std::strcmp(key, text);
+    if (order == 0) return mid;
+    if (order < 0) high = mid;
+    else low = mid + 1;
+  }
+  return -1;
+}
+
+namespace {
+
+// Lookups through the file's table before our own index is built: enough
+// that building it (about one lookup's work per entry) costs a fraction of
+// what they cost, and never for a program that asks a handful.
+std::uint32_t lookups_before_index(std::uint32_t count) { return count / 8 > 32 ? count / 8 : 32; }
+
+}  // namespace
+
+std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const {
+  if (const Index* index = lazy_->index.load(std::memory_order_acquire)) {
+    const std::uint64_t hash = nls_mo::key_hash(key, length, nls_mo::process_seed());
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t i = hash & index->mask;; i = (i + 1) & index->mask) {
+      const Index::Slot slot = index->slots[i];
+      if (slot.message == 0) return -1;
+      if (slot.tag == tag && holds_key(slot.message - 1, key)) return slot.message - 1;
+    }
+  }
+  const std::int64_t found = locate_in_file(key);
+  // Counted only until the index exists; the thread that reaches the mark
+  // builds it while the others go on through the file's table.
+  if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) build_index();
+  return found;
+}
+
+void nlsLoadedDomain::build_index() const {
+  // A catalogue asked this often is read whole: from now on no lookup
+  // waits for the file.
+  image_->read_all();
+  std::unique_ptr<Index> index(new (std::nothrow) Index);
+  std::size_t size = 2;
+  while (size < 2 * std::size_t{count_}) size *= 2;
+  if (index != nullptr) index->slots.reset(new (std::nothrow) Index::Slot[size]());
+  if (index == nullptr || index->slots == nullptr) return;  // the file's table goes on serving
+  index->mask = size - 1;
+  for (std::uint32_t m = 0; m < count_; ++m) {
+    const char* key = original(m);
+    if (key == nullptr) continue;  // never found, as through the file's table
+    const std::uint64_t h = nls_mo::key_hash(key, std::strlen(key), nls_mo::process_seed());
+    const auto tag = static_cast<std::uint32_t>(h >> 32);
+    for (std::size_t i = h & index->mask;; i = (i + 1) & index->mask) {
+      Index::Slot& slot = index->slots[i];
+      if (slot.message == 0) {
+        slot = {m + 1, tag};
+        break;
+      }
+      // A key given twice keeps its first entry.
+      if (slot.tag == tag && holds_key(slot.message - 1, key)) break;
+    }
+  }
+  lazy_->index.store(index.release(), std::memory_order_release);
+}
+
+// Verdicts: whether a translation reads the arguments its original reads
+// (every form against the original plural, or the singular of an entry that
+// has none; a form may leave out trailing arguments: one for a single thing
+// often does without the count), and whether the narrow grammar shows it
+// where it shows the original. Each is decided on first use and kept in
+// the entry's state bits; two threads deciding at once decide alike.
+
+namespace {
+
+std::uint64_t judge_whole(const nlsLoadedDomain::Strings& s, nlsFormatFilter narrow, bool narrow_part) {
+  const char* original = format_of(s.original);
+  if (narrow_part)
+    return kNarrowWholeChecked | (narrow(s.translation) || !narrow(original) ? kNarrowWholeOk : 0);
+  return kWholeChecked | (nls_format::compatible(original, s.translation) ? kWholeUsable : 0);
+}
+
+// The forms' verdicts against `plural`, as bits from `first` on.
+std::uint64_t judge_forms(const nlsLoadedDomain::Strings& s, const char* plural, nlsFormatFilter narrow,
+                          unsigned first) {
+  std::uint64_t bits = 0;
+  if (narrow != nullptr) {
+    const bool original_shown = narrow(plural);
+    for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+      if (!original_shown || narrow(form)) bits |= form_bit(first, i);
+    });
+    return bits;
+  }
+  const nls_format::ArgumentMap map(plural);
+  for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+    if (nls_format::compatible(map, form, nls_format::Match::kLeading)) bits |= form_bit(first, i);
+  });
+  return bits;
+}
+
+}  // namespace
+
+bool nlsLoadedDomain::caches(nlsFormatFilter narrow) const {
+  nlsFormatFilter first = lazy_->narrow.load(std::memory_order_acquire);
+  if (first == nullptr && lazy_->narrow.compare_exchange_strong(first, narrow, std::memory_order_acq_rel)) return true;
+  return first == narrow;
+}
+
+std::uint64_t nlsLoadedDomain::decided(std::uint32_t m, const Strings& s, std::uint64_t part,
+                                       nlsFormatFilter narrow) const {
+  std::atomic<std::uint64_t>& state = lazy_->state[m];
+  const std::uint64_t known = state.load(std::memory_order_acquire);
+  if ((known & part) != 0) return known;
+  std::uint64_t bits;
+  if (part == kWholeChecked || part == kNarrowWholeChecked) {
+    bits = judge_whole(s, narrow, part == kNarrowWholeChecked);
+  } else {
+    const char* plural = s.plural;
+    bits = part | (part == kFormsChecked ? judge_forms(s, plural, nullptr, kFormBits)
+                                         : judge_forms(s, plural, narrow, kNarrowFormBits));
+  }
+  return state.fetch_or(bits, std::memory_order_acq_rel) | bits;
+}
+
+nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, const Strings& s, const char* plural,
+                                                            nlsFormatFilter narrow) const {
+  // Few entries are stale, and each is called with few plural texts: a
+  // bounded table keeps what was decided; past it, it is decided again.
+  const std::size_t length = std::strlen(plural);
+  const std::size_t home = nls_mo::key_hash(plural, length, m) % Lazy::kOtherPlurals;
+  std::size_t free_slot = Lazy::kOtherPlurals;
+  for (std::size_t probe = 0; probe < Lazy::kOtherPlurals; ++probe) {
+    const std::size_t i = (home + probe) % Lazy::kOtherPlurals;
+    const OtherPlural* other = lazy_->others[i].load(std::memory_order_acquire);
+    if (other == nullptr) {
+      free_slot = i;
+      break;
+    }
+    if (other->message == m && other->plural == plural) {
+      if (narrow == nullptr || narrow == other->narrow) return {other->usable, other->narrow_ok};
+      return {other->usable, static_cast<std::uint32_t>(judge_forms(s, plural, narrow, 0))};
+    }
+  }
+  const FormVerdicts verdicts{static_cast<std::uint32_t>(judge_forms(s, plural, nullptr, 0)),
+                              narrow != nullptr ? static_cast<std::uint32_t>(judge_forms(s, plural, narrow, 0)) : 0};
+  if (free_slot < Lazy::kOtherPlurals) {
+    auto* other = new (std::nothrow) OtherPlural{m, plural, verdicts.usable, verdicts.narrow_ok, narrow};
+    const OtherPlural* expected = nullptr;
+    // A slot another thread took first keeps that thread's record.
+    if (other != nullptr &&
+        !lazy_->others[free_slot].compare_exchange_strong(expected, other, std::memory_order_acq_rel))
+      delete other;
+  }
+  return verdicts;
+}
+
+const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) const {
+  Strings s;
+  return strings(m, &s) ? answer(m, s, query) : nullptr;
+}
+
+const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nlsQuery& query,
+                                    std::uint32_t second) const {
+  if (s.translation_length == 0) return nullptr;
+  const nlsFormatFilter narrow = query.narrow;
+  const bool cached_narrow = narrow != nullptr && caches(narrow);
+  if (!query.plural) {
+    std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
+    if ((known & kWholeChecked) == 0) known = decided(m, s, kWholeChecked, nullptr);
+    if ((known & kWholeUsable) == 0) return nullptr;
+    if (narrow != nullptr) {
+      if (!cached_narrow) known = judge_whole(s, narrow, true);
+      else if ((known & kNarrowWholeChecked) == 0) known = decided(m, s, kNarrowWholeChecked, narrow);
+      if ((known & kNarrowWholeOk) == 0) return nullptr;
+    }
+    return s.translation;
+  }
+  // Forms are NUL-separated; an index past the last gives the first, as
+  // the C library's lookup does.
+  const char* const first = s.translation;
+  const char* const end = first + s.translation_length;
+  const unsigned long index = plural_rule_->form(query.n);
+  const char* form = first;
+  unsigned number = 0;
+  unsigned long i = 0;
+  if (index > 0 && second != 0) {
+    form = first + second;
+    number = 1;
+    i = 1;
+  }
+  for (; i < index; ++i) {
+    form += std::strlen(form) + 1;
+    ++number;
+    if (form > end) {
+      form = first;
+      number = 0;
+      break;
+    }
+  }
+  if (*form == '\0' || number >= kMaxForms) return nullptr;
+  // The form stands in for the caller's plural: the verdicts kept with the
+  // entry hold when it is the entry's own, as it is unless the catalogue
+  // is older than the program.
+  if (query.plural_text == nullptr || std::strcmp(query.plural_text, s.plural) == 0) {
+    std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
+    if ((known & kFormsChecked) == 0) known = decided(m, s, kFormsChecked, nullptr);
+    if ((known & form_bit(kFormBits, number)) == 0) return nullptr;
+    if (narrow != nullptr) {
+      if (!cached_narrow) known = kNarrowFormsChecked | judge_forms(s, s.plural, narrow, kNarrowFormBits);
+      else if ((known & kNarrowFormsChecked) == 0) known = decided(m, s, kNarrowFormsChecked, narrow);
+      if ((known & form_bit(kNarrowFormBits, number)) == 0) return nullptr;
+    }
+    return form;
+  }
+  const FormVerdicts other = other_plural(m, s, query.plural_text, cached_narrow ? narrow : nullptr);
+  if ((other.usable & (1u << number)) == 0) return nullptr;
+  if (narrow != nullptr) {
+    const std::uint32_t shown =
+        cached_narrow ? other.narrow_ok : static_cast<std::uint32_t>(judge_forms(s, query.plural_text, narrow, 0));
+    if ((shown & (1u << number)) == 0) return nullptr;
+  }
+  return form;
+}
+
+const char* nlsLoadedDomain::find(const nlsQuery& query) const {
+  // The empty text keys the catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  const std::int64_t m = locate(query.key, std::strlen(query.key));
+  return m >= 0 ? answer(static_cast<std::uint32_t>(m), query) : nullptr;
+}
+
+nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
+  nlsAudit audit;
+  const bool cached_narrow = narrow != nullptr && caches(narrow);
+  auto note = [](std::size_t* count, std::string* first, const std::string& what) {
+    if ((*count)++ == 0) *first = what;
+  };
+  for (std::uint32_t m = 0; m < count_; ++m) {
+    if (static_cast<std::int64_t>(m) == header_entry_) continue;
+    Strings s;
+    if (!strings(m, &s)) {
+      const char* problem = string_problem(m);
+      note(&audit.malformed, &audit.first_malformed,
+           problem != nullptr ? problem : "a translation is not " + converted_from_ + " text");
+      continue;
+    }
+    if (s.original_length == 0 || s.translation_length == 0) continue;
+    // A plural entry is asked for its forms, each checked against the
+    // original plural; any other entry for its translation.
+    const char* original = s.plural;
+    if (std::strlen(s.original) == s.original_length) {
+      if ((decided(m, s, kWholeChecked, nullptr) & kWholeUsable) == 0)
+        note(&audit.refused, &audit.first_refused, ut_quoted(s.translation) + " for " + ut_quoted(original));
+      else if (narrow != nullptr &&
+               ((cached_narrow ? decided(m, s, kNarrowWholeChecked, narrow) : judge_whole(s, narrow, true)) &
+                kNarrowWholeOk) == 0)
+        note(&audit.narrow, &audit.first_narrow, ut_quoted(s.translation) + " for " + ut_quoted(original));
+      continue;
+    }
+    const std::uint64_t usable = decided(m, s, kFormsChecked, nullptr);
+    const std::uint64_t shown = narrow == nullptr ? ~std::uint64_t{0}
+                                : cached_narrow   ? decided(m, s, kNarrowFormsChecked, narrow)
+                                                  : judge_forms(s, original, narrow, kNarrowFormBits);
+    const char* refused = nullptr;
+    const char* unshown = nullptr;
+    for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+      if ((usable & form_bit(kFormBits, i)) == 0) {
+        if (refused == nullptr) refused = form;
+      } else if ((shown & form_bit(kNarrowFormBits, i)) == 0 && unshown == nullptr) {
+        unshown = form;
+      }
+    });
+    if (refused != nullptr) note(&audit.refused, &audit.first_refused, ut_quoted(refused) + " for " + ut_quoted(original));
+    else if (unshown != nullptr) note(&audit.narrow, &audit.first_narrow, ut_quoted(unshown) + " for " + ut_quoted(original));
+  }
+  // The file's table is checked here rather than when opening: lookups
+  // step over a slot that names no message.
+  for (std::uint32_t i = 0; i < hash_size_ && audit.table_problem.empty(); ++i)
+    if (word(hash_offset_ + std::uint64_t{i} * 4) > count_ && word(nls_mo::kWordRevision * 4) >> 16 == 0)
+      audit.table_problem = "hash table names a message past the last";
+  return audit;
+}
+
+// A database's lookups, beside the catalogue's so that they are compiled
+// together: every message passes here.
+
+namespace {
+
+// Programs print the same messages again and again: a pointer and a
+// compare of the text find them again faster than a hashed lookup. Each
+// thread remembers its own, so a lookup that finds what it found before
+// writes nothing another thread reads. A place is kept with its database's
+// number, never reused, so a database made where an old one was cannot
+// take the old one's places for its own.
+// Trivial, so the thread's copy needs no construction on first use. The
+// entry's strings are kept with its place: a message asked again needs
+// neither its descriptors nor its state read to be recognised.
+struct Recent {
+  std::uint64_t database;
+  const char* key;
+  const nlsLoadedDomain* domain;
+  nlsLoadedDomain::Strings strings;
+  std::uint32_t message;
+  std::uint32_t second_form;  // where the translation's second form starts; 0: it has one
+};
+// 64 sets of 4 places of a cache line each, 16 KB a thread: a server's
+// few hundred messages mostly keep theirs. A set keeps the last 4 found
+// there, so messages whose places fall together still stay.
+static_assert(sizeof(Recent) == 64, "a place is one cache line");
+constexpr int kWays = 4;
+struct RecentPlaces {
+  Recent places[64][kWays];
+};
+
+// The set of `key` in `database`; null when the thread's places cannot be
+// allocated: then nothing is kept.
+Recent* recent(std::uint64_t database, const char* key) {
+  RecentPlaces* mine = utThreadCache<RecentPlaces>::get();
+  if (mine == nullptr) return nullptr;
+  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key) ^ database) * 0x9e3779b97f4a7c15u;
+  return mine->places[h >> 58];
+}
+
+bool holds(const Recent& place, std::uint64_t database, const char* key) {
+  // The same pointer may hold another text now: the text decides.
+  return place.database == database && place.key == key && std::strcmp(key, place.strings.original) == 0;
+}
+
+}  // namespace
+
+const char* nlsDataBase::find(const nlsQuery& query) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  if (const Recent* set = recent(id_, query.key))
+    for (int i = 0; i < kWays; ++i)
+      if (holds(set[i], id_, query.key))
+        if (const char* found = set[i].domain->answer(set[i].message, set[i].strings, query, set[i].second_form))
+          return found;
+  return search(query);
+}
+
+const char* nlsDataBase::search(const nlsQuery& query) const {
+  const std::size_t length = std::strlen(query.key);
+  // Where an earlier catalogue holds the entry but gave no answer (a
+  // plural form refused for this count, say), it may answer another call:
+  // only the first catalogue holding the entry is remembered.
+  bool passed_over = false;
+  for (std::size_t i = 0;; ++i) {
+    // Catalogues further down the list are loaded the first time a
+    // message gets this far.
+    const std::size_t loaded = loaded_count_.load(std::memory_order_acquire);
+    if (i >= loaded && !load_next(loaded)) return nullptr;
+    const nlsLoadedDomain* d = loaded_[i];
+    const std::int64_t m = d->locate(query.key, length);
+    if (m < 0) continue;
+    const auto message = static_cast<std::uint32_t>(m);
+    nlsLoadedDomain::Strings strings;
+    const char* found = d->strings(message, &strings) ? d->answer(message, strings, query) : nullptr;
+    if (found == nullptr) {
+      passed_over = true;
+      continue;
+    }
+    if (!passed_over)
+      if (Recent* set = recent(id_, query.key)) {
+        std::memmove(set + 1, set, sizeof(Recent) * (kWays - 1));
+        const std::size_t first_form = std::strlen(strings.translation);
+        set[0] = Recent{id_, query.key, d, strings, message,
+                        first_form < strings.translation_length ? static_cast<std::uint32_t>(first_form) + 1 : 0};
+      }
+    return found;
+  }
+}

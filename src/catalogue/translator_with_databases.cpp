@@ -1,0 +1,234 @@
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "keznls/nls/nls.h"
+#include "keznls/translator.h"
+#include "util/ut_thread_cache.h"
+#include "output/overrides.h"
+#include "format/grammar.h"
+
+namespace {
+
+using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
+
+bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") == 0; }
+
+std::atomic<std::uint64_t> g_next_translator{1};
+
+// Messages mostly name the database the thread's message before named
+// through the same translator. Kept per thread, so a hit writes nothing
+// another thread reads, a place for each of 8 translators, so requests
+// turning between translators of their languages keep each one's. A place
+// holds its translator's number (never reused).
+struct Last {
+  std::uint64_t translator;
+  const Entry* entry;
+};
+struct LastPlaces {
+  Last places[8];
+};
+
+Last* last_place(std::uint64_t translator) {
+  LastPlaces* mine = utThreadCache<LastPlaces>::get();
+  return mine != nullptr ? &mine->places[translator % 8] : nullptr;
+}
+
+void remember(std::uint64_t translator, const Entry* entry) {
+  if (Last* last = last_place(translator)) *last = Last{translator, entry};
+}
+
+// The names opened so far, for lookups that take no lock: a table of
+// entries, at most half full, replaced by one twice the size when it fills
+// (the old one is kept until the translator goes: a reader may still be in it).
+struct Names {
+  explicit Names(std::size_t size) : mask(size - 1), slots(new std::atomic<const Entry*>[size]()) {}
+  std::size_t mask;
+  std::size_t used = 0;
+  std::unique_ptr<std::atomic<const Entry*>[]> slots;
+};
+
+std::size_t hash_of(const char* name) { return std::hash<std::string_view>()(name); }
+
+}  // namespace
+
+struct keznlsTranslatorWithDatabases::Impl {
+  Impl(const utString& catalogue_source, const char* language_list)
+      : source(catalogue_source),
+        has_languages(language_list != nullptr),
+        languages(language_list != nullptr ? language_list : ""),
+        id(g_next_translator.fetch_add(1, std::memory_order_relaxed)) {
+    retired.push_back(std::make_unique<Names>(8));
+    names.store(retired.back().get(), std::memory_order_release);
+  }
+
+  /// The database of `name`, opened on first use; null for the name
+  /// "DO_NOT_TRANSLATE" and when it could not be allocated.
+  const nlsDataBase* database(const char* name) {
+    const Last* last = last_place(id);
+    if (last != nullptr && last->translator == id && std::strcmp(name, last->entry->first.c_str()) == 0)
+      return last->entry->second;
+    if (bypassed(name)) return nullptr;
+    return open(name);
+  }
+
+  const nlsDataBase* open(const char* name) {
+    const std::size_t hash = hash_of(name);
+    const Names* table = names.load(std::memory_order_acquire);
+    for (std::size_t i = hash & table->mask;; i = (i + 1) & table->mask) {
+      const Entry* entry = table->slots[i].load(std::memory_order_acquire);
+      if (entry == nullptr) break;
+      if (std::strcmp(name, entry->first.c_str()) == 0) {
+        remember(id, entry);
+        return entry->second;
+      }
+    }
+    // First use of the name: the lock is taken only here.
+    std::lock_guard<std::mutex> hold(opening);
+    const Entry* entry = databases.find(name);
+    if (entry == nullptr || entry->second == nullptr) {
+      // A failed allocation leaves the entry empty, so a later call retries;
+      // a database that loaded no domain stays and is never reopened.
+      const utString key(name);
+      nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(
+          source.c_str(), name, has_languages ? languages.c_str() : nullptr));
+      databases[key] = opened;
+      entry = databases.find(name);
+      if (entry->second == nullptr) return nullptr;
+      publish(entry, hash);
+    }
+    remember(id, entry);
+    return entry->second;
+  }
+
+  // Adds `entry` to the lock-free table, growing it when half full.
+  void publish(const Entry* entry, std::size_t hash) {
+    Names* table = retired.back().get();
+    if (2 * (table->used + 1) > table->mask + 1) {
+      auto bigger = std::make_unique<Names>(2 * (table->mask + 1));
+      for (std::size_t i = 0; i <= table->mask; ++i)
+        if (const Entry* e = table->slots[i].load(std::memory_order_relaxed)) insert(bigger.get(), e, hash_of(e->first.c_str()));
+      retired.push_back(std::move(bigger));
+      table = retired.back().get();
+      insert(table, entry, hash);
+      names.store(table, std::memory_order_release);
+      return;
+    }
+    insert(table, entry, hash);
+  }
+
+  static void insert(Names* table, const Entry* entry, std::size_t hash) {
+    std::size_t i = hash & table->mask;
+    while (table->slots[i].load(std::memory_order_relaxed) != nullptr) i = (i + 1) & table->mask;
+    table->slots[i].store(entry, std::memory_order_release);
+    ++table->used;
+  }
+
+  /// What every call asks: the text to use, from the catalogue or the
+  /// caller's. `narrow` is the formatter's grammar when it is the engine's.
+  const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
+    const char* untranslated = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
+    const nlsDataBase* found = database(m.name);
+    if (found == nullptr) return untranslated;
+    const char* translation = m.context == nullptr ? look_up(*found, m.text, m, narrow) : look_up_in_context(*found, m, narrow);
+    return translation != nullptr ? translation : untranslated;
+  }
+
+  static const char* look_up(const nlsDataBase& database, const char* key, const keznlsMessage& m,
+                             nlsFormatFilter narrow) {
+    nlsQuery query(key);
+    query.plural = m.plural != nullptr;
+    query.n = m.n;
+    query.plural_text = m.plural;
+    query.narrow = narrow;
+    return database.find(query);
+  }
+
+  // look_up of `text` in `context`: a catalogue keys that entry as context
+  // "\004" text, put together on the stack when short. Out of line, so the
+  // usual message's frame has no room for it.
+  __attribute__((noinline)) static const char* look_up_in_context(const nlsDataBase& database,
+                                                                  const keznlsMessage& m, nlsFormatFilter narrow) {
+    const std::size_t c = std::strlen(m.context), t = std::strlen(m.text);
+    char stack[256];
+    std::string long_key;
+    char* key = c + t + 2 <= sizeof stack ? stack : (long_key.resize(c + t + 1), &long_key[0]);
+    std::memcpy(key, m.context, c);
+    key[c] = '\004';
+    std::memcpy(key + c + 1, m.text, t + 1);
+    return look_up(database, key, m, narrow);
+  }
+
+  const utString source;
+  const bool has_languages;
+  const std::string languages;
+  const std::uint64_t id;
+  keznls_detail::VTable own = nullptr;  // the class's own table, for derived classes' overrides
+
+  std::mutex opening;
+  utStringnlsDataBasecoTablePrgcoPrgcoTable databases{4, 50};  // changed under `opening`
+  std::atomic<const Names*> names{nullptr};
+  std::vector<std::unique_ptr<Names>> retired;  // every table made, the newest last; under `opening`
+};
+
+keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
+    : impl_(new Impl(source, nullptr)) {
+  impl_->own = keznls_detail::vtable_of(this);
+}
+
+keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source, utString languages)
+    : impl_(new Impl(source, languages.invalid() ? "" : languages.c_str())) {
+  impl_->own = keznls_detail::vtable_of(this);
+}
+
+// The databases go first, then the source.
+keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() { delete impl_; }
+
+utString keznlsTranslatorWithDatabases::translate(const char* name, const char* text) {
+  return utString(impl_->answer(keznlsMessage{name, nullptr, text, nullptr, 0}, nullptr));
+}
+
+utString keznlsTranslatorWithDatabases::translate_plural(const char* name, const char* singular,
+                                                         const char* plural, unsigned long n) {
+  return utString(impl_->answer(keznlsMessage{name, nullptr, singular, plural, n}, nullptr));
+}
+
+utString keznlsTranslatorWithDatabases::translate_in_context(const char* name, const char* context,
+                                                             const char* text) {
+  return utString(impl_->answer(keznlsMessage{name, context, text, nullptr, 0}, nullptr));
+}
+
+utString keznlsTranslatorWithDatabases::translate_plural_in_context(const char* name, const char* context,
+                                                                    const char* singular, const char* plural,
+                                                                    unsigned long n) {
+  return utString(impl_->answer(keznlsMessage{name, context, singular, plural, n}, nullptr));
+}
+
+const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, const char* context,
+                                                              const char* text, const char* plural,
+                                                              unsigned long n) {
+  const keznlsMessage m{name, context, text, plural, n};
+  if (!keznls_detail::keeps_copying_call(this, impl_->own, m)) return nullptr;
+  return impl_->answer(m, nullptr);
+}
+
+const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
+  // A derived class that lends otherwise is asked through its own call.
+  if (!keznls_detail::inherits(this, impl_->own, &keznlsTranslatorWithDatabases::borrow_translation))
+    return keznlsTranslator::lend(message);
+  if (!keznls_detail::keeps_copying_call(this, impl_->own, message)) return nullptr;
+  return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+}
+
+utString keznlsTranslatorWithDatabases::explain(const char* name) {
+  if (bypassed(name)) return "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n";
+  const std::string head = "database \"" + std::string(name) + "\" in \"" + impl_->source.c_str() + "\"\n";
+  const nlsDataBase* found = impl_->database(name);
+  if (found == nullptr) return (head + "not opened: out of memory\n").c_str();
+  return (head + found->explain(&keznls_engine::shows)).c_str();
+}

@@ -1,0 +1,115 @@
+// Rendering one argument into a keznlsPercent's own buffer.
+#ifndef KEZNLS_SRC_ENGINE_RENDER_H
+#define KEZNLS_SRC_ENGINE_RENDER_H
+
+#include <cstddef>
+#include <cstring>
+
+#include "keznls/engine.h"
+#include "format/digits.h"
+
+// Internal to the library: direct calls, nothing exported.
+#pragma GCC visibility push(hidden)
+namespace keznls_engine {
+
+inline constexpr char kError[] = "<error>";
+inline constexpr char kUnset[] = "<unset>";  // a record never rendered
+inline constexpr char kNull[] = "(null)";
+inline constexpr char kTooLarge[] = "<too large to show>";
+constexpr int kMarkerLength = 7;  // "<unset>" and "<error>"
+constexpr int kTooLargeLength = sizeof kTooLarge - 1;
+
+// Length of a text that is usually short (a string argument, the decimal
+// point): a few bytes are looked at before paying for the library call.
+inline std::size_t short_length(const char* s) {
+  for (std::size_t i = 0; i < 16; ++i)
+    if (s[i] == '\0') return i;
+  return 16 + std::strlen(s + 16);
+}
+
+// The caller's decimal point; its length is measured once, and only when a
+// floating conversion needs it.
+class DecimalPoint {
+ public:
+  explicit DecimalPoint(const char* text) : text_(text) {}
+  const char* text() const { return text_; }
+  int length() {
+    if (length_ < 0) length_ = static_cast<int>(short_length(text_));
+    return length_;
+  }
+
+ private:
+  const char* text_;
+  int length_ = -1;
+};
+
+// "<error>": the conversion failed to parse, or another of its format did.
+// No argument is taken.
+inline std::size_t render_error(keznlsPercent& r) {
+  r.text = kError;
+  return kMarkerLength;
+}
+
+// Points r.text at the marker for a number too large to show.
+inline std::size_t too_large(keznlsPercent& r) {
+  r.text = kTooLarge;
+  return kTooLargeLength;
+}
+
+// A number's characters [p, r.buffer + kShown) with its sign and padding:
+// points r.text at the result and returns its length.
+inline std::size_t finish_number(keznlsPercent& r, char* p, bool negative, bool zeros) {
+  char* const end = r.buffer + kShown;
+  *end = '\0';
+  p = pad(p, end, r.has_width ? r.width : 0, zeros, negative);
+  if (p == nullptr) return too_large(r);
+  r.text = p;
+  return static_cast<std::size_t>(end - p);
+}
+
+// Integer conversion `c` of magnitude u. A precision asks for at least that
+// many digits (none for 0 with precision 0); a signed value's stop at
+// kShown, so that a positive one still shows where its sign would not fit.
+inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool negative) {
+  char* const end = r.buffer + kShown;
+  char* p = c == 'd' || c == 'u' ? put_decimal(end, u) : put_hex(end, u, c == 'x' ? kLowerDigits : kUpperDigits);
+  if (r.has_precision) {
+    if (u == 0) p = end;
+    int digits = r.precision > end - p ? r.precision : static_cast<int>(end - p);
+    if (c == 'd' && digits > kShown) digits = kShown;
+    if (digits > kShown) return too_large(r);
+    while (end - p < digits) *--p = '0';
+  }
+  return finish_number(r, p, negative, r.zero_pad);
+}
+
+// Renders a floating conversion of `v`. Out of line: its digit work
+// outweighs a call.
+std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
+
+// Renders `r`'s conversion (parsed, valid) with the next argument of `args`,
+// points r.text at the result and returns its length. Tests rather than a
+// jump table: the letters of one format differ from conversion to
+// conversion, which an indirect jump predicts poorly.
+__attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznlsVarArgs& args,
+                                                         DecimalPoint& decimal_point) {
+  const char c = r.conversion;
+  if (c == 's') {
+    const char* text = args.va_arg_str();
+    if (text == nullptr) text = kNull;
+    r.text = text;
+    return short_length(text);
+  }
+  if (c == 'd') {
+    const int v = args.va_arg_int();
+    const bool negative = v < 0;
+    return render_integer(r, c, negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), negative);
+  }
+  if (c == 'u' || c == 'x' || c == 'X') return render_integer(r, c, args.va_arg_unsigned(), false);
+  return render_double(r, args.va_arg_double(), decimal_point);
+}
+
+}  // namespace keznls_engine
+#pragma GCC visibility pop
+
+#endif  // KEZNLS_SRC_ENGINE_RENDER_H

@@ -1,0 +1,464 @@
+// Real catalogues compiled by msgfmt: lookups in every form the reader
+// accepts, which catalogue the environment picks, and damaged files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "catalogue_files.h"
+#include "keznls/nls/nls.h"
+#include "catalogue/language.h"
+#include "support/mo_image.h"
+
+namespace {
+
+using namespace test_catalogues;
+using Bytes = std::vector<char>;
+
+std::unique_ptr<nlsLoadedDomain> load(const Bytes& bytes) {
+  return std::unique_ptr<nlsLoadedDomain>(nlsLoadedDomain::from_bytes(bytes.data(), bytes.size()));
+}
+
+TEST(CatalogueTest, TranslatesEachKindOfEntry) {
+  const Bytes hashed = read("demo"), sorted = read("demo_nohash");
+  ASSERT_NE(word(hashed, 20), 0u);  // one file of each kind
+  ASSERT_EQ(word(sorted, 20), 0u);
+  struct { const char *text, *expected; /* null: the text itself comes back */ } const cases[] = {
+      {"Hello", "Hallo"}, {"Caf\xC3\xA9", "Kaffeehaus"},  // bytes above 0x7f hash unsigned
+      {"%d file", "%d Datei"}, {"%d files", nullptr},  // plural: found by its singular, first form
+      {"menu\x04Open", "\xC3\x96" "ffnen"}, {"Untranslated", nullptr},  // context key; empty translation
+      {"", nullptr}, {"Hell", nullptr},  // the header is no message; a prefix is no match
+  };
+  int image = 0;
+  for (const Bytes& bytes : {hashed, sorted, byte_swapped(hashed), byte_swapped(sorted)}) {
+    SCOPED_TRACE(image++);
+    const auto domain = load(bytes);
+    ASSERT_NE(domain, nullptr);
+    for (const auto& c : cases) {
+      if (c.expected == nullptr) EXPECT_EQ(domain->translate(c.text), c.text) << c.text;
+      else EXPECT_STREQ(domain->translate(c.text), c.expected) << c.text;
+    }
+  }
+}
+
+TEST(CatalogueTest, FindsEveryMessageOfALargeCatalogue) {
+  for (const char* name : {"many", "many_nohash"}) {
+    const auto domain = load(read(name));
+    ASSERT_NE(domain, nullptr) << name;
+    for (int i = 1; i <= 600; ++i) {
+      const std::string hit = "message " + std::to_string(i), miss = "message " + std::to_string(i + 600);
+      EXPECT_EQ(domain->translate(hit.c_str()), "Nachricht " + std::to_string(i)) << name;
+      EXPECT_EQ(domain->translate(miss.c_str()), miss.c_str()) << name;
+    }
+  }
+}
+
+TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
+  const std::string first = directory("first"), second = directory("second");
+  const TempDirectory damaged;
+  damaged.add("de_AT", "demo", Bytes(64, 'x'));
+  const char *const fr = "Fran\xC3\xA7" "ais", *const at = "Deutsch (\xC3\x96sterreich)", *const none = "Language";
+  const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+  struct {
+    const char* vars[4];  // as in `names`; null: unset
+    std::string source;
+    const char *domain, *expected;  // what "Language" becomes
+  } const cases[] = {
+      {{}, first, "demo", none}, {{"de"}, first, "demo", none},  // no locale: C, LANGUAGE ignored
+      {{"xx:de:fr", nullptr, nullptr, "en_US"}, first, "demo", "Deutsch"},
+      {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
+      {{nullptr, nullptr, nullptr, "de_AT.UTF-8"}, damaged.path() + ":" + first, "demo", at},  // bad file skipped
+      {{nullptr, nullptr, nullptr, "de_CH.UTF-8@euro"}, first, "demo", "Deutsch"},
+      // C and POSIX, with or without a codeset, mean no translation whatever LANGUAGE says.
+      {{"de", "C", nullptr, "de"}, first, "demo", none},
+      {{"de", "C.UTF-8", nullptr, "de"}, first, "demo", none},
+      {{"de", nullptr, "POSIX", "de"}, first, "demo", none},
+      {{"POSIX:de", nullptr, nullptr, "de"}, first, "demo", none},  // and end a list
+      {{"../second/it:de", nullptr, nullptr, "fr"}, first, "demo", "Deutsch"},  // no paths
+      {{"fr:it", nullptr, nullptr, "de"}, second + ":" + first, "demo", fr},  // language order first, then each directory
+      {{nullptr, nullptr, nullptr, "de"}, "::" + first + ":", "demo", "Deutsch"},
+      {{nullptr, nullptr, nullptr, "de"}, "", "demo", none}, {{nullptr, nullptr, nullptr, "de"}, first, "", none},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    set_language();
+    for (int i = 0; i < 4; ++i)
+      if (c.vars[i] != nullptr) ::setenv(names[i], c.vars[i], 1);
+    const nlsDataBase database(c.source.c_str(), c.domain);
+    EXPECT_STREQ(database["Language"], c.expected);
+    EXPECT_EQ(database.domain() == nullptr, c.expected == none);
+  }
+}
+
+// A message the first catalogue of the list lacks comes from the next one
+// that has it; the list's order decides between catalogues that both do.
+TEST(LanguageTest, EachMessageFallsThroughTheList) {
+  set_language("LANG", "de_DE.UTF-8");
+  ::setenv("LANGUAGE", "it:xx:de", 1);
+  const nlsDataBase database((directory("second") + ":" + directory("first")).c_str(), "demo");
+  EXPECT_STREQ(database["Language"], "Italiano");
+  EXPECT_STREQ(database["Hello"], "Hallo");
+  EXPECT_STREQ(database["menu\x04Open"], "\xC3\x96" "ffnen");
+  const char* const untranslated = "Untranslated";
+  EXPECT_EQ(database[untranslated], untranslated);
+}
+
+TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
+  const TempDirectory damaged;
+  damaged.add("de_AT", "demo", Bytes(64, 'x'));
+  const std::string first = directory("first"), bad = damaged.path();
+  const std::string source = bad + ":" + first;
+  auto file = [](const std::string& dir, const char* folder) { return dir + "/" + folder + "/LC_MESSAGES/demo.mo: "; };
+  struct {
+    const char *language, *lc_all;
+    std::string expected;
+  } const cases[] = {
+      {nullptr, nullptr, "skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C\n"},
+      {"de", "C", "skipped: LC_ALL is C\n"},
+      {"../x:de_AT.UTF-8:C:fr", "de_DE",
+       "languages \"../x:de_AT.UTF-8:C:fr\" from LANGUAGE\n"
+       "skipped: \"../x\" in LANGUAGE is not a language name\n"
+       "stopped: \"C\" in LANGUAGE ends the list\n" +
+           file(bad, "de_AT.UTF-8") + "missing\n" + file(first, "de_AT.UTF-8") + "missing\n" +
+           file(bad, "de_AT.utf8") + "missing\n" + file(first, "de_AT.utf8") + "missing\n" +
+           file(bad, "de_AT") + "malformed: not a compiled catalogue (bad magic number)\n" +
+           file(first, "de_AT") + "loaded, 1 messages\n" +
+           file(bad, "de.UTF-8") + "missing\n" + file(first, "de.UTF-8") + "missing\n" +
+           file(bad, "de.utf8") + "missing\n" + file(first, "de.utf8") + "missing\n" +
+           file(bad, "de") + "missing\n" + file(first, "de") + "loaded, 6 messages\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    set_language();
+    if (c.language != nullptr) ::setenv("LANGUAGE", c.language, 1);
+    if (c.lc_all != nullptr) ::setenv("LC_ALL", c.lc_all, 1);
+    const nlsDataBase database(source.c_str(), "demo");
+    EXPECT_EQ(database.explain(), c.expected);
+  }
+  set_language("LANG", "de");
+  EXPECT_EQ(nlsDataBase(first.c_str(), "a/b").explain(), "skipped: a database name must be a file name, not \"a/b\"\n");
+  EXPECT_EQ(nlsDataBase("::", "demo").explain(), "skipped: no catalogue folder given\n");
+}
+
+// A header whose plural rule cannot be read: the forms follow n != 1, and
+// explain() says why.
+TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
+  std::ifstream in(directory("first") + "/pl/LC_MESSAGES/demo.mo", std::ios::binary);
+  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string rule = "plural=(", broken = "plural=)";
+  std::copy(broken.begin(), broken.end(), std::search(bytes.begin(), bytes.end(), rule.begin(), rule.end()));
+  const TempDirectory dir;
+  dir.add("pl", "demo", bytes);
+  set_language("LANG", "pl");
+  const nlsDataBase database(dir.path().c_str(), "demo");
+  EXPECT_STREQ(database.find_plural("%d file", 5), "%d pliki");  // the second form, as for 2
+  EXPECT_STREQ(database.find_plural("%d file", 1), "jeden plik");
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("/pl/LC_MESSAGES/demo.mo: loaded, 4 messages, Plural-Forms not used (malformed plural "
+                     "expression at "),
+            std::string::npos)
+      << why;
+  EXPECT_NE(why.find(" of the header): forms by n != 1, 1 translations refused for reading other arguments than "
+                     "their originals (\"%s wolnych blok\xC3\xB3w\" for \"%d free blocks\")\n"),
+            std::string::npos)
+      << why;
+}
+
+// Catalogues in ISO-8859-1 and EUC-JP, made by msgconv from UTF-8 sources,
+// hand out UTF-8; one whose charset cannot be converted is passed over.
+TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
+  set_language("LANG", "de_DE.UTF-8");
+  const std::string charsets = directory("charsets");
+  ::setenv("LANGUAGE", "de", 1);
+  const nlsDataBase german(charsets.c_str(), "legacy");
+  EXPECT_STREQ(german["Language"], "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
+  EXPECT_STREQ(german["%d file"], "%d Datei (gro\xC3\x9F)");  // plural forms are converted too
+  EXPECT_NE(german.explain().find("loaded, 2 messages, converted from ISO-8859-1\n"), std::string::npos);
+  ::setenv("LANGUAGE", "ja", 1);
+  const nlsDataBase japanese(charsets.c_str(), "legacy");
+  EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
+  EXPECT_NE(japanese.explain().find("converted from EUC-JP\n"), std::string::npos);
+
+  // The German catalogue under a charset name no converter knows: passed
+  // over. The Japanese one with a byte that is no EUC-JP text in one entry:
+  // that entry is passed over, found out when first asked.
+  const auto load_from = [&](const char* language) {
+    std::ifstream in(charsets + "/" + language + "/LC_MESSAGES/legacy.mo", std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  Bytes unknown = load_from("de"), broken = load_from("ja");
+  const std::string name = "ISO-8859-1", stranger = "KEZ-8859-1";
+  std::copy(stranger.begin(), stranger.end(), std::search(unknown.begin(), unknown.end(), name.begin(), name.end()));
+  const std::string hello = "\xA4\xB3\xA4\xF3";  // the first two characters of the greeting
+  *std::search(broken.begin(), broken.end(), hello.begin(), hello.end()) = '\xFF';
+  const TempDirectory dir;
+  dir.add("xx", "legacy", unknown);
+  dir.add("yy", "legacy", broken);
+  ::setenv("LANGUAGE", "xx:yy:de", 1);
+  const nlsDataBase database((dir.path() + ":" + charsets).c_str(), "legacy");
+  EXPECT_STREQ(database["Language"], "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");  // yy's, sound
+  const char* const greeting = "Hello";
+  EXPECT_EQ(database[greeting], greeting);  // yy's is not, and de has none
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("/xx/LC_MESSAGES/legacy.mo: skipped: charset KEZ-8859-1 cannot be converted to UTF-8\n"),
+            std::string::npos) << why;
+  EXPECT_NE(why.find("/yy/LC_MESSAGES/legacy.mo: loaded, 2 messages, converted from EUC-JP, 1 malformed entries "
+                     "passed over (a translation is not EUC-JP text)\n"),
+            std::string::npos)
+      << why;
+}
+
+// What each key of the demo catalogue translates to.
+const struct {
+  const char *key, *translation;
+} kDemo[] = {{"Hello", "Hallo"},       {"Language", "Deutsch"},
+             {"%d file", "%d Datei"},  {"menu\x04Open", "\xC3\x96" "ffnen"},
+             {"Caf\xC3\xA9", "Kaffeehaus"}, {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}};
+
+// Headers whose charset needs no conversion, and one that does, with a
+// translation longer once converted than the converter's work buffer.
+TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
+  const std::string latin(600, '\xE4');  // 600 "ä": 1200 bytes in UTF-8
+  std::string utf8;
+  for (int i = 0; i < 600; ++i) utf8 += "\xC3\xA4";
+  const struct {
+    const char* charset;  // null: no charset in the header
+    std::string translation, expected;
+    const char* converted_from;
+  } cases[] = {
+      {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""},
+      {"utf8", "x", "x", ""},
+      {"ASCII", "x", "x", ""},
+      {"US-ASCII", "x", "x", ""},
+      {"ANSI_X3.4-1968", "x", "x", ""},
+      {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
+      {nullptr, "x", "x", ""},
+      {"ISO-8859-1", latin, utf8, "ISO-8859-1"},
+      {"ISO-8859-1", "gro\xDF", "gro\xC3\x9F", "ISO-8859-1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.charset != nullptr ? c.charset : "none");
+    const std::string header =
+        c.charset != nullptr ? std::string("Content-Type: text/plain; charset=") + c.charset + "\n" : "Project: x\n";
+    const auto domain = load(mo_image(header, {{"text", c.translation}}));
+    ASSERT_NE(domain, nullptr);
+    EXPECT_EQ(domain->translate("text"), c.expected);
+    EXPECT_EQ(domain->converted_from(), c.converted_from);
+  }
+}
+
+// Each locale name's forms, most specific first: the modifier weighs most,
+// then the territory, then the codeset as written, then as normalised.
+TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
+  using List = std::vector<std::string>;
+  const struct {
+    const char* name;
+    List forms;
+  } cases[] = {
+      {"de", {"de"}},
+      {"de_AT", {"de_AT", "de"}},
+      {"de_DE.UTF-8", {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
+      {"sr@latin", {"sr@latin", "sr"}},
+      {"de_DE.UTF-8@euro",
+       {"de_DE.UTF-8@euro", "de_DE.utf8@euro", "de_DE@euro", "de.UTF-8@euro", "de.utf8@euro", "de@euro",
+        "de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
+      {"pl_PL.8859-2", {"pl_PL.8859-2", "pl_PL.iso88592", "pl_PL", "pl.8859-2", "pl.iso88592", "pl"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(nls_language::forms(c.name), c.forms) << c.name;
+}
+
+// A database remembers where a text was found by the caller's pointer, and
+// checks the text itself before it trusts the place: a buffer used again
+// for another text gets that text's answer.
+TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
+  set_language("LANG", "de");
+  const nlsDataBase database(directory("first").c_str(), "demo");
+  char buffer[32];
+  const struct { const char *text, *expected; } turns[] = {
+      {"Hello", "Hallo"}, {"Language", "Deutsch"}, {"Hello", "Hallo"}, {"Hell", nullptr}, {"menu\x04Open", "\xC3\x96" "ffnen"},
+      {"Open", nullptr}, {"%d file", "%d Datei"}, {"Hello", "Hallo"},
+  };
+  for (const auto& turn : turns) {
+    std::strcpy(buffer, turn.text);
+    if (turn.expected == nullptr) EXPECT_EQ(database.find(buffer), nullptr) << turn.text;
+    else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
+  }
+}
+
+// Entries checked only when a lookup first reaches them, long after the
+// catalogue was opened and has answered many others (and built its own
+// index): one in a legacy charset converts, one whose translation reads
+// other arguments is refused, one whose translation runs past its end is
+// passed over.
+TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (int i = 1; i <= 400; ++i) entries.emplace_back("message " + std::to_string(i), "Nachricht " + std::to_string(i));
+  entries.emplace_back("Greeting", "Gr\xFC\xDF Gott");
+  entries.emplace_back("%d files", "%s Dateien");
+  entries.emplace_back("Broken", "Kaputt");
+  std::vector<char> image = mo_image("Content-Type: text/plain; charset=ISO-8859-1\n", entries);
+  const std::string broken = "Kaputt";
+  *(std::search(image.begin(), image.end(), broken.begin(), broken.end()) + 6) = 'x';
+  const TempDirectory dir;
+  dir.add("de", "late", image);
+  set_language("LANG", "de");
+  const nlsDataBase database(dir.path().c_str(), "late");
+  for (int round = 0; round < 3; ++round)
+    for (int i = 1; i <= 400; ++i) {
+      const std::string key = "message " + std::to_string(i);
+      ASSERT_EQ(std::string(database[key.c_str()]), "Nachricht " + std::to_string(i));
+    }
+  EXPECT_STREQ(database["Greeting"], "Gr\xC3\xBC\xC3\x9F Gott");
+  const char* const files = "%d files";
+  const char* const kaputt = "Broken";
+  EXPECT_EQ(database[files], files);
+  EXPECT_EQ(database[kaputt], kaputt);
+  const std::string why = database.explain();
+  EXPECT_NE(why.find("loaded, 403 messages, converted from ISO-8859-1, 1 malformed entries passed over (a "
+                     "translation past the end or not terminated), 1 translations refused"),
+            std::string::npos)
+      << why;
+}
+
+// A cut file is refused when what opening checks is cut; otherwise each
+// entry gives its whole translation or, cut, none, and the cut is reported.
+TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
+  for (const char* name : {"demo", "demo_nohash"})
+    for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {
+      ASSERT_NE(load(whole), nullptr);
+      for (std::size_t size = 0; size < whole.size(); ++size) {
+        SCOPED_TRACE(std::string(name) + " cut at " + std::to_string(size));
+        const auto domain = load({whole.begin(), whole.begin() + static_cast<long>(size)});
+        if (domain == nullptr) continue;
+        int lost = 0;
+        for (const auto& entry : kDemo) {
+          const char* got = domain->translate(entry.key);
+          if (got == entry.key) ++lost;
+          else EXPECT_STREQ(got, entry.translation);
+        }
+        // The last byte is a terminator of the last string.
+        EXPECT_GT(lost, 0);
+        EXPECT_GT(domain->audit().malformed, 0u);
+      }
+    }
+}
+
+// A catalogue is read a piece at a time as lookups need it: a file cut or
+// overwritten on disk after opening leaves what was read as it was, and
+// every other entry gives its translation, or none where its bytes changed.
+TEST(MalformedCatalogueTest, FileChangedAfterOpeningNeverShowsWhatItDoesNotHold) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (int i = 0; i < 3000; ++i) entries.emplace_back("message " + std::to_string(i), "Nachricht " + std::to_string(i));
+  const Bytes image = mo_image("Content-Type: text/plain; charset=UTF-8\n", entries);
+  const struct {
+    const char* label;
+    std::function<void(const std::string& path)> change;
+  } changes[] = {
+      {"cut to a third",
+       [&](const std::string& path) {
+         ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(image.size() / 3)), 0);
+       }},
+      {"overwritten from the middle",
+       [&](const std::string& path) {
+         std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+         file.seekp(static_cast<std::streamoff>(image.size() / 2));
+         file << std::string(image.size() - image.size() / 2, 'X');
+       }},
+  };
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.label);
+    const TempDirectory dir;
+    dir.add("de", "changing", image);
+    const std::string path = dir.path() + "/de/LC_MESSAGES/changing.mo";
+    std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_file(path.c_str()));
+    ASSERT_NE(domain, nullptr);
+    const std::string early = "message 7";
+    ASSERT_STREQ(domain->translate(early.c_str()), "Nachricht 7");
+    c.change(path);
+    int kept = 0;
+    for (const auto& entry : entries) {
+      const char* got = domain->translate(entry.first.c_str());
+      if (got != entry.first.c_str()) {
+        ASSERT_EQ(got, entry.second) << entry.first;
+        ++kept;
+      }
+    }
+    EXPECT_STREQ(domain->translate(early.c_str()), "Nachricht 7");
+    // Some pieces were read before the change, and some after it.
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, 3000);
+  }
+}
+
+TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
+  using Edit = std::function<void(Bytes*)>;
+  // Header words: 8 count, 12 originals, 16 translations, 20 hash size, 24 hash offset.
+  auto header = [](std::size_t at, unsigned value) -> Edit { return [=](Bytes* mo) { set_word(mo, at, value); }; };
+  // Word `field` (0 length, 4 offset) of descriptor `index` in the table at
+  // header word `table`. Entry 0 is the header, 1 "%d entries in %s", 2 "%d file".
+  auto descriptor = [](std::size_t table, std::size_t index, std::size_t field, unsigned value) -> Edit {
+    return [=](Bytes* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
+  };
+  const char* const original_problem = "an original past the end or not terminated";
+  const char* const translation_problem = "a translation past the end or not terminated";
+  const struct {
+    const char* label;
+    Edit edit;
+    bool refused;         // at open
+    const char* damaged;  // the entry passed over, if any
+    const char* problem;  // what the audit reports
+  } cases[] = {
+      {"bad magic", header(0, 0x950412dfu), true, nullptr, nullptr},
+      {"major revision 2", header(4, 0x20000u), true, nullptr, nullptr},
+      {"absurd message count", header(8, 0xffffffffu), true, nullptr, nullptr},
+      {"originals table past the end", header(12, 0xfffffff0u), true, nullptr, nullptr},
+      {"translations table past the end", header(16, 0x1000u), true, nullptr, nullptr},
+      {"hash table past the end", header(24, 0x1000u), true, nullptr, nullptr},
+      {"absurd hash size", header(20, 0x40000000u), true, nullptr, nullptr},
+      {"header entry past the end", descriptor(16, 0, 0, 0x1000u), true, nullptr, nullptr},
+      {"string offset past the end", descriptor(12, 1, 4, 0x1000u), false, "%d entries in %s", original_problem},
+      {"string length past the end", descriptor(16, 1, 0, 0x1000u), false, "%d entries in %s", translation_problem},
+      // In 32 bits this wraps around to a NUL inside the file.
+      {"offset + length overflow", descriptor(12, 1, 0, 0xffffffffu), false, "%d entries in %s", original_problem},
+      {"unterminated string",
+       [](Bytes* mo) { (*mo)[word(*mo, word(*mo, 16) + 20) + word(*mo, word(*mo, 16) + 16)] = 'x'; }, false,
+       "%d file", translation_problem},
+      // The slot held "Café": not found through the table.
+      {"hash slot past the messages",
+       [](Bytes* mo) { set_word(mo, word(*mo, 24) + 4 * (word(*mo, 20) - 1), word(*mo, 8) + 1); }, false,
+       "Caf\xC3\xA9", nullptr},
+      {"major revision 1", header(4, 0x10000u), false, nullptr, nullptr},
+      // Too small a table to probe: the sorted originals are searched.
+      {"hash size 2", header(20, 2), false, nullptr, nullptr},
+      {"hash table without an empty slot",
+       [](Bytes* mo) { for (std::size_t i = 0; i < word(*mo, 20); ++i) set_word(mo, word(*mo, 24) + i * 4, 1); },
+       false, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Bytes bytes = read("demo");
+    c.edit(&bytes);
+    const auto domain = load(bytes);
+    ASSERT_EQ(domain == nullptr, c.refused);
+    if (domain == nullptr) continue;
+    const bool full_table = std::string(c.label) == "hash table without an empty slot";
+    for (const auto& entry : kDemo) {
+      // Every slot names the header there: only the empty key is found.
+      if (full_table || (c.damaged != nullptr && std::string(c.damaged) == entry.key))
+        EXPECT_EQ(domain->translate(entry.key), entry.key) << entry.key;
+      else
+        EXPECT_STREQ(domain->translate(entry.key), entry.translation) << entry.key;
+    }
+    const nlsAudit audit = domain->audit();
+    EXPECT_EQ(audit.malformed, c.problem != nullptr ? 1u : 0u);  // the entries, not the table
+    EXPECT_EQ(audit.first_malformed, c.problem != nullptr ? c.problem : "");
+    EXPECT_EQ(audit.table_problem.empty(), std::string(c.label) != "hash slot past the messages");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// Plural rules: the rules of real catalogues, how a header is read, C's
+// operators in unsigned long, and headers that must give the fallback.
+// Expected forms were checked against the C library's dngettext.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "catalogue/plural_rule.h"
+
+namespace {
+
+// The forms a rule picks at kCounts, one digit per count.
+std::string forms(const nlsPluralRule& rule) {
+  static const unsigned long kCounts[] = {0,  1,  2,  3,   4,   5,   7,   10,  11,      12,       14,
+                                          21, 22, 25, 101, 102, 103, 111, 112, 1000000, ULONG_MAX};
+  std::string digits;
+  for (unsigned long n : kCounts) digits += std::to_string(rule.form(n));
+  return digits;
+}
+
+nlsPluralRule rule(const std::string& plural, const char* nplurals = "1000") {
+  return nlsPluralRule::from_header(
+      ("Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=" + std::string(nplurals) +
+       "; plural=" + plural + "\n").c_str());
+}
+
+TEST(PluralRuleTest, RulesOfRealCatalogues) {
+  struct { const char *language, *nplurals, *plural, *expected; } const cases[] = {
+      {"ja", "1", "0;", "000000000000000000000"},
+      {"de", "2", "(n != 1);", "101111111111111111111"},
+      {"fr", "2", "n > 1;", "001111111111111111111"},
+      {"ru", "3", "(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);",
+       "201112222220120112222"},
+      {"pl", "3", "(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);", "201112222222122112222"},
+      {"cs", "3", "(n==1) ? 0 : (n>=2 && n<=4) ? 1 : 2;", "201112222222222222222"},
+      {"ga", "5", "n==1 ? 0 : n==2 ? 1 : (n>2 && n<7) ? 2 :(n>6 && n<11) ? 3 : 4;", "401222334444444444444"},
+      {"sl", "4", "(n%100==1 ? 1 : n%100==2 ? 2 : n%100==3 || n%100==4 ? 3 : 0);", "012330000000001230000"},
+      {"ar", "6", "n==0 ? 0 : n==1 ? 1 : n==2 ? 2 : n%100>=3 && n%100<=10 ? 3 : n%100>=11 ? 4 : 5;",
+       "012333334444445534454"},
+      {"ro", "3", "(n==1 ? 0 : (n==0 || (n%100 > 0 && n%100 < 20)) ? 1 : 2);", "101111111112221111121"},
+      {"lt", "3", "(n%10==1 && n%100!=11 ? 0 : n%10>=2 && (n%100<10 || n%100>=20) ? 1 : 2);",
+       "201111122220110112222"},
+  };
+  for (const auto& c : cases) {
+    const nlsPluralRule r = rule(c.plural, c.nplurals);
+    EXPECT_TRUE(r.taken()) << c.language << ": " << r.reason() << " at " << r.position();
+    EXPECT_EQ(r.nplurals(), std::stoul(c.nplurals)) << c.language;
+    EXPECT_EQ(forms(r), c.expected) << c.language;
+  }
+}
+
+TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
+  struct { const char* header; nlsPluralStatus status; const char* expected; } const cases[] = {
+      {"Plural-Forms: nplurals=3; plural=n%3;\n", nlsPluralStatus::taken, "012012112020112010110"},
+      // The first nplurals= and plural= anywhere count, in any field and order.
+      {"X-Rule: plural=n>1;\nPlural-Forms: nplurals=2; plural=n%3;\n", nlsPluralStatus::taken, "001111111111111111111"},
+      {"plural-forms: plural=n%3; nplurals=3", nlsPluralStatus::taken, "012012112020112010110"},
+      {"Plural-Forms: nplurals=\r\n 03x; plural=\tn%3 ;rest\n", nlsPluralStatus::taken, "012012112020112010110"},
+      {"Plural-Forms: nplurals=3; plural=n%3\nLanguage: ru\n", nlsPluralStatus::taken, "012012112020112010110"},
+      {"Plural-Forms: nplurals=2; plural=n%3;\n", nlsPluralStatus::taken, "010010110000110010110"},  // 2 is out of range
+      {"Plural-Forms: nplurals=0; plural=n%3;\n", nlsPluralStatus::taken, "000000000000000000000"},
+      {"Plural-Forms: nplurals=99999999999999999999999; plural=n%3;\n", nlsPluralStatus::taken,
+       "012012112020112010110"},
+      // Everything else: the fallback, n != 1.
+      {nullptr, nlsPluralStatus::no_header, "101111111111111111111"},
+      {"Content-Type: text/plain\n", nlsPluralStatus::no_nplurals, "101111111111111111111"},
+      {"Plural-Forms: nplurals=-3; plural=n%3;\n", nlsPluralStatus::bad_nplurals, "101111111111111111111"},
+      {"Plural-Forms: nplurals=3;\n", nlsPluralStatus::no_plural, "101111111111111111111"},
+      {"Plural-Forms: nplurals=3; plural=n %\n 3;\n", nlsPluralStatus::malformed, "101111111111111111111"},
+  };
+  for (const auto& c : cases) {
+    const nlsPluralRule r = nlsPluralRule::from_header(c.header);
+    const char* const header = c.header != nullptr ? c.header : "(null)";
+    EXPECT_EQ(r.status(), c.status) << header << ": " << r.reason();
+    EXPECT_EQ(forms(r), c.expected) << header;
+    if (!r.taken()) {
+      EXPECT_EQ(r.nplurals(), 2u) << header;
+    }
+  }
+}
+
+TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
+  struct { const char* plural; unsigned long n, expected; } const cases[] = {
+      {"2 + 3 * n", 4, 14}, {"10 - n - 1", 3, 6}, {"100 / n / 2", 5, 10}, {"100 % n % 3", 7, 2},
+      {"!n + 1", 0, 2}, {"!!!n", 7, 0}, {"3 == 0 < 1", 0, 0}, {"3 > 2 > 1", 0, 0},
+      {"1 || 0 && 0", 0, 1}, {"n * 7 && n * 9", 2, 1}, {"n || 0", 0, 0},
+      {"n ? n ? 1 : 2 : 3", 5, 1}, {"0 ? 2 : 0 || 5 ? 6 : 7", 0, 6}, {"n ? 1 : 3 + 4", 0, 7}, {"010", 0, 10},
+      // Wrapping arithmetic and numbers, as the C library computes them.
+      {"n - 1 > 5", 0, 1}, {"n == 18446744073709551617", 1, 1}, {"n * n % 97", ULONG_MAX, 1},
+      // Only the branch taken is evaluated; a zero divisor elsewhere gives form 0.
+      {"1 || 1 / 0", 0, 1}, {"n ? 5 : 1 / n", 3, 5}, {"7 + 100 / n", 0, 0},
+  };
+  for (const auto& c : cases) {
+    const nlsPluralRule r = rule(std::string(c.plural) + ";", "1000");
+    ASSERT_TRUE(r.taken()) << c.plural << ": " << r.reason() << " at " << r.position();
+    EXPECT_EQ(r.form(c.n), c.expected) << c.plural << " at n=" << c.n;
+  }
+}
+
+TEST(PluralRuleTest, OneComparisonOrAConstantPicksWhatItsExpressionSays) {
+  // Such rules skip the program: every comparison at and around its number
+  // (the largest that fits a word among them), both ends of the counts, and
+  // a single form, which every count then takes.
+  struct { const char* op; bool (*holds)(unsigned long, unsigned long); } const comparisons[] = {
+      {"==", [](unsigned long n, unsigned long c) { return n == c; }},
+      {"!=", [](unsigned long n, unsigned long c) { return n != c; }},
+      {"<", [](unsigned long n, unsigned long c) { return n < c; }},
+      {"<=", [](unsigned long n, unsigned long c) { return n <= c; }},
+      {">", [](unsigned long n, unsigned long c) { return n > c; }},
+      {">=", [](unsigned long n, unsigned long c) { return n >= c; }},
+  };
+  for (const auto& comparison : comparisons)
+    for (const unsigned long c : {0ul, 1ul, 2ul, 16777215ul})
+      for (const unsigned long nplurals : {1ul, 2ul}) {
+        const std::string plural = std::string("n ") + comparison.op + " " + std::to_string(c) + ";";
+        const nlsPluralRule r = rule(plural, std::to_string(nplurals).c_str());
+        for (const unsigned long n : {0ul, 1ul, c - 1, c, c + 1, ULONG_MAX}) {
+          const unsigned long expected = comparison.holds(n, c) && nplurals == 2 ? 1 : 0;
+          EXPECT_EQ(r.form(n), expected) << plural << " nplurals=" << nplurals << " at n=" << n;
+        }
+      }
+  for (const unsigned long n : {0ul, 1ul, ULONG_MAX}) {
+    EXPECT_EQ(rule("0;", "2").form(n), 0u);
+    EXPECT_EQ(rule("1;", "2").form(n), 1u);
+    EXPECT_EQ(rule("2;", "2").form(n), 0u);  // out of range
+  }
+}
+
+TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
+  const std::string deep_enough = std::string(32, '(') + "n" + std::string(32, ')');
+  const std::string too_deep = "(" + deep_enough + ")";
+  std::string long_chain, nots(100000, '!'), waiting;  // waiting: four left sides pushed per level
+  for (int i = 0; i < 100; ++i) long_chain += "n==" + std::to_string(i) + " ? " + std::to_string(i) + " : ";
+  for (int i = 0; i < 9; ++i) waiting += "1 == 1 < 1 + 1 * (";
+  waiting += "n" + std::string(9, ')');
+  const std::size_t anywhere = std::string::npos;
+  struct { std::string plural; nlsPluralStatus status; std::size_t position; } const cases[] = {
+      {deep_enough, nlsPluralStatus::taken, 0}, {nots + "n", nlsPluralStatus::taken, 0},
+      {too_deep, nlsPluralStatus::too_complex, 32}, {long_chain + "0", nlsPluralStatus::too_complex, anywhere},
+      {waiting, nlsPluralStatus::too_complex, anywhere},
+      {"n n", nlsPluralStatus::malformed, 2}, {"n = 1", nlsPluralStatus::malformed, 2},
+      {"(n", nlsPluralStatus::malformed, 2}, {"n)", nlsPluralStatus::malformed, 1},
+      {"n ? 1", nlsPluralStatus::malformed, 5}, {"n ? : 1", nlsPluralStatus::malformed, 4},
+      {"0x10", nlsPluralStatus::malformed, 1}, {"n%3\r", nlsPluralStatus::malformed, 3},
+  };
+  const std::string prefix = "Plural-Forms: nplurals=5; plural=";
+  for (const auto& c : cases) {
+    const nlsPluralRule r = nlsPluralRule::from_header((prefix + c.plural + ";").c_str());
+    const std::string shown = c.plural.substr(0, 40);
+    EXPECT_EQ(r.status(), c.status) << shown << ": " << r.reason();
+    if (c.status == nlsPluralStatus::taken) continue;
+    if (c.position != anywhere) {
+      EXPECT_EQ(r.position(), prefix.size() + c.position) << shown;
+    }
+    EXPECT_EQ(r.nplurals(), 2u) << shown;
+    EXPECT_EQ(r.form(1), 0u) << shown;
+    EXPECT_EQ(r.form(5), 1u) << shown;
+  }
+}
+
+}  // namespace

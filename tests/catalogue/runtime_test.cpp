@@ -1,0 +1,118 @@
+// What a program learns about itself at run time: where its catalogues
+// lie, and which library it runs with.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "keznls/catalogue_folder.h"
+#include "keznls/version.h"
+#include "catalogue/catalogue_folder_search.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using keznls_detail::catalogue_folder_for;
+
+// A scratch folder of its own for each test, removed afterwards.
+class CatalogueFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "keznls-folder-XXXXXX").string();
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  std::string folder(const std::string& relative) {
+    fs::create_directories(root_ / relative);
+    return (root_ / relative).string();
+  }
+  std::string file(const std::string& relative) {
+    fs::create_directories((root_ / relative).parent_path());
+    std::ofstream(root_ / relative) << "x";
+    return (root_ / relative).string();
+  }
+  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+
+  // Runs `program` with `fallback` and returns the folder it printed.
+  static std::string run(const std::string& program, const std::string& fallback) {
+    const std::string command = "'" + program + "' '" + fallback + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return "<popen failed>";
+    std::string out;
+    char chunk[256];
+    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) out += chunk;
+    const int status = pclose(pipe);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "<exit " + std::to_string(status) + ">";
+    if (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+  }
+
+  fs::path root_;
+};
+
+// Each layout, made in turn in one scratch tree: the folder a program at
+// `program` is given, "" standing for the fallback.
+TEST_F(CatalogueFolder, EachLayoutGivesItsFolderOrTheFallback) {
+  const struct {
+    const char* program;
+    std::vector<const char*> folders, files;  // made before asking
+    const char* expected;
+  } cases[] = {
+      // The build tree's folder beside the program comes first.
+      {"build/app/program", {"build/app/locale", "build/share/locale"}, {}, "build/app/locale"},
+      // An installed program finds its prefix's, written without "..".
+      {"prefix/bin/program", {"prefix/bin", "prefix/share/locale"}, {}, "prefix/share/locale"},
+      // /usr/bin/locale is a program, not a catalogue folder.
+      {"usr/bin/program", {}, {"usr/bin/locale"}, ""},
+      {"usr/bin/program", {"usr/share/locale"}, {}, "usr/share/locale"},
+      {"opt/bin/program", {}, {"opt/share/locale"}, ""},
+      {"lonely/bin/program", {"lonely/bin", "lonely/share"}, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    for (const char* f : c.folders) folder(f);
+    for (const char* f : c.files) file(f);
+    EXPECT_EQ(catalogue_folder_for(path(c.program), "/fallback"), *c.expected ? path(c.expected) : "/fallback");
+  }
+  EXPECT_EQ(catalogue_folder_for(path("lonely/bin/program"), nullptr), "");
+  // What the link reads when it cannot be read, or a relative name.
+  EXPECT_EQ(catalogue_folder_for("", "/fallback"), "/fallback");
+  EXPECT_EQ(catalogue_folder_for("program", "/fallback"), "/fallback");
+  EXPECT_EQ(catalogue_folder_for("bin/program", nullptr), "");
+}
+
+// The running program is found from its own file: copied into each
+// layout, and started through a link from elsewhere.
+TEST_F(CatalogueFolder, TheRunningProgramFindsItsOwnCatalogues) {
+  const std::string program = path("prefix/bin/probe");
+  folder("prefix/bin");
+  fs::copy_file(KEZNLS_CATALOGUE_FOLDER_PROBE, program);
+  EXPECT_EQ(run(program, "/fallback"), "/fallback");
+
+  const std::string installed = folder("prefix/share/locale");
+  EXPECT_EQ(run(program, "/fallback"), installed);
+  folder("elsewhere");
+  fs::create_symlink(program, path("elsewhere/probe"));
+  EXPECT_EQ(run(path("elsewhere/probe"), "/fallback"), installed);
+
+  const std::string beside = folder("prefix/bin/locale");
+  EXPECT_EQ(run(path("elsewhere/probe"), "/fallback"), beside);
+}
+
+TEST(Version, TheLoadedLibraryHeadersAndProjectAgree) {
+  EXPECT_STREQ(keznls_version(), KEZNLS_PROJECT_VERSION);
+  EXPECT_STREQ(KEZNLS_VERSION_STRING, KEZNLS_PROJECT_VERSION);
+  EXPECT_EQ(std::to_string(KEZNLS_VERSION_MAJOR) + "." + std::to_string(KEZNLS_VERSION_MINOR) + "." +
+                std::to_string(KEZNLS_VERSION_PATCH),
+            KEZNLS_PROJECT_VERSION);
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+// Objects shared between threads from their first use: every answer a
+// thread gets is the answer one thread alone gets. Run under
+// ThreadSanitizer too, which reports any unsynchronised first use.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue_files.h"
+#include "catalogue/catalogue_state.h"
+#include "keznls/keznls.h"
+
+namespace {
+
+using namespace test_catalogues;
+
+constexpr int kThreads = 4;
+
+// Runs `work(thread)` on kThreads threads released together, so first uses
+// meet.
+void race(const std::function<void(int)>& work) {
+  std::atomic<int> ready{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      ready.fetch_add(1);
+      while (ready.load() < kThreads) std::this_thread::yield();
+      work(t);
+    });
+  for (std::thread& thread : threads) thread.join();
+}
+
+// Every kind of question: plain, plural at counts that pick each form,
+// contexts, refused and stale translations, the engine's grammar, unknown
+// and reserved names. Each answers with the text to use.
+std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
+  using T = keznlsTranslator;
+  std::vector<std::function<std::string(T&)>> q;
+  for (const char* name : {"demo", "hostile", "nope", "DO_NOT_TRANSLATE"}) {
+    for (const char* text : {"Hello", "Language", "Untranslated", "%d entries in %s", "%d files\n", "Total: %.2f\n",
+                             "%d apples\n", "%s has %d new messages\n"}) {
+      q.push_back([=](T& t) { return std::string(t.translate(name, text).c_str()); });
+      for (const keznlsGrammar g : {keznlsGrammar::c_printf, keznlsGrammar::engine})
+        q.push_back([=](T& t) {
+          const char* lent = t.lend(keznlsMessage{name, nullptr, text, nullptr, 0, g});
+          return std::string(lent != nullptr ? lent : "(none)");
+        });
+    }
+    for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul}) {
+      q.push_back([=](T& t) { return std::string(t.translate_plural(name, "%d file", "%d files", n).c_str()); });
+      q.push_back([=](T& t) { return std::string(t.translate_plural(name, "%d file\n", "%d files\n", n).c_str()); });
+      q.push_back([=](T& t) {
+        return std::string(t.translate_plural_in_context(name, "disk", "%d free block", "%d free blocks", n).c_str());
+      });
+      q.push_back([=](T& t) {
+        const char* lent = t.lend(keznlsMessage{name, nullptr, "%d file", "%d files", n, keznlsGrammar::engine});
+        return std::string(lent != nullptr ? lent : "(none)");
+      });
+    }
+    for (const char* context : {"menu", "state", "window"})
+      q.push_back([=](T& t) { return std::string(t.translate_in_context(name, context, "Open").c_str()); });
+  }
+  return q;
+}
+
+// A language list whose later catalogues load when first needed: pl first,
+// then it (in the second folder), then de.
+class SharedTranslator : public ::testing::Test {
+ protected:
+  void SetUp() override { set_language("LANG", "de_DE.UTF-8"); }
+  const std::string source = directory("second") + ":" + directory("first");
+  const char* const languages = "xx:pl:it:de";
+};
+
+TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
+  const auto asked = questions();
+  std::vector<std::vector<std::string>> answers(kThreads);
+  {
+    keznlsTranslatorWithDatabases shared(source.c_str(), languages);
+    race([&](int t) {
+      // Each thread asks in its own order, so different first uses meet.
+      for (std::size_t i = 0; i < asked.size(); ++i) {
+        const std::size_t k = (i * (2 * t + 1) + static_cast<std::size_t>(t) * 7) % asked.size();
+        answers[t].push_back(asked[k](shared));
+      }
+    });
+    EXPECT_NE(std::string(shared.explain("demo").c_str()).find("/it/LC_MESSAGES/demo.mo: loaded"), std::string::npos);
+  }
+  ASSERT_EQ(nls_catalogues::alive(), 0u);  // gone with the translator: the reference loads afresh
+  keznlsTranslatorWithDatabases alone(source.c_str(), languages);
+  std::vector<std::string> reference;
+  for (const auto& question : asked) reference.push_back(question(alone));
+  EXPECT_EQ(reference[0], "Hallo");  // pl and it have none: de's
+  for (int t = 0; t < kThreads; ++t)
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+      const std::size_t k = (i * (2 * t + 1) + static_cast<std::size_t>(t) * 7) % asked.size();
+      ASSERT_EQ(answers[t][i], reference[k]) << "thread " << t << ", question " << k;
+    }
+}
+
+// A server answering each request in its user's language: translators of
+// different languages used at once, each shared by all threads, over the
+// same catalogue files.
+TEST_F(SharedTranslator, TranslatorsOfDifferentLanguagesAtOnce) {
+  keznlsTranslatorWithDatabases german(source.c_str(), "de"), polish(source.c_str(), "pl"),
+      italian(source.c_str(), "it:de");
+  keznlsTranslatorWithDatabases* by_language[] = {&german, &polish, &italian};
+  const char* expected[] = {"Deutsch", "Language", "Italiano"};
+  const char* files[] = {"%d Dateien", "%d pliki", "%d Dateien"};  // it has none: de's
+  std::atomic<int> wrong{0};
+  race([&](int t) {
+    for (int i = 0; i < 300; ++i) {
+      const int l = (i + t) % 3;
+      keznlsTranslatorWithDatabases& tr = *by_language[l];
+      if (std::string(tr.translate("demo", "Language").c_str()) != expected[l]) wrong.fetch_add(1);
+      if (std::string(tr.translate_plural("demo", "%d file", "%d files", 3).c_str()) != files[l]) wrong.fetch_add(1);
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+// Translators over the same files share one loaded copy of each: the second
+// reads no file, and the last one to go frees them.
+TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
+  ASSERT_EQ(nls_catalogues::alive(), 0u);
+  const std::size_t before = nls_catalogues::files_read();
+  auto first = std::make_unique<keznlsTranslatorWithDatabases>(source.c_str(), "de");
+  EXPECT_STREQ(first->translate("demo", "Hello").c_str(), "Hallo");
+  const std::size_t after_first = nls_catalogues::files_read();
+  EXPECT_EQ(after_first - before, 1u);
+  race([&](int) {
+    keznlsTranslatorWithDatabases another(source.c_str(), "de");
+    EXPECT_STREQ(another.translate("demo", "Hello").c_str(), "Hallo");
+  });
+  EXPECT_EQ(nls_catalogues::files_read(), after_first);
+  EXPECT_EQ(nls_catalogues::alive(), 1u);
+  first.reset();
+  EXPECT_EQ(nls_catalogues::alive(), 0u);
+
+  // A file replaced on disk: a translator made afterwards reads the new
+  // one; one made before keeps its copy.
+  const TempDirectory dir;
+  dir.add("de", "demo", read("demo"));
+  keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
+  EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
+  std::vector<char> changed = read("demo");
+  const std::string hallo = "Hallo", servu = "Servu";
+  std::copy(servu.begin(), servu.end(), std::search(changed.begin(), changed.end(), hallo.begin(), hallo.end()));
+  const std::string replacement = dir.path() + "/de/LC_MESSAGES/demo.mo.new";
+  std::ofstream(replacement, std::ios::binary).write(changed.data(), static_cast<std::streamsize>(changed.size()));
+  ASSERT_EQ(std::rename(replacement.c_str(), (dir.path() + "/de/LC_MESSAGES/demo.mo").c_str()), 0);
+  keznlsTranslatorWithDatabases after_change(dir.path().c_str(), "de");
+  EXPECT_STREQ(after_change.translate("demo", "Hello").c_str(), "Servu");
+  EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
+}
+
+// Entries reached for the first time by several threads at once, after
+// many good lookups: a malformed one, one in a legacy charset, one whose
+// translation is refused. Each is judged once, alike for every thread.
+TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
+  std::vector<char> many = read("many");
+  // "message 600"'s translation loses its terminator.
+  const std::string last = "Nachricht 600";
+  auto at = std::search(many.begin(), many.end(), last.begin(), last.end());
+  ASSERT_NE(at, many.end());
+  at[static_cast<long>(last.size())] = 'x';
+  const TempDirectory dir;
+  dir.add("de", "many", many);
+  keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
+  keznlsTranslatorWithDatabases legacy(directory("charsets").c_str(), "de");
+  keznlsTranslatorWithDatabases hostile(directory("first").c_str(), "de");
+  std::atomic<int> wrong{0};
+  race([&](int t) {
+    for (int i = 1; i < 600; ++i) {
+      const std::string key = "message " + std::to_string((i + t * 150) % 599 + 1);
+      if (shared.translate("many", key.c_str()) == utString(key.c_str())) wrong.fetch_add(1);
+    }
+    if (std::string(shared.translate("many", "message 600").c_str()) != "message 600") wrong.fetch_add(1);
+    if (std::string(legacy.translate("legacy", "Language").c_str()) != "Deutsch f\xC3\xBCr \xC3\x96sterreicher")
+      wrong.fetch_add(1);
+    if (std::string(hostile.translate("hostile", "Total: %.2f\n").c_str()) != "Total: %.2f\n") wrong.fetch_add(1);
+  });
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_NE(std::string(shared.explain("many").c_str()).find("1 malformed entries passed over"), std::string::npos);
+}
+
+// A helper shared by threads over the default displayer: every message
+// reaches standard output whole, never broken by another thread's.
+TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
+  set_language("LANG", "de");
+  keznlsTranslatorWithDatabases translator(directory("first").c_str());
+  keznlsFormatterSimple formatter(",");
+  keznlsDisplayerDefault screen;
+  keznlsHelper helper(&translator, &formatter, &screen);
+  char path[] = "/tmp/keznls-threads-XXXXXX";
+  const int file = ::mkstemp(path);
+  ASSERT_GE(file, 0);
+  std::fflush(stdout);
+  const int saved = ::dup(1);
+  ::dup2(file, 1);
+  race([&](int t) {
+    // Long enough to take several writes of a small buffer.
+    const std::string filler(3000 + 500 * t, static_cast<char>('a' + t));
+    for (int i = 0; i < 50; ++i) helper.tprintf("demo", "<%d %s %d>\n", t, filler.c_str(), i);
+  });
+  std::fflush(stdout);
+  ::dup2(saved, 1);
+  ::close(saved);
+  ::close(file);
+  std::ifstream in(path);
+  std::string line;
+  int lines = 0;
+  while (std::getline(in, line)) {
+    ++lines;
+    ASSERT_GE(line.size(), 8u);
+    const int t = line[1] - '0';
+    ASSERT_TRUE(t >= 0 && t < kThreads) << line.substr(0, 20);
+    const std::string filler(3000 + 500 * t, static_cast<char>('a' + t));
+    EXPECT_EQ(line.substr(3, filler.size()), filler) << "message broken by another thread";
+  }
+  std::remove(path);
+  EXPECT_EQ(lines, kThreads * 50);
+  EXPECT_FALSE(screen.failed());
+}
+
+// Copies of one string in different threads: the count is shared.
+TEST(SharedString, CopiesLiveAndDieInManyThreads) {
+  const utString original("shared text");
+  race([&](int) {
+    for (int i = 0; i < 2000; ++i) {
+      utString copy = original;
+      utString again(copy);
+      copy = utString();
+      ASSERT_STREQ(again.c_str(), "shared text");
+    }
+  });
+  EXPECT_EQ(original.ref_unique(), 1);
+}
+
+// A catalogue's entry states are cleared a page at a time when first
+// reached: threads reaching the same new pages at once each see the page
+// cleared once, before any of them marks an entry there, so no mark is lost.
+TEST(SharedState, PagesFirstReachedTogetherAreClearedOnce) {
+  constexpr std::size_t kEntries = 4 * 512 + 7;  // four whole pages and part of one
+  for (int round = 0; round < 100; ++round) {
+    const nls_state::ZeroedArray<std::atomic<std::uint64_t>> state(kEntries);
+    race([&](int t) {
+      for (std::size_t i = 0; i < kEntries; ++i) state[i].fetch_or(std::uint64_t{1} << t, std::memory_order_relaxed);
+    });
+    for (std::size_t i = 0; i < kEntries; ++i) ASSERT_EQ(state[i].load(), (std::uint64_t{1} << kThreads) - 1) << i;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The printf grammar as the translation check reads it, the argument types
+// it finds, and which translations it lets stand in for their originals.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "format/format_check.h"
+#include "support/alloc_counter.h"
+
+namespace {
+
+using nls_format::ArgType;
+using nls_format::ArgumentMap;
+using nls_format::Conversion;
+using nls_format::FormatError;
+using nls_format::Match;
+
+// The map's types as C names, joined by ", ".
+std::string types(const ArgumentMap& map) {
+  std::string out;
+  for (int i = 0; i < map.size(); ++i) out += (i ? ", " : "") + std::string(type_name(map.type(i)));
+  return out;
+}
+
+TEST(FormatCheckTest, ReadsOneConversion) {
+  struct Case {
+    const char* format;  // one conversion; a trailing "|" must not be read
+    const char* type;
+    int width, precision, width_arg, precision_arg, value_arg;
+  } const cases[] = {
+      {"%d|", "int", -1, -1, -1, -1, 0}, {"%--0-+ #'I0d|", "int", -1, -1, -1, -1, 0},
+      {"%012d|", "int", 12, -1, -1, -1, 0}, {"%2147483647d|", "int", 2147483647, -1, -1, -1, 0},
+      {"%.f|", "double", -1, 0, -1, -1, 0}, {"%-*.*e|", "double", -1, -1, 0, 1, 2},  // width, precision, value
+      {"%01$d|", "int", -1, -1, -1, -1, 0},  // leading zeros in an index
+      {"%3$*1$.*2$s|", "const char*", -1, -1, 0, 1, 2},
+      {"%2$-+*10$.7Lg|", "long double", -1, 7, 9, -1, 1},
+      {"%-20.3m|", "nothing", 20, 3, -1, -1, -1},
+      {"%2$m|", "nothing", -1, -1, -1, -1, 1},  // names an argument it does not read
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    const char* cursor = c.format;
+    int next_arg = 0;
+    Conversion conversion;
+    ASSERT_EQ(nls_format::read_conversion(cursor, next_arg, conversion), FormatError::kNone);
+    EXPECT_EQ(*cursor, '|');
+    EXPECT_EQ(conversion.text, std::string(c.format, cursor));
+    EXPECT_STREQ(type_name(conversion.type), c.type);
+    EXPECT_EQ(conversion.width, c.width);
+    EXPECT_EQ(conversion.precision, c.precision);
+    EXPECT_EQ(conversion.width_arg, c.width_arg);
+    EXPECT_EQ(conversion.precision_arg, c.precision_arg);
+    EXPECT_EQ(conversion.value_arg, c.value_arg);
+    EXPECT_EQ(conversion.numbered, std::string(c.format).find('$') != std::string::npos);
+  }
+}
+
+TEST(FormatCheckTest, TypesEachLengthWithEachLetter) {
+  const char* const lengths[] = {"", "hh", "h", "l", "ll", "L", "q", "j", "z", "Z", "t"};
+  // One column per length above; "-" where the letter does not take it.
+  struct Row {
+    const char* letters;
+    const char* types[11];
+  } const rows[] = {
+      {"di", {"int", "int", "int", "long", "long long", "long long", "long long", "intmax_t",
+              "ssize_t", "ssize_t", "ptrdiff_t"}},
+      {"ouxXbB", {"unsigned int", "int", "int", "unsigned long", "unsigned long long",
+                  "unsigned long long", "unsigned long long", "uintmax_t", "size_t", "size_t",
+                  "unsigned ptrdiff_t"}},
+      {"eEfFgGaA", {"double", "-", "-", "double", "long double", "long double", "long double",
+                    "-", "-", "-", "-"}},
+      {"c", {"int", "-", "-", "wint_t", "-", "-", "-", "-", "-", "-", "-"}},
+      {"s", {"const char*", "-", "-", "const wchar_t*", "-", "-", "-", "-", "-", "-", "-"}},
+      {"C", {"wint_t", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},
+      {"S", {"const wchar_t*", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},
+      {"p", {"void*", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},
+      {"n", {"int*", "signed char*", "short*", "long*", "long long*", "long long*", "long long*",
+             "intmax_t*", "ssize_t*", "ssize_t*", "ptrdiff_t*"}},
+      {"m", {"", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},  // reads nothing
+  };
+  for (const Row& row : rows)
+    for (const char* letter = row.letters; *letter; ++letter)
+      for (int i = 0; i < 11; ++i) {
+        const std::string format = std::string("%") + lengths[i] + *letter;
+        SCOPED_TRACE(format);
+        const ArgumentMap map(format.c_str());
+        if (std::string(row.types[i]) == "-") {
+          EXPECT_EQ(map.error(), FormatError::kBadLength);
+        } else {
+          EXPECT_TRUE(map.ok());
+          EXPECT_EQ(types(map), row.types[i]);
+        }
+      }
+}
+
+TEST(FormatCheckTest, MapsEachArgumentToItsTypeAndConversion) {
+  struct Case {
+    const char* format;
+    const char* types;
+    std::vector<std::string> conversions;  // the first to read each argument
+  } const cases[] = {
+      {"no conversion, 100%% sure", "", {}},
+      {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
+      {"%1$*2$.*3$Lf", "long double, int, int", {"%1$*2$.*3$Lf", "%1$*2$.*3$Lf", "%1$*2$.*3$Lf"}},
+      {"%1$d=%1$c", "int", {"%1$d"}},  // %c reads an int too
+      {"%hd %zu of %td", "int, size_t, ptrdiff_t", {"%hd", "%zu", "%td"}},
+      {"%2$m %2$s %1$d", "int, const char*", {"%1$d", "%2$s"}},  // %m reads nothing
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    const ArgumentMap map(c.format);
+    ASSERT_TRUE(map.ok());
+    EXPECT_EQ(map.error_at(), nullptr);
+    EXPECT_EQ(types(map), c.types);
+    ASSERT_EQ(map.size(), static_cast<int>(c.conversions.size()));
+    for (int i = 0; i < map.size(); ++i) EXPECT_EQ(map.conversion(i), c.conversions[i]) << i;
+  }
+
+  std::string most;  // as many arguments as the map holds, read in order
+  for (int i = 0; i < nls_format::kMaxArguments; ++i) most += "%d";
+  EXPECT_TRUE(ArgumentMap(most.c_str()).ok());
+  EXPECT_EQ(ArgumentMap((most + "%d").c_str()).error(), FormatError::kTooManyArguments);
+}
+
+TEST(FormatCheckTest, RefusesMalformedFormats) {
+  struct Case {
+    const char* format;
+    FormatError error;
+    int at;  // offset of the failing conversion's `%`; -1: none (a gap)
+  } const cases[] = {
+      {"50%", FormatError::kIncomplete, 2}, {"%1$", FormatError::kIncomplete, 0},
+      {"%d %y", FormatError::kUnknownConversion, 3}, {"%*%", FormatError::kUnknownConversion, 0},
+      {"%0$d", FormatError::kUnknownConversion, 0},  // index 0: a `0` flag, then `$`
+      {"%*5d", FormatError::kUnknownConversion, 0},  // digits after `*` need a `$`
+      {"%lll", FormatError::kUnknownConversion, 0},
+      {"%hf", FormatError::kBadLength, 0}, {"%zs", FormatError::kBadLength, 0},
+      {"%1$Ld", FormatError::kBadLength, 0},  // glibc's positional reader takes it for an int
+      {"%2147483648d", FormatError::kNumberTooLarge, 0},
+      {"%65$d", FormatError::kTooManyArguments, 0}, {"%1$*65$d", FormatError::kTooManyArguments, 0},
+      {"%1$d %d", FormatError::kMixedNumbering, 5}, {"%*1$d", FormatError::kMixedNumbering, 0},
+      {"%1$s %3$d", FormatError::kGap, -1}, {"%2$m %1$d", FormatError::kGap, -1},  // named, never read
+      {"%1$d %1$s", FormatError::kTypeConflict, 5}, {"%1$*1$f", FormatError::kTypeConflict, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    ArgumentMap map("%s");
+    EXPECT_FALSE(map.parse(c.format));
+    EXPECT_EQ(static_cast<int>(map.error()), static_cast<int>(c.error));
+    EXPECT_EQ(map.error_at(), c.at < 0 ? nullptr : c.format + c.at);
+    EXPECT_EQ(map.size(), 0);  // nothing of the earlier format stays
+    EXPECT_FALSE(nls_format::compatible(c.format, c.format));
+  }
+}
+
+TEST(FormatCheckTest, AcceptsOnlyTranslationsReadingTheOriginalsArguments) {
+  struct Case {
+    const char *original, *translation;
+    bool all, leading;  // the verdicts of Match::kAll and Match::kLeading
+  } const cases[] = {
+      {"Hello", "Hallo", true, true},
+      {"%s, %s and %d", "%3$d: %2$s, %1$s", true, true},
+      {"%s %d", "%1$s %1$s %2$d", true, true},  // reading one twice is fine
+      {"Total: %.2f", "Summe: %-9.3f", true, true},  // flags, width and precision are free
+      {"%d", "%255d", true, true}, {"%.300f", "%.300f", true, true},  // up to a bound, or the original's
+      {"%d", "%2147483646d", false, false}, {"%s", "%.256s", false, false},  // megabytes of padding
+      {"%*d", "%2$*1$d", true, true}, {"%*d", "%d %d", true, true},
+      {"%d", "%c", true, true}, {"%u", "%x", true, true}, {"%ls", "%S", true, true},
+      {"%m: %s", "%s: %m", true, true},
+      {"%s", "%d", false, false}, {"Total: %.2f", "Summe: %d", false, false},
+      {"%d", "%u", false, false}, {"%d", "%ld", false, false}, {"%zu", "%lu", false, false},
+      {"%d", "%d %d", false, false}, {"Hello", "Hallo %s", false, false},
+      {"%d", "%d%n", false, false}, {"%d%n", "%d%n", false, false},
+      // plural forms: a form may leave out the arguments at the end
+      {"%d files", "jeden plik", false, true}, {"%s %d", "%1$s %1$s", false, true},
+      {"%d files in %s", "in %2$s", false, false},  // skipping the first is a gap
+      {"%d files", "%d plik%n", false, false},
+      // translations of an original that does not parse are never used
+      {"50%", "50%", false, false}, {"%2$d", "", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.original) + " -> " + c.translation);
+    EXPECT_EQ(nls_format::compatible(c.original, c.translation), c.all);
+    EXPECT_EQ(nls_format::compatible(c.original, c.translation, Match::kLeading), c.leading);
+  }
+}
+
+TEST(FormatCheckTest, ChecksWithoutAllocating) {
+  const ArgumentMap original("%1$s has %2$d new messages in %3$s (%4$5.1f%%)");
+  ASSERT_TRUE(original.ok());
+  alloc_counter::Scope scope;
+  EXPECT_TRUE(nls_format::compatible(original, "%3$s: %2$d neue Nachrichten für %1$s (%4$5.1f%%)"));
+  EXPECT_TRUE(nls_format::compatible(original, "%s: eine", Match::kLeading));
+  EXPECT_FALSE(nls_format::compatible(original, "%3$s %2$d %1$s %4$d"));
+  EXPECT_EQ(scope.count(), 0);
+}
+
+}  // namespace
