@@ -10,10 +10,10 @@
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
 
-/// A locale-numbers scope. While an object lives, numeric translation of the
-/// catalogue layer is on and, once `save()` has run, the process's numeric
-/// locale is the saved one. Closing the scope switches numeric translation
-/// off but leaves the numeric locale where the scope put it.
+/// A locale-numbers scope. Once `save()` has run, the process's numeric
+/// locale is the saved one while an object lives, and stays so after it
+/// closes. The scope also sets the catalogue layer's numeric-translation
+/// switch while it lives: a flag kept for compatibility that changes no output.
 ///
 /// The statics are process-wide and unsynchronised: run scopes and `save()`
 /// from one thread at a time.

@@ -1,5 +1,5 @@
 // One loaded copy of each catalogue file per process, shared by every
-// database that needs it and freed with the last of them.
+// database that needs it and freed with the last of them (docs/threads.md).
 #include <sys/stat.h>
 
 #include <atomic>

@@ -19,7 +19,7 @@
 
 namespace nls_state {
 
-// Bits of an entry's state, each set once and never cleared.
+// Bits of an entry's state, each set once and never cleared (docs/threads.md).
 constexpr std::uint64_t kChecked = 1u << 0;  // its strings were looked at
 constexpr std::uint64_t kSound = 1u << 1;    // ... and lie inside the file
 constexpr std::uint64_t kWholeChecked = 1u << 2, kWholeUsable = 1u << 3;
@@ -81,7 +81,8 @@ struct OtherPlural {
 /// cleared a page at a time when an entry there is first reached: a large
 /// catalogue opens as fast as a small one, and one opened after another
 /// was freed reuses its memory. Any number of threads may reach entries at
-/// once: a page is cleared by one of them, before any sees an entry there.
+/// once: a page is cleared by one of them, before any sees an entry there
+/// (docs/threads.md).
 /// T must be trivially constructible from zero bytes.
 template <typename T>
 class ZeroedArray {

@@ -1,5 +1,6 @@
 // The message database: the catalogues of a domain for the user's languages
-// in the catalogue directories, loaded as lookups need them.
+// in the catalogue directories, loaded as lookups need them. Publication
+// of the catalogues loaded later: docs/threads.md.
 #include <cstring>
 #include <string>
 

@@ -21,7 +21,7 @@ struct nlsFreeMemory {
 using nlsMemory = std::unique_ptr<char[], nlsFreeMemory>;
 
 /// Any number of threads may read one image at once; reading from the file
-/// takes a lock, only while some of it is still unread.
+/// takes a lock, only while some of it is still unread. See docs/threads.md.
 class nlsFileImage {
  public:
   /// The file at `path`, of which nothing is read yet; null with the reason

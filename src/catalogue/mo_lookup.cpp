@@ -150,7 +150,7 @@ std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const 
     }
   }
   const std::int64_t found = locate_in_file(key);
-  // Counted only until the index exists; the thread that reaches the mark
+  // Counted only until the index exists (docs/threads.md); the thread that reaches the mark
   // builds it while the others go on through the file's table.
   if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) build_index();
   return found;
@@ -189,7 +189,8 @@ void nlsLoadedDomain::build_index() const {
 // has none; a form may leave out trailing arguments: one for a single thing
 // often does without the count), and whether the narrow grammar shows it
 // where it shows the original. Each is decided on first use and kept in
-// the entry's state bits; two threads deciding at once decide alike.
+// the entry's state bits; two threads deciding at once decide alike
+// (docs/threads.md).
 
 namespace {
 
@@ -266,7 +267,7 @@ nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, con
   if (free_slot < Lazy::kOtherPlurals) {
     auto* other = new (std::nothrow) OtherPlural{m, plural, verdicts.usable, verdicts.narrow_ok, narrow};
     const OtherPlural* expected = nullptr;
-    // A slot another thread took first keeps that thread's record.
+    // A slot another thread took first keeps that thread's record (docs/threads.md).
     if (other != nullptr &&
         !lazy_->others[free_slot].compare_exchange_strong(expected, other, std::memory_order_acq_rel))
       delete other;
@@ -410,8 +411,7 @@ namespace {
 // compare of the text find them again faster than a hashed lookup. Each
 // thread remembers its own, so a lookup that finds what it found before
 // writes nothing another thread reads. A place is kept with its database's
-// number, never reused, so a database made where an old one was cannot
-// take the old one's places for its own.
+// number: the id rule of docs/threads.md.
 // Trivial, so the thread's copy needs no construction on first use. The
 // entry's strings are kept with its place: a message asked again needs
 // neither its descriptors nor its state read to be recognised.

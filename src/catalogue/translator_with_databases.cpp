@@ -25,7 +25,7 @@ std::atomic<std::uint64_t> g_next_translator{1};
 // through the same translator. Kept per thread, so a hit writes nothing
 // another thread reads, a place for each of 8 translators, so requests
 // turning between translators of their languages keep each one's. A place
-// holds its translator's number (never reused).
+// holds its translator's number: the id rule of docs/threads.md.
 struct Last {
   std::uint64_t translator;
   const Entry* entry;
@@ -46,6 +46,7 @@ void remember(std::uint64_t translator, const Entry* entry) {
 // The names opened so far, for lookups that take no lock: a table of
 // entries, at most half full, replaced by one twice the size when it fills
 // (the old one is kept until the translator goes: a reader may still be in it).
+// Publication order: docs/threads.md.
 struct Names {
   explicit Names(std::size_t size) : mask(size - 1), slots(new std::atomic<const Entry*>[size]()) {}
   std::size_t mask;

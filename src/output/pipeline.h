@@ -1,5 +1,8 @@
-// The one road of a message: translate, check, format, display. Every
-// front end and keznls-printf go through here, so each rule lives once.
+// The one road of a message: translate, check, format, display. The
+// helper, the connector and keznlsTranslatorAndFormatter go through here,
+// and keznls-printf translates through it, so each rule lives once.
+// keznlsLibraryNls takes a shorter road of its own (one database, the C
+// library's printf into its buffer); the other outputs translate nothing.
 #ifndef KEZNLS_SRC_OUTPUT_PIPELINE_H
 #define KEZNLS_SRC_OUTPUT_PIPELINE_H
 

@@ -12,6 +12,7 @@
 /// still finds room for), where a thread_local T of a shared library would
 /// cost a call into the dynamic loader on every access. Null when the
 /// thread's T cannot be allocated: callers then go without.
+/// A raw pointer kept in it needs its owner's never-reused id: docs/threads.md.
 template <typename T>
 class utThreadCache {
  public:

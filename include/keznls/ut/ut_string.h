@@ -27,7 +27,7 @@ enum utStringClaim { ut_string_claim = 0 };
 ///
 /// Counts change atomically: copies of one string may live in different
 /// threads, each copied, assigned and destroyed there. One string object is
-/// one thread's at a time, as any value is.
+/// one thread's at a time, as any value is. Ordering: docs/threads.md.
 class KEZNLS_API utRef {
  public:
   utRef() : count_(&s_single) {}
