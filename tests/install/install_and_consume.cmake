@@ -84,6 +84,20 @@ check_needed(${stage}/${LIBDIR}/libkeznls.so "")
 file(GLOB soname RELATIVE ${stage}/${LIBDIR} ${stage}/${LIBDIR}/libkeznls.so.[0-9])
 set(needed ${soname})
 consume(shared ${stage})
+
+# The package tells a consumer the standard it needs, and one building as
+# C++20 compiles our headers cleanly: warnings are errors there, and the
+# headers are not taken for system headers, whose warnings go unseen.
+file(READ ${stage}/${LIBDIR}/cmake/keznls/keznlsTargets.cmake exported)
+if(NOT exported MATCHES "INTERFACE_COMPILE_FEATURES \"cxx_std_17\"")
+  message(FATAL_ERROR "keznls::keznls does not carry cxx_std_17:\n${exported}")
+endif()
+set(build20 ${WORK_DIR}/consumer_cxx20)
+run("" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build20} -DCMAKE_PREFIX_PATH=${stage}
+  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_CXX_STANDARD=20 -DCMAKE_NO_SYSTEM_FROM_IMPORTED=ON
+  "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror ${CXX_FLAGS}")
+run("" ${CMAKE_COMMAND} --build ${build20})
+run("keznls has 3 roles\nx=2,50\n" ${build20}/consumer)
 if(WITH_TOOLS)
   # The installed tool carries the library's objects it uses.
   run("installed 4\n"

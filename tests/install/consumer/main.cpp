@@ -4,6 +4,10 @@
 
 #include <keznls/keznls.h>
 
+#if defined(KEZNLS_CONSUMER_STANDARD) && KEZNLS_CONSUMER_STANDARD >= 20
+static_assert(__cplusplus >= 202002L, "asked for C++20, compiled as an older standard");
+#endif
+
 int main() {
   keznlsTranslatorWithDatabases translator("/nonexistent");
   keznlsFormatterDefault formatter;
