@@ -11,7 +11,8 @@
 /// initial-exec thread-local storage (8 bytes, which a library loaded late
 /// still finds room for), where a thread_local T of a shared library would
 /// cost a call into the dynamic loader on every access. Null when the
-/// thread's T cannot be allocated: callers then go without.
+/// thread's T cannot be allocated, or the process has no thread-specific
+/// key left to free it with: callers then go without.
 /// A raw pointer kept in it needs its owner's never-reused id: docs/threads.md.
 template <typename T>
 class utThreadCache {
@@ -27,19 +28,25 @@ class utThreadCache {
     return p;
   }
   __attribute__((noinline)) static T* make() {
-    static const pthread_key_t key = [] {
-      pthread_key_t k;
+    // Null when the process ran out of keys: no T is made then, since none
+    // could be freed when its thread exits.
+    static const pthread_key_t* const key = []() -> const pthread_key_t* {
+      static pthread_key_t k;
       // A thread's T goes with it; its pointer is cleared first, in case
       // some later destructor of that thread looks again.
-      pthread_key_create(&k, [](void* p) {
+      const int failed = pthread_key_create(&k, [](void* p) {
         slot() = nullptr;
         delete static_cast<T*>(p);
       });
-      return k;
+      return failed == 0 ? &k : nullptr;
     }();
+    if (key == nullptr) return nullptr;
     T* fresh = new (std::nothrow) T();
     if (fresh == nullptr) return nullptr;
-    pthread_setspecific(key, fresh);
+    if (pthread_setspecific(*key, fresh) != 0) {
+      delete fresh;
+      return nullptr;
+    }
     slot() = fresh;
     return fresh;
   }
