@@ -40,6 +40,7 @@ endfunction()
 # POT and the .po files are relative to the caller's folder; the template's
 # "#:" references are relative to the target's. PACKAGE_NAME defaults to the
 # project's name, and the project's version, when it has one, goes with it.
+# Call it once the target has all its sources.
 function(keznls_extract_messages target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "POT;PACKAGE_NAME" "PO_FILES;SOURCES")
   if(NOT TARGET ${target})
