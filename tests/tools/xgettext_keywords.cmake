@@ -1,25 +1,45 @@
-# Runs the README's xgettext line (its options, with the demo's source and a
-# template of our own as files) over examples/demo and checks the result:
-# the plural and context entries are there, and the demo's committed
-# template is what the line makes. -D: README, DEMO_DIR, OUT, XGETTEXT.
+# Every xgettext line of the README names exactly the options
+# keznls_xgettext_options() gives (the keyword list keznls_extract_messages()
+# uses), in any order. The first line, run over examples/demo with a
+# template of our own as output, makes the plural and context entries and
+# the demo's committed template. -D: README, CATALOGUES, DEMO_DIR, OUT, XGETTEXT.
+include(${CATALOGUES})
+keznls_xgettext_options(expected)
+list(SORT expected)
+
 file(READ ${README} readme)
-string(REGEX MATCH "\n +xgettext [^\n\\\\]*(\\\\\n[^\n\\\\]*)*" line "${readme}")
-if(NOT line)
+string(REGEX MATCHALL "\n +xgettext [^\n\\\\]*(\\\\\n[^\n\\\\]*)*" lines "${readme}")
+if(NOT lines)
   message(FATAL_ERROR "no xgettext line in ${README}")
 endif()
-string(REGEX MATCHALL "--(language|from-code|keyword|flag)=[^ \\\\\n]+" options "${line}")
+set(first "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCHALL "--(language|from-code|keyword|flag)=[^ \\\\\n]+" options "${line}")
+  if(NOT first)
+    set(first "${options}")
+  endif()
+  list(SORT options)
+  if(NOT options STREQUAL expected)
+    set(missing ${expected})
+    list(REMOVE_ITEM missing ${options})
+    set(extra ${options})
+    list(REMOVE_ITEM extra ${expected})
+    message(FATAL_ERROR "the README's xgettext line${line}\nlacks [${missing}] and has beside them [${extra}]: "
+      "keznls_xgettext_options() in cmake/keznlsCatalogues.cmake is the list")
+  endif()
+endforeach()
 
-execute_process(COMMAND ${XGETTEXT} ${options} --package-name=keznls-demo -o ${OUT} demo.cpp
+execute_process(COMMAND ${XGETTEXT} ${first} --package-name=keznls-demo -o ${OUT} demo.cpp
   WORKING_DIRECTORY ${DEMO_DIR} RESULT_VARIABLE rc ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "xgettext ${options}: ${err}")
+  message(FATAL_ERROR "xgettext ${first}: ${err}")
 endif()
 file(READ ${OUT} made)
 foreach(entry "msgid \"%d file was copied.\\n\"\nmsgid_plural \"%d files were copied.\\n\""
               "msgctxt \"menu entry\"\nmsgid \"Open\\n\"" "msgctxt \"state of a file\"\nmsgid \"Open\\n\"")
   string(FIND "${made}" "${entry}" at)
   if(at EQUAL -1)
-    message(FATAL_ERROR "the template lacks\n${entry}\n--- made by xgettext ${options}:\n${made}")
+    message(FATAL_ERROR "the template lacks\n${entry}\n--- made by xgettext ${first}:\n${made}")
   endif()
 endforeach()
 

@@ -1,4 +1,6 @@
 #include <clocale>
+#include <cstddef>
+#include <string>
 
 #include <keznls/keznls.h>
 
@@ -15,9 +17,10 @@ int main() {
   keznlsHelper out(&translator, &formatter, &screen);
   keznlsHelper numbers(&translator, &in_locale, &screen);
 
-  out.tprintf("hello", "Hello, %s!\n", "world");
-  int files = 3;
-  out.ntprintf("hello", "%d file\n", "%d files\n", files, files);
-  numbers.tprintf("hello", "Sum: %.2f\n", 1234.5);
+  std::string who = "world";
+  out.tprint("hello", "Hello, %s!\n", who);
+  std::size_t files = 3;
+  out.ntprint("hello", "%zu file\n", "%zu files\n", files, files);
+  numbers.tprint("hello", "Sum: %.2f\n", 1234.5);
   return screen.failed() ? 1 : 0;
 }

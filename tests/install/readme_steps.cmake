@@ -1,0 +1,162 @@
+cmake_minimum_required(VERSION 3.25)
+# Follows the README's first translated program in a clean folder, against
+# this build installed into a staging prefix: writes hello.cpp and
+# CMakeLists.txt as the README shows them, runs every "$ " command of the
+# section in order (root's "# " commands are the machine's business), fills
+# in po/de.po with the README's translations where the README says to, and
+# compares each command's output with the lines the README shows under it.
+# Then the section's xgettext line, run by itself, must make the template
+# keznls_extract_messages() made.
+# -D: README, OUTPUT_H, BUILD_DIR, WORK_DIR, LIBDIR, LOCPATH.
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
+
+# The program uses the typed calls; until the headers have them it cannot build.
+file(READ ${OUTPUT_H} header)
+if(NOT header MATCHES "[^a-z_]tprint[^a-z_]")
+  message("README steps skipped: ${OUTPUT_H} has no typed calls (tprint) yet")
+  return()
+endif()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(stage ${WORK_DIR}/stage)
+set(hello ${WORK_DIR}/hello)
+run("" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage})
+
+file(READ ${README} readme)
+string(REGEX MATCH "\n## Your first translated program\n.*" section "${readme}")
+string(REGEX REPLACE "(.)\n## .*" "\\1" section "${section}")
+foreach(name hello.cpp CMakeLists.txt)
+  string(REGEX MATCH "\n`${name}`:\n\n```[a-z]*\n([^`]*)```" block "${section}")
+  if(NOT block)
+    message(FATAL_ERROR "the README's first program shows no ${name}")
+  endif()
+  file(WRITE ${hello}/${name} "${CMAKE_MATCH_1}")
+endforeach()
+
+# What the user's shell would have: the staged keznls where CMake and
+# pkg-config look, the test's German locale, a home of its own.
+set(ENV{CMAKE_PREFIX_PATH} ${stage})
+set(ENV{PKG_CONFIG_PATH} ${stage}/${LIBDIR}/pkgconfig)
+set(ENV{LOCPATH} ${LOCPATH})
+set(ENV{HOME} ${WORK_DIR}/home)
+foreach(variable LANGUAGE LC_ALL LC_MESSAGES LC_NUMERIC)
+  set(ENV{${variable}} "")
+endforeach()
+set(ENV{LANG} C.UTF-8)
+
+# translate(<entries>): each README entry replaces its untranslated
+# counterpart, which msginit must have written.
+function(translate entries)
+  file(READ ${hello}/po/de.po po)
+  string(REGEX REPLACE "\n\n+" "\n\n" entries "${entries}")
+  string(REPLACE "\n\n" "{{entry}}" entries "${entries}")
+  string(REPLACE ";" "{{semicolon}}" entries "${entries}")
+  string(REPLACE "{{entry}}" ";" entries "${entries}")
+  foreach(entry IN LISTS entries)
+    string(REPLACE "{{semicolon}}" ";" entry "${entry}")
+    string(STRIP "${entry}" entry)
+    string(REGEX REPLACE "(^|\n)(msgstr(\\[[0-9]\\])?) \"[^\n]*\"" "\\1\\2 \"\"" empty "${entry}")
+    string(FIND "${po}" "\n${empty}\n" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "po/de.po lacks the README's entry, untranslated:\n${empty}\n--- it holds:\n${po}")
+    endif()
+    string(REPLACE "\n${empty}\n" "\n${entry}\n" po "${po}")
+  endforeach()
+  file(WRITE ${hello}/po/de.po "${po}")
+endfunction()
+
+# The section line by line; the characters CMake's lists treat specially
+# travel encoded.
+string(REPLACE "\\" "{{backslash}}" text "${section}")
+string(REPLACE ";" "{{semicolon}}" text "${text}")
+string(REPLACE "[" "{{open}}" text "${text}")
+string(REPLACE "]" "{{close}}" text "${text}")
+string(REPLACE "\n" ";" lines "${text}")
+macro(decode variable)
+  string(REPLACE "{{semicolon}}" ";" ${variable} "${${variable}}")
+  string(REPLACE "{{backslash}}" "\\" ${variable} "${${variable}}")
+  string(REPLACE "{{open}}" "[" ${variable} "${${variable}}")
+  string(REPLACE "{{close}}" "]" ${variable} "${${variable}}")
+endmacro()
+
+list(LENGTH lines count)
+set(i 0)
+set(commands 0)
+set(translated OFF)
+while(i LESS count)
+  list(GET lines ${i} line)
+  math(EXPR i "${i} + 1")
+  if(NOT translated AND line MATCHES "^( +)msgid \"")
+    # The translations block: its entries, to the end of its indentation.
+    set(indent "${CMAKE_MATCH_1}")
+    set(entries "${line}")
+    while(i LESS count)
+      list(GET lines ${i} next)
+      if(NOT next STREQUAL "" AND NOT next MATCHES "^${indent}")
+        break()
+      endif()
+      string(APPEND entries "\n${next}")
+      math(EXPR i "${i} + 1")
+    endwhile()
+    string(REGEX REPLACE "(^|\n)${indent}" "\\1" entries "${entries}")
+    decode(entries)
+    translate("${entries}")
+    set(translated ON)
+  elseif(line MATCHES "^( +)\\$ (.*)$")
+    set(indent "${CMAKE_MATCH_1}")
+    set(command "${CMAKE_MATCH_2}")
+    while(command MATCHES "{{backslash}}$" AND i LESS count)  # continued on the next line
+      list(GET lines ${i} next)
+      string(APPEND command "\n${next}")
+      math(EXPR i "${i} + 1")
+    endwhile()
+    # The lines under it, up to a blank line or the next command, are what it prints.
+    set(expected "")
+    while(i LESS count)
+      list(GET lines ${i} next)
+      if(next STREQUAL "" OR NOT next MATCHES "^${indent}[^ ]" OR next MATCHES "^${indent}\\$ ")
+        break()
+      endif()
+      string(REGEX REPLACE "^${indent}" "" next "${next}")
+      string(APPEND expected "${next}\n")
+      math(EXPR i "${i} + 1")
+    endwhile()
+    decode(command)
+    decode(expected)
+    execute_process(COMMAND sh -c "${command}" WORKING_DIRECTORY ${hello}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR (expected AND NOT out STREQUAL expected))
+      message(FATAL_ERROR "the README's step\n$ ${command}\nexit ${rc}, printed\n[${out}]\nexpected\n[${expected}]\n${err}")
+    endif()
+    math(EXPR commands "${commands} + 1")
+  endif()
+endwhile()
+if(NOT translated OR commands LESS 5)
+  message(FATAL_ERROR "the README's first program: ${commands} commands and translations ${translated}, "
+    "expected the commands to extract, build, run and install, and the translations")
+endif()
+foreach(file bin/hello share/locale/de/LC_MESSAGES/hello.mo)
+  if(NOT EXISTS ${WORK_DIR}/home/.local/${file})
+    message(FATAL_ERROR "the README's install step left no ~/.local/${file}")
+  endif()
+endforeach()
+
+# The xgettext line, with its mkdir, makes the same template in a folder of its own.
+string(REGEX MATCH "\n( +)(mkdir -p po\n +xgettext [^\n\\\\]*(\\\\\n[^\n\\\\]*)*)" block "${section}")
+if(NOT block)
+  message(FATAL_ERROR "the README's first program shows no mkdir and xgettext line")
+endif()
+set(by_hand "${CMAKE_MATCH_2}")
+file(COPY ${hello}/hello.cpp DESTINATION ${WORK_DIR}/by_hand)
+execute_process(COMMAND sh -c "${by_hand}" WORKING_DIRECTORY ${WORK_DIR}/by_hand RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the README's xgettext line: exit ${rc}\n${err}")
+endif()
+foreach(made hello by_hand)
+  file(READ ${WORK_DIR}/${made}/po/hello.pot ${made})
+  string(REGEX REPLACE "\"POT-Creation-Date: [^\"]*\"" "" ${made} "${${made}}")
+endforeach()
+if(NOT hello STREQUAL by_hand)
+  message(FATAL_ERROR "the README's xgettext line makes another template than keznls_extract_messages():\n"
+    "${by_hand}\n--- against\n${hello}")
+endif()
