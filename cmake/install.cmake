@@ -19,7 +19,7 @@ install(EXPORT keznlsTargets NAMESPACE keznls:: DESTINATION ${KEZNLS_CMAKE_DIR} 
 configure_package_config_file(cmake/keznlsConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfig.cmake INSTALL_DESTINATION ${KEZNLS_CMAKE_DIR})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+  COMPATIBILITY ${KEZNLS_COMPATIBILITY})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/keznlsConfigVersion.cmake ${PROJECT_SOURCE_DIR}/cmake/keznlsCatalogues.cmake
   DESTINATION ${KEZNLS_CMAKE_DIR} COMPONENT dev)

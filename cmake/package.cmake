@@ -1,6 +1,6 @@
 # Debian packages, made by `cpack -G DEB` in a build configured with
 # -DCMAKE_INSTALL_PREFIX=/usr (scripts/package does both):
-#   libkeznls<major>  the shared library, libkeznls.so.<major>
+#   libkeznls<abi>    the shared library, libkeznls.so.<abi> (KEZNLS_SOVERSION)
 #   libkeznls-dev     headers, CMake package, keznls.pc, the .so link and,
 #                     when KEZNLS_PACKAGE_STATIC_BUILD names a static build
 #                     tree of the same sources, libkeznls.a
@@ -10,7 +10,7 @@
 set(KEZNLS_PACKAGE_STATIC_BUILD "" CACHE PATH
   "A static build tree (-DBUILD_SHARED_LIBS=OFF) whose libkeznls.a goes into the -dev package")
 
-set(runtime_package libkeznls${PROJECT_VERSION_MAJOR})
+set(runtime_package libkeznls${KEZNLS_SOVERSION})
 set(CPACK_PACKAGE_NAME keznls)
 set(CPACK_PACKAGE_VENDOR "keznls developers")
 set(CPACK_PACKAGE_CONTACT "keznls developers <keznls@localhost>")

@@ -26,4 +26,4 @@ file(WRITE ${source}/po/de.po "${po}")
 run("" ${CMAKE_COMMAND} --build ${build} --parallel 2)
 run("keznls als Teilprojekt: 3 Rollen, 2,50\n" ${build}/host)
 # The layers are inside the one library the host loads.
-check_needed(${build}/host "libkeznls.so.0")
+check_needed(${build}/host "libkeznls.so.${SOVERSION}")

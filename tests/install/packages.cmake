@@ -4,13 +4,12 @@ cmake_minimum_required(VERSION 3.25)
 # README's first translated program against the unpacked tree, with
 # find_package and keznls_add_catalogues and with pkg-config, and runs it
 # in German from its build tree and installed under a prefix of its own.
-# -D: SOURCE_DIR, WORK_DIR, HELLO_DIR, VERSION, LIBDIR, LOCPATH, CXX, PKG_CONFIG, READELF.
+# -D: SOURCE_DIR, WORK_DIR, HELLO_DIR, VERSION, SOVERSION, LIBDIR, LOCPATH, CXX, PKG_CONFIG, READELF.
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 run("" ${SOURCE_DIR}/scripts/package ${WORK_DIR}/package)
-string(REGEX MATCH "^[0-9]+" major "${VERSION}")
-set(runtime libkeznls${major})
+set(runtime libkeznls${SOVERSION})
 set(root ${WORK_DIR}/root)
 
 # control(<deb> <field> <variable>): a field of the package's control file.
@@ -26,7 +25,7 @@ endfunction()
 # Each package: its name, files (comma-separated) that must be in it, a
 # pattern its Depends must match and one it must not.
 foreach(entry
-    "${runtime}|${LIBDIR}/libkeznls.so.${major}|libc6|keznls"
+    "${runtime}|${LIBDIR}/libkeznls.so.${SOVERSION}|libc6|keznls"
     "libkeznls-dev|include/keznls/version.h,${LIBDIR}/libkeznls.so,${LIBDIR}/libkeznls.a,${LIBDIR}/pkgconfig/keznls.pc,${LIBDIR}/cmake/keznls/keznlsConfigVersion.cmake,${LIBDIR}/cmake/keznls/keznlsCatalogues.cmake|^${runtime} \\(= ${VERSION}-[0-9]+\\)$|libkeznls-dev"
     "keznls-printf|bin/keznls-printf,share/man/man1/keznls-printf.1.gz|libc6|libkeznls")
   string(REPLACE "|" ";" entry "${entry}")
@@ -53,10 +52,10 @@ foreach(entry
     endif()
   endforeach()
 endforeach()
-# The runtime package's library carries the SONAME of the major version.
-execute_process(COMMAND ${READELF} -d ${root}/usr/${LIBDIR}/libkeznls.so.${major} OUTPUT_VARIABLE dynamic)
-if(NOT dynamic MATCHES "Library soname: \\[libkeznls\\.so\\.${major}\\]")
-  message(FATAL_ERROR "libkeznls.so.${major} has no SONAME libkeznls.so.${major}:\n${dynamic}")
+# The runtime package's library carries the SONAME of its ABI.
+execute_process(COMMAND ${READELF} -d ${root}/usr/${LIBDIR}/libkeznls.so.${SOVERSION} OUTPUT_VARIABLE dynamic)
+if(NOT dynamic MATCHES "Library soname: \\[libkeznls\\.so\\.${SOVERSION}\\]")
+  message(FATAL_ERROR "libkeznls.so.${SOVERSION} has no SONAME libkeznls.so.${SOVERSION}:\n${dynamic}")
 endif()
 # The tool finds the unpacked library beside it and names its version.
 run("keznls-printf (keznls) ${VERSION}\nlibrary: keznls ${VERSION}\n" ${root}/usr/bin/keznls-printf --version)
@@ -105,12 +104,21 @@ separate_arguments(flags UNIX_COMMAND "${flags}")
 run("" ${CXX} -std=c++17 ${HELLO_DIR}/hello.cpp ${flags} -Wl,-rpath,${libdir} -o ${build}/hello_pc)
 run("${german}" ${build}/hello_pc)
 
-# The package's version file refuses another major version.
-file(WRITE ${WORK_DIR}/wants99/CMakeLists.txt
-  "cmake_minimum_required(VERSION 3.25)\nproject(wants99 LANGUAGES CXX)\nfind_package(keznls 99 REQUIRED)\n")
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK_DIR}/wants99 -B ${WORK_DIR}/wants99/build ${prefix_path}
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-# Found and refused: not merely missing.
-if(rc EQUAL 0 OR NOT err MATCHES "requested version \"99\"" OR NOT err MATCHES "keznlsConfig.cmake, version: ${VERSION}")
-  message(FATAL_ERROR "find_package(keznls 99) was not refused: exit ${rc}\n${out}${err}")
+# The package's version file refuses another ABI: another major version,
+# and before 1.0 an older minor one.
+set(refused 99)
+if(SOVERSION MATCHES "^0\\.([0-9]+)$" AND CMAKE_MATCH_1 GREATER 0)
+  math(EXPR older "${CMAKE_MATCH_1} - 1")
+  list(APPEND refused 0.${older})
 endif()
+foreach(wanted IN LISTS refused)
+  string(MAKE_C_IDENTIFIER "wants${wanted}" name)
+  file(WRITE ${WORK_DIR}/${name}/CMakeLists.txt
+    "cmake_minimum_required(VERSION 3.25)\nproject(${name} LANGUAGES CXX)\nfind_package(keznls ${wanted} REQUIRED)\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK_DIR}/${name} -B ${WORK_DIR}/${name}/build ${prefix_path}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  # Found and refused: not merely missing.
+  if(rc EQUAL 0 OR NOT err MATCHES "requested version \"${wanted}\"" OR NOT err MATCHES "keznlsConfig.cmake, version: ${VERSION}")
+    message(FATAL_ERROR "find_package(keznls ${wanted}) was not refused: exit ${rc}\n${out}${err}")
+  endif()
+endforeach()
