@@ -10,8 +10,12 @@
 /// when it exits. Reached with one load: the thread keeps a pointer in
 /// initial-exec thread-local storage (8 bytes, which a library loaded late
 /// still finds room for), where a thread_local T of a shared library would
-/// cost a call into the dynamic loader on every access. Null when the
-/// thread's T cannot be allocated: callers then go without.
+/// cost a call into the dynamic loader on every access.
+///
+/// Null when the thread cannot have one: no thread-specific key was left
+/// for us (without one the T could not be freed at exit), the T cannot be
+/// allocated, or the thread is exiting. Callers then go without; a T holds
+/// raw pointers only with an owner id that is never reused.
 template <typename T>
 class utThreadCache {
  public:
@@ -25,20 +29,32 @@ class utThreadCache {
     static __thread T* p __attribute__((tls_model("initial-exec")));
     return p;
   }
+  static bool& exited() {
+    static __thread bool gone __attribute__((tls_model("initial-exec")));
+    return gone;
+  }
+  // Our key, if the process had one left; never a key of the program's.
+  struct Key {
+    Key() : made(pthread_key_create(&key, destroy) == 0) {}
+    pthread_key_t key{};
+    bool made;
+  };
+  // A thread's T goes with it; a lookup in some later destructor of that
+  // thread goes without.
+  static void destroy(void* p) {
+    slot() = nullptr;
+    exited() = true;
+    delete static_cast<T*>(p);
+  }
   __attribute__((noinline)) static T* make() {
-    static const pthread_key_t key = [] {
-      pthread_key_t k;
-      // A thread's T goes with it; its pointer is cleared first, in case
-      // some later destructor of that thread looks again.
-      pthread_key_create(&k, [](void* p) {
-        slot() = nullptr;
-        delete static_cast<T*>(p);
-      });
-      return k;
-    }();
+    static const Key key;
+    if (!key.made || exited()) return nullptr;
     T* fresh = new (std::nothrow) T();
     if (fresh == nullptr) return nullptr;
-    pthread_setspecific(key, fresh);
+    if (pthread_setspecific(key.key, fresh) != 0) {
+      delete fresh;
+      return nullptr;
+    }
     slot() = fresh;
     return fresh;
   }

@@ -20,8 +20,8 @@ namespace {
 using namespace test_catalogues;
 using Bytes = std::vector<char>;
 
-std::unique_ptr<nlsLoadedDomain> load(const Bytes& bytes) {
-  return std::unique_ptr<nlsLoadedDomain>(nlsLoadedDomain::from_bytes(bytes.data(), bytes.size()));
+std::shared_ptr<const nlsLoadedDomain> load(const Bytes& bytes) {
+  return nlsLoadedDomain::from_bytes(bytes.data(), bytes.size());
 }
 
 TEST(CatalogueTest, TranslatesEachKindOfEntry) {
@@ -375,7 +375,7 @@ TEST(MalformedCatalogueTest, FileChangedAfterOpeningNeverShowsWhatItDoesNotHold)
     const TempDirectory dir;
     dir.add("de", "changing", image);
     const std::string path = dir.path() + "/de/LC_MESSAGES/changing.mo";
-    std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_file(path.c_str()));
+    const auto domain = nlsLoadedDomain::from_file(path.c_str());
     ASSERT_NE(domain, nullptr);
     const std::string early = "message 7";
     ASSERT_STREQ(domain->translate(early.c_str()), "Nachricht 7");
