@@ -231,7 +231,8 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
   // Read now, with the descriptor in hand: the whole of a small file, the
   // first piece (the header) of a large one.
   const std::uint64_t first = whole ? size : std::min<std::uint64_t>(size, 1u << kChunkBits);
-  const bool read = image->read_span(opened.fd_, 0, first);
+  const bool read = image->read_bytes(opened.fd_, 0, first) && image->same_file(opened.fd_);
+  if (read) image->mark_read(0, first);
   // A large file's descriptor is kept for the lookups to come.
   descriptors().give_back(opened.slot_, opened.fd_, read && !whole);
   opened.slot_ = opened.fd_ = -1;
@@ -269,14 +270,14 @@ bool nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const {
   return true;
 }
 
-bool nlsFileImage::read_span(int fd, std::uint64_t from, std::uint64_t to) const {
-  // The file must be the one opened, before the read and after it: bytes
-  // read while it changed are never kept.
+bool nlsFileImage::same_file(int fd) const {
   struct stat st;
-  if (::fstat(fd, &st) != 0 || nlsFileIdentity::of(st) != identity_) {
-    stale_.store(true, std::memory_order_release);
-    return false;
-  }
+  if (::fstat(fd, &st) == 0 && nlsFileIdentity::of(st) == identity_) return true;
+  stale_.store(true, std::memory_order_release);
+  return false;
+}
+
+bool nlsFileImage::read_bytes(int fd, std::uint64_t from, std::uint64_t to) const {
   for (std::uint64_t done = from; done < to;) {
     const ssize_t n = ::pread(fd, bytes_ + done, to - done, static_cast<off_t>(done));
     g_pieces_read.fetch_add(1, std::memory_order_relaxed);
@@ -290,14 +291,13 @@ bool nlsFileImage::read_span(int fd, std::uint64_t from, std::uint64_t to) const
       return false;
     }
   }
-  if (::fstat(fd, &st) != 0 || nlsFileIdentity::of(st) != identity_) {
-    stale_.store(true, std::memory_order_release);
-    return false;
-  }
+  return true;
+}
+
+void nlsFileImage::mark_read(std::uint64_t from, std::uint64_t to) const {
   const std::uint64_t end = (to + (1u << kChunkBits) - 1) >> kChunkBits;
   for (std::uint64_t c = from >> kChunkBits; c < end; ++c)
     chunks_[c >> 6].fetch_or(std::uint64_t{1} << (c & 63), std::memory_order_release);
-  return true;
 }
 
 bool nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
@@ -312,6 +312,10 @@ bool nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
     if (::fstat(fd, &st) != 0 || st.st_dev != identity_.device || st.st_ino != identity_.inode) {
       descriptors().give_back(slot, -1, false);
       slot = descriptors().lend(owner_, &fd);
+    } else if (nlsFileIdentity::of(st) != identity_) {
+      stale_.store(true, std::memory_order_release);
+      descriptors().give_back(slot, fd, false);
+      return false;
     }
   }
   if (fd < 0) {
@@ -323,21 +327,39 @@ bool nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
       descriptors().give_back(slot, -1, false);
       return false;
     }
+    if (!same_file(fd)) {
+      descriptors().give_back(slot, fd, false);
+      return false;
+    }
   }
+  // One read for each run of chunks not read yet; the file must still be
+  // the one opened after them, or none of it is kept.
   const std::uint64_t end_chunk = (size_ + (1u << kChunkBits) - 1) >> kChunkBits;
+  struct Run {
+    std::uint64_t from, to;
+  } runs[8];
+  int count = 0;
   bool ok = true;
   for (std::uint64_t c = first; ok && c <= last && c < end_chunk;) {
     if (has(c)) {
       ++c;
       continue;
     }
-    // One read for a run of chunks not read yet.
     std::uint64_t run_end = c + 1;
     while (run_end <= last && run_end < end_chunk && !has(run_end)) ++run_end;
-    const std::uint64_t to = run_end << kChunkBits < size_ ? run_end << kChunkBits : size_;
-    ok = read_span(fd, c << kChunkBits, to);
+    const Run run{c << kChunkBits, run_end << kChunkBits < size_ ? run_end << kChunkBits : size_};
+    ok = read_bytes(fd, run.from, run.to);
+    if (count == 8) {
+      // Many runs (reading all of a file): checked a batch at a time.
+      ok = ok && same_file(fd);
+      for (const Run& r : runs) if (ok) mark_read(r.from, r.to);
+      count = 0;
+    }
+    runs[count++] = run;
     c = run_end;
   }
+  ok = ok && same_file(fd);
+  for (int i = 0; ok && i < count; ++i) mark_read(runs[i].from, runs[i].to);
   descriptors().give_back(slot, fd, ok);
   return ok;
 }

@@ -115,9 +115,12 @@ class nlsFileImage {
   bool need(std::uint64_t offset, std::uint64_t length) const;
   /// Reads chunks [first, last], those not read yet; `reading_` held.
   bool read_chunks(std::uint64_t first, std::uint64_t last) const;
-  /// Reads [from, to) through `fd`, checking the file is still ours
-  /// before and after; marks the image stale when it is not.
-  bool read_span(int fd, std::uint64_t from, std::uint64_t to) const;
+  /// Whether `fd` is still the file opened; marks the image stale if not.
+  bool same_file(int fd) const;
+  /// Reads [from, to) through `fd`; a short read marks the image stale.
+  bool read_bytes(int fd, std::uint64_t from, std::uint64_t to) const;
+  /// Chunks holding [from, to) are read (and checked).
+  void mark_read(std::uint64_t from, std::uint64_t to) const;
   bool has(std::uint64_t chunk) const {
     return (chunks_[chunk >> 6].load(std::memory_order_acquire) >> (chunk & 63) & 1) != 0;
   }
