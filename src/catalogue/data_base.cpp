@@ -61,7 +61,8 @@ void nlsDataBase::try_locked(std::size_t i) const {
   } else if (c.again) {
     c.outcome += " (tried again on a later lookup)";
   }
-  if (retry != c.again) again_.fetch_add(c.again ? 1 : std::size_t(-1), std::memory_order_release);
+  if (c.again && !retry) again_.fetch_add(1, std::memory_order_relaxed);
+  if (retry && !c.again) again_.fetch_sub(1, std::memory_order_relaxed);
   if (i == next_.load(std::memory_order_relaxed)) next_.store(i + 1, std::memory_order_release);
 }
 

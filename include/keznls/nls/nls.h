@@ -72,7 +72,7 @@ struct KEZNLS_API nlsAudit {
 /// malformed then is passed over, as a file found malformed would be. No
 /// descriptor is kept open: a file changed on disk after opening answers
 /// only from what was read before the change. Shared between threads, and
-/// between databases through `nls_catalogues`.
+/// between databases: one loaded copy of a file per process.
 class KEZNLS_API nlsLoadedDomain {
  public:
   /// Checks a .mo image and keeps a copy of it; null when it is malformed,
