@@ -1,5 +1,5 @@
-// What a loaded catalogue learns as lookups reach its entries: shared by
-// the reader, the lookup and the charset conversion.
+// The catalogue behind nlsLoadedDomain, and what it learns as lookups reach
+// its entries: shared by the reader, the lookup and the charset conversion.
 #ifndef NLS_CATALOGUE_STATE_H
 #define NLS_CATALOGUE_STATE_H
 
