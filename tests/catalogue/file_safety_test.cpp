@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -215,7 +216,7 @@ TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
   rlimit saved;
   ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
   rlimit low = saved;
-  low.rlim_cur = static_cast<rlim_t>(open_descriptors() + 32);
+  low.rlim_cur = std::min(low.rlim_max, static_cast<rlim_t>(open_descriptors() + 32));
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
   {
     Hoard hoard;
