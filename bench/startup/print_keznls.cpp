@@ -1,9 +1,13 @@
 // A one-shot program printing one translated message through keznls.
 #include <keznls/keznls.h>
 
+#include <clocale>
+
 #include "startup_message.h"
 
 int main() {
+  // As every localised program does, and as the dgettext program does.
+  std::setlocale(LC_ALL, "");
   keznlsTranslatorWithDatabases translator(STARTUP_LOCALE_DIR);
   keznlsFormatterSimple formatter(".");
   keznlsDisplayerDefault screen;

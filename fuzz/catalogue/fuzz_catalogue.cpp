@@ -32,7 +32,7 @@ void look_up(const nlsLoadedDomain& domain, const char* key) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::unique_ptr<nlsLoadedDomain> domain(nlsLoadedDomain::from_bytes(data, size));
+  const auto domain = nlsLoadedDomain::from_bytes(data, size);
   if (!domain) return 0;
   const nlsAudit audit = domain->audit();  // checks every entry and translation
   g_sink = audit.refused + audit.first_refused.size() + audit.malformed + audit.first_malformed.size();

@@ -166,7 +166,7 @@ std::string take(const std::uint8_t*& p, const std::uint8_t* end) {
 
 // A catalogue of one plural entry, "key" with `plural` as msgid_plural and
 // `form` as both its forms, two forms by n != 1.
-std::unique_ptr<nlsLoadedDomain> plural_catalogue(const std::string& plural, const std::string& form) {
+std::shared_ptr<const nlsLoadedDomain> plural_catalogue(const std::string& plural, const std::string& form) {
   const std::string header = "Plural-Forms: nplurals=2; plural=(n != 1);\n";
   const std::string original = std::string("key") + '\0' + plural;
   const std::string forms = form + '\0' + form;
@@ -187,7 +187,7 @@ std::unique_ptr<nlsLoadedDomain> plural_catalogue(const std::string& plural, con
   put(36, static_cast<std::uint32_t>(original.size())), put(40, add(original));
   put(44, static_cast<std::uint32_t>(header.size())), put(48, add(header));
   put(52, static_cast<std::uint32_t>(forms.size())), put(56, add(forms));
-  return std::unique_ptr<nlsLoadedDomain>(nlsLoadedDomain::from_bytes(image.data(), image.size()));
+  return nlsLoadedDomain::from_bytes(image.data(), image.size());
 }
 
 }  // namespace

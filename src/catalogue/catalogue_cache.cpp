@@ -1,34 +1,19 @@
 // One loaded copy of each catalogue file per process, shared by every
 // database that needs it and freed with the last of them (docs/threads.md).
-#include <sys/stat.h>
+#include "catalogue/catalogue_cache.h"
 
 #include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
-#include "keznls/nls/nls.h"
+#include "catalogue/catalogue_state.h"
+#include "catalogue/file_image.h"
 
 namespace {
 
-// What tells one version of a file from the next: a file replaced by a
-// new one has another inode; one rewritten in place another size or
-// modification time.
-struct Identity {
-  dev_t device;
-  ino_t inode;
-  off_t size;
-  long seconds, nanoseconds;
-  bool operator==(const Identity& o) const {
-    return device == o.device && inode == o.inode && size == o.size && seconds == o.seconds &&
-           nanoseconds == o.nanoseconds;
-  }
-};
-
 struct Held {
-  Identity identity;
+  nlsFileIdentity identity;  // of the descriptor the copy was read from
   const nlsLoadedDomain* loaded;
   std::weak_ptr<const nlsLoadedDomain> domain;
 };
@@ -50,28 +35,38 @@ Registry& registry() {
 
 namespace nls_catalogues {
 
-std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    *problem = errno == ENOENT ? "missing" : std::string("unreadable: ") + std::strerror(errno);
-    return nullptr;
-  }
-  const Identity identity{st.st_dev, st.st_ino, st.st_size, static_cast<long>(st.st_mtim.tv_sec),
-                          static_cast<long>(st.st_mtim.tv_nsec)};
+std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem, bool* again) {
+  if (again != nullptr) *again = false;
   Registry& r = registry();
+  // A stale copy looked at goes after the lock is released: its last user
+  // may be us, and its deleter takes the lock.
+  std::shared_ptr<const nlsLoadedDomain> looked_at;
   // Loading holds the lock: a file wanted by two threads at once is read
   // once. Only a database's first use of a file comes here.
   std::lock_guard<std::mutex> hold(r.lock);
-  const auto it = r.files.find(path);
-  if (it != r.files.end() && it->second.identity == identity)
-    if (auto shared = it->second.domain.lock()) return shared;
-  const nlsLoadedDomain* domain = nlsLoadedDomain::from_file(path.c_str(), problem);
-  r.read.fetch_add(1, std::memory_order_relaxed);
-  if (domain == nullptr) return nullptr;
+  // The copy is shared only if the file opened now is the one it was read
+  // from, as the descriptor tells.
+  nlsOpenProblem failure;
+  nlsOpenedFile opened(path.c_str(), &failure);
+  std::unique_ptr<nlsCatalogue> catalogue;
+  if (opened.ok()) {
+    const auto it = r.files.find(path);
+    if (it != r.files.end() && it->second.identity == opened.identity())
+      if ((looked_at = it->second.domain.lock()) != nullptr && !nlsCatalogue::of(*looked_at).stale())
+        return looked_at;
+    catalogue = nlsCatalogue::load(opened, path.c_str(), &failure);
+    r.read.fetch_add(1, std::memory_order_relaxed);
+  }
+  if (catalogue == nullptr) {
+    *problem = failure.problem;
+    if (again != nullptr) *again = failure.again;
+    return nullptr;
+  }
   r.alive.fetch_add(1, std::memory_order_relaxed);
+  const nlsLoadedDomain* domain = catalogue.get();
   // The last user forgets the file too, unless a newer copy took its place.
   // Never called with the lock held: open() hands every copy it makes out.
-  std::shared_ptr<const nlsLoadedDomain> loaded(domain, [path](const nlsLoadedDomain* d) {
+  std::shared_ptr<const nlsLoadedDomain> loaded(catalogue.release(), [path](const nlsCatalogue* d) {
     Registry& registry = ::registry();
     {
       std::lock_guard<std::mutex> hold(registry.lock);
@@ -81,7 +76,7 @@ std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string
     registry.alive.fetch_sub(1, std::memory_order_relaxed);
     delete d;
   });
-  r.files[path] = Held{identity, domain, loaded};
+  r.files[path] = Held{opened.identity(), domain, loaded};
   return loaded;
 }
 

@@ -1,5 +1,5 @@
-// What a loaded catalogue learns as lookups reach its entries: shared by
-// the reader, the lookup and the charset conversion.
+// The catalogue behind nlsLoadedDomain, and what it learns as lookups reach
+// its entries: shared by the reader, the lookup and the charset conversion.
 #ifndef NLS_CATALOGUE_STATE_H
 #define NLS_CATALOGUE_STATE_H
 
@@ -14,7 +14,9 @@
 #include <string>
 #include <thread>
 
+#include "catalogue/catalogue_cache.h"
 #include "catalogue/file_image.h"
+#include "catalogue/plural_rule.h"
 #include "keznls/nls/nls.h"
 
 namespace nls_state {
@@ -135,15 +137,105 @@ class ZeroedArray {
 
 }  // namespace nls_state
 
-struct nlsLoadedDomain::Strings {
-  const char* original;  ///< "singular" or "singular\0plural", a context first
-  const char* plural;    ///< the format a plural form stands in for: msgid_plural, else the singular past any context
-  const char* translation;
-  std::uint32_t original_length;
-  std::uint32_t translation_length;
+/// The library's catalogue behind `nlsLoadedDomain`: the file's image,
+/// the places of its tables, and what lookups learn.
+class nlsCatalogue final : public nlsLoadedDomain {
+ public:
+  /// An entry's original and translation (in UTF-8), as lookups see them.
+  struct Strings {
+    const char* original;  ///< "singular" or "singular\0plural", a context first
+    const char* plural;    ///< the format a plural form stands in for: msgid_plural, else the singular past any context
+    const char* translation;
+    std::uint32_t original_length;
+    std::uint32_t translation_length;
+  };
+  struct Lazy;  // what lookups learn
+
+  static const nlsCatalogue& of(const nlsLoadedDomain& domain) { return static_cast<const nlsCatalogue&>(domain); }
+  static const nlsCatalogue* of(const nlsLoadedDomain* domain) { return static_cast<const nlsCatalogue*>(domain); }
+
+  /// A catalogue over `image`, or null when what opening checks is
+  /// malformed (`failure` says why) or memory runs out.
+  static std::unique_ptr<nlsCatalogue> adopt(std::unique_ptr<nlsFileImage> image, nlsOpenProblem* failure);
+  /// The file at `path`, read and checked.
+  static std::unique_ptr<nlsCatalogue> load(nlsOpenedFile& opened, const char* path, nlsOpenProblem* failure);
+  nlsCatalogue();
+  ~nlsCatalogue();
+
+  /// The file changed after it was opened: only what was read before
+  /// answers.
+  bool stale() const { return image_->stale(); }
+  const char* find_in(const nlsQuery& query) const;
+  nlsAudit audit_all(nlsFormatFilter narrow) const;
+
+  const char* check_header();
+  bool prepare_charset(nlsOpenProblem* failure);
+  void read_plural_rule();
+
+  /// The `length` bytes at `offset` of the file, read first if they were
+  /// not; null when they cannot be had.
+  const char* at(std::uint64_t offset, std::uint64_t length) const { return image_->at(offset, length); }
+  /// Whether the string of `length` bytes at `offset` lies inside the file
+  /// and is followed by its NUL; `*missing` set when it cannot be read.
+  inline bool fits(std::uint32_t length, std::uint32_t offset, bool* missing) const;
+  /// The 32-bit word at `offset` in `*w`, read first if it was not; false
+  /// when it cannot be had.
+  inline bool word(std::uint64_t offset, std::uint32_t* w) const;
+  /// The same where the caller knows it was read (an entry checked sound).
+  inline std::uint32_t read_word(std::uint64_t offset) const;
+  /// Why entry `m`'s strings cannot be used, or null; `*missing` set when
+  /// they cannot be read now.
+  const char* string_problem(std::uint32_t m, bool* missing) const;
+  /// Entry `m`'s strings when they lie inside the file, null-terminated
+  /// (and its translation converted); false when the entry is malformed or
+  /// cannot be read. Decided on first use, once it is read.
+  bool strings(std::uint32_t m, Strings* out) const;
+  /// The entry whose original (up to its first NUL) is `key`, or -1.
+  std::int64_t locate(const char* key, std::size_t length) const;
+  /// The same through the file's own table or sorted originals; `*missing`
+  /// set when what it needs cannot be read.
+  std::int64_t locate_in_file(const char* key, bool* missing) const;
+  /// Builds our own index of the keys, once lookups have paid for it.
+  void build_index() const;
+  /// Entry `m`'s answer to `query`; null when it has none.
+  const char* answer(std::uint32_t m, const nlsQuery& query) const;
+  /// The same, its strings `s` known, and where its translation's second
+  /// form starts when `second` is not 0.
+  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query, std::uint32_t second = 0) const;
+  /// Entry `m`'s state bits with `part` of its verdicts decided.
+  std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
+  /// Whether verdicts on `narrow` are kept in the state bits: the first
+  /// narrow grammar asked is the one kept.
+  bool caches(nlsFormatFilter narrow) const;
+  struct FormVerdicts {
+    std::uint32_t usable, narrow_ok;  // form i: bit i
+  };
+  /// Entry `m`'s forms judged against `plural`, another plural text than
+  /// its own.
+  FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
+  /// Entry `m`'s original, whose text up to its first NUL is the key it is
+  /// found by; null when it does not lie whole in the file, or cannot be
+  /// read (`*missing` set).
+  const char* original(std::uint32_t m, bool* missing) const;
+  /// Whether `key` is entry `m`'s original (up to its first NUL).
+  bool holds_key(std::uint32_t m, const char* key) const {
+    bool missing = false;
+    const char* text = original(m, &missing);
+    return text != nullptr && std::strcmp(key, text) == 0;
+  }
+
+  std::unique_ptr<nlsFileImage> image_;
+  std::uint64_t size_ = 0;
+  bool swapped_ = false;
+  std::uint32_t count_ = 0;
+  std::uint32_t originals_ = 0, translations_ = 0, hash_size_ = 0, hash_offset_ = 0;
+  std::int64_t header_entry_ = -1;
+  std::string converted_from_;
+  std::unique_ptr<const nlsPluralRule> plural_rule_;
+  std::unique_ptr<Lazy> lazy_;
 };
 
-struct nlsLoadedDomain::Lazy {
+struct nlsCatalogue::Lazy {
   explicit Lazy(std::uint32_t count);
   ~Lazy();
   Lazy(const Lazy&) = delete;
@@ -169,29 +261,30 @@ struct nlsLoadedDomain::Lazy {
   std::atomic<nlsFormatFilter> narrow{nullptr};
 };
 
-const char* nlsLoadedDomain::at(std::uint64_t offset, std::uint64_t length) const {
-  return image_->at(offset, length);
+bool nlsCatalogue::word(std::uint64_t offset, std::uint32_t* w) const {
+  const char* bytes = at(offset, sizeof *w);
+  if (bytes == nullptr) return false;
+  std::memcpy(w, bytes, sizeof *w);
+  if (swapped_) *w = __builtin_bswap32(*w);
+  return true;
 }
 
-std::uint32_t nlsLoadedDomain::word(std::uint64_t offset) const {
-  std::uint32_t w;
-  std::memcpy(&w, at(offset, sizeof w), sizeof w);
-  return swapped_ ? __builtin_bswap32(w) : w;
-}
-
-std::uint32_t nlsLoadedDomain::read_word(std::uint64_t offset) const {
+std::uint32_t nlsCatalogue::read_word(std::uint64_t offset) const {
   std::uint32_t w;
   std::memcpy(&w, image_->read(offset), sizeof w);
   return swapped_ ? __builtin_bswap32(w) : w;
 }
 
 // 64-bit sums: 32-bit fields cannot overflow them.
-bool nlsLoadedDomain::fits(std::uint32_t length, std::uint32_t offset) const {
+bool nlsCatalogue::fits(std::uint32_t length, std::uint32_t offset, bool* missing) const {
   const std::uint64_t end = std::uint64_t{offset} + length;
   if (end >= size_) return false;
-  // Read first: a file cut since it was opened is found out there.
   const char* text = at(offset, std::uint64_t{length} + 1);
-  return end < image_->readable() && text[length] == '\0';
+  if (text == nullptr) {
+    *missing = true;
+    return false;
+  }
+  return text[length] == '\0';
 }
 
 #endif  // NLS_CATALOGUE_STATE_H

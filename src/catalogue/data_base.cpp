@@ -5,6 +5,7 @@
 #include <string>
 
 #include "keznls/nls/nls.h"
+#include "catalogue/catalogue_state.h"
 #include "catalogue/language.h"
 
 namespace {
@@ -18,11 +19,10 @@ nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(sou
 nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages)
     : id_(g_next_database.fetch_add(1, std::memory_order_relaxed)) {
   init(source, name, languages);
-  loaded_.reset(new const nlsLoadedDomain*[candidates_.empty() ? 1 : candidates_.size()]);
+  loaded_.reset(new std::atomic<const nlsLoadedDomain*>[candidates_.empty() ? 1 : candidates_.size()]());
   // The first catalogue found is loaded now; the others when needed.
   std::lock_guard<std::mutex> hold(loading_);
-  while (loaded_count_.load(std::memory_order_relaxed) == 0 && next_.load(std::memory_order_relaxed) < candidates_.size())
-    try_next_locked();
+  for (std::size_t i = 0; i < candidates_.size() && domain() == nullptr; ++i) try_locked(i);
 }
 
 void nlsDataBase::init(const char* source, const char* name, const char* languages) {
@@ -47,33 +47,53 @@ void nlsDataBase::init(const char* source, const char* name, const char* languag
 
 nlsDataBase::~nlsDataBase() {}
 
-void nlsDataBase::try_next_locked() const {
-  const std::size_t next = next_.load(std::memory_order_relaxed);
-  Candidate& c = candidates_[next];
-  c.domain = nls_catalogues::open(c.path, &c.outcome);
+void nlsDataBase::try_locked(std::size_t i) const {
+  Candidate& c = candidates_[i];
+  const bool retry = c.again;
+  c.domain = nls_catalogues::open(c.path, &c.outcome, &c.again);
   if (const nlsLoadedDomain* d = c.domain.get()) {
     c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
     if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
     const std::string plural = d->plural_rule_problem();
     if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
-    const std::size_t count = loaded_count_.load(std::memory_order_relaxed);
-    loaded_[count] = d;
-    loaded_count_.store(count + 1, std::memory_order_release);
+    loaded_[i].store(d, std::memory_order_release);
+    // Places remembered before may hold a later catalogue's answer.
+    if (retry) id_.store(g_next_database.fetch_add(1, std::memory_order_relaxed), std::memory_order_release);
+  } else if (c.again) {
+    c.outcome += " (tried again on a later lookup)";
   }
-  next_.store(next + 1, std::memory_order_release);
+  if (c.again && !retry) again_.fetch_add(1, std::memory_order_relaxed);
+  if (retry && !c.again) again_.fetch_sub(1, std::memory_order_relaxed);
+  if (i == next_.load(std::memory_order_relaxed)) next_.store(i + 1, std::memory_order_release);
 }
 
-bool nlsDataBase::load_next(std::size_t seen) const {
-  if (next_.load(std::memory_order_acquire) >= candidates_.size()) return false;
+bool nlsDataBase::load_next(std::size_t i) const {
+  if (i >= candidates_.size()) return false;
   std::lock_guard<std::mutex> hold(loading_);
-  while (loaded_count_.load(std::memory_order_relaxed) == seen && next_.load(std::memory_order_relaxed) < candidates_.size())
-    try_next_locked();
-  return loaded_count_.load(std::memory_order_relaxed) > seen;
+  while (next_.load(std::memory_order_relaxed) <= i) try_locked(next_.load(std::memory_order_relaxed));
+  return true;
+}
+
+void nlsDataBase::try_again() const {
+  // One thread tries; the others go on with the catalogues they have.
+  std::unique_lock<std::mutex> hold(loading_, std::try_to_lock);
+  if (!hold.owns_lock()) return;
+  const std::size_t tried = next_.load(std::memory_order_relaxed);
+  for (std::size_t i = 0; i < tried; ++i)
+    if (candidates_[i].again) try_locked(i);
+}
+
+const nlsLoadedDomain* nlsDataBase::domain() const {
+  const std::size_t tried = next_.load(std::memory_order_acquire);
+  for (std::size_t i = 0; i < tried; ++i)
+    if (const nlsLoadedDomain* d = loaded_[i].load(std::memory_order_acquire)) return d;
+  return nullptr;
 }
 
 std::string nlsDataBase::explain(nlsFormatFilter narrow) const {
   std::lock_guard<std::mutex> hold(loading_);
-  while (next_.load(std::memory_order_relaxed) < candidates_.size()) try_next_locked();
+  for (std::size_t i = 0; i < candidates_.size(); ++i)
+    if (i >= next_.load(std::memory_order_relaxed) || candidates_[i].again) try_locked(i);
   std::string out;
   for (const std::string& note : notes_) out += note + "\n";
   for (const Candidate& c : candidates_) {
@@ -87,6 +107,9 @@ std::string nlsDataBase::explain(nlsFormatFilter narrow) const {
       if (!a.table_problem.empty()) out += ", " + a.table_problem + " (such slots are stepped over)";
       count(a.refused, " translations refused for reading other arguments than their originals", a.first_refused);
       count(a.narrow, " translations use conversions the library's engine does not have", a.first_narrow);
+      if (nlsCatalogue::of(*c.domain).stale())
+        out += ", changed on disk since it was loaded: " + std::to_string(a.unread) +
+               " entries not read before the change answer none";
     }
     out += "\n";
   }

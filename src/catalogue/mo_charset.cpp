@@ -54,14 +54,14 @@ bool nls_state::Converter::append(const char* text, std::size_t length, std::str
   }
 }
 
-bool nlsLoadedDomain::prepare_charset(std::string* problem) {
+bool nlsCatalogue::prepare_charset(nlsOpenProblem* failure) {
   Strings header;
   if (header_entry_ < 0 || !strings(static_cast<std::uint32_t>(header_entry_), &header)) return true;
   const std::string charset = header_charset(header.translation);
   if (charset.empty() || passes_as_utf8(charset)) return true;
   auto converter = std::make_unique<nls_state::Converter>(charset);
   if (!converter->ok()) {
-    *problem = "skipped: charset " + charset + " cannot be converted to UTF-8";
+    failure->problem = "skipped: charset " + charset + " cannot be converted to UTF-8";
     return false;
   }
   lazy_->converted = std::make_unique<nls_state::ZeroedArray<std::atomic<nls_state::Converted*>>>(count_);
@@ -70,7 +70,7 @@ bool nlsLoadedDomain::prepare_charset(std::string* problem) {
   return true;
 }
 
-const nls_state::Converted* nlsLoadedDomain::Lazy::convert(std::uint32_t m, const char* text,
+const nls_state::Converted* nlsCatalogue::Lazy::convert(std::uint32_t m, const char* text,
                                                            std::uint32_t length) {
   std::atomic<nls_state::Converted*>& slot = (*converted)[m];
   std::lock_guard<std::mutex> hold(converter->lock);

@@ -47,26 +47,34 @@ void for_each_form(const char* translation, std::uint32_t length, Each each) {
 
 }  // namespace
 
-const char* nlsLoadedDomain::string_problem(std::uint32_t m) const {
+const char* nlsCatalogue::string_problem(std::uint32_t m, bool* missing) const {
   const std::uint64_t at = std::uint64_t{m} * 8;
-  if (!fits(word(originals_ + at), word(originals_ + at + 4))) return "an original past the end or not terminated";
-  if (!fits(word(translations_ + at), word(translations_ + at + 4)))
-    return "a translation past the end or not terminated";
+  std::uint32_t length, offset;
+  if (!word(originals_ + at, &length) || !word(originals_ + at + 4, &offset)) *missing = true;
+  else if (!fits(length, offset, missing)) return "an original past the end or not terminated";
+  if (*missing) return nullptr;
+  if (!word(translations_ + at, &length) || !word(translations_ + at + 4, &offset)) *missing = true;
+  else if (!fits(length, offset, missing)) return "a translation past the end or not terminated";
   return nullptr;
 }
 
-bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
+bool nlsCatalogue::strings(std::uint32_t m, Strings* out) const {
   std::atomic<std::uint64_t>& state = lazy_->state[m];
   std::uint64_t known = state.load(std::memory_order_acquire);
   if ((known & kChecked) == 0) {
     // First reached: the strings must lie inside the file, and a legacy
     // charset's translation must convert. A malformed entry is passed over
-    // from now on, as a file found malformed at open would be.
-    bool sound = string_problem(m) == nullptr;
+    // from now on, as a file found malformed at open would be. One that
+    // cannot be read (the file changed, or no descriptor is left) is
+    // decided on nothing: it answers none, this time or for good.
+    bool missing = false;
+    bool sound = string_problem(m, &missing) == nullptr;
+    if (missing) return false;
     if (sound && lazy_->converter != nullptr && static_cast<std::int64_t>(m) != header_entry_) {
+      // Sound: its descriptors and strings are in memory.
       const std::uint64_t at_m = std::uint64_t{m} * 8;
-      const std::uint32_t tl = word(translations_ + at_m);
-      sound = lazy_->convert(m, at(word(translations_ + at_m + 4), tl), tl) != nullptr;
+      const std::uint32_t tl = read_word(translations_ + at_m);
+      sound = lazy_->convert(m, image_->read(read_word(translations_ + at_m + 4)), tl) != nullptr;
     }
     known = state.fetch_or(kChecked | (sound ? kSound : 0), std::memory_order_acq_rel) | kChecked |
             (sound ? kSound : 0);
@@ -89,18 +97,22 @@ bool nlsLoadedDomain::strings(std::uint32_t m, Strings* out) const {
   return true;
 }
 
-const char* nlsLoadedDomain::original(std::uint32_t m) const {
+const char* nlsCatalogue::original(std::uint32_t m, bool* missing) const {
   const std::uint64_t at_m = std::uint64_t{m} * 8;
   // An entry checked sound is in memory, whatever became of the file since:
   // the usual case of a message asked again.
   if ((lazy_->state[m].load(std::memory_order_acquire) & kSound) != 0)
     return image_->read(read_word(originals_ + at_m + 4));
-  const std::uint32_t length = word(originals_ + at_m);
-  const std::uint32_t offset = word(originals_ + at_m + 4);
-  return fits(length, offset) ? image_->read(offset) : nullptr;
+  std::uint32_t length, offset;
+  if (!word(originals_ + at_m, &length) || !word(originals_ + at_m + 4, &offset)) {
+    *missing = true;
+    return nullptr;
+  }
+  return fits(length, offset, missing) ? image_->read(offset) : nullptr;
 }
 
-std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
+std::int64_t nlsCatalogue::locate_in_file(const char* key, bool* missing) const {
+  // Whatever cannot be read ends the search: nothing is found through it.
   if (hash_size_ > 2) {
     // The file's own table: double hashing, as the catalogue compiler
     // built it. A slot naming no message of ours is stepped over; a table
@@ -109,9 +121,17 @@ std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
     std::uint32_t index = h % size;
     const std::uint32_t step = 1 + h % (size - 2);
     for (std::uint32_t probes = 0; probes < size; ++probes) {
-      const std::uint32_t slot = word(hash_offset_ + std::uint64_t{index} * 4);
+      std::uint32_t slot;
+      if (!word(hash_offset_ + std::uint64_t{index} * 4, &slot)) {
+        *missing = true;
+        return -1;
+      }
       if (slot == 0) return -1;
-      if (slot <= count_ && holds_key(slot - 1, key)) return slot - 1;
+      if (slot <= count_) {
+        const char* text = original(slot - 1, missing);
+        if (*missing) return -1;
+        if (text != nullptr && std::strcmp(key, text) == 0) return slot - 1;
+      }
       index = index >= size - step ? index - (size - step) : index + step;
     }
     return -1;
@@ -120,7 +140,7 @@ std::int64_t nlsLoadedDomain::locate_in_file(const char* key) const {
   std::uint32_t low = 0, high = count_;
   while (low < high) {
     const std::uint32_t mid = low + (high - low) / 2;
-    const char* text = original(mid);
+    const char* text = original(mid, missing);
     if (text == nullptr) return -1;
     const int order = std::strcmp(key, text);
     if (order == 0) return mid;
@@ -139,7 +159,7 @@ std::uint32_t lookups_before_index(std::uint32_t count) { return count / 8 > 32 
 
 }  // namespace
 
-std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const {
+std::int64_t nlsCatalogue::locate(const char* key, std::size_t length) const {
   if (const Index* index = lazy_->index.load(std::memory_order_acquire)) {
     const std::uint64_t hash = nls_mo::key_hash(key, length, nls_mo::process_seed());
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
@@ -149,17 +169,22 @@ std::int64_t nlsLoadedDomain::locate(const char* key, std::size_t length) const 
       if (slot.tag == tag && holds_key(slot.message - 1, key)) return slot.message - 1;
     }
   }
-  const std::int64_t found = locate_in_file(key);
+  bool missing = false;
+  const std::int64_t found = locate_in_file(key, &missing);
   // Counted only until the index exists (docs/threads.md); the thread that reaches the mark
   // builds it while the others go on through the file's table.
   if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) build_index();
   return found;
 }
 
-void nlsLoadedDomain::build_index() const {
+void nlsCatalogue::build_index() const {
   // A catalogue asked this often is read whole: from now on no lookup
-  // waits for the file.
-  image_->read_all();
+  // waits for the file. One that cannot be read now gets its index later;
+  // one changed since it was opened, from what was read before.
+  if (!image_->read_all() && !image_->stale()) {
+    lazy_->lookups.store(0, std::memory_order_relaxed);
+    return;
+  }
   std::unique_ptr<Index> index(new (std::nothrow) Index);
   std::size_t size = 2;
   while (size < 2 * std::size_t{count_}) size *= 2;
@@ -167,7 +192,8 @@ void nlsLoadedDomain::build_index() const {
   if (index == nullptr || index->slots == nullptr) return;  // the file's table goes on serving
   index->mask = size - 1;
   for (std::uint32_t m = 0; m < count_; ++m) {
-    const char* key = original(m);
+    bool missing = false;
+    const char* key = original(m, &missing);
     if (key == nullptr) continue;  // never found, as through the file's table
     const std::uint64_t h = nls_mo::key_hash(key, std::strlen(key), nls_mo::process_seed());
     const auto tag = static_cast<std::uint32_t>(h >> 32);
@@ -194,7 +220,7 @@ void nlsLoadedDomain::build_index() const {
 
 namespace {
 
-std::uint64_t judge_whole(const nlsLoadedDomain::Strings& s, nlsFormatFilter narrow, bool narrow_part) {
+std::uint64_t judge_whole(const nlsCatalogue::Strings& s, nlsFormatFilter narrow, bool narrow_part) {
   const char* original = format_of(s.original);
   if (narrow_part)
     return kNarrowWholeChecked | (narrow(s.translation) || !narrow(original) ? kNarrowWholeOk : 0);
@@ -202,7 +228,7 @@ std::uint64_t judge_whole(const nlsLoadedDomain::Strings& s, nlsFormatFilter nar
 }
 
 // The forms' verdicts against `plural`, as bits from `first` on.
-std::uint64_t judge_forms(const nlsLoadedDomain::Strings& s, const char* plural, nlsFormatFilter narrow,
+std::uint64_t judge_forms(const nlsCatalogue::Strings& s, const char* plural, nlsFormatFilter narrow,
                           unsigned first) {
   std::uint64_t bits = 0;
   if (narrow != nullptr) {
@@ -221,13 +247,13 @@ std::uint64_t judge_forms(const nlsLoadedDomain::Strings& s, const char* plural,
 
 }  // namespace
 
-bool nlsLoadedDomain::caches(nlsFormatFilter narrow) const {
+bool nlsCatalogue::caches(nlsFormatFilter narrow) const {
   nlsFormatFilter first = lazy_->narrow.load(std::memory_order_acquire);
   if (first == nullptr && lazy_->narrow.compare_exchange_strong(first, narrow, std::memory_order_acq_rel)) return true;
   return first == narrow;
 }
 
-std::uint64_t nlsLoadedDomain::decided(std::uint32_t m, const Strings& s, std::uint64_t part,
+std::uint64_t nlsCatalogue::decided(std::uint32_t m, const Strings& s, std::uint64_t part,
                                        nlsFormatFilter narrow) const {
   std::atomic<std::uint64_t>& state = lazy_->state[m];
   const std::uint64_t known = state.load(std::memory_order_acquire);
@@ -243,7 +269,7 @@ std::uint64_t nlsLoadedDomain::decided(std::uint32_t m, const Strings& s, std::u
   return state.fetch_or(bits, std::memory_order_acq_rel) | bits;
 }
 
-nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, const Strings& s, const char* plural,
+nlsCatalogue::FormVerdicts nlsCatalogue::other_plural(std::uint32_t m, const Strings& s, const char* plural,
                                                             nlsFormatFilter narrow) const {
   // Few entries are stale, and each is called with few plural texts: a
   // bounded table keeps what was decided; past it, it is decided again.
@@ -275,12 +301,12 @@ nlsLoadedDomain::FormVerdicts nlsLoadedDomain::other_plural(std::uint32_t m, con
   return verdicts;
 }
 
-const char* nlsLoadedDomain::answer(std::uint32_t m, const nlsQuery& query) const {
+const char* nlsCatalogue::answer(std::uint32_t m, const nlsQuery& query) const {
   Strings s;
   return strings(m, &s) ? answer(m, s, query) : nullptr;
 }
 
-const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nlsQuery& query,
+const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQuery& query,
                                     std::uint32_t second) const {
   if (s.translation_length == 0) return nullptr;
   const nlsFormatFilter narrow = query.narrow;
@@ -343,14 +369,14 @@ const char* nlsLoadedDomain::answer(std::uint32_t m, const Strings& s, const nls
   return form;
 }
 
-const char* nlsLoadedDomain::find(const nlsQuery& query) const {
+const char* nlsCatalogue::find_in(const nlsQuery& query) const {
   // The empty text keys the catalogue's header, which is no message.
   if (*query.key == '\0') return nullptr;
   const std::int64_t m = locate(query.key, std::strlen(query.key));
   return m >= 0 ? answer(static_cast<std::uint32_t>(m), query) : nullptr;
 }
 
-nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
+nlsAudit nlsCatalogue::audit_all(nlsFormatFilter narrow) const {
   nlsAudit audit;
   const bool cached_narrow = narrow != nullptr && caches(narrow);
   auto note = [](std::size_t* count, std::string* first, const std::string& what) {
@@ -360,7 +386,12 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
     if (static_cast<std::int64_t>(m) == header_entry_) continue;
     Strings s;
     if (!strings(m, &s)) {
-      const char* problem = string_problem(m);
+      bool missing = false;
+      const char* problem = string_problem(m, &missing);
+      if (missing) {
+        ++audit.unread;
+        continue;
+      }
       note(&audit.malformed, &audit.first_malformed,
            problem != nullptr ? problem : "a translation is not " + converted_from_ + " text");
       continue;
@@ -396,11 +427,18 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const {
   }
   // The file's table is checked here rather than when opening: lookups
   // step over a slot that names no message.
-  for (std::uint32_t i = 0; i < hash_size_ && audit.table_problem.empty(); ++i)
-    if (word(hash_offset_ + std::uint64_t{i} * 4) > count_ && word(nls_mo::kWordRevision * 4) >> 16 == 0)
+  for (std::uint32_t i = 0; i < hash_size_ && audit.table_problem.empty(); ++i) {
+    std::uint32_t slot;
+    if (word(hash_offset_ + std::uint64_t{i} * 4, &slot) && slot > count_ &&
+        read_word(nls_mo::kWordRevision * 4) >> 16 == 0)
       audit.table_problem = "hash table names a message past the last";
+  }
   return audit;
 }
+
+const char* nlsLoadedDomain::find(const nlsQuery& query) const { return nlsCatalogue::of(*this).find_in(query); }
+
+nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const { return nlsCatalogue::of(*this).audit_all(narrow); }
 
 // A database's lookups, beside the catalogue's so that they are compiled
 // together: every message passes here.
@@ -418,8 +456,8 @@ namespace {
 struct Recent {
   std::uint64_t database;
   const char* key;
-  const nlsLoadedDomain* domain;
-  nlsLoadedDomain::Strings strings;
+  const nlsCatalogue* domain;
+  nlsCatalogue::Strings strings;
   std::uint32_t message;
   std::uint32_t second_form;  // where the translation's second form starts; 0: it has one
 };
@@ -451,15 +489,17 @@ bool holds(const Recent& place, std::uint64_t database, const char* key) {
 const char* nlsDataBase::find(const nlsQuery& query) const {
   // The empty text keys a catalogue's header, which is no message.
   if (*query.key == '\0') return nullptr;
-  if (const Recent* set = recent(id_, query.key))
+  if (again_.load(std::memory_order_relaxed) != 0) try_again();
+  const std::uint64_t id = id_.load(std::memory_order_acquire);
+  if (const Recent* set = recent(id, query.key))
     for (int i = 0; i < kWays; ++i)
-      if (holds(set[i], id_, query.key))
+      if (holds(set[i], id, query.key))
         if (const char* found = set[i].domain->answer(set[i].message, set[i].strings, query, set[i].second_form))
           return found;
-  return search(query);
+  return search(query, id);
 }
 
-const char* nlsDataBase::search(const nlsQuery& query) const {
+const char* nlsDataBase::search(const nlsQuery& query, std::uint64_t id) const {
   const std::size_t length = std::strlen(query.key);
   // Where an earlier catalogue holds the entry but gave no answer (a
   // plural form refused for this count, say), it may answer another call:
@@ -468,23 +508,23 @@ const char* nlsDataBase::search(const nlsQuery& query) const {
   for (std::size_t i = 0;; ++i) {
     // Catalogues further down the list are loaded the first time a
     // message gets this far.
-    const std::size_t loaded = loaded_count_.load(std::memory_order_acquire);
-    if (i >= loaded && !load_next(loaded)) return nullptr;
-    const nlsLoadedDomain* d = loaded_[i];
+    if (i >= next_.load(std::memory_order_acquire) && !load_next(i)) return nullptr;
+    const nlsCatalogue* d = nlsCatalogue::of(loaded_[i].load(std::memory_order_acquire));
+    if (d == nullptr) continue;
     const std::int64_t m = d->locate(query.key, length);
     if (m < 0) continue;
     const auto message = static_cast<std::uint32_t>(m);
-    nlsLoadedDomain::Strings strings;
+    nlsCatalogue::Strings strings;
     const char* found = d->strings(message, &strings) ? d->answer(message, strings, query) : nullptr;
     if (found == nullptr) {
       passed_over = true;
       continue;
     }
     if (!passed_over)
-      if (Recent* set = recent(id_, query.key)) {
+      if (Recent* set = recent(id, query.key)) {
         std::memmove(set + 1, set, sizeof(Recent) * (kWays - 1));
         const std::size_t first_form = std::strlen(strings.translation);
-        set[0] = Recent{id_, query.key, d, strings, message,
+        set[0] = Recent{id, query.key, d, strings, message,
                         first_form < strings.translation_length ? static_cast<std::uint32_t>(first_form) + 1 : 0};
       }
     return found;

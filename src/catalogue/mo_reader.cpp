@@ -10,76 +10,99 @@
 #include "catalogue/mo_format.h"
 #include "catalogue/plural_rule.h"
 
-nlsLoadedDomain::Lazy::Lazy(std::uint32_t entries) : state(entries) {}
+namespace {
 
-nlsLoadedDomain::Lazy::~Lazy() {
+// What opening could not read: the file changed meanwhile, or the process
+// ran out of descriptors.
+constexpr char kUnread[] = "the file changed or could not be read while it was opened";
+
+}  // namespace
+
+nlsCatalogue::Lazy::Lazy(std::uint32_t entries) : state(entries) {}
+
+nlsCatalogue::Lazy::~Lazy() {
   if (converted != nullptr)
     converted->each_set([](std::atomic<nls_state::Converted*>& c) { std::free(c.load(std::memory_order_relaxed)); });
   delete index.load(std::memory_order_relaxed);
   for (auto& other : others) delete other.load(std::memory_order_relaxed);
 }
 
-nlsLoadedDomain::nlsLoadedDomain() = default;
+nlsCatalogue::nlsCatalogue() = default;
 
-nlsLoadedDomain::~nlsLoadedDomain() = default;
+nlsCatalogue::~nlsCatalogue() = default;
 
-nlsLoadedDomain* nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size, std::string* problem) {
-  std::string ignored;
-  if (problem == nullptr) problem = &ignored;
-  if (bytes == nullptr || size == 0) {
-    *problem = "malformed: empty file";
-    return nullptr;
-  }
-  std::unique_ptr<nlsFileImage> image = nlsFileImage::copy(bytes, size, problem);
-  return image == nullptr ? nullptr : adopt(std::move(image), problem);
+std::shared_ptr<const nlsLoadedDomain> nlsLoadedDomain::from_bytes(const void* bytes, std::size_t size,
+                                                                  std::string* problem) {
+  nlsOpenProblem failure;
+  std::unique_ptr<nlsCatalogue> catalogue;
+  if (bytes == nullptr || size == 0) failure.problem = "malformed: empty file";
+  else if (std::unique_ptr<nlsFileImage> image = nlsFileImage::copy(bytes, size, &failure))
+    catalogue = nlsCatalogue::adopt(std::move(image), &failure);
+  if (catalogue == nullptr && problem != nullptr) *problem = failure.problem;
+  return catalogue;
 }
 
-nlsLoadedDomain* nlsLoadedDomain::from_file(const char* path, std::string* problem) {
-  std::string ignored;
-  if (problem == nullptr) problem = &ignored;
-  std::unique_ptr<nlsFileImage> image = nlsFileImage::open(path, problem);
-  return image == nullptr ? nullptr : adopt(std::move(image), problem);
+std::shared_ptr<const nlsLoadedDomain> nlsLoadedDomain::from_file(const char* path, std::string* problem) {
+  nlsOpenProblem failure;
+  nlsOpenedFile opened(path, &failure);
+  std::unique_ptr<nlsCatalogue> catalogue = opened.ok() ? nlsCatalogue::load(opened, path, &failure) : nullptr;
+  if (catalogue == nullptr && problem != nullptr) *problem = failure.problem;
+  return catalogue;
 }
 
-nlsLoadedDomain* nlsLoadedDomain::adopt(std::unique_ptr<nlsFileImage> image, std::string* problem) {
-  std::unique_ptr<nlsLoadedDomain> domain(new (std::nothrow) nlsLoadedDomain);
-  if (domain == nullptr) {
-    *problem = "unreadable: too large for memory";
+std::unique_ptr<nlsCatalogue> nlsCatalogue::load(nlsOpenedFile& opened, const char* path, nlsOpenProblem* failure) {
+  std::unique_ptr<nlsFileImage> image = nlsFileImage::load(opened, path, failure);
+  return image != nullptr ? adopt(std::move(image), failure) : nullptr;
+}
+
+std::unique_ptr<nlsCatalogue> nlsCatalogue::adopt(std::unique_ptr<nlsFileImage> image, nlsOpenProblem* failure) {
+  std::unique_ptr<nlsCatalogue> catalogue(new (std::nothrow) nlsCatalogue);
+  if (catalogue == nullptr) {
+    failure->problem = "unreadable now: out of memory";
+    failure->again = true;
     return nullptr;
   }
-  domain->size_ = image->size();
-  domain->image_ = std::move(image);
+  catalogue->size_ = image->size();
+  catalogue->image_ = std::move(image);
   try {
-    if (const char* malformed = domain->check_header()) {
-      *problem = std::string("malformed: ") + malformed;
+    if (const char* malformed = catalogue->check_header()) {
+      // What could not be read (the file changed or descriptors ran out
+      // while opening) is no fault of the file's: tried again later.
+      if (std::strcmp(malformed, kUnread) == 0) {
+        failure->problem = std::string("unreadable now: ") + malformed;
+        failure->again = true;
+      } else {
+        failure->problem = std::string("malformed: ") + malformed;
+      }
       return nullptr;
     }
-    if (!domain->prepare_charset(problem)) return nullptr;
-    domain->read_plural_rule();
+    if (!catalogue->prepare_charset(failure)) return nullptr;
+    catalogue->read_plural_rule();
   } catch (const std::bad_alloc&) {
-    // A file too big for memory is treated like any other we cannot use.
-    *problem = "unreadable: too large for memory";
+    failure->problem = "unreadable now: out of memory";
+    failure->again = true;
     return nullptr;
   }
-  return domain.release();
+  return catalogue;
 }
 
-const char* nlsLoadedDomain::check_header() {
+const char* nlsCatalogue::check_header() {
   using namespace nls_mo;
   const std::uint64_t size = size_;
   if (size < kHeaderWords * 4) return "shorter than the file header";
 
+  // The header words lie in the first piece, read when the file was opened.
   std::uint32_t magic;
-  std::memcpy(&magic, at(0, sizeof magic), sizeof magic);
+  std::memcpy(&magic, image_->read(0), sizeof magic);
   if (magic != kMagic && magic != kMagicSwapped) return "not a compiled catalogue (bad magic number)";
   swapped_ = magic == kMagicSwapped;
 
-  if (word(kWordRevision * 4) >> 16 > kMaxMajorRevision) return "unknown major revision";
-  const std::uint64_t count = word(kWordCount * 4);
-  originals_ = word(kWordOriginals * 4);
-  translations_ = word(kWordTranslations * 4);
-  const std::uint64_t hash_size = word(kWordHashSize * 4);
-  hash_offset_ = word(kWordHashOffset * 4);
+  if (read_word(kWordRevision * 4) >> 16 > kMaxMajorRevision) return "unknown major revision";
+  const std::uint64_t count = read_word(kWordCount * 4);
+  originals_ = read_word(kWordOriginals * 4);
+  translations_ = read_word(kWordTranslations * 4);
+  const std::uint64_t hash_size = read_word(kWordHashSize * 4);
+  hash_offset_ = read_word(kWordHashOffset * 4);
 
   // Both descriptor tables and the hash table must lie inside the file
   // before any entry is looked at through them.
@@ -92,14 +115,18 @@ const char* nlsLoadedDomain::check_header() {
 
   // Every lookup reads the header entry's charset and plural rule: it
   // must be sound now, not when first reached.
-  header_entry_ = locate_in_file("");
+  bool missing = false;
+  header_entry_ = locate_in_file("", &missing);
+  if (missing) return kUnread;
   Strings header;
-  if (header_entry_ >= 0 && !strings(static_cast<std::uint32_t>(header_entry_), &header))
-    return "the header entry past the end or not terminated";
+  if (header_entry_ >= 0 && !strings(static_cast<std::uint32_t>(header_entry_), &header)) {
+    string_problem(static_cast<std::uint32_t>(header_entry_), &missing);
+    return missing ? kUnread : "the header entry past the end or not terminated";
+  }
   return nullptr;
 }
 
-void nlsLoadedDomain::read_plural_rule() {
+void nlsCatalogue::read_plural_rule() {
   Strings header;
   const char* text = header_entry_ >= 0 && strings(static_cast<std::uint32_t>(header_entry_), &header)
                          ? header.translation
@@ -108,14 +135,20 @@ void nlsLoadedDomain::read_plural_rule() {
 }
 
 std::string nlsLoadedDomain::plural_rule_problem() const {
-  switch (plural_rule_->status()) {
+  const nlsPluralRule& rule = *nlsCatalogue::of(*this).plural_rule_;
+  switch (rule.status()) {
     case nlsPluralStatus::taken:
     case nlsPluralStatus::no_header:
     case nlsPluralStatus::no_nplurals:
       return std::string();  // no rule given: the usual two forms are meant
     default:
-      return std::string(plural_rule_->reason()) + " at " + std::to_string(plural_rule_->position());
+      return std::string(rule.reason()) + " at " + std::to_string(rule.position());
   }
 }
 
-std::size_t nlsLoadedDomain::size() const { return count_ - (header_entry_ >= 0 ? 1 : 0); }
+std::size_t nlsLoadedDomain::size() const {
+  const nlsCatalogue& c = nlsCatalogue::of(*this);
+  return c.count_ - (c.header_entry_ >= 0 ? 1 : 0);
+}
+
+const std::string& nlsLoadedDomain::converted_from() const { return nlsCatalogue::of(*this).converted_from_; }

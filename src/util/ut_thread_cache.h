@@ -10,10 +10,12 @@
 /// when it exits. Reached with one load: the thread keeps a pointer in
 /// initial-exec thread-local storage (8 bytes, which a library loaded late
 /// still finds room for), where a thread_local T of a shared library would
-/// cost a call into the dynamic loader on every access. Null when the
-/// thread's T cannot be allocated, or the process has no thread-specific
-/// key left to free it with: callers then go without.
-/// A raw pointer kept in it needs its owner's never-reused id: docs/threads.md.
+/// cost a call into the dynamic loader on every access.
+///
+/// Null when the thread cannot have one: no thread-specific key was left
+/// for us (without one the T could not be freed at exit), the T cannot be
+/// allocated, or the thread is exiting. Callers then go without; a T holds
+/// raw pointers only with an owner id that is never reused (docs/threads.md).
 template <typename T>
 class utThreadCache {
  public:
@@ -27,23 +29,29 @@ class utThreadCache {
     static __thread T* p __attribute__((tls_model("initial-exec")));
     return p;
   }
+  static bool& exited() {
+    static __thread bool gone __attribute__((tls_model("initial-exec")));
+    return gone;
+  }
+  // Our key, if the process had one left; never a key of the program's.
+  struct Key {
+    Key() : made(pthread_key_create(&key, destroy) == 0) {}
+    pthread_key_t key{};
+    bool made;
+  };
+  // A thread's T goes with it; a lookup in some later destructor of that
+  // thread goes without.
+  static void destroy(void* p) {
+    slot() = nullptr;
+    exited() = true;
+    delete static_cast<T*>(p);
+  }
   __attribute__((noinline)) static T* make() {
-    // Null when the process ran out of keys: no T is made then, since none
-    // could be freed when its thread exits.
-    static const pthread_key_t* const key = []() -> const pthread_key_t* {
-      static pthread_key_t k;
-      // A thread's T goes with it; its pointer is cleared first, in case
-      // some later destructor of that thread looks again.
-      const int failed = pthread_key_create(&k, [](void* p) {
-        slot() = nullptr;
-        delete static_cast<T*>(p);
-      });
-      return failed == 0 ? &k : nullptr;
-    }();
-    if (key == nullptr) return nullptr;
+    static const Key key;
+    if (!key.made || exited()) return nullptr;
     T* fresh = new (std::nothrow) T();
     if (fresh == nullptr) return nullptr;
-    if (pthread_setspecific(*key, fresh) != 0) {
+    if (pthread_setspecific(key.key, fresh) != 0) {
       delete fresh;
       return nullptr;
     }

@@ -195,6 +195,30 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   EXPECT_NE(std::string(shared.explain("many").c_str()).find("1 malformed entries passed over"), std::string::npos);
 }
 
+// Catalogues read in pieces, more of them than the process keeps
+// descriptors for, opened and first read by threads at once: each piece is
+// read once, and every answer is the file's.
+TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
+  const TempDirectory dir;
+  const std::vector<char> numbers = read("numbers");
+  constexpr int kFiles = 12;
+  for (int i = 0; i < kFiles; ++i) dir.add("de", ("numbers" + std::to_string(i)).c_str(), numbers);
+  keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
+  std::atomic<int> wrong{0};
+  race([&](int t) {
+    for (int i = 0; i < 600; ++i) {
+      char key[32], want[32];
+      const int n = (i * 7 + t * 101) % 2000;
+      std::snprintf(key, sizeof key, "message number %04d", n);
+      std::snprintf(want, sizeof want, "Meldung Nummer %04d", n);
+      const std::string name = "numbers" + std::to_string((i + t) % kFiles);
+      if (std::string(shared.translate(name.c_str(), key).c_str()) != want) wrong.fetch_add(1);
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_LE(nlsFileImage::descriptors_open(), 8);
+}
+
 // A helper shared by threads over the default displayer: every message
 // reaches standard output whole, never broken by another thread's.
 TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {

@@ -24,9 +24,6 @@
 
 #include "keznls/ut/ut_string.h"
 
-class nlsPluralRule;
-class nlsFileImage;
-
 /// A grammar narrower than C's printf that a formatter reads: whether it
 /// shows `format` without an error marker. One such function serves a
 /// process (the library engine's); verdicts on it are kept per entry.
@@ -65,24 +62,27 @@ struct KEZNLS_API nlsAudit {
   std::size_t narrow = 0;     ///< translations the narrow grammar cannot show
   std::string first_narrow;   ///< the first of them, as `first_refused` names one
   std::string table_problem;  ///< what is wrong with the file's hash table
+  std::size_t unread = 0;     ///< entries that cannot be read (the file changed after opening)
 };
 
-/// One catalogue file in memory. Opening reads the file and checks its
-/// header, tables and header entry; each other entry is checked (and
-/// converted to UTF-8 when the catalogue is in another charset) when a
-/// lookup first reaches it. An entry found malformed then is passed over,
-/// as a file found malformed would be. Shared between threads, and between
-/// databases through `nls_catalogues`.
+/// One catalogue file in memory. Opening reads the file's header, tables
+/// and header entry and checks them (a small file is read whole); each
+/// other entry is read, checked and converted to UTF-8 when the catalogue
+/// is in another charset, when a lookup first reaches it. An entry found
+/// malformed then is passed over, as a file found malformed would be. No
+/// descriptor is kept open: a file changed on disk after opening answers
+/// only from what was read before the change. Shared between threads, and
+/// between databases: one loaded copy of a file per process.
 class KEZNLS_API nlsLoadedDomain {
  public:
   /// Checks a .mo image and keeps a copy of it; null when it is malformed,
   /// with the reason in `problem` when given. Never throws for bad data.
-  static nlsLoadedDomain* from_bytes(const void* bytes, std::size_t size, std::string* problem = nullptr);
+  static std::shared_ptr<const nlsLoadedDomain> from_bytes(const void* bytes, std::size_t size,
+                                                           std::string* problem = nullptr);
   /// Reads and checks the file at `path`; null when it is missing,
   /// unreadable or malformed, with the reason in `problem` when given.
-  static nlsLoadedDomain* from_file(const char* path, std::string* problem = nullptr);
+  static std::shared_ptr<const nlsLoadedDomain> from_file(const char* path, std::string* problem = nullptr);
 
-  ~nlsLoadedDomain();
   nlsLoadedDomain(const nlsLoadedDomain&) = delete;
   nlsLoadedDomain& operator=(const nlsLoadedDomain&) = delete;
 
@@ -110,102 +110,27 @@ class KEZNLS_API nlsLoadedDomain {
   /// a time), with `narrow` as the narrower grammar when not null.
   nlsAudit audit(nlsFormatFilter narrow = nullptr) const;
   /// The charset the translations are converted from; empty for UTF-8.
-  const std::string& converted_from() const { return converted_from_; }
+  const std::string& converted_from() const;
   /// Why the header's plural rule was passed over for the rule `n != 1`
   /// though the header has one ("malformed plural expression at 31"), or
   /// empty.
   std::string plural_rule_problem() const;
 
-  /// An entry's original and translation (in UTF-8), as lookups see them.
-  struct Strings;
-
- private:
-  friend class nlsDataBase;  // keeps where its last lookups were found
-  struct Lazy;               // what lookups learn, in catalogue_state.h
-
-  nlsLoadedDomain();
-  /// A catalogue over `image`, or null when what opening checks is malformed.
-  static nlsLoadedDomain* adopt(std::unique_ptr<nlsFileImage> image, std::string* problem);
-  const char* check_header();
-  bool prepare_charset(std::string* problem);
-  void read_plural_rule();
-
-  /// The `length` bytes at `offset` of the file, read first if they were not.
-  inline const char* at(std::uint64_t offset, std::uint64_t length) const;
-  /// Whether the string of `length` bytes at `offset` lies inside the file
-  /// and is followed by its NUL.
-  inline bool fits(std::uint32_t length, std::uint32_t offset) const;
-  /// The 32-bit word at `offset`, read first if it was not.
-  inline std::uint32_t word(std::uint64_t offset) const;
-  /// The same where the caller knows it was read (an entry checked sound).
-  inline std::uint32_t read_word(std::uint64_t offset) const;
-  /// Why entry `m`'s strings cannot be used, or null.
-  const char* string_problem(std::uint32_t m) const;
-  /// Entry `m`'s strings when they lie inside the file, null-terminated
-  /// (and its translation converted); false when the entry is malformed.
-  /// Decided on first use.
-  bool strings(std::uint32_t m, Strings* out) const;
-  /// The entry whose original (up to its first NUL) is `key`, or -1.
-  std::int64_t locate(const char* key, std::size_t length) const;
-  std::int64_t locate_in_file(const char* key) const;
-  /// Builds our own index of the keys, once lookups have paid for it.
-  void build_index() const;
-  /// Entry `m`'s answer to `query`; null when it has none.
-  const char* answer(std::uint32_t m, const nlsQuery& query) const;
-  /// The same, its strings `s` known, and where its translation's second
-  /// form starts when `second` is not 0.
-  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query, std::uint32_t second = 0) const;
-  /// Entry `m`'s state bits with `part` of its verdicts decided.
-  std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
-  /// Whether verdicts on `narrow` are kept in the state bits: the first
-  /// narrow grammar asked is the one kept.
-  bool caches(nlsFormatFilter narrow) const;
-  struct FormVerdicts {
-    std::uint32_t usable, narrow_ok;  // form i: bit i
-  };
-  /// Entry `m`'s forms judged against `plural`, another plural text than
-  /// its own.
-  FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
-  /// Entry `m`'s original, whose text up to its first NUL is the key it is
-  /// found by; null when it does not lie whole in the file.
-  const char* original(std::uint32_t m) const;
-  /// Whether `key` is entry `m`'s original (up to its first NUL).
-  bool holds_key(std::uint32_t m, const char* key) const {
-    const char* text = original(m);
-    return text != nullptr && std::strcmp(key, text) == 0;
-  }
-
-  std::unique_ptr<nlsFileImage> image_;
-  std::uint64_t size_ = 0;
-  bool swapped_ = false;
-  std::uint32_t count_ = 0;
-  std::uint32_t originals_ = 0, translations_ = 0, hash_size_ = 0, hash_offset_ = 0;
-  std::int64_t header_entry_ = -1;
-  std::string converted_from_;
-  std::unique_ptr<const nlsPluralRule> plural_rule_;
-  std::unique_ptr<Lazy> lazy_;
+ protected:
+  // Made and destroyed as the library's own catalogue, whose state lives
+  // in a private header.
+  nlsLoadedDomain() = default;
+  ~nlsLoadedDomain() = default;
 };
-
-/// Catalogues shared by every database of the process: one loaded copy per
-/// file, freed with its last user. A file changed on disk since it was
-/// loaded (another inode, size or modification time) is loaded anew for
-/// the databases made after the change; the older copy stays with its users.
-namespace nls_catalogues {
-/// The catalogue at `path`, loaded or shared; null with the reason in
-/// `problem` when it is missing, unreadable or malformed.
-std::shared_ptr<const nlsLoadedDomain> open(const std::string& path, std::string* problem);
-/// Files read so far: for tests and diagnostics.
-std::size_t files_read();
-/// Catalogues alive now: for tests and diagnostics.
-std::size_t alive();
-}  // namespace nls_catalogues
 
 /// A message database: `source` is a catalogue directory (or a `:`-separated
 /// list of them), `name` the domain. It keeps every catalogue the language
 /// list finds, most wanted first, and a lookup falls through them message
 /// by message. The first is loaded when the database is made, the others
 /// when a lookup first needs them; files that are missing or malformed are
-/// passed over. Any number of threads may look up at once.
+/// passed over, and one that could not be read for want of descriptors or
+/// memory is tried again by a later lookup. Any number of threads may look
+/// up at once.
 class KEZNLS_API nlsDataBase {
  public:
   /// Languages from the environment, as the C library's gettext takes them.
@@ -220,7 +145,7 @@ class KEZNLS_API nlsDataBase {
   nlsDataBase& operator=(const nlsDataBase&) = delete;
 
   /// The first catalogue found, or null when there is none.
-  const nlsLoadedDomain* domain() const { return loaded_count_.load(std::memory_order_acquire) > 0 ? loaded_[0] : nullptr; }
+  const nlsLoadedDomain* domain() const;
 
   /// The answer to `query` from the first catalogue that has one; null
   /// when none has.
@@ -247,26 +172,33 @@ class KEZNLS_API nlsDataBase {
     std::string path;
     std::string outcome;  // written before the candidate counts as tried
     std::shared_ptr<const nlsLoadedDomain> domain;
+    bool again = false;  // failed for want of descriptors or memory
   };
 
   void init(const char* source, const char* name, const char* languages);
   /// The answer in the catalogues past those the last lookup of `query.key`
   /// reached; loads the ones not tried yet as they are needed.
-  const char* search(const nlsQuery& query) const;
-  /// Tries candidates until more than `seen` catalogues are loaded; false
-  /// when none is left. Takes the lock.
-  bool load_next(std::size_t seen) const;
-  /// Tries the next candidate, with the lock held.
-  void try_next_locked() const;
+  const char* search(const nlsQuery& query, std::uint64_t id) const;
+  /// Tries candidates until candidate `i` is tried; false when there is
+  /// none. Takes the lock.
+  bool load_next(std::size_t i) const;
+  /// Tries candidate `i`, with the lock held.
+  void try_locked(std::size_t i) const;
+  /// Tries again the candidates that failed for want of descriptors or
+  /// memory, unless another thread is loading.
+  void try_again() const;
 
   // The candidates in order, fixed once made; each one's outcome and
-  // catalogue are written once, with the lock held.
+  // catalogue are written with the lock held.
   mutable std::vector<Candidate> candidates_;
   std::vector<std::string> notes_;
-  std::unique_ptr<const nlsLoadedDomain*[]> loaded_;  // room for each candidate's catalogue
-  const std::uint64_t id_;  // tells this database's remembered places from others'
-  mutable std::atomic<std::size_t> loaded_count_{0};
-  mutable std::atomic<std::size_t> next_{0};  // first candidate not tried yet
+  // Each candidate's catalogue once loaded, null before.
+  std::unique_ptr<std::atomic<const nlsLoadedDomain*>[]> loaded_;
+  // Tells this database's remembered places from others'; a new number
+  // (never reused) when a catalogue tried again joins, which forgets them.
+  mutable std::atomic<std::uint64_t> id_;
+  mutable std::atomic<std::size_t> next_{0};   // first candidate not tried yet
+  mutable std::atomic<std::size_t> again_{0};  // candidates to try again
   mutable std::mutex loading_;
 };
 

@@ -1,0 +1,288 @@
+// Catalogue files as the library holds them: no descriptor kept per file, a
+// file changed after opening never answering text it did not hold, files
+// that are no catalogue refused without blocking, and loads that ran out of
+// descriptors tried again.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue/file_image.h"
+#include "catalogue_files.h"
+#include "keznls/keznls.h"
+#include "keznls/nls/nls.h"
+
+namespace {
+
+using namespace test_catalogues;
+
+constexpr int kNumbers = 2000;
+constexpr std::size_t kPiece = 4096;  // what a lookup reads at a time
+
+std::string number(int n) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04d", n);
+  return text;
+}
+std::string original(int n) { return "message number " + number(n); }
+std::string translation(int n) { return "Meldung Nummer " + number(n); }
+
+int open_descriptors() {
+  int n = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir) != nullptr) ++n;
+    ::closedir(dir);
+  }
+  return n - 3;  // ".", ".." and the directory's own
+}
+
+void write_file(const std::string& path, const std::vector<char>& bytes, std::ios::openmode mode = {}) {
+  std::ofstream(path, std::ios::binary | std::ios::out | mode)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Each message of `domain`'s file answers its translation or none: never
+// another message's text, a fragment or header bytes. How many answered.
+int answered(const nlsLoadedDomain& domain) {
+  int right = 0;
+  for (int n = 0; n < kNumbers; ++n) {
+    const std::string key = original(n);
+    const char* got = domain.find(key.c_str());
+    if (got == nullptr) continue;
+    EXPECT_EQ(got, translation(n)) << key;
+    ++right;
+  }
+  return right;
+}
+
+// The first message whose translation's descriptor {length, offset} crosses
+// a piece boundary, and that boundary.
+std::pair<int, std::size_t> crossing(const std::vector<char>& mo) {
+  const std::size_t table = word(mo, 16);
+  for (int n = 0; n < kNumbers; ++n) {
+    const std::size_t at = table + 8 * std::size_t(n + 1);  // entry 0 is the header
+    if (at / kPiece != (at + 7) / kPiece) return {n, (at + 7) / kPiece * kPiece};
+  }
+  return {-1, 0};
+}
+
+// Every way a file changes after it was opened, each with what was looked
+// up before the change: the file answers only what it held when opened.
+TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
+  set_language();
+  for (const char* kind : {"numbers", "numbers_nohash"}) {
+    const std::vector<char> old_file = read(kind);
+    const std::vector<char> one_more = read((std::string(kind) == "numbers" ? "numbers_plus" : "numbers_plus_nohash"));
+    ASSERT_GT(old_file.size(), 16 * kPiece);  // read a piece at a time
+    const std::pair<int, std::size_t> cross = crossing(old_file);
+    const int crossing_message = cross.first;
+    const std::size_t boundary = cross.second;
+    ASSERT_GE(crossing_message, 0);
+    std::vector<char> same_size = old_file;  // every translation changed, not one byte more
+    for (std::size_t at = 0; at + 7 <= same_size.size(); ++at)
+      if (std::memcmp(&same_size[at], "Meldung", 7) == 0) std::memcpy(&same_size[at], "MELDUNG", 7);
+    const auto looks_up = [](std::vector<int> numbers) { return numbers; };
+    const auto up_to = [](int last) {
+      std::vector<int> numbers;
+      for (int n = 0; n < last; ++n) numbers.push_back(n);
+      return numbers;
+    };
+    const struct {
+      const char* label;
+      std::vector<int> before;  // looked up before the change
+      std::function<void(const std::string& path)> change;
+    } changes[] = {
+        {"rewritten in place, one message more", looks_up({42}),
+         [&](const std::string& path) { write_file(path, one_more, std::ios::trunc); }},
+        {"rewritten in place, same size", looks_up({42, 1500}),
+         [&](const std::string& path) { write_file(path, same_size, std::ios::trunc); }},
+        {"cut to nothing", looks_up({42}), [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 0), 0); }},
+        // The descriptor's length read before the cut, its offset not.
+        {"cut where a descriptor crosses a piece", up_to(crossing_message),
+         [&](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), off_t(boundary)), 0); }},
+        {"cut in the middle of a descriptor's offset", up_to(crossing_message),
+         [&](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), off_t(boundary + 2)), 0); }},
+        {"grown", looks_up({42}),
+         [&](const std::string& path) { write_file(path, std::vector<char>(3 * kPiece, 'x'), std::ios::app); }},
+        {"overwritten from the middle", looks_up({42}),
+         [&](const std::string& path) {
+           std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+           file.seekp(static_cast<std::streamoff>(old_file.size() / 2));
+           file << std::string(old_file.size() / 4, 'X');
+         }},
+        {"replaced", looks_up({42}),
+         [&](const std::string& path) {
+           write_file(path + ".new", one_more);
+           ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+         }},
+        {"deleted", looks_up({42}), [](const std::string& path) { ASSERT_EQ(std::remove(path.c_str()), 0); }},
+    };
+    for (const auto& c : changes) {
+      SCOPED_TRACE(std::string(kind) + ": " + c.label);
+      const TempDirectory dir;
+      dir.add("de", "numbers", old_file);
+      const std::string path = dir.path() + "/de/LC_MESSAGES/numbers.mo";
+      // Older than any change: a rewrite gives the file another time,
+      // whatever the clock's resolution.
+      const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
+      const auto domain = nlsLoadedDomain::from_file(path.c_str());
+      ASSERT_NE(domain, nullptr);
+      for (int n : c.before) ASSERT_EQ(domain->find(original(n).c_str()), translation(n));
+      c.change(path);
+      const int right = answered(*domain);
+      // What was read before the change still answers.
+      for (int n : c.before) EXPECT_EQ(domain->find(original(n).c_str()), translation(n));
+      EXPECT_GE(right, static_cast<int>(c.before.size()));
+      // The change was seen (a replaced or deleted file may still be read
+      // through a descriptor kept from before).
+      if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") {
+        EXPECT_LT(right, kNumbers);
+      }
+    }
+  }
+}
+
+// A database over a file changed after it was loaded says so.
+TEST(FileChangedAfterOpening, ExplainSaysSo) {
+  const TempDirectory dir;
+  dir.add("de", "numbers", read("numbers"));
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
+  EXPECT_STREQ(translator.translate("numbers", "message number 0042").c_str(), "Meldung Nummer 0042");
+  ASSERT_EQ(::truncate((dir.path() + "/de/LC_MESSAGES/numbers.mo").c_str(), 0), 0);
+  EXPECT_STREQ(translator.translate("numbers", "message number 1999").c_str(), "message number 1999");
+  const std::string why = translator.explain("numbers").c_str();
+  EXPECT_NE(why.find("loaded, 2000 messages, changed on disk since it was loaded"), std::string::npos) << why;
+}
+
+// Catalogues opened at once, all of them read in pieces, hold a few
+// descriptors for all of them together; a message asked again reads nothing.
+TEST(Descriptors, AFewForAllCataloguesTogether) {
+  const TempDirectory dir;
+  constexpr int kCatalogues = 40;
+  const std::vector<char> numbers = read("numbers");
+  for (int i = 0; i < kCatalogues; ++i) dir.add("de", ("numbers" + std::to_string(i)).c_str(), numbers);
+  const int before = open_descriptors();
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
+  for (int round = 0; round < 2; ++round) {
+    const std::uint64_t pieces = nlsFileImage::pieces_read();
+    for (int i = 0; i < kCatalogues; ++i) {
+      const std::string name = "numbers" + std::to_string(i);
+      EXPECT_STREQ(translator.translate(name.c_str(), original(i).c_str()).c_str(), translation(i).c_str());
+      EXPECT_LE(open_descriptors() - before, 8);
+      EXPECT_LE(nlsFileImage::descriptors_open(), 8);
+    }
+    if (round == 1) {
+      EXPECT_EQ(nlsFileImage::pieces_read(), pieces);
+    }
+  }
+}
+
+// Hoards the process's descriptors until none is left; gives them back when
+// it goes.
+struct Hoard {
+  Hoard() {
+    for (int fd; (fd = ::dup(0)) >= 0;) held.push_back(fd);
+  }
+  ~Hoard() { give_back(); }
+  void give_back() {
+    for (int fd : held) ::close(fd);
+    held.clear();
+  }
+  std::vector<int> held;
+};
+
+// Out of descriptors: the program's own calls fail, and so does loading;
+// once the program gives descriptors back, a later lookup loads them.
+TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
+  const TempDirectory dir;
+  dir.add("de", "demo", read("demo"));
+  dir.add("fr", "demo", test_catalogues::read("demo"));
+  rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = std::min(low.rlim_max, static_cast<rlim_t>(open_descriptors() + 32));
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  {
+    Hoard hoard;
+    ASSERT_FALSE(hoard.held.empty());
+    keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de:fr");
+    EXPECT_STREQ(translator.translate("demo", "Hello").c_str(), "Hello");
+    const std::string why = translator.explain("demo").c_str();
+    EXPECT_NE(why.find("de/LC_MESSAGES/demo.mo: unreadable now: Too many open files"), std::string::npos) << why;
+    hoard.give_back();
+    EXPECT_STREQ(translator.translate("demo", "Hello").c_str(), "Hallo");
+    EXPECT_NE(std::string(translator.explain("demo").c_str()).find("de/LC_MESSAGES/demo.mo: loaded"),
+              std::string::npos);
+  }
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+}
+
+// A piece that cannot be read for want of descriptors answers none for now,
+// not for good.
+TEST(Descriptors, APieceThatCouldNotBeReadIsReadLater) {
+  const TempDirectory dir;
+  dir.add("de", "numbers", read("numbers"));
+  const auto domain = nlsLoadedDomain::from_file((dir.path() + "/de/LC_MESSAGES/numbers.mo").c_str());
+  ASSERT_NE(domain, nullptr);
+  // Other files read in pieces take the descriptors kept between reads.
+  std::vector<std::shared_ptr<const nlsLoadedDomain>> others;
+  for (int i = 0; i < 8; ++i) {
+    dir.add("de", ("other" + std::to_string(i)).c_str(), read("numbers"));
+    others.push_back(nlsLoadedDomain::from_file((dir.path() + "/de/LC_MESSAGES/other" + std::to_string(i) + ".mo").c_str()));
+    ASSERT_STREQ(others.back()->translate("message number 0001"), "Meldung Nummer 0001");
+  }
+  rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit none = saved;
+  none.rlim_cur = 3;  // below what is open: no open() succeeds
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+  const char* starved = domain->find("message number 1234");
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_EQ(starved, nullptr);
+  EXPECT_STREQ(domain->translate("message number 1234"), "Meldung Nummer 1234");
+}
+
+// A FIFO, a directory and a device named like catalogues are refused at
+// once, and the next language answers.
+TEST(NotRegularFiles, AreRefusedWithoutBlocking) {
+  const TempDirectory dir;
+  dir.add("de", "demo", read("demo"));
+  const auto place = [&](const char* language) {
+    const std::string folder = dir.path() + "/" + language + "/LC_MESSAGES";
+    std::filesystem::create_directories(folder);
+    return folder + "/demo.mo";
+  };
+  ASSERT_EQ(::mkfifo(place("fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(place("folder"));
+  std::filesystem::create_symlink("/dev/zero", place("device"));
+  auto work = std::async(std::launch::async, [&] {
+    keznlsTranslatorWithDatabases translator(dir.path().c_str(), "fifo:folder:device:de");
+    return std::string(translator.translate("demo", "Hello").c_str()) + "\n" + translator.explain("demo").c_str();
+  });
+  if (work.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "opening a catalogue blocks";
+    std::_Exit(1);  // the blocked thread cannot be joined
+  }
+  const std::string got = work.get();
+  EXPECT_EQ(got.substr(0, got.find('\n')), "Hallo");
+  for (const char* language : {"fifo", "folder", "device"})
+    EXPECT_NE(got.find(std::string(language) + "/LC_MESSAGES/demo.mo: not a regular file"), std::string::npos) << got;
+}
+
+}  // namespace

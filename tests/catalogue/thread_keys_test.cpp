@@ -1,0 +1,90 @@
+// Per-thread caches when the process cannot give one: no memory for it, or
+// no thread-specific key left because the program took them all. Answers
+// stay right, nothing of the program's is touched, and a thread's cache
+// goes with the thread. One test: the keys, once taken, stay taken.
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue_files.h"
+#include "keznls/keznls.h"
+#include "keznls/nls/nls.h"
+#include "support/alloc_counter.h"
+#include "util/ut_thread_cache.h"
+
+namespace {
+
+using namespace test_catalogues;
+
+std::atomic<int> g_alive{0};
+template <int>
+struct Counted {
+  Counted() { ++g_alive; }
+  ~Counted() { --g_alive; }
+  char bytes[64];
+};
+
+std::atomic<int> g_foreign_values{0};  // values the program's destructors got
+
+void run_thread(const std::function<void()>& work) { std::thread(work).join(); }
+
+// The library's lookups, through a database and a translator: right
+// whether or not the thread has its caches.
+void expect_right_answers(const nlsDataBase& database, keznlsTranslatorWithDatabases& translator) {
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_STREQ(database["Hello"], "Hallo");
+    EXPECT_STREQ(translator.translate("demo", "Hello").c_str(), "Hallo");
+    EXPECT_STREQ(translator.translate("demo", "Language").c_str(), "Deutsch");
+  }
+}
+
+TEST(ThreadCache, EveryFailureLeavesAnswersRightAndTheProgramAlone) {
+  // A cache is the thread's own and goes with it.
+  run_thread([] {
+    Counted<0>* mine = utThreadCache<Counted<0>>::get();
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(utThreadCache<Counted<0>>::get(), mine);
+    EXPECT_EQ(g_alive.load(), 1);
+  });
+  EXPECT_EQ(g_alive.load(), 0);
+
+  // The program takes every key left before the library's first lookup; in
+  // a thread of its, the library finds none for its caches and writes into
+  // none of the program's.
+  std::vector<pthread_key_t> keys;
+  for (pthread_key_t key; pthread_key_create(&key, [](void* value) {
+         if (value != nullptr) ++g_foreign_values;
+       }) == 0;)
+    keys.push_back(key);
+  ASSERT_FALSE(keys.empty());
+  run_thread([&] {
+    EXPECT_EQ(utThreadCache<Counted<1>>::get(), nullptr);
+    const nlsDataBase database(directory("first").c_str(), "demo", "de");
+    keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
+    expect_right_answers(database, translator);
+    for (pthread_key_t key : keys) ASSERT_EQ(pthread_getspecific(key), nullptr) << "key " << key;
+  });
+  EXPECT_EQ(g_alive.load(), 0);
+  EXPECT_EQ(g_foreign_values.load(), 0);
+  for (pthread_key_t key : keys) pthread_key_delete(key);
+
+  // No memory for a cache: none.
+  const nlsDataBase database(directory("first").c_str(), "demo", "de");
+  keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
+  ASSERT_STREQ(translator.translate("demo", "Hello").c_str(), "Hallo");  // the database made
+  alloc_counter::fail_nothrow = true;
+  run_thread([&] {
+    EXPECT_EQ(utThreadCache<Counted<2>>::get(), nullptr);
+    expect_right_answers(database, translator);
+  });
+  alloc_counter::fail_nothrow = false;
+  EXPECT_EQ(g_alive.load(), 0);
+}
+
+}  // namespace
