@@ -70,7 +70,8 @@ inline std::size_t finish_number(keznlsPercent& r, char* p, bool negative, bool 
 // Integer conversion `c` of magnitude u. A precision asks for at least that
 // many digits (none for 0 with precision 0); a signed value's stop at
 // kShown, so that a positive one still shows where its sign would not fit.
-inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool negative) {
+template <typename Unsigned>
+inline std::size_t render_integer(keznlsPercent& r, char c, Unsigned u, bool negative) {
   char* const end = r.buffer + kShown;
   char* p = c == 'd' || c == 'u' ? put_decimal(end, u) : put_hex(end, u, c == 'x' ? kLowerDigits : kUpperDigits);
   if (r.has_precision) {
@@ -87,6 +88,10 @@ inline std::size_t render_integer(keznlsPercent& r, char c, unsigned u, bool neg
 // outweighs a call.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
+// `%ld`, `%lu`, `%lx`: a `long` argument, wider than `int` here. Out of
+// line: rare in messages.
+std::size_t render_long(keznlsPercent& r, keznlsVarArgs& args);
+
 // Renders `r`'s conversion (parsed, valid) with the next argument of `args`,
 // points r.text at the result and returns its length. Tests rather than a
 // jump table: the letters of one format differ from conversion to
@@ -100,6 +105,8 @@ __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznl
     r.text = text;
     return short_length(text);
   }
+  if (c == 'd' || c == 'u' || c == 'x' || c == 'X')
+    if (__builtin_expect(r.length == 'l', 0) && sizeof(long) > sizeof(int)) return render_long(r, args);
   if (c == 'd') {
     const int v = args.va_arg_int();
     const bool negative = v < 0;
@@ -107,6 +114,54 @@ __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznl
   }
   if (c == 'u' || c == 'x' || c == 'X') return render_integer(r, c, args.va_arg_unsigned(), false);
   return render_double(r, args.va_arg_double(), decimal_point);
+}
+
+// The kind of argument conversion letter `c` reads on a typed call.
+inline keznlsArgKind kind_of(char c) {
+  switch (c) {
+    case 's': return keznlsArgKind::text;
+    case 'c': return keznlsArgKind::character;
+    case 'd': case 'u': case 'x': case 'X': return keznlsArgKind::integer;
+    default: return keznlsArgKind::floating;
+  }
+}
+
+// A number too large for every rendering: tells a typed call's refusal
+// apart from a length.
+constexpr std::size_t kRefused = ~std::size_t{0};
+
+// Renders `r`'s conversion (parsed in a typed call's grammar) with `a`,
+// read as its own type: a signed argument shown by `u`, `x` or `X` shows
+// its two's complement at its own width, an unsigned one shown by `d`
+// its value. kRefused when the conversion reads another kind.
+inline std::size_t render_typed(keznlsPercent& r, const keznlsArg& a, DecimalPoint& decimal_point) {
+  const char c = r.conversion;
+  if (kind_of(c) != a.kind()) return kRefused;
+  switch (a.type) {
+    case keznlsArg::Type::text:
+      r.text = a.s.data != nullptr ? a.s.data : kNull;
+      return a.s.data != nullptr ? a.s.size : sizeof kNull - 1;
+    case keznlsArg::Type::character:
+      r.buffer[0] = a.c;
+      r.buffer[1] = '\0';
+      r.text = r.buffer;
+      return 1;
+    case keznlsArg::Type::floating:
+      return render_double(r, a.f, decimal_point);
+    case keznlsArg::Type::signed_integer:
+      if (c == 'd') {
+        const bool negative = a.i < 0;
+        const auto magnitude = negative ? 0ull - static_cast<unsigned long long>(a.i) : static_cast<unsigned long long>(a.i);
+        return render_integer(r, c, static_cast<std::uint64_t>(magnitude), negative);
+      }
+      {
+        const unsigned long long all = static_cast<unsigned long long>(a.i);
+        const unsigned long long mask = a.bytes >= 8 ? ~0ull : (1ull << (8 * a.bytes)) - 1;
+        return render_integer(r, c, static_cast<std::uint64_t>(all & mask), false);
+      }
+    default:
+      return render_integer(r, c == 'd' ? 'u' : c, static_cast<std::uint64_t>(a.u), false);
+  }
 }
 
 }  // namespace keznls_engine

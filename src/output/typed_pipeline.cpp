@@ -1,0 +1,68 @@
+// The road of a typed call: translate, format from typed arguments (the
+// original where the translation reads them otherwise), display.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "format/typed_printf.h"
+#include "output/pipeline.h"
+
+namespace keznls_pipeline {
+
+namespace {
+
+// Short messages on the stack, longer ones in a block of their own.
+class DisplaySink final : public keznlsTextSink {
+ public:
+  char* room(std::size_t size) override {
+    if (size < sizeof stack_) return text_ = stack_;
+    heap_.reset(new char[size + 1]);
+    return text_ = heap_.get();
+  }
+  const char* text() const { return text_; }
+
+ private:
+  char stack_[1024];
+  std::unique_ptr<char[]> heap_;
+  char* text_ = nullptr;
+};
+
+bool has_percent(const char* format) { return std::strchr(format, '%') != nullptr; }
+
+const char* original_of(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
+
+// The message for a typed formatting, which checks the translation itself.
+keznlsMessage typed(const keznlsMessage& m) { return {m.name, m.context, m.text, m.plural, m.n, keznlsGrammar::c_printf}; }
+
+}  // namespace
+
+void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* format, const char* original,
+                  const keznlsArgs& args) {
+  if (formatter.tformat(sink, format, args)) return;
+  if (format != original && formatter.tformat(sink, original, args)) return;
+  const std::string shown = keznls_typed::refused(original);
+  std::memcpy(sink.room(shown.size()), shown.c_str(), shown.size() + 1);
+}
+
+void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 const keznlsMessage& message, const keznlsArgs& args) {
+  const keznlsMessage m = typed(message);
+  const Translated translated = translate(translator, m);
+  const char* format = translated.text();
+  if (!has_percent(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
+  DisplaySink sink;
+  format_typed(formatter, sink, format, original_of(m), args);
+  displayer.display(sink.text());
+}
+
+std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
+                            const keznlsArgs& args) {
+  const keznlsMessage m = typed(message);
+  const Translated translated = translate(translator, m);
+  std::string text;
+  StringSink sink(text);
+  format_typed(formatter, sink, translated.text(), original_of(m), args);
+  return text;
+}
+
+}  // namespace keznls_pipeline
