@@ -168,6 +168,8 @@ keznlsArg make(const T& value) {
     } else if constexpr (std::is_same_v<bare<T>, utString>) {
       if (value.invalid()) a.s = {null, 6};
       else a.s = {value.c_str(), value.size()};
+    } else if constexpr (std::is_array_v<bare<T>>) {
+      a.s = {value, std::strlen(value)};
     } else {
       if (value == nullptr) a.s = {null, 6};
       else a.s = {value, std::strlen(value)};
