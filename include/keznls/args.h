@@ -29,7 +29,7 @@ enum class keznlsArgKind : unsigned char {
 struct keznlsArg {
   /// How the value is held.
   enum class Type : unsigned char { signed_integer, unsigned_integer, floating, text, character };
-  Type type;
+  Type type;            ///< how the value is held
   unsigned char bytes;  ///< an integer's width as passed: 1, 2, 4 or 8
   bool terminated;      ///< a text with a NUL after its `size` characters
   union {
@@ -60,7 +60,7 @@ using keznlsVaCall = int (*)(void* context, const char* format, va_list args);
 /// The arguments of one typed call.
 struct keznlsArgs {
   const keznlsArg* args;  ///< `count` of them
-  int count;
+  int count;              ///< the number of arguments
   /// Calls `call(context, format, list)` with `args` (these arguments, or
   /// a copy with texts made NUL-terminated) as a C variadic call passes
   /// them: integers up to `int`'s width as `int` or `unsigned`, wider ones
@@ -86,6 +86,7 @@ namespace keznls_args {
 template <typename T>
 struct dependent_false : std::false_type {};
 
+/// `T` without reference and const.
 template <typename T>
 using bare = std::remove_cv_t<std::remove_reference_t<T>>;
 
@@ -202,12 +203,14 @@ auto c_value(const keznlsArg& a) {
 /// Starts the list `call` reads.
 KEZNLS_API int call_with_list(keznlsVaCall call, void* context, const char* format, ...);
 
+/// The arguments `args` of types `A...` passed to `call` as a C list.
 template <typename... A, std::size_t... I>
 int as_varargs(const keznlsArg* args, keznlsVaCall call, void* context, const char* format,
                std::index_sequence<I...>) {
   return call_with_list(call, context, format, c_value<A>(args[I])...);
 }
 
+/// What `keznlsArgs::as_varargs` points at for arguments of types `A...`.
 template <typename... A>
 int as_varargs(const keznlsArg* args, keznlsVaCall call, void* context, const char* format) {
   return as_varargs<A...>(args, call, context, format, std::index_sequence_for<A...>());
@@ -217,16 +220,20 @@ int as_varargs(const keznlsArg* args, keznlsVaCall call, void* context, const ch
 template <typename... A>
 class Pack {
  public:
+  /// Holds `values` as typed arguments.
   explicit Pack(const A&... values) : args_{make(values)...} {}
+  /// The arguments, valid while this pack lives.
   keznlsArgs args() const { return {args_, static_cast<int>(sizeof...(A)), &as_varargs<A...>}; }
 
  private:
   keznlsArg args_[sizeof...(A) == 0 ? 1 : sizeof...(A)];
 };
 
+/// A call without arguments.
 template <>
 class Pack<> {
  public:
+  /// No arguments.
   keznlsArgs args() const { return {nullptr, 0, &as_varargs<>}; }
 };
 

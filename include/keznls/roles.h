@@ -44,6 +44,10 @@ struct KEZNLS_API keznlsMessage {
   const char* plural;   ///< the plural text, or null for a plain message
   unsigned long n;      ///< the count a plural is for
   keznlsGrammar grammar = keznlsGrammar::c_printf;  ///< the formatter's
+  /// A typed call's: it checks a translation against the kinds of its
+  /// arguments itself, so a translator may lend one its own check of the
+  /// argument types would refuse (`%ld` for `%d`).
+  bool typed = false;
 };
 
 /// Turns a database name and a message text into the text to use.

@@ -23,6 +23,7 @@ enum class Problem : unsigned char {
   argument_read_twice,  ///< one argument named by two conversions
 };
 
+/// Whether `c` is a decimal digit.
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 /// What `format` makes of arguments of `kinds` (`count` of them).
@@ -128,14 +129,16 @@ constexpr void report(Problem problem) {
   }
 }
 
+/// `T`, where it must not be deduced.
 template <typename T>
 struct identity {
-  using type = T;
+  using type = T;  ///< `T`
 };
 
 }  // namespace keznls_check
 
 // clang 14 and 15 check formats as consteval asks but do not announce it.
+/// 1 where typed calls check their formats while compiling (C++20).
 #if (defined(__cpp_consteval) && __cpp_consteval >= 201811L) || \
     (defined(__clang__) && __clang_major__ >= 14 && __cplusplus >= 202002L)
 #define KEZNLS_CONSTEVAL_FORMAT 1

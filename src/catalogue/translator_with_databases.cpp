@@ -146,6 +146,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     query.n = m.n;
     query.plural_text = m.plural;
     query.narrow = narrow;
+    query.unchecked = m.typed;
     return database.find(query);
   }
 

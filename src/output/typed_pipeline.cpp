@@ -32,7 +32,9 @@ bool has_percent(const char* format) { return std::strchr(format, '%') != nullpt
 const char* original_of(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
 
 // The message for a typed formatting, which checks the translation itself.
-keznlsMessage typed(const keznlsMessage& m) { return {m.name, m.context, m.text, m.plural, m.n, keznlsGrammar::c_printf}; }
+keznlsMessage typed(const keznlsMessage& m) {
+  return {m.name, m.context, m.text, m.plural, m.n, keznlsGrammar::c_printf, true};
+}
 
 }  // namespace
 
