@@ -105,8 +105,9 @@ __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznl
     r.text = text;
     return short_length(text);
   }
-  if (c == 'd' || c == 'u' || c == 'x' || c == 'X')
-    if (__builtin_expect(r.length == 'l', 0) && sizeof(long) > sizeof(int)) return render_long(r, args);
+  if (__builtin_expect(r.length == 'l', 0) && sizeof(long) > sizeof(int) && c != 's' && c != 'e' && c != 'E' &&
+      c != 'f' && c != 'g' && c != 'G')
+    return render_long(r, args);
   if (c == 'd') {
     const int v = args.va_arg_int();
     const bool negative = v < 0;
@@ -114,6 +115,13 @@ __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznl
   }
   if (c == 'u' || c == 'x' || c == 'X') return render_integer(r, c, args.va_arg_unsigned(), false);
   return render_double(r, args.va_arg_double(), decimal_point);
+}
+
+// render_integer of a 64-bit magnitude; one that fits 32 bits, as most do,
+// takes the narrower road.
+inline std::size_t render_magnitude(keznlsPercent& r, char c, unsigned long long u, bool negative) {
+  if (u <= 0xffffffffu) return render_integer(r, c, static_cast<unsigned>(u), negative);
+  return render_integer(r, c, static_cast<std::uint64_t>(u), negative);
 }
 
 // The kind of argument conversion letter `c` reads on a typed call.
@@ -152,15 +160,15 @@ inline std::size_t render_typed(keznlsPercent& r, const keznlsArg& a, DecimalPoi
       if (c == 'd') {
         const bool negative = a.i < 0;
         const auto magnitude = negative ? 0ull - static_cast<unsigned long long>(a.i) : static_cast<unsigned long long>(a.i);
-        return render_integer(r, c, static_cast<std::uint64_t>(magnitude), negative);
+        return render_magnitude(r, c, magnitude, negative);
       }
       {
         const unsigned long long all = static_cast<unsigned long long>(a.i);
         const unsigned long long mask = a.bytes >= 8 ? ~0ull : (1ull << (8 * a.bytes)) - 1;
-        return render_integer(r, c, static_cast<std::uint64_t>(all & mask), false);
+        return render_magnitude(r, c, all & mask, false);
       }
     default:
-      return render_integer(r, c == 'd' ? 'u' : c, static_cast<std::uint64_t>(a.u), false);
+      return render_magnitude(r, c == 'd' ? 'u' : c, a.u, false);
   }
 }
 

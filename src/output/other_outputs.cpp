@@ -111,7 +111,7 @@ void keznlsConnector::vmessage(const keznlsMessage& message, va_list args) {
 }
 
 void keznlsConnector::vtprint(const keznlsMessage& message, const keznlsArgs& args) {
-  displayer_->display(std::string_view(vtsprint(message, args)));
+  displayer_->display(vtsprint(message, args).c_str());
 }
 
 std::string keznlsConnector::vtsprint(const keznlsMessage& message, const keznlsArgs& args) const {

@@ -17,16 +17,6 @@ bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
 
 namespace {
 
-// Whether `format` holds a '%'. A format mostly has its first within a few
-// characters, found here without a call.
-bool has_conversion(const char* format) {
-  for (int i = 0; i < 16; ++i) {
-    if (format[i] == '%') return true;
-    if (format[i] == '\0') return false;
-  }
-  return std::strchr(format + 16, '%') != nullptr;
-}
-
 // One field of a message the caller has just stored, read as it was
 // stored: a compiler left to itself copies two fields with one 16-byte
 // load, which the processor cannot forward from two 8-byte stores and

@@ -4,6 +4,7 @@
 #define KEZNLS_SRC_OUTPUT_PIPELINE_H
 
 #include <cstdarg>
+#include <cstring>
 #include <string>
 
 #include "keznls/args.h"
@@ -56,6 +57,16 @@ inline bool keeps_copying_call(unsigned kept, const keznlsMessage& m) {
                             ? (m.context != nullptr ? keznls_kept_translate_plural_in_context : keznls_kept_translate_plural)
                             : (m.context != nullptr ? keznls_kept_translate_in_context : keznls_kept_translate);
   return (kept & call) != 0;
+}
+
+/// Whether `format` holds a '%'. A format mostly has its first within a few
+/// characters, found here without a call.
+inline bool has_conversion(const char* format) {
+  for (int i = 0; i < 16; ++i) {
+    if (format[i] == '%') return true;
+    if (format[i] == '\0') return false;
+  }
+  return std::strchr(format + 16, '%') != nullptr;
 }
 
 /// Whether `formatter` shows a format without '%' as it is: one of the

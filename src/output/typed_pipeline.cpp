@@ -27,8 +27,6 @@ class DisplaySink final : public keznlsTextSink {
   char* text_ = nullptr;
 };
 
-bool has_percent(const char* format) { return std::strchr(format, '%') != nullptr; }
-
 const char* original_of(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
 
 // The message for a typed formatting, which checks the translation itself.
@@ -46,15 +44,25 @@ void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* 
   std::memcpy(sink.room(shown.size()), shown.c_str(), shown.size() + 1);
 }
 
+namespace {
+
+void show_typed(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, const char* original,
+                const keznlsArgs& args) {
+  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
+  DisplaySink sink;
+  format_typed(formatter, sink, format, original, args);
+  displayer.display(sink.text());
+}
+
+}  // namespace
+
 void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
                  const keznlsMessage& message, const keznlsArgs& args) {
   const keznlsMessage m = typed(message);
+  // A lent text needs no Translated around it: the usual road, kept short.
+  if (const char* lent = translator.lend(m)) return show_typed(formatter, displayer, lent, original_of(m), args);
   const Translated translated = translate(translator, m);
-  const char* format = translated.text();
-  if (!has_percent(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
-  DisplaySink sink;
-  format_typed(formatter, sink, format, original_of(m), args);
-  displayer.display(sink.text());
+  show_typed(formatter, displayer, translated.text(), original_of(m), args);
 }
 
 std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
