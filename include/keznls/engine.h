@@ -107,7 +107,7 @@ class KEZNLS_API keznlsSprintf {
       KEZNLS_PRINTF(4, 0);
   /// `format` with typed arguments, each read as its own type, into
   /// `sink`. Besides its own grammar the engine takes here the length
-  /// modifiers `hh h l ll z j t`, which change nothing, and `%c` for a
+  /// modifiers `hh h l ll z j t L`, which change nothing, and `%c` for a
   /// `char`. False, with nothing put, when a conversion reads an argument
   /// as another kind or one not passed, the numbered arguments have a gap,
   /// or the format does not parse.

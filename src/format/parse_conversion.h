@@ -32,7 +32,7 @@ inline bool is_conversion(char c) {
 // The letters of typed calls: the engine's and `c` for a character.
 inline bool is_typed_conversion(char c) { return c == 'c' || is_conversion(c); }
 
-// Skips the length modifiers typed calls accept (`hh h l ll z j t`): each
+// Skips the length modifiers typed calls accept (`hh h l ll z j t L`): each
 // argument is read as its own type, so they change nothing. Notes an `l`.
 inline void skip_length(keznlsPercent& r, const char*& p) {
   switch (*p) {
@@ -41,7 +41,7 @@ inline void skip_length(keznlsPercent& r, const char*& p) {
       if (p[1] == *p) ++p;
       ++p;
       return;
-    case 'z': case 'j': case 't':
+    case 'z': case 'j': case 't': case 'L':
       ++p;
       return;
     default:

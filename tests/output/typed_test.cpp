@@ -72,6 +72,12 @@ std::vector<Case> value_cases() {
        "18446744073709551615"},
       {"64-bit hex with an l that changes nothing",
        [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); }, "deadbeefcafebabe"},
+      {"every length modifier, changing nothing",
+       [](const kezabsOutput& o) {
+         return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
+                          3, 4, 5, 0.5);
+       },
+       "-300 70000 1 2 3 4 5 0.5"},
       {"size_t with z", [](const kezabsOutput& o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
       {"an int -1 in hex, at its own width", [](const kezabsOutput& o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
       {"unsigned char as a number with hh", [](const kezabsOutput& o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); },
