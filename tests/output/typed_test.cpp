@@ -135,8 +135,35 @@ TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
   }
 }
 
+// An output an application wrote with the argument-list calls only.
+class Recording : public kezabsOutput {
+ public:
+  void tprintf(const char* name, const char* format, ...) override {
+    va_list args;
+    va_start(args, format);
+    vtprintf(name, format, args);
+    va_end(args);
+  }
+  void vtprintf(const char* name, const char* format, va_list args) override {
+    shown += std::string(name) + ":" + vtsprintf(name, format, args).c_str() + ";";
+  }
+  utString vtsprintf(const char*, const char* format, va_list args) const override {
+    char buffer[256];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    return utString(buffer);
+  }
+  std::string shown;
+};
+
 // The outputs without roles, the pair and the library output object.
 TEST(Typed, OtherFrontEndsFormatTypedArguments) {
+  Recording recording;
+  recording.tprint("db", "%s %d %x %c", std::string_view("abcd", 2), std::int64_t{-5000000000}, std::int16_t{-1}, 'z');
+  recording.ntprint("db", "%d file", "%d files", 2, 2);
+  EXPECT_EQ(recording.shown, "DO_NOT_TRANSLATE:ab -5000000000 ffff z;DO_NOT_TRANSLATE:2 files;");
+  EXPECT_EQ(recording.stprint("db", "%s", utString("u")), "u");
+  EXPECT_EQ(recording.stprint("db", keznlsRuntimeFormat{"%*d"}, 3, 4), "<error>");  // the list cannot carry the int
+
   std::ostringstream stream;
   kezabsOutputOstream out(&stream);
   out.tprint("db", "%s=%lld;", std::string_view("big"), std::numeric_limits<std::int64_t>::max());
