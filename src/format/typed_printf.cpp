@@ -37,7 +37,7 @@ bool kind_of(const Conversion& c, keznlsArgKind& kind) {
 // One conversion as the C library gets it for one typed argument: its
 // flags, width and precision (a `*` given its value), the length modifier
 // of the argument's type, and the letter (`u` for `d` of an unsigned).
-struct Spec {
+struct Rewritten {
   std::string text;
   const keznlsArg* value = nullptr;  // null for `%m`
 };
@@ -45,7 +45,8 @@ struct Spec {
 // Reads the conversion at `p` (its `%`) and checks it against `args`.
 // `alone`: for a call of its own (a `*` takes its value, a text is bounded
 // by its size); else for the rewritten whole format.
-bool spec_for(const char*& p, int& next_arg, const keznlsArgs& args, bool alone, bool engine, Spec& spec) {
+bool rewrite_conversion(const char*& p, int& next_arg, const keznlsArgs& args, bool alone, bool engine,
+                        Rewritten& out) {
   Conversion c;
   if (nls_format::read_conversion(p, next_arg, c) != nls_format::FormatError::kNone) return false;
   auto integer_arg = [&](int index, long long& value) {
@@ -84,14 +85,14 @@ bool spec_for(const char*& p, int& next_arg, const keznlsArgs& args, bool alone,
     if (kind == keznlsArgKind::text && alone && (precision < 0 || static_cast<unsigned long long>(precision) > a->s.size))
       precision = static_cast<long long>(a->s.size > INT_MAX ? INT_MAX : a->s.size);
   }
-  spec.value = a;
-  spec.text = "%";
-  if (!alone && c.numbered) spec.text += std::to_string(c.value_arg + 1) + "$";
-  spec.text += flags;
-  if (width >= 0) spec.text += std::to_string(width);
-  if (precision >= 0) spec.text += "." + std::to_string(precision);
-  if (a != nullptr && a->kind() == keznlsArgKind::integer) spec.text += length_for(a->bytes, engine);
-  spec.text += letter;
+  out.value = a;
+  out.text = "%";
+  if (!alone && c.numbered) out.text += std::to_string(c.value_arg + 1) + "$";
+  out.text += flags;
+  if (width >= 0) out.text += std::to_string(width);
+  if (precision >= 0) out.text += "." + std::to_string(precision);
+  if (a != nullptr && a->kind() == keznlsArgKind::integer) out.text += length_for(a->bytes, engine);
+  out.text += letter;
   return true;
 }
 
@@ -152,15 +153,15 @@ const char* length_for(int bytes, bool engine) {
 bool c_printf(std::string& out, const char* format, const keznlsArgs& args) {
   if (!consistent(format, args)) return false;
   int next_arg = 0;
-  Spec spec;
+  Rewritten rewritten;
   return walk(
       format, [&](const char* from, const char* to) { out.append(from, static_cast<std::size_t>(to - from)); },
       [&](const char*& p) {
-        if (!spec_for(p, next_arg, args, true, false, spec)) return false;
+        if (!rewrite_conversion(p, next_arg, args, true, false, rewritten)) return false;
         char stack[128];
         auto print = [&](char* buffer, std::size_t size) -> int {
-          const char* f = spec.text.c_str();
-          const keznlsArg* a = spec.value;
+          const char* f = rewritten.text.c_str();
+          const keznlsArg* a = rewritten.value;
           if (a == nullptr) return std::snprintf(buffer, size, f, 0);
           switch (a->type) {
             case keznlsArg::Type::text: return std::snprintf(buffer, size, f, a->s.data);
@@ -191,7 +192,7 @@ bool c_printf(std::string& out, const char* format, const keznlsArgs& args) {
 bool for_varargs(std::string& out, const char* format, const keznlsArgs& args, bool engine) {
   if (!consistent(format, args)) return false;
   int next_arg = 0;
-  Spec spec;
+  Rewritten rewritten;
   const bool ok = walk(
       format,
       [&](const char* from, const char* to) {
@@ -201,8 +202,8 @@ bool for_varargs(std::string& out, const char* format, const keznlsArgs& args, b
         }
       },
       [&](const char*& p) {
-        if (!spec_for(p, next_arg, args, false, engine, spec)) return false;
-        out += spec.text;
+        if (!rewrite_conversion(p, next_arg, args, false, engine, rewritten)) return false;
+        out += rewritten.text;
         return true;
       });
   return ok && (!engine || keznls_engine::shows(out.c_str()));
