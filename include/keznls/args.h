@@ -133,11 +133,11 @@ constexpr void check_type() {
                 "const char*, std::string, std::string_view and utString are)");
 }
 
-/// `value` as a typed argument.
+/// Sets `a` to `value` as a typed argument, in place: a copy of a whole
+/// argument after its fields were stored one by one would wait for them.
 template <typename T>
-keznlsArg make(const T& value) {
+void fill(keznlsArg& a, const T& value) {
   check_type<T>();
-  keznlsArg a;
   a.terminated = false;
   if constexpr (is_integer<T>) {
     a.bytes = sizeof(T);
@@ -176,7 +176,6 @@ keznlsArg make(const T& value) {
       else a.s = {value, std::strlen(value)};
     }
   }
-  return a;
 }
 
 /// The C variadic form of one argument (see `keznlsArgs::as_varargs`).
@@ -221,7 +220,10 @@ template <typename... A>
 class Pack {
  public:
   /// Holds `values` as typed arguments.
-  explicit Pack(const A&... values) : args_{make(values)...} {}
+  explicit Pack(const A&... values) {
+    keznlsArg* a = args_;
+    (fill(*a++, values), ...);
+  }
   /// The arguments, valid while this pack lives.
   keznlsArgs args() const { return {args_, static_cast<int>(sizeof...(A)), &as_varargs<A...>}; }
 

@@ -117,6 +117,10 @@ __attribute__((always_inline)) inline std::size_t render(keznlsPercent& r, keznl
   return render_double(r, args.va_arg_double(), decimal_point);
 }
 
+// A number too large for every rendering: tells a typed call's refusal
+// apart from a length.
+constexpr std::size_t kRefused = ~std::size_t{0};
+
 // render_integer of a 64-bit magnitude; one that fits 32 bits, as most do,
 // takes the narrower road.
 inline std::size_t render_magnitude(keznlsPercent& r, char c, unsigned long long u, bool negative) {
@@ -124,52 +128,44 @@ inline std::size_t render_magnitude(keznlsPercent& r, char c, unsigned long long
   return render_integer(r, c, static_cast<std::uint64_t>(u), negative);
 }
 
-// The kind of argument conversion letter `c` reads on a typed call.
-inline keznlsArgKind kind_of(char c) {
-  switch (c) {
-    case 's': return keznlsArgKind::text;
-    case 'c': return keznlsArgKind::character;
-    case 'd': case 'u': case 'x': case 'X': return keznlsArgKind::integer;
-    default: return keznlsArgKind::floating;
-  }
-}
-
-// A number too large for every rendering: tells a typed call's refusal
-// apart from a length.
-constexpr std::size_t kRefused = ~std::size_t{0};
-
 // Renders `r`'s conversion (parsed in a typed call's grammar) with `a`,
 // read as its own type: a signed argument shown by `u`, `x` or `X` shows
 // its two's complement at its own width, an unsigned one shown by `d`
-// its value. kRefused when the conversion reads another kind.
+// its value. kRefused when the conversion reads another kind. Tests
+// rather than switches, as in render: the types of one message's
+// arguments differ from one to the next.
 inline std::size_t render_typed(keznlsPercent& r, const keznlsArg& a, DecimalPoint& decimal_point) {
   const char c = r.conversion;
-  if (kind_of(c) != a.kind()) return kRefused;
-  switch (a.type) {
-    case keznlsArg::Type::text:
-      r.text = a.s.data != nullptr ? a.s.data : kNull;
-      return a.s.data != nullptr ? a.s.size : sizeof kNull - 1;
-    case keznlsArg::Type::character:
-      r.buffer[0] = a.c;
-      r.buffer[1] = '\0';
-      r.text = r.buffer;
-      return 1;
-    case keznlsArg::Type::floating:
-      return render_double(r, a.f, decimal_point);
-    case keznlsArg::Type::signed_integer:
-      if (c == 'd') {
-        const bool negative = a.i < 0;
-        const auto magnitude = negative ? 0ull - static_cast<unsigned long long>(a.i) : static_cast<unsigned long long>(a.i);
-        return render_magnitude(r, c, magnitude, negative);
-      }
-      {
-        const unsigned long long all = static_cast<unsigned long long>(a.i);
-        const unsigned long long mask = a.bytes >= 8 ? ~0ull : (1ull << (8 * a.bytes)) - 1;
-        return render_magnitude(r, c, all & mask, false);
-      }
-    default:
-      return render_magnitude(r, c == 'd' ? 'u' : c, a.u, false);
+  const keznlsArg::Type type = a.type;
+  if (c == 's') {
+    if (type != keznlsArg::Type::text) return kRefused;
+    r.text = a.s.data != nullptr ? a.s.data : "";  // an empty view may point nowhere
+    return a.s.size;
   }
+  const bool integer = c == 'd' || c == 'u' || c == 'x' || c == 'X';
+  if (type == keznlsArg::Type::signed_integer) {
+    if (!integer) return kRefused;
+    if (c == 'd') {
+      const bool negative = a.i < 0;
+      const auto magnitude = negative ? 0ull - static_cast<unsigned long long>(a.i) : static_cast<unsigned long long>(a.i);
+      return render_magnitude(r, c, magnitude, negative);
+    }
+    const unsigned long long mask = a.bytes >= 8 ? ~0ull : (1ull << (8 * a.bytes)) - 1;
+    return render_magnitude(r, c, static_cast<unsigned long long>(a.i) & mask, false);
+  }
+  if (type == keznlsArg::Type::unsigned_integer) {
+    if (!integer) return kRefused;
+    return render_magnitude(r, c == 'd' ? 'u' : c, a.u, false);
+  }
+  if (c == 'c') {
+    if (type != keznlsArg::Type::character) return kRefused;
+    r.buffer[0] = a.c;
+    r.buffer[1] = '\0';
+    r.text = r.buffer;
+    return 1;
+  }
+  if (type != keznlsArg::Type::floating || integer) return kRefused;
+  return render_double(r, a.f, decimal_point);
 }
 
 }  // namespace keznls_engine

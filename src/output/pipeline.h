@@ -49,6 +49,15 @@ void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDispl
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
                    va_list args);
 
+/// One field of a message the caller has just stored, read as it was
+/// stored: a compiler left to itself copies two fields with one 16-byte
+/// load, which the processor cannot forward from two 8-byte stores and
+/// waits for (about 10 ns a message).
+template <typename T>
+T stored(const T& field) {
+  return *static_cast<const volatile T*>(&field);
+}
+
 /// Whether `kept` (a translator's `keeps()`) holds the copying call that
 /// answers `m`: a derived class that answers it otherwise must be asked
 /// through it, not lent an answer.

@@ -31,7 +31,8 @@ const char* original_of(const keznlsMessage& m) { return m.plural != nullptr && 
 
 // The message for a typed formatting, which checks the translation itself.
 keznlsMessage typed(const keznlsMessage& m) {
-  return {m.name, m.context, m.text, m.plural, m.n, keznlsGrammar::c_printf, true};
+  return {stored(m.name), stored(m.context), stored(m.text), stored(m.plural), stored(m.n), keznlsGrammar::c_printf,
+          true};
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ std::vector<Case> value_cases() {
        "200"},
       {"a view into the middle of a buffer",
        [](const kezabsOutput& o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
+      {"an empty view", [](const kezabsOutput& o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
       {"chars", [](const kezabsOutput& o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
       {"a utString back in",
        [](const kezabsOutput& o) {
