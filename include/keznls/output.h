@@ -63,46 +63,54 @@ class KEZNLS_API kezabsOutput {
   /// `out.tprint("mail", "%2$s has %1$d new messages.", count, user)`.
   template <typename... A>
   void tprint(const char* name, keznlsFormat<A...> format, const A&... args) {
-    vtprint({name, nullptr, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    vtprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
   }
   /// `ntprintf` with typed arguments; `plural` is checked against them.
   template <typename... A>
   void ntprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
                const A&... args) {
-    vtprint({name, nullptr, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    vtprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
   }
   /// `ptprintf` with typed arguments.
   template <typename... A>
   void ptprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) {
-    vtprint({name, context, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    vtprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
   }
   /// `nptprintf` with typed arguments.
   template <typename... A>
   void nptprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
                 unsigned long n, const A&... args) {
-    vtprint({name, context, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    vtprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
   }
   /// `tprint`'s text, returned.
   template <typename... A>
   std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, nullptr, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `ntprint`'s text, returned.
   template <typename... A>
   std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
                        const A&... args) const {
-    return vtsprint({name, nullptr, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `ptprint`'s text, returned.
   template <typename... A>
   std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, context, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `nptprint`'s text, returned.
   template <typename... A>
   std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
                         unsigned long n, const A&... args) const {
-    return vtsprint({name, context, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// A typed call's message, translated, formatted with `args` and
   /// displayed. This default, for an output with only the argument-list
@@ -214,24 +222,28 @@ class KEZNLS_API keznlsTranslatorAndFormatter {
   /// `stprintf` with typed arguments (see `kezabsOutput::tprint`).
   template <typename... A>
   std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, nullptr, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `nstprintf` with typed arguments.
   template <typename... A>
   std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
                        const A&... args) const {
-    return vtsprint({name, nullptr, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `pstprintf` with typed arguments.
   template <typename... A>
   std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, context, format.text(), nullptr, 0}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// `npstprintf` with typed arguments.
   template <typename... A>
   std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
                         unsigned long n, const A&... args) const {
-    return vtsprint({name, context, singular, plural.text(), n}, keznls_args::Pack<A...>(args...).args());
+    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
   }
   /// A typed call's message translated and formatted.
   std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const;

@@ -17,7 +17,8 @@ int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarA
 namespace keznls_engine {
 
 std::size_t render_long(keznlsPercent& r, keznlsVarArgs& args) {
-  if (r.conversion != 'd') return render_integer(r, r.conversion, static_cast<std::uint64_t>(args.va_arg_unsigned_long()), false);
+  if (r.conversion != 'd')
+    return render_integer(r, r.conversion, static_cast<std::uint64_t>(args.va_arg_unsigned_long()), false);
   const long v = args.va_arg_long();
   const bool negative = v < 0;
   const auto magnitude = static_cast<std::uint64_t>(v);

@@ -147,7 +147,8 @@ inline std::size_t render_typed(keznlsPercent& r, const keznlsArg& a, DecimalPoi
     if (!integer) return kRefused;
     if (c == 'd') {
       const bool negative = a.i < 0;
-      const auto magnitude = negative ? 0ull - static_cast<unsigned long long>(a.i) : static_cast<unsigned long long>(a.i);
+      const auto bits = static_cast<unsigned long long>(a.i);
+      const auto magnitude = negative ? 0ull - bits : bits;
       return render_magnitude(r, c, magnitude, negative);
     }
     const unsigned long long mask = a.bytes >= 8 ? ~0ull : (1ull << (8 * a.bytes)) - 1;

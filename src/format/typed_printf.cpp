@@ -79,10 +79,11 @@ bool rewrite_conversion(const char*& p, int& next_arg, const keznlsArgs& args, b
     if (!kind_of(c, kind) || c.value_arg < 0 || c.value_arg >= args.count) return false;
     a = &args.args[c.value_arg];
     if (a->kind() != kind) return false;
-    if (kind == keznlsArgKind::integer && a->type == keznlsArg::Type::unsigned_integer && (letter == 'd' || letter == 'i'))
-      letter = 'u';
+    const bool unsigned_value = a->type == keznlsArg::Type::unsigned_integer;
+    if (unsigned_value && (letter == 'd' || letter == 'i')) letter = 'u';
     // Exactly its characters, whether or not a NUL follows them.
-    if (kind == keznlsArgKind::text && alone && (precision < 0 || static_cast<unsigned long long>(precision) > a->s.size))
+    const bool unbounded = precision < 0 || static_cast<unsigned long long>(precision) > a->s.size;
+    if (kind == keznlsArgKind::text && alone && unbounded)
       precision = static_cast<long long>(a->s.size > INT_MAX ? INT_MAX : a->s.size);
   }
   out.value = a;

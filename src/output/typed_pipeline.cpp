@@ -51,7 +51,8 @@ void show_typed(keznlsFormatter& formatter, keznlsDisplayer& displayer, const ch
                 const keznlsArgs& args) {
   if (!has_conversion(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
   DisplaySink sink;
-  format_typed(formatter, sink, format, original, args);
+  // Where the translation does not suit the arguments: the original.
+  if (!formatter.tformat(sink, format, args)) format_typed(formatter, sink, original, original, args);
   displayer.display(sink.text());
 }
 
@@ -59,7 +60,11 @@ void show_typed(keznlsFormatter& formatter, keznlsDisplayer& displayer, const ch
 
 void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
                  const keznlsMessage& message, const keznlsArgs& args) {
-  const keznlsMessage m = typed(message);
+  // The typed calls ask as a typed formatting needs; another caller's
+  // message is copied to ask so.
+  const bool as_asked = message.typed && message.grammar == keznlsGrammar::c_printf;
+  const keznlsMessage copy = as_asked ? keznlsMessage{} : typed(message);
+  const keznlsMessage& m = as_asked ? message : copy;
   // A lent text needs no Translated around it: the usual road, kept short.
   if (const char* lent = translator.lend(m)) return show_typed(formatter, displayer, lent, original_of(m), args);
   const Translated translated = translate(translator, m);

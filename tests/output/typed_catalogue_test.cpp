@@ -49,7 +49,8 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
   keznlsTranslatorWithDatabases translator(catalogues.folder().c_str(), "de");
   keznlsFormatterSimple engine(ut_lit(","));
   keznlsFormatterDefault c_printf;
-  for (keznlsFormatter* formatter : {static_cast<keznlsFormatter*>(&engine), static_cast<keznlsFormatter*>(&c_printf)}) {
+  keznlsFormatter* const formatters[] = {&engine, &c_printf};
+  for (keznlsFormatter* formatter : formatters) {
     std::ostringstream stream;
     keznlsDisplayerOstream displayer(stream);
     keznlsHelper helper(&translator, formatter, &displayer);

@@ -66,12 +66,15 @@ struct Case {
 std::vector<Case> value_cases() {
   static const char buffer[] = "--abcdef--";
   return {
-      {"INT64_MIN", [](const kezabsOutput& o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); },
+      {"INT64_MIN",
+       [](const kezabsOutput& o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); },
        "-9223372036854775808"},
-      {"UINT64_MAX", [](const kezabsOutput& o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); },
+      {"UINT64_MAX",
+       [](const kezabsOutput& o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); },
        "18446744073709551615"},
       {"64-bit hex with an l that changes nothing",
-       [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); }, "deadbeefcafebabe"},
+       [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); },
+       "deadbeefcafebabe"},
       {"every length modifier, changing nothing",
        [](const kezabsOutput& o) {
          return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
