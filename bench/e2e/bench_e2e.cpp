@@ -13,6 +13,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ const char* const kPlaces[kValues] = {"/home", "/var/tmp", "/", "/mnt/backup", "
                                       "/media/usb"};
 const int kCounts[kValues] = {1, 7, 0, 12, 3, 250, 42, 5};
 const char* const kNames[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "Fatima", "Günther", "Hiro"};
+// The same values as a C++ program holds them, for the typed calls.
+const std::int64_t kCounts64[kValues] = {1, 7, 0, 12, 3, 250, 42, 5};
+const std::string kNameStrings[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "Fatima", "Günther", "Hiro"};
 
 char g_out[512];  // where every side leaves its text
 
@@ -134,6 +138,31 @@ const std::vector<Case>& cases() {
          {[](int i) {
            const unsigned long n = static_cast<unsigned long>(kCounts[i]);
            std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, n), kCounts[i]);
+         }}}},
+       {"1 Datei wurde kopiert.\n"}},
+      // A C++ program's values: a std::string and an int64_t.
+      {"typed pair",
+       {{"keznls tprint", {[](int i) { helper().tprint(kDomain, NEWS_TEXT, kCounts64[i], kNameStrings[i]); }}},
+        {"keznls tprintf", {[](int i) { helper().tprintf(kDomain, NEWS_TEXT, kCounts[i], kNames[i]); }}},
+        {"snprintf(dgettext)",
+         {[](int i) {
+           // C's printf has no %d for an int64_t: the program narrows it.
+           std::snprintf(g_out, sizeof g_out, dgettext(kDomain, NEWS_TEXT), static_cast<int>(kCounts64[i]),
+                         kNameStrings[i].c_str());
+         }}},
+        {"fmt::sprintf(dgettext)",
+         {[](int i) { keep(fmt::sprintf(dgettext(kDomain, NEWS_TEXT), kCounts64[i], kNameStrings[i])); }}}},
+       {"1 neue Nachrichten für Anna.\n"}},
+      {"typed plural",
+       {{"keznls ntprint",
+         {[](int i) {
+           helper().ntprint(kDomain, COPIED_ONE, COPIED_MANY, static_cast<unsigned long>(kCounts64[i]), kCounts64[i]);
+         }}},
+        {"snprintf(dngettext)",
+         {[](int i) {
+           const unsigned long n = static_cast<unsigned long>(kCounts64[i]);
+           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, n),
+                         static_cast<int>(kCounts64[i]));
          }}}},
        {"1 Datei wurde kopiert.\n"}},
   };

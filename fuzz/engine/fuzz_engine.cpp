@@ -21,12 +21,14 @@ namespace {
 using keznls_engine::ConversionAt;
 using keznls_engine::kSlots;
 
-enum Kind { kInt, kUnsigned, kDouble, kString };
+enum Kind { kInt, kUnsigned, kLong, kUnsignedLong, kDouble, kString };
 
-Kind kind_of(char conversion) {
-  switch (conversion) {
-    case 'd': return kInt;
-    case 'u': case 'x': case 'X': return kUnsigned;
+// What a parsed conversion reads: an `l` integer is a long.
+Kind kind_of(const keznlsPercent& r) {
+  const bool wide = r.length == 'l';
+  switch (r.conversion) {
+    case 'd': return wide ? kLong : kInt;
+    case 'u': case 'x': case 'X': return wide ? kUnsignedLong : kUnsigned;
     case 's': return kString;
     default: return kDouble;
   }
@@ -72,7 +74,7 @@ std::vector<Kind> plan(const char* format) {
   std::vector<Kind> kinds;
   if (!slots.format_ok) return kinds;
   for (int s = 0; s < slots.rendered; ++s)
-    if (slots.uses[s]) kinds.push_back(kind_of(slots.table[s].conversion));
+    if (slots.uses[s]) kinds.push_back(kind_of(slots.table[s]));
   return kinds;
 }
 
@@ -150,6 +152,8 @@ void compare(const char* format, ...) {
 struct Values : FuzzBytes {
   int i() { return static_cast<int>(static_cast<std::uint32_t>(take(4))); }
   unsigned u() { return static_cast<unsigned>(take(4)); }
+  long l() { return static_cast<long>(take(8)); }
+  unsigned long ul() { return static_cast<unsigned long>(take(8)); }
   double d() { return real(); }
   const char* s() {
     static const char* const strings[] = {nullptr, "", "abc", "%d%s", "a string of some length"};
@@ -170,6 +174,8 @@ void dispatch(const char* format, const std::vector<Kind>& kinds, std::size_t i,
     switch (kinds[i]) {
       case kInt: return dispatch(format, kinds, i + 1, v, a..., v.i());
       case kUnsigned: return dispatch(format, kinds, i + 1, v, a..., v.u());
+      case kLong: return dispatch(format, kinds, i + 1, v, a..., v.l());
+      case kUnsignedLong: return dispatch(format, kinds, i + 1, v, a..., v.ul());
       case kDouble: return dispatch(format, kinds, i + 1, v, a..., v.d());
       case kString: return dispatch(format, kinds, i + 1, v, a..., v.s());
     }
@@ -206,6 +212,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (kinds[0]) {
       case kInt: same_type(format.c_str(), kinds.size(), &Values::i, values); break;
       case kUnsigned: same_type(format.c_str(), kinds.size(), &Values::u, values); break;
+      case kLong: same_type(format.c_str(), kinds.size(), &Values::l, values); break;
+      case kUnsignedLong: same_type(format.c_str(), kinds.size(), &Values::ul, values); break;
       case kDouble: same_type(format.c_str(), kinds.size(), &Values::d, values); break;
       case kString: same_type(format.c_str(), kinds.size(), &Values::s, values); break;
     }

@@ -8,6 +8,7 @@
 
 #include <cstdarg>
 
+#include "keznls/args.h"
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
 
@@ -16,12 +17,14 @@ class keznlsVarArgs;
 /// One conversion specification (what follows a `%`): an optional `0` flag,
 /// a width, an optional `.precision`, an optional `l`, and one of
 /// `d u x X e E f g G s`. `generate` renders one argument into `buffer`.
+/// An `l` reads a `long` argument (as wide as `int` where the grammar was
+/// made, wider here).
 class KEZNLS_API keznlsPercent {
  public:
   /// Flags, width and precision zero; `text` is "<unset>".
   keznlsPercent()
       : zero_pad(0), has_width(0), has_precision(0), valid(0), error(0), width(0),
-        precision(0), conversion(0), text("<unset>") {}
+        precision(0), conversion(0), length(0), text("<unset>") {}
   ~keznlsPercent() {}
 
   /// Reads one conversion at `cursor` (just after the `%`). Returns 1 and
@@ -47,6 +50,7 @@ class KEZNLS_API keznlsPercent {
   int width;          ///< the width read, when `has_width`
   int precision;      ///< the precision read, when `has_precision` (none after the `.`: 0)
   char conversion;    ///< the letter of the last successful parse
+  char length;        ///< `l` when the last parse read one, else 0
   char buffer[32];    ///< numbers are rendered right to left; [31] is NUL
   const char* text;   ///< marker, caller's string, or a pointer into buffer
 
@@ -70,6 +74,10 @@ class KEZNLS_API keznlsVarArgs {
   int va_arg_int() { return va_arg(cursor, int); }
   /// The next argument, read as an `unsigned int`.
   unsigned int va_arg_unsigned() { return va_arg(cursor, unsigned int); }
+  /// The next argument, read as a `long` (`%ld`).
+  long va_arg_long() { return va_arg(cursor, long); }
+  /// The next argument, read as an `unsigned long` (`%lu`, `%lx`).
+  unsigned long va_arg_unsigned_long() { return va_arg(cursor, unsigned long); }
   /// The next argument, read as a `double`.
   double va_arg_double() { return va_arg(cursor, double); }
   /// The next argument, read as a `const char*`.
@@ -97,6 +105,13 @@ class KEZNLS_API keznlsSprintf {
   /// -1, with nothing written, when it does not fit.
   int gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const
       KEZNLS_PRINTF(4, 0);
+  /// `format` with typed arguments, each read as its own type, into
+  /// `sink`. Besides its own grammar the engine takes here the length
+  /// modifiers `hh h l ll z j t L`, which change nothing, and `%c` for a
+  /// `char`. False, with nothing put, when a conversion reads an argument
+  /// as another kind or one not passed, the numbered arguments have a gap,
+  /// or the format does not parse.
+  bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const;
 
  private:
   utString decimal_point;
@@ -117,6 +132,10 @@ class KEZNLS_API keznlsFormatterSimple : public keznlsFormatter {
       KEZNLS_PRINTF(4, 0);
   /// The engine's: a translation outside it gives way to its original.
   keznlsGrammar grammar() const override;
+  /// The engine's typed road (see `keznlsSprintf::tformat`).
+  bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) override;
+  /// `keznls_kept_all`.
+  unsigned keeps() const override;
 
  private:
   keznlsSprintf sprintf_;

@@ -8,14 +8,18 @@
 
 #include <cstdarg>
 
+#include "keznls/args.h"
 #include "keznls/printf_format.h"
+#include "keznls/typed_format.h"
 
 class keznlsBaseStream;
 class nlsDataBase;
 
 /// Holds one message database (owned), a stream for messages and one for
 /// error messages (borrowed). Without a stream a message is formatted and
-/// dropped. One thread at a time: calls share the object's buffer.
+/// dropped. Output calls may run from several threads at once, each text
+/// formatted on its own call's stack, as far as the streams allow; setting
+/// the database or a stream is one thread's, with no output running.
 class KEZNLS_API keznlsLibraryNls {
  public:
   keznlsLibraryNls() : nls_data_base_(nullptr), stream_(nullptr), error_stream_(nullptr) {}
@@ -41,13 +45,26 @@ class KEZNLS_API keznlsLibraryNls {
   /// `output_error` with the arguments as a list.
   void output_error_val(const char* format, va_list args) KEZNLS_PRINTF(2, 0);
 
+  /// `output` with typed arguments, each read as its own type (see
+  /// `kezabsOutput::tprint`); a translation that reads an argument as
+  /// another kind is not used.
+  template <typename... A>
+  void print(keznlsFormat<A...> format, const A&... args) {
+    print_typed(format.text(), stream_, keznls_args::Pack<A...>(args...).args());
+  }
+  /// `output_error` with typed arguments.
+  template <typename... A>
+  void print_error(keznlsFormat<A...> format, const A&... args) {
+    print_typed(format.text(), error_stream_, keznls_args::Pack<A...>(args...).args());
+  }
+
  private:
   void output_string(const char* format, const keznlsBaseStream* destination, va_list args);
+  void print_typed(const char* format, const keznlsBaseStream* destination, const keznlsArgs& args);
 
   nlsDataBase* nls_data_base_;
   keznlsBaseStream* stream_;
   keznlsBaseStream* error_stream_;
-  char buffer_[1024];
 };
 
 /// @{

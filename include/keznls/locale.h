@@ -56,6 +56,11 @@ class KEZNLS_API keznlsFormatterLocale : public keznlsFormatter {
   utString vformat(const char* fmt, va_list args) override KEZNLS_PRINTF(2, 0);
   ~keznlsFormatterLocale() override {}
   int vformat_into(char* buffer, int size, const char* fmt, va_list args) override KEZNLS_PRINTF(4, 0);
+  /// Typed arguments as `keznlsFormatterDefault` formats them, inside the
+  /// scope.
+  bool tformat(keznlsTextSink& sink, const char* fmt, const keznlsArgs& args) override;
+  /// `keznls_kept_all`.
+  unsigned keeps() const override;
 
  private:
   keznlsFormatterDefault default_formatter_;

@@ -7,9 +7,12 @@
 
 #include <cstdarg>
 #include <iosfwd>
+#include <string>
 
+#include "keznls/args.h"
 #include "keznls/printf_format.h"
 #include "keznls/roles.h"
+#include "keznls/typed_format.h"
 #include "keznls/ut/ut_string.h"
 
 /// Writes messages: `name` names the database that translates `format`,
@@ -51,6 +54,73 @@ class KEZNLS_API kezabsOutput {
   /// translates nothing: it displays `n == 1 ? singular : plural`, or the
   /// text, through `vtprintf` with the name "DO_NOT_TRANSLATE".
   virtual void vmessage(const keznlsMessage& message, va_list args);
+
+  /// `tprintf` with typed arguments: each is read as its own type (integers
+  /// of 8 to 64 bits, `float`, `double`, `char`, texts as `const char*`,
+  /// `std::string`, `std::string_view` or `utString`); length modifiers
+  /// change nothing. A translation that reads an argument as another kind
+  /// is not used: the original is. For example
+  /// `out.tprint("mail", "%2$s has %1$d new messages.", count, user)`.
+  template <typename... A>
+  void tprint(const char* name, keznlsFormat<A...> format, const A&... args) {
+    vtprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
+  }
+  /// `ntprintf` with typed arguments; `plural` is checked against them.
+  template <typename... A>
+  void ntprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
+               const A&... args) {
+    vtprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
+  }
+  /// `ptprintf` with typed arguments.
+  template <typename... A>
+  void ptprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) {
+    vtprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
+  }
+  /// `nptprintf` with typed arguments.
+  template <typename... A>
+  void nptprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
+                unsigned long n, const A&... args) {
+    vtprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+            keznls_args::Pack<A...>(args...).args());
+  }
+  /// `tprint`'s text, returned.
+  template <typename... A>
+  std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
+    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `ntprint`'s text, returned.
+  template <typename... A>
+  std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
+                       const A&... args) const {
+    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `ptprint`'s text, returned.
+  template <typename... A>
+  std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
+    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `nptprint`'s text, returned.
+  template <typename... A>
+  std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
+                        unsigned long n, const A&... args) const {
+    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// A typed call's message, translated, formatted with `args` and
+  /// displayed. This default, for an output with only the argument-list
+  /// calls, translates nothing: it passes `n == 1 ? singular : plural`, or
+  /// the text, with the arguments as C's variadic call would, to `vtprintf`
+  /// with the name "DO_NOT_TRANSLATE".
+  virtual void vtprint(const keznlsMessage& message, const keznlsArgs& args);
+  /// What `vtprint` would display, returned instead. This default: through
+  /// `vtsprintf`, as `vtprint` goes through `vtprintf`.
+  virtual std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const;
 };
 
 /// Translate, format, display, through three borrowed roles. Shared by
@@ -68,6 +138,10 @@ class KEZNLS_API keznlsHelper : public kezabsOutput {
   ~keznlsHelper() override {}
   /// Translates, formats and displays a plural or context message.
   void vmessage(const keznlsMessage& message, va_list args) override;
+  /// Translates, formats and displays a typed call's message.
+  void vtprint(const keznlsMessage& message, const keznlsArgs& args) override;
+  /// Translates and formats a typed call's message.
+  std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const override;
 
  private:
   keznlsTranslator* translator_;
@@ -86,6 +160,11 @@ class KEZNLS_API kezabsOutputOstream : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~kezabsOutputOstream() override {}
+  /// Writes what `vtsprint` returns.
+  void vtprint(const keznlsMessage& message, const keznlsArgs& args) override;
+  /// The untranslated text (`n == 1 ? singular : plural`) formatted by the
+  /// runtime library's printf with the typed arguments.
+  std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const override;
 
  private:
   std::ostream* stream_;
@@ -100,6 +179,10 @@ class KEZNLS_API keznlsOutputToNowhere : public kezabsOutput {
   utString vtsprintf(const char* name, const char* format, va_list args) const override
       KEZNLS_PRINTF(3, 0);
   ~keznlsOutputToNowhere() override {}
+  /// Nothing.
+  void vtprint(const keznlsMessage&, const keznlsArgs&) override {}
+  /// The empty text.
+  std::string vtsprint(const keznlsMessage&, const keznlsArgs&) const override { return std::string(); }
 };
 
 /// A borrowed translator and formatter turning a message into a string.
@@ -136,6 +219,35 @@ class KEZNLS_API keznlsTranslatorAndFormatter {
   /// Any of them, for a message of any kind.
   utString vmsprintf(const keznlsMessage& message, va_list args) const;
 
+  /// `stprintf` with typed arguments (see `kezabsOutput::tprint`).
+  template <typename... A>
+  std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
+    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `nstprintf` with typed arguments.
+  template <typename... A>
+  std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
+                       const A&... args) const {
+    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `pstprintf` with typed arguments.
+  template <typename... A>
+  std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
+    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// `npstprintf` with typed arguments.
+  template <typename... A>
+  std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
+                        unsigned long n, const A&... args) const {
+    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                    keznls_args::Pack<A...>(args...).args());
+  }
+  /// A typed call's message translated and formatted.
+  std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const;
+
  private:
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;
@@ -157,10 +269,14 @@ class KEZNLS_API keznlsConnector : public kezabsOutput {
   ~keznlsConnector() override;
   /// Displays what its pair makes of a plural or context message.
   void vmessage(const keznlsMessage& message, va_list args) override;
+  /// Displays what its own (overridable) `vtsprint` returns.
+  void vtprint(const keznlsMessage& message, const keznlsArgs& args) override;
+  /// What its pair makes of a typed call's message.
+  std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const override;
 
  private:
   keznlsDisplayer* displayer_;
-  keznlsTranslatorAndFormatter* translator_and_formatter_;
+  keznlsTranslatorAndFormatter translator_and_formatter_;
 };
 
 #endif  // KEZNLS_OUTPUT_H

@@ -8,7 +8,9 @@
 #include <atomic>
 #include <cstdarg>
 #include <iosfwd>
+#include <string_view>
 
+#include "keznls/args.h"
 #include "keznls/printf_format.h"
 #include "keznls/ut/ut_string.h"
 
@@ -16,6 +18,22 @@
 enum class keznlsGrammar {
   c_printf,  ///< C's printf: flags, `*`, every length modifier and letter
   engine,    ///< the library engine's: see `keznlsPercent`
+};
+
+/// Members of the library's own role classes that an object still runs as
+/// the library wrote them: what `keeps()` answers. The library takes its
+/// fast roads (a translation lent instead of copied, a message formatted
+/// on the stack or straight from typed arguments) only where they stand in
+/// for members kept.
+enum keznlsKept : unsigned {
+  keznls_kept_translate = 1u << 0,                    ///< `translate`
+  keznls_kept_translate_plural = 1u << 1,             ///< `translate_plural`
+  keznls_kept_translate_in_context = 1u << 2,         ///< `translate_in_context`
+  keznls_kept_translate_plural_in_context = 1u << 3,  ///< `translate_plural_in_context`
+  keznls_kept_borrow_translation = 1u << 4,           ///< `borrow_translation`
+  keznls_kept_vformat = 1u << 8,                      ///< `vformat`
+  keznls_kept_vformat_into = 1u << 9,                 ///< `vformat_into`
+  keznls_kept_all = ~0u,                              ///< every one
 };
 
 /// One message as a front end asks a translator for it.
@@ -26,6 +44,10 @@ struct KEZNLS_API keznlsMessage {
   const char* plural;   ///< the plural text, or null for a plain message
   unsigned long n;      ///< the count a plural is for
   keznlsGrammar grammar = keznlsGrammar::c_printf;  ///< the formatter's
+  /// A typed call's: it checks a translation against the kinds of its
+  /// arguments itself, so a translator may lend one its own check of the
+  /// argument types would refuse (`%ld` for `%d`).
+  bool typed = false;
 };
 
 /// Turns a database name and a message text into the text to use.
@@ -65,6 +87,15 @@ class KEZNLS_API keznlsTranslator {
   /// shows the original, is not lent; the original is. This default asks
   /// `borrow_translation` and checks its answer.
   virtual const char* lend(const keznlsMessage& message);
+
+  /// The library's own members this object still runs (`keznlsKept`
+  /// flags). The library's translators answer `keznls_kept_all`, and so
+  /// does a class derived from one that changes nothing. A derived class
+  /// that overrides a copying call clears its flag, so the fast road that
+  /// stands in for that call is not taken:
+  /// `return keznlsTranslatorDefault::keeps() & ~keznls_kept_translate;`.
+  /// This default: none.
+  virtual unsigned keeps() const;
 };
 
 /// No translation: returns a copy of the text whatever the name. Keeps no
@@ -75,10 +106,12 @@ class KEZNLS_API keznlsTranslatorDefault : public keznlsTranslator {
   utString translate(const char* name, const char* text) override;
   ~keznlsTranslatorDefault() override {}
   /// The text itself (for a plural, `n == 1 ? singular : plural`), lent
-  /// rather than copied, unless a class derived from this one answers the
-  /// copying call itself.
+  /// rather than copied, unless `keeps()` says the copying call was
+  /// replaced.
   const char* borrow_translation(const char* name, const char* context, const char* text, const char* plural,
                                  unsigned long n) override;
+  /// `keznls_kept_all`.
+  unsigned keeps() const override;
 };
 
 /// Renders a printf-style format with its arguments.
@@ -102,6 +135,26 @@ class KEZNLS_API keznlsFormatter {
   /// The conversions this formatter reads; a translation it cannot show is
   /// not used. This default: C's printf.
   virtual keznlsGrammar grammar() const;
+
+  /// `format` with typed arguments, the text put into `sink`; false, with
+  /// nothing put, when `format` reads an argument as another kind than
+  /// the one passed, reads one not passed, has a gap in its numbered
+  /// arguments, or holds a conversion the formatter cannot read that way.
+  /// Length modifiers change nothing: each argument is read as its type.
+  /// This default serves a formatter that only has the argument-list
+  /// calls: it rewrites each conversion for the types `args.as_varargs`
+  /// passes and calls `vformat_into`, else `vformat` (a `*` width or
+  /// precision is refused here).
+  virtual bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args);
+
+  /// The library's own members this object still runs (`keznlsKept`
+  /// flags). The library's formatters answer `keznls_kept_all`, and so
+  /// does a class derived from one that changes nothing. A derived class
+  /// that overrides `vformat` or `vformat_into` clears that flag, so the
+  /// library asks its override rather than a road standing in for it:
+  /// `return keznlsFormatterDefault::keeps() & ~keznls_kept_vformat;`.
+  /// This default: none.
+  virtual unsigned keeps() const;
 };
 
 /// The runtime library's printf, in the current locale, into a buffer that
@@ -115,6 +168,11 @@ class KEZNLS_API keznlsFormatterDefault : public keznlsFormatter {
   ~keznlsFormatterDefault() override {}
   int vformat_into(char* buffer, int size, const char* format, va_list args) override
       KEZNLS_PRINTF(4, 0);
+  /// Typed arguments through the runtime library's printf, one conversion
+  /// at a time with the length modifier of each argument's own type.
+  bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) override;
+  /// `keznls_kept_all`.
+  unsigned keeps() const override;
 };
 
 /// Puts a finished text somewhere.
@@ -124,6 +182,9 @@ class KEZNLS_API keznlsDisplayer {
   /// Puts `text` (NUL-terminated) on this displayer's target as it is.
   virtual void display(const char* text) = 0;
   virtual ~keznlsDisplayer() {}
+  /// `display` of exactly the characters of `text`, through a
+  /// NUL-terminated copy.
+  void display(std::string_view text);
 
   /// True once any text given to this displayer did not reach its target
   /// whole (a full disk, a closed pipe). This default knows of no failure.
@@ -136,6 +197,7 @@ class KEZNLS_API keznlsDisplayer {
 class KEZNLS_API keznlsDisplayerDefault : public keznlsDisplayer {
  public:
   keznlsDisplayerDefault() {}
+  using keznlsDisplayer::display;
   void display(const char* text) override;
   ~keznlsDisplayerDefault() override {}
   /// True once a text could not be written or flushed whole.
@@ -151,6 +213,7 @@ class KEZNLS_API keznlsDisplayerOstream : public keznlsDisplayer {
  public:
   /// Borrows `stream`, which must outlive the displayer.
   explicit keznlsDisplayerOstream(std::ostream& stream) : stream_(&stream) {}
+  using keznlsDisplayer::display;
   void display(const char* text) override;
   ~keznlsDisplayerOstream() override {}
   /// True once the stream refused a text (its failbit or badbit was set by

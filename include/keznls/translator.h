@@ -53,6 +53,8 @@ class KEZNLS_API keznlsTranslatorWithDatabases : public keznlsTranslator {
   /// The same, suited to `message.grammar`; the verdict is kept with the
   /// catalogue entry.
   const char* lend(const keznlsMessage& message) override;
+  /// `keznls_kept_all`.
+  unsigned keeps() const override;
 
   /// Why `name` translates as it does: where the languages came from, then
   /// every catalogue file tried for it, in order, with what became of it

@@ -312,6 +312,7 @@ const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQue
   const nlsFormatFilter narrow = query.narrow;
   const bool cached_narrow = narrow != nullptr && caches(narrow);
   if (!query.plural) {
+    if (query.unchecked) return s.translation;
     std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
     if ((known & kWholeChecked) == 0) known = decided(m, s, kWholeChecked, nullptr);
     if ((known & kWholeUsable) == 0) return nullptr;
@@ -345,6 +346,7 @@ const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQue
     }
   }
   if (*form == '\0' || number >= kMaxForms) return nullptr;
+  if (query.unchecked) return form;
   // The form stands in for the caller's plural: the verdicts kept with the
   // entry hold when it is the entry's own, as it is unless the catalogue
   // is older than the program.

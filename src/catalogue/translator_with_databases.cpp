@@ -10,8 +10,8 @@
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
 #include "util/ut_thread_cache.h"
-#include "output/overrides.h"
 #include "format/grammar.h"
+#include "output/pipeline.h"
 
 namespace {
 
@@ -147,6 +147,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     query.n = m.n;
     query.plural_text = m.plural;
     query.narrow = narrow;
+    query.unchecked = m.typed;
     return database.find(query);
   }
 
@@ -169,7 +170,6 @@ struct keznlsTranslatorWithDatabases::Impl {
   const bool has_languages;
   const std::string languages;
   const std::uint64_t id;
-  keznls_detail::VTable own = nullptr;  // the class's own table, for derived classes' overrides
 
   std::mutex opening;
   utStringnlsDataBasecoTablePrgcoPrgcoTable databases{4, 50};  // changed under `opening`
@@ -178,14 +178,10 @@ struct keznlsTranslatorWithDatabases::Impl {
 };
 
 keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
-    : impl_(new Impl(source, nullptr)) {
-  impl_->own = keznls_detail::vtable_of(this);
-}
+    : impl_(new Impl(source, nullptr)) {}
 
 keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source, utString languages)
-    : impl_(new Impl(source, languages.invalid() ? "" : languages.c_str())) {
-  impl_->own = keznls_detail::vtable_of(this);
-}
+    : impl_(new Impl(source, languages.invalid() ? "" : languages.c_str())) {}
 
 // The databases go first, then the source.
 keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() { delete impl_; }
@@ -214,17 +210,19 @@ const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, 
                                                               const char* text, const char* plural,
                                                               unsigned long n) {
   const keznlsMessage m{name, context, text, plural, n};
-  if (!keznls_detail::keeps_copying_call(this, impl_->own, m)) return nullptr;
+  if (!keznls_pipeline::keeps_copying_call(keeps(), m)) return nullptr;
   return impl_->answer(m, nullptr);
 }
 
 const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
+  const unsigned kept = keeps();
   // A derived class that lends otherwise is asked through its own call.
-  if (!keznls_detail::inherits(this, impl_->own, &keznlsTranslatorWithDatabases::borrow_translation))
-    return keznlsTranslator::lend(message);
-  if (!keznls_detail::keeps_copying_call(this, impl_->own, message)) return nullptr;
+  if ((kept & keznls_kept_borrow_translation) == 0) return keznlsTranslator::lend(message);
+  if (!keznls_pipeline::keeps_copying_call(kept, message)) return nullptr;
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
 }
+
+unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_all; }
 
 utString keznlsTranslatorWithDatabases::explain(const char* name) {
   if (bypassed(name)) return "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n";

@@ -68,6 +68,29 @@ inline char* put_hex(char* end, unsigned u, const char* digits) {
   return p;
 }
 
+// put_decimal and put_hex of a 64-bit value (at most twenty characters);
+// a value that fits 32 bits takes the narrower division.
+inline char* put_decimal(char* end, std::uint64_t u) {
+  if (u <= 0xffffffffu) return put_decimal(end, static_cast<unsigned>(u));
+  char* p = end;
+  while (u >= 100) {
+    const char* pair = kDigitPairs + 2 * (u % 100);
+    u /= 100;
+    *--p = pair[1];
+    *--p = pair[0];
+  }
+  return put_decimal(p, static_cast<unsigned>(u));
+}
+
+inline char* put_hex(char* end, std::uint64_t u, const char* digits) {
+  char* p = end;
+  do {
+    *--p = digits[u & 15];
+    u >>= 4;
+  } while (u != 0);
+  return p;
+}
+
 // Exactly `count` digits of v < 10^8 (leading zeros included) in front of
 // `end`, a pair at a time.
 inline char* put_small(char* end, std::uint32_t v, int count) {

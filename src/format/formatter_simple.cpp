@@ -2,13 +2,16 @@
 #include <cstring>
 
 #include "keznls/engine.h"
-#include "output/overrides.h"
 #include "util/va_args.h"
 
+namespace {
+
+constexpr unsigned kOwnFormatting = keznls_kept_vformat | keznls_kept_vformat_into;
+
+}  // namespace
+
 keznlsFormatterSimple::keznlsFormatterSimple(const utString& decimal_point)
-    : keznlsFormatter(), sprintf_(decimal_point) {
-  keznls_detail::own_table<keznlsFormatterSimple>().note(this);
-}
+    : keznlsFormatter(), sprintf_(decimal_point) {}
 
 keznlsFormatterSimple::~keznlsFormatterSimple() {}
 
@@ -21,14 +24,20 @@ utString keznlsFormatterSimple::vformat(const char* format, va_list args) {
 
 int keznlsFormatterSimple::vformat_into(char* buffer, int size, const char* format, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterSimple>().get(), &keznlsFormatterSimple::vformat)) return -1;
+  if ((keeps() & keznls_kept_vformat) == 0) return -1;
   return sprintf_.gui_vsprintf_into(buffer, size, format, args);
 }
 
 keznlsGrammar keznlsFormatterSimple::grammar() const {
   // What a derived class's own vformat reads is not known here.
-  return keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterSimple>().get(), &keznlsFormatterSimple::vformat) ? keznlsGrammar::engine
-                                                                                             : keznlsGrammar::c_printf;
+  return (keeps() & keznls_kept_vformat) != 0 ? keznlsGrammar::engine : keznlsGrammar::c_printf;
 }
+
+bool keznlsFormatterSimple::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) {
+  if ((keeps() & kOwnFormatting) != kOwnFormatting) return keznlsFormatter::tformat(sink, format, args);
+  return sprintf_.tformat(sink, format, args);
+}
+
+unsigned keznlsFormatterSimple::keeps() const { return keznls_kept_all; }
 
 int mca_strlen(const char* text) { return static_cast<int>(std::strlen(text)); }

@@ -29,6 +29,26 @@ inline bool is_conversion(char c) {
   }
 }
 
+// The letters of typed calls: the engine's and `c` for a character.
+inline bool is_typed_conversion(char c) { return c == 'c' || is_conversion(c); }
+
+// Skips the length modifiers typed calls accept (`hh h l ll z j t L`): each
+// argument is read as its own type, so they change nothing. Notes an `l`.
+inline void skip_length(keznlsPercent& r, const char*& p) {
+  switch (*p) {
+    case 'h': case 'l':
+      r.length = *p;
+      if (p[1] == *p) ++p;
+      ++p;
+      return;
+    case 'z': case 'j': case 't': case 'L':
+      ++p;
+      return;
+    default:
+      return;
+  }
+}
+
 // Marks the record failed when `p` sits on the terminating NUL.
 inline bool not_at_end(keznlsPercent& r, const char* p) {
   if (*p != '\0') return true;
@@ -37,9 +57,12 @@ inline bool not_at_end(keznlsPercent& r, const char* p) {
 }
 
 // Returns 1 and moves `p` past the conversion, or 0 with `p` left on the
-// character that stopped it.
+// character that stopped it. `kTyped`: a typed call's conversion, which
+// may also carry the length modifiers of C and be a `c`.
+template <bool kTyped = false>
 __attribute__((always_inline)) inline int parse_conversion(keznlsPercent& r, const char*& p) {
   r.zero_pad = r.has_width = r.has_precision = r.valid = r.error = 0;
+  r.length = 0;
   // Most conversions are a bare letter.
   if (is_conversion(*p)) {
     r.width = r.precision = 0;
@@ -67,7 +90,19 @@ __attribute__((always_inline)) inline int parse_conversion(keznlsPercent& r, con
     while (is_digit(*p)) r.precision = add_digit(r.precision, *p++);
   }
   if (!not_at_end(r, p)) return 0;
+  if constexpr (kTyped) {
+    skip_length(r, p);
+    if (!not_at_end(r, p)) return 0;
+    if (!is_typed_conversion(*p)) {
+      r.error = 1;
+      return 0;
+    }
+    r.conversion = *p++;
+    r.valid = 1;
+    return 1;
+  }
   if (*p == 'l') {
+    r.length = 'l';
     ++p;
     if (!not_at_end(r, p)) return 0;
   }

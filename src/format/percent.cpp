@@ -14,6 +14,19 @@ int keznlsPercent::generate(int format_ok, const char* decimal_point, keznlsVarA
   return static_cast<int>(keznls_engine::render(*this, args, dp));
 }
 
+namespace keznls_engine {
+
+std::size_t render_long(keznlsPercent& r, keznlsVarArgs& args) {
+  if (r.conversion != 'd')
+    return render_integer(r, r.conversion, static_cast<std::uint64_t>(args.va_arg_unsigned_long()), false);
+  const long v = args.va_arg_long();
+  const bool negative = v < 0;
+  const auto magnitude = static_cast<std::uint64_t>(v);
+  return render_integer(r, 'd', negative ? 0 - magnitude : magnitude, negative);
+}
+
+}  // namespace keznls_engine
+
 void keznlsPercent::write(char*& out) {
   const int n = static_cast<int>(std::strlen(text));
   std::memcpy(out, text, static_cast<std::size_t>(n));

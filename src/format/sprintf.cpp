@@ -45,6 +45,9 @@ struct Event {
 };
 constexpr int kMaxEvents = 24;
 
+// kTyped: a typed call's format, read in its grammar (see
+// keznlsSprintf::tformat) and rendered from typed arguments.
+template <bool kTyped>
 class Driver {
  public:
   Driver(const utString& decimal_point, const char* format)
@@ -72,6 +75,28 @@ class Driver {
     write(buffer, scanned);
     buffer[total] = '\0';
     return static_cast<int>(total);
+  }
+
+  // A typed call's text into `sink`; false, and nothing put, where the
+  // format does not suit `args`. Slot s reads argument s, so every slot
+  // below the count must be named (no gap, no "<unset>") and passed.
+  bool run_typed(keznlsTextSink& sink, const keznlsArgs& args) {
+    const Scanned scanned = scan();
+    if (!scanned.ok || scanned.named != (1u << scanned.count) - 1 || scanned.count > args.count) return false;
+    DecimalPoint dp(decimal_point_.c_str());
+    std::size_t total = scanned.literal;
+    for (int s = 0; s < scanned.count; ++s) {
+      keznlsPercent& r = *table_[s];
+      const std::size_t length = render_typed(r, args.args[s], dp);
+      if (length == kRefused) return false;
+      texts_[s] = r.text;
+      lengths_[s] = length;
+      total += length;
+    }
+    char* out = sink.room(total);
+    write(out, scanned);
+    out[total] = '\0';
+    return true;
   }
 
  private:
@@ -117,10 +142,10 @@ class Driver {
         const unsigned bit = 1u << c.slot;
         if (c.slot == kSlots || (named & bit) != 0) {
           ok = false;
-          parse_conversion(ignored, p);
+          parse_conversion<kTyped>(ignored, p);
         } else {
           named |= bit;
-          if (!parse_conversion(self.table_[c.slot].construct(), p)) ok = false;
+          if (!parse_conversion<kTyped>(self.table_[c.slot].construct(), p)) ok = false;
         }
         note(Event{c.percent, p, c.slot});
         return true;
@@ -208,7 +233,7 @@ class Driver {
         return true;
       }
       bool conversion(const ConversionAt& c, const char*& p) {
-        parse_conversion(ignored, p);
+        parse_conversion<kTyped>(ignored, p);
         out = copy(out, self.texts_[c.slot], self.lengths_[c.slot]);
         return true;
       }
@@ -232,13 +257,17 @@ keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(deci
 keznlsSprintf::~keznlsSprintf() {}
 
 utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
-  KEZNLS_WITH_ARGS(format, Driver(decimal_point, format).run(args));
+  KEZNLS_WITH_ARGS(format, Driver<false>(decimal_point, format).run(args));
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
-  return Driver(decimal_point, format).run(args);
+  return Driver<false>(decimal_point, format).run(args);
 }
 
 int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const {
-  return Driver(decimal_point, format).run_into(buffer, size, args);
+  return Driver<false>(decimal_point, format).run_into(buffer, size, args);
+}
+
+bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const {
+  return Driver<true>(decimal_point, format).run_typed(sink, args);
 }

@@ -1,9 +1,8 @@
 #include "keznls/locale.h"
 
-#include "output/overrides.h"
 #include "util/va_args.h"
 
-keznlsFormatterLocale::keznlsFormatterLocale() { keznls_detail::own_table<keznlsFormatterLocale>().note(this); }
+keznlsFormatterLocale::keznlsFormatterLocale() {}
 
 utString keznlsFormatterLocale::format(const char* fmt, ...) { KEZNLS_WITH_ARGS(fmt, vformat(fmt, args)); }
 
@@ -16,7 +15,16 @@ utString keznlsFormatterLocale::vformat(const char* fmt, va_list args) {
 
 int keznlsFormatterLocale::vformat_into(char* buffer, int size, const char* fmt, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterLocale>().get(), &keznlsFormatterLocale::vformat)) return -1;
+  if ((keeps() & keznls_kept_vformat) == 0) return -1;
   const keznlsLocaleNumbers scope;
   return default_formatter_.vformat_into(buffer, size, fmt, args);
 }
+
+bool keznlsFormatterLocale::tformat(keznlsTextSink& sink, const char* fmt, const keznlsArgs& args) {
+  constexpr unsigned kOwn = keznls_kept_vformat | keznls_kept_vformat_into;
+  if ((keeps() & kOwn) != kOwn) return keznlsFormatter::tformat(sink, fmt, args);
+  const keznlsLocaleNumbers scope;
+  return default_formatter_.tformat(sink, fmt, args);
+}
+
+unsigned keznlsFormatterLocale::keeps() const { return keznls_kept_all; }

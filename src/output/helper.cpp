@@ -16,3 +16,11 @@ utString keznlsHelper::vtsprintf(const char* name, const char* format, va_list a
 void keznlsHelper::vmessage(const keznlsMessage& message, va_list args) {
   keznls_pipeline::print(*translator_, *formatter_, *displayer_, message, args);
 }
+
+void keznlsHelper::vtprint(const keznlsMessage& message, const keznlsArgs& args) {
+  keznls_pipeline::print_typed(*translator_, *formatter_, *displayer_, message, args);
+}
+
+std::string keznlsHelper::vtsprint(const keznlsMessage& message, const keznlsArgs& args) const {
+  return keznls_pipeline::to_string_typed(*translator_, *formatter_, message, args);
+}

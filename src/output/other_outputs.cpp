@@ -2,6 +2,7 @@
 
 #include "keznls/output.h"
 #include "keznls/ut/ut_format.h"
+#include "format/typed_printf.h"
 #include "util/va_args.h"
 #include "output/pipeline.h"
 
@@ -17,6 +18,17 @@ utString kezabsOutputOstream::vtsprintf(const char* /*name*/, const char* format
   char stack[1024];
   const utFormatted text(stack, sizeof stack, format, args);
   return utString(ut_copy, text.length() < 0 ? "" : text.text());
+}
+
+void kezabsOutputOstream::vtprint(const keznlsMessage& message, const keznlsArgs& args) {
+  *stream_ << vtsprint(message, args);
+}
+
+std::string kezabsOutputOstream::vtsprint(const keznlsMessage& m, const keznlsArgs& args) const {
+  const char* format = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
+  std::string text;
+  if (!keznls_typed::c_printf(text, format, args)) text = keznls_typed::refused(format);
+  return text;
 }
 
 void keznlsOutputToNowhere::tprintf(const char*, const char*, ...) {}
@@ -69,12 +81,15 @@ utString keznlsTranslatorAndFormatter::vmsprintf(const keznlsMessage& message, v
   return keznls_pipeline::to_string(*translator_, *formatter_, message, args);
 }
 
+std::string keznlsTranslatorAndFormatter::vtsprint(const keznlsMessage& message, const keznlsArgs& args) const {
+  return keznls_pipeline::to_string_typed(*translator_, *formatter_, message, args);
+}
+
 keznlsConnector::keznlsConnector(keznlsTranslator* translator, keznlsFormatter* formatter,
                                  keznlsDisplayer* displayer)
-    : displayer_(displayer),
-      translator_and_formatter_(new keznlsTranslatorAndFormatter(translator, formatter)) {}
+    : displayer_(displayer), translator_and_formatter_(translator, formatter) {}
 
-keznlsConnector::~keznlsConnector() { delete translator_and_formatter_; }
+keznlsConnector::~keznlsConnector() {}
 
 void keznlsConnector::tprintf(const char* name, const char* format, ...) {
   KEZNLS_WITH_ARGS(format, vtprintf(name, format, args));
@@ -87,10 +102,18 @@ void keznlsConnector::vtprintf(const char* name, const char* format, va_list arg
 
 utString keznlsConnector::vtsprintf(const char* name, const char* format,
                                     va_list args) const {
-  return translator_and_formatter_->vtsprintf(name, format, args);
+  return translator_and_formatter_.vtsprintf(name, format, args);
 }
 
 void keznlsConnector::vmessage(const keznlsMessage& message, va_list args) {
-  const utString text = translator_and_formatter_->vmsprintf(message, args);
+  const utString text = translator_and_formatter_.vmsprintf(message, args);
   displayer_->display(text.c_str());
+}
+
+void keznlsConnector::vtprint(const keznlsMessage& message, const keznlsArgs& args) {
+  displayer_->display(vtsprint(message, args).c_str());
+}
+
+std::string keznlsConnector::vtsprint(const keznlsMessage& message, const keznlsArgs& args) const {
+  return translator_and_formatter_.vtsprint(message, args);
 }

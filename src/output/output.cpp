@@ -2,6 +2,9 @@
 // defaults for outputs that translate nothing.
 #include "keznls/output.h"
 
+#include <string>
+
+#include "format/typed_printf.h"
 #include "util/va_args.h"
 
 void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
@@ -33,4 +36,49 @@ void kezabsOutput::vnptprintf(const char* name, const char* context, const char*
 
 void kezabsOutput::vmessage(const keznlsMessage& m, va_list args) {
   vtprintf("DO_NOT_TRANSLATE", m.plural != nullptr && m.n != 1 ? m.plural : m.text, args);
+}
+
+namespace {
+
+// A typed message as the varargs interface takes it: `call` gets the text
+// rewritten for the C types `args.as_varargs` passes and the list, or the
+// format "%s" with the text that shows the refusal.
+template <typename Call>
+void as_varargs(const keznlsMessage& m, const keznlsArgs& args, Call call) {
+  const char* text = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
+  std::string rewritten;
+  auto forward = [](void* context, const char* format, va_list list) -> int {
+    (*static_cast<Call*>(context))(format, list);
+    return 0;
+  };
+  if (keznls_typed::for_varargs(rewritten, text, args, false)) {
+    const keznls_typed::TerminatedArgs passed(args);
+    args.as_varargs(passed.get(), forward, &call, rewritten.c_str());
+    return;
+  }
+  const std::string shown = keznls_typed::refused(text);
+  keznls_args::call_with_list(forward, &call, "%s", shown.c_str());
+}
+
+}  // namespace
+
+namespace keznls_args {
+
+int call_with_list(keznlsVaCall call, void* context, const char* format, ...) {
+  KEZNLS_WITH_ARGS(format, call(context, format, args));
+}
+
+}  // namespace keznls_args
+
+void kezabsOutput::vtprint(const keznlsMessage& m, const keznlsArgs& args) {
+  as_varargs(m, args, [this](const char* format, va_list list) { vtprintf("DO_NOT_TRANSLATE", format, list); });
+}
+
+std::string kezabsOutput::vtsprint(const keznlsMessage& m, const keznlsArgs& args) const {
+  std::string text;
+  as_varargs(m, args, [this, &text](const char* format, va_list list) {
+    const utString s = vtsprintf("DO_NOT_TRANSLATE", format, list);
+    if (!s.invalid()) text = std::string_view(s);
+  });
+  return text;
 }

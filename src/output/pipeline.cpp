@@ -3,45 +3,19 @@
 #include <cstring>
 
 #include "keznls/engine.h"
-#include "output/overrides.h"
 #include "format/grammar.h"
 
 namespace keznls_pipeline {
 
-namespace {
-
-// Whether `formatter` is the library's engine or runtime printf, formatting
-// as they do: a format without '%' then shows as it is, and needs no copy.
-// A derived class that formats otherwise is asked.
-template <typename Ours>
-bool formats_as(const keznlsFormatter& formatter) {
-  const keznls_detail::VTable own = keznls_detail::own_table<Ours>().get();
-  return keznls_detail::inherits(&formatter, own, &keznlsFormatter::vformat_into) &&
-         keznls_detail::inherits(&formatter, own, &keznlsFormatter::vformat);
-}
-
+// The library's formatters (and classes derived from them that format as
+// they do) show a format without '%' as it is: it needs no copy. A derived
+// class that formats otherwise is asked.
 bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
-  return formats_as<keznlsFormatterSimple>(formatter) || formats_as<keznlsFormatterDefault>(formatter);
+  constexpr unsigned kOwn = keznls_kept_vformat | keznls_kept_vformat_into;
+  return (formatter.keeps() & kOwn) == kOwn;
 }
 
-// Whether `format` holds a '%'. A format mostly has its first within a few
-// characters, found here without a call.
-bool has_conversion(const char* format) {
-  for (int i = 0; i < 16; ++i) {
-    if (format[i] == '%') return true;
-    if (format[i] == '\0') return false;
-  }
-  return std::strchr(format + 16, '%') != nullptr;
-}
-
-// One field of a message the caller has just stored, read as it was
-// stored: a compiler left to itself copies two fields with one 16-byte
-// load, which the processor cannot forward from two 8-byte stores and
-// waits for (about 10 ns a message).
-template <typename T>
-T stored(const T& field) {
-  return *static_cast<const volatile T*>(&field);
-}
+namespace {
 
 // `message` for `formatter`'s grammar.
 keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {

@@ -7,7 +7,10 @@
 #define KEZNLS_SRC_OUTPUT_PIPELINE_H
 
 #include <cstdarg>
+#include <cstring>
+#include <string>
 
+#include "keznls/args.h"
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
 
@@ -48,6 +51,65 @@ void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDispl
 /// Translates `message` and formats it into a string of its own.
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
                    va_list args);
+
+/// One field of a message the caller has just stored, read as it was
+/// stored: a compiler left to itself copies two fields with one 16-byte
+/// load, which the processor cannot forward from two 8-byte stores and
+/// waits for (about 10 ns a message).
+template <typename T>
+T stored(const T& field) {
+  return *static_cast<const volatile T*>(&field);
+}
+
+/// Whether `kept` (a translator's `keeps()`) holds the copying call that
+/// answers `m`: a derived class that answers it otherwise must be asked
+/// through it, not lent an answer.
+inline bool keeps_copying_call(unsigned kept, const keznlsMessage& m) {
+  const unsigned call = m.plural != nullptr
+                            ? (m.context != nullptr ? keznls_kept_translate_plural_in_context : keznls_kept_translate_plural)
+                            : (m.context != nullptr ? keznls_kept_translate_in_context : keznls_kept_translate);
+  return (kept & call) != 0;
+}
+
+/// Whether `format` holds a '%'. A format mostly has its first within a few
+/// characters, found here without a call.
+inline bool has_conversion(const char* format) {
+  for (int i = 0; i < 16; ++i) {
+    if (format[i] == '%') return true;
+    if (format[i] == '\0') return false;
+  }
+  return std::strchr(format + 16, '%') != nullptr;
+}
+
+/// Whether `formatter` shows a format without '%' as it is: one of the
+/// library's, formatting as it does.
+bool shows_plain_text_as_is(const keznlsFormatter& formatter);
+
+/// Puts `format` with `args` into `sink` through `formatter`; where it does
+/// not suit them, `original`; where neither does, `original` with each
+/// conversion shown as "<error>".
+void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* format, const char* original,
+                  const keznlsArgs& args);
+
+/// A typed call's message translated, formatted and displayed.
+void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 const keznlsMessage& message, const keznlsArgs& args);
+/// A typed call's message translated and formatted.
+std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter,
+                            const keznlsMessage& message, const keznlsArgs& args);
+
+/// A sink over a std::string, which it resizes to the text.
+class StringSink final : public keznlsTextSink {
+ public:
+  explicit StringSink(std::string& text) : text_(text) {}
+  char* room(std::size_t size) override {
+    text_.resize(size);
+    return &text_[0];
+  }
+
+ private:
+  std::string& text_;
+};
 
 }  // namespace keznls_pipeline
 

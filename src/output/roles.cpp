@@ -1,20 +1,24 @@
 #include <cstdio>
+#include <cstring>
 #include <ostream>
+#include <string>
 
 #include "keznls/roles.h"
 #include "keznls/ut/ut_format.h"
-#include "output/overrides.h"
+#include "format/typed_printf.h"
 #include "util/va_args.h"
 #include "output/pipeline.h"
 
-keznlsTranslatorDefault::keznlsTranslatorDefault() { keznls_detail::own_table<keznlsTranslatorDefault>().note(this); }
+
+keznlsTranslatorDefault::keznlsTranslatorDefault() {}
+
+unsigned keznlsTranslatorDefault::keeps() const { return keznls_kept_all; }
 
 utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) { return utString(text); }
 
 const char* keznlsTranslatorDefault::borrow_translation(const char* name, const char* context, const char* text,
                                                         const char* plural, unsigned long n) {
-  const keznlsMessage m{name, context, text, plural, n};
-  if (!keznls_detail::keeps_copying_call(this, keznls_detail::own_table<keznlsTranslatorDefault>().get(), m)) return nullptr;
+  if (!keznls_pipeline::keeps_copying_call(keeps(), {name, context, text, plural, n})) return nullptr;
   return plural != nullptr && n != 1 ? plural : text;
 }
 
@@ -47,7 +51,52 @@ int keznlsFormatter::vformat_into(char*, int, const char*, va_list) { return -1;
 
 keznlsGrammar keznlsFormatter::grammar() const { return keznlsGrammar::c_printf; }
 
-keznlsFormatterDefault::keznlsFormatterDefault() { keznls_detail::own_table<keznlsFormatterDefault>().note(this); }
+unsigned keznlsTranslator::keeps() const { return 0; }
+
+unsigned keznlsFormatter::keeps() const { return 0; }
+
+bool keznlsFormatter::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) {
+  const bool engine = grammar() == keznlsGrammar::engine;
+  std::string rewritten;
+  if (!keznls_typed::for_varargs(rewritten, format, args, engine)) return false;
+  const keznls_typed::TerminatedArgs passed(args);
+  struct Call {
+    keznlsFormatter* self;
+    keznlsTextSink* sink;
+  } call{this, &sink};
+  args.as_varargs(
+      passed.get(),
+      [](void* context, const char* f, va_list list) -> int {
+        const Call& c = *static_cast<Call*>(context);
+        char stage[1024];
+        const int n = c.self->vformat_into(stage, sizeof stage, f, list);
+        if (n >= 0) {
+          std::memcpy(c.sink->room(static_cast<std::size_t>(n)), stage, static_cast<std::size_t>(n) + 1);
+          return n;
+        }
+        const utString text = c.self->vformat(f, list);
+        const char* shown = text.invalid() ? "" : text.c_str();
+        const std::size_t size = std::strlen(shown);
+        std::memcpy(c.sink->room(size), shown, size + 1);
+        return 0;
+      },
+      &call, rewritten.c_str());
+  return true;
+}
+
+keznlsFormatterDefault::keznlsFormatterDefault() {}
+
+unsigned keznlsFormatterDefault::keeps() const { return keznls_kept_all; }
+
+bool keznlsFormatterDefault::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) {
+  // A derived class's own vformat or vformat_into is asked through them.
+  if ((keeps() & (keznls_kept_vformat | keznls_kept_vformat_into)) != (keznls_kept_vformat | keznls_kept_vformat_into))
+    return keznlsFormatter::tformat(sink, format, args);
+  std::string text;
+  if (!keznls_typed::c_printf(text, format, args)) return false;
+  std::memcpy(sink.room(text.size()), text.c_str(), text.size() + 1);
+  return true;
+}
 
 utString keznlsFormatterDefault::format(const char* format, ...) { KEZNLS_WITH_ARGS(format, vformat(format, args)); }
 
@@ -69,7 +118,7 @@ utString keznlsFormatterDefault::vformat(const char* format, va_list args) {
 
 int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* format, va_list args) {
   // A derived class that formats otherwise through vformat is asked there.
-  if (!keznls_detail::inherits(this, keznls_detail::own_table<keznlsFormatterDefault>().get(), &keznlsFormatterDefault::vformat)) return -1;
+  if ((keeps() & keznls_kept_vformat) == 0) return -1;
   va_list pass;
   va_copy(pass, args);
   const int n = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, pass);
@@ -79,6 +128,20 @@ int keznlsFormatterDefault::vformat_into(char* buffer, int size, const char* for
     return 0;
   }
   return n < size ? n : -1;
+}
+
+void keznlsDisplayer::display(std::string_view text) {
+  char stack[256];
+  std::string heap;
+  char* copy = stack;
+  if (text.size() >= sizeof stack) {
+    heap.assign(text.data(), text.size());
+    copy = &heap[0];
+  } else {
+    std::memcpy(stack, text.data(), text.size());
+    stack[text.size()] = '\0';
+  }
+  display(static_cast<const char*>(copy));
 }
 
 void keznlsDisplayerDefault::display(const char* text) {

@@ -51,12 +51,25 @@ utString::utString(const char* text) : text_(nullptr), size_(0) {
 
 utString::utString(utCopy, const char* const text) : utString(text) {}
 
+utString::utString(std::string_view text) : text_(nullptr), size_(0) {
+  // Up to the first NUL, so size() and the C text agree.
+  const std::size_t nul = text.find('\0');
+  const int n = static_cast<int>(nul == std::string_view::npos ? text.size() : nul);
+  init_owned(n);
+  std::memcpy(text_, text.data(), static_cast<std::size_t>(n));
+}
+
+// The size value is the text's length for every constructor, so size() is
+// right whatever made the string.
 utString::utString(utStringLit, const char* const text)
-    : text_(const_cast<char*>(text)), size_(0) {}
+    : text_(const_cast<char*>(text)), size_(text != nullptr ? static_cast<int>(std::strlen(text)) : 0) {}
 
 utString::utString(utStringClaim, char* const buffer, int n)
-    : text_(buffer), size_(n) {
-  if (buffer != nullptr) ref_.count_ = new int(-1);
+    : text_(buffer), size_(0) {
+  static_cast<void>(n);  // callers pass 0; the text's own length counts
+  if (buffer == nullptr) return;
+  ref_.count_ = new int(-1);
+  size_ = static_cast<int>(std::strlen(buffer));
 }
 
 utString::utString(const utString& other) {
@@ -85,6 +98,7 @@ void utString::copy_or_grow(int size) {
   const int n = static_cast<int>(std::strlen(text_));
   utString copy(ut_string_char, '\0', n > size ? n : size);
   std::memcpy(copy.text_, text_, static_cast<std::size_t>(n) + 1);
+  copy.size_ = n;
   *this = copy;
 }
 

@@ -106,8 +106,9 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
 // Translate, format, display without a block of memory of its own, for the
 // library's roles and for classes derived from them that change nothing: the
 // translation is lent and the message formatted on the stack. A derived
-// translator or formatter that answers otherwise is asked through its own
-// call, with a copy of the translation and of the message.
+// translator or formatter that answers otherwise (and says so in keeps())
+// is asked through its own call, with a copy of the translation and of the
+// message.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
   struct DerivedTranslator : keznlsTranslatorWithDatabases {
@@ -126,10 +127,12 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
       return utString(loud);
     }
+    unsigned keeps() const override { return keznlsTranslatorWithDatabases::keeps() & ~keznls_kept_translate; }
   };
   struct PlainFormatter : keznlsFormatterSimple {
     using keznlsFormatterSimple::keznlsFormatterSimple;
     utString vformat(const char* format, va_list) override { return utString(format); }
+    unsigned keeps() const override { return keznlsFormatterSimple::keeps() & ~keznls_kept_vformat; }
   };
   // Writes into the caller's buffer as its base does, in capitals: asked
   // for plain messages too, though its base would only copy them.
@@ -140,6 +143,7 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buffer[i])));
       return n;
     }
+    unsigned keeps() const override { return keznlsFormatterSimple::keeps() & ~keznls_kept_vformat_into; }
   };
   keznlsTranslatorWithDatabases own_translator(directory("first").c_str());
   DerivedTranslator derived_translator(directory("first").c_str());

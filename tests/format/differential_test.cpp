@@ -1,5 +1,6 @@
 // Against glibc snprintf over the grammar where both must agree: d u x X with
-// the 0 flag or a precision, widths, and s; whole formats with literal text.
+// the 0 flag or a precision, widths, an `l` reading a long, and s; whole
+// formats with literal text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 namespace {
 
-using Arg = std::variant<int, unsigned, const char*>;
+using Arg = std::variant<int, unsigned, long, unsigned long, const char*>;
 
 // Both called with the same arguments, each passed as its own type.
 template <typename... A>
@@ -60,19 +61,24 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
         // Signed digits stop at 31 places, the sign needing one more.
         if (precision) body += "." + (pick(0, 3) ? std::to_string(pick(0, 30)) : std::string());
       }
-      ours += "%" + body + (pick(0, 3) == 0 ? "l" : "") + conversion;
+      const bool is_long = pick(0, 3) == 0;
+      ours += "%" + body + (is_long ? "l" : "") + conversion;
       const int kind = pick(0, 3);
       const unsigned bits = kind == 3 ? static_cast<unsigned>(rng())
                             : kind == 2 ? (pick(0, 1) ? 0x80000000u : 0xFFFFFFFFu)
                                         : static_cast<unsigned>(kind == 0 ? pick(0, 20) : pick(-100000, 100000));
-      if (conversion == 'd') args.push_back(static_cast<int>(bits));
-      else if (conversion == 's') args.push_back(kStrings[bits % 4]);
+      // A long's upper half: none, all ones, or random.
+      const unsigned long wide = (static_cast<unsigned long>(kind == 3 ? rng() : 0u) << 32) | bits;
+      if (conversion == 's') args.push_back(kStrings[bits % 4]);
+      else if (is_long && conversion == 'd') args.push_back(static_cast<long>(wide));
+      else if (is_long) args.push_back(wide);
+      else if (conversion == 'd') args.push_back(static_cast<int>(bits));
       else args.push_back(bits);
       literal();
     }
-    // The engine's `l` is a no-op; snprintf gets the format without it.
+    // The engine's `ls` is `s`, a wide text for snprintf: it gets `s`.
     std::string theirs = ours;
-    theirs.erase(std::remove(theirs.begin(), theirs.end(), 'l'), theirs.end());
+    for (std::size_t at; (at = theirs.find("ls")) != std::string::npos;) theirs.erase(at, 1);
     const auto [got, want] = call(ours, theirs, args);
     if (got != want && ++differences <= 10)
       ADD_FAILURE() << "format \"" << ours << "\": engine \"" << got << "\", snprintf \"" << want << "\"";

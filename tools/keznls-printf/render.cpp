@@ -40,15 +40,8 @@ bool with_value(ArgType type, const Value& value, Call call) {
   }
 }
 
-// The engine reads every integer as 32 bits and `%ls` as `%s`.
-ArgType engine_type(ArgType type) {
-  switch (type) {
-    case ArgType::kLong: return ArgType::kInt;
-    case ArgType::kUnsignedLong: return ArgType::kUnsigned;
-    case ArgType::kWideString: return ArgType::kString;
-    default: return type;
-  }
-}
+// The engine reads `%ls` as `%s`; an `l` integer is a long, as in C.
+ArgType engine_type(ArgType type) { return type == ArgType::kWideString ? ArgType::kString : type; }
 
 // `conversion` with each `*` replaced by its argument's value: a negative
 // width is a `-` flag and a width, as the C library reads it, and a

@@ -26,7 +26,7 @@ struct Failure {
 /// exactly one argument of the C type the conversion reads, as the
 /// formatter's grammar reads it: for the C library's printf the piece's
 /// type, with each `*` written in as its argument's value; for the engine
-/// a 32-bit integer whatever the length. Fails a conversion the C library
+/// the same, a long for an `l`. Fails a conversion the C library
 /// refuses (a width beyond its range, say), a `%c` that would make a NUL
 /// byte (it would end the text), a wide string (a command line has none)
 /// and a number the engine shows as "<too large to show>".

@@ -42,6 +42,9 @@ struct KEZNLS_API nlsQuery {
   /// The formatter's narrower grammar, or null for C's printf: a
   /// translation it cannot show, while it shows the original, counts as none.
   nlsFormatFilter narrow = nullptr;
+  /// The translation as the catalogue holds it, unchecked against its
+  /// original: for a caller that checks it against its own arguments.
+  bool unchecked = false;
 };
 
 /// A query for the form for count `n` of the plural entry found by its

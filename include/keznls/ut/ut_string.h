@@ -9,6 +9,8 @@
 #include <cstring>
 #include <iosfwd>
 #include <new>
+#include <string>
+#include <string_view>
 
 /// @{
 /// Tags that select a constructor; callers always pass the single value.
@@ -78,6 +80,11 @@ class KEZNLS_API utString {
   utString(const char* text);  // NOLINT(google-explicit-constructor)
   /// A private copy of `text`, as the plain constructor makes.
   utString(utCopy, const char* const text);
+  /// A private copy of `text` (which need not end in a NUL; one that holds
+  /// a NUL ends there).
+  utString(std::string_view text);  // NOLINT(google-explicit-constructor)
+  /// A private copy of `text`.
+  utString(const std::string& text) : utString(std::string_view(text)) {}  // NOLINT
   /// `n` copies of `c`, unique, writable through the text pointer.
   /// Inline: formatting builds every result with it.
   utString(utStringChar, char c, int n) : size_(n < 0 ? 0 : n) {
@@ -101,6 +108,12 @@ class KEZNLS_API utString {
   operator const char*() const { return text_; }  // NOLINT(google-explicit-constructor)
   /// 1 when the string holds no text (made from a null pointer).
   int invalid() const { return text_ == nullptr; }
+  /// The number of characters before the NUL; 0 for an invalid string.
+  std::size_t size() const { return static_cast<std::size_t>(size_); }
+  /// The text as a view, without a copy (empty for an invalid string).
+  operator std::string_view() const {  // NOLINT(google-explicit-constructor)
+    return text_ != nullptr ? std::string_view(text_, size()) : std::string_view();
+  }
   /// 1 when no other string shares this one's text.
   int ref_unique() const { return ref_.unique(); }
 

@@ -1,0 +1,84 @@
+// The road of a typed call: translate, format from typed arguments (the
+// original where the translation reads them otherwise), display.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "format/typed_printf.h"
+#include "output/pipeline.h"
+
+namespace keznls_pipeline {
+
+namespace {
+
+// Short messages on the stack, longer ones in a block of their own.
+class DisplaySink final : public keznlsTextSink {
+ public:
+  char* room(std::size_t size) override {
+    if (size < sizeof stack_) return text_ = stack_;
+    heap_.reset(new char[size + 1]);
+    return text_ = heap_.get();
+  }
+  const char* text() const { return text_; }
+
+ private:
+  char stack_[1024];
+  std::unique_ptr<char[]> heap_;
+  char* text_ = nullptr;
+};
+
+const char* original_of(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
+
+// The message for a typed formatting, which checks the translation itself.
+keznlsMessage typed(const keznlsMessage& m) {
+  return {stored(m.name), stored(m.context), stored(m.text), stored(m.plural), stored(m.n), keznlsGrammar::c_printf,
+          true};
+}
+
+}  // namespace
+
+void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* format, const char* original,
+                  const keznlsArgs& args) {
+  if (formatter.tformat(sink, format, args)) return;
+  if (format != original && formatter.tformat(sink, original, args)) return;
+  const std::string shown = keznls_typed::refused(original);
+  std::memcpy(sink.room(shown.size()), shown.c_str(), shown.size() + 1);
+}
+
+namespace {
+
+void show_typed(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, const char* original,
+                const keznlsArgs& args) {
+  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
+  DisplaySink sink;
+  // Where the translation does not suit the arguments: the original.
+  if (!formatter.tformat(sink, format, args)) format_typed(formatter, sink, original, original, args);
+  displayer.display(sink.text());
+}
+
+}  // namespace
+
+void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 const keznlsMessage& message, const keznlsArgs& args) {
+  // The typed calls ask as a typed formatting needs; another caller's
+  // message is copied to ask so.
+  const bool as_asked = message.typed && message.grammar == keznlsGrammar::c_printf;
+  const keznlsMessage copy = as_asked ? keznlsMessage{} : typed(message);
+  const keznlsMessage& m = as_asked ? message : copy;
+  // A lent text needs no Translated around it: the usual road, kept short.
+  if (const char* lent = translator.lend(m)) return show_typed(formatter, displayer, lent, original_of(m), args);
+  const Translated translated = translate(translator, m);
+  show_typed(formatter, displayer, translated.text(), original_of(m), args);
+}
+
+std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
+                            const keznlsArgs& args) {
+  const keznlsMessage m = typed(message);
+  const Translated translated = translate(translator, m);
+  std::string text;
+  StringSink sink(text);
+  format_typed(formatter, sink, translated.text(), original_of(m), args);
+  return text;
+}
+
+}  // namespace keznls_pipeline

@@ -1,0 +1,75 @@
+// Typed calls over real catalogues: a translation is checked against the
+// kinds of the arguments passed, not against its original's C types.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "keznls/keznls.h"
+#include "support/mo_image.h"
+
+namespace {
+
+constexpr char kHeader[] =
+    "Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=2; plural=(n != 1);\n";
+
+// A catalogue folder of its own with German catalogues "lengths" (every
+// translation differs from its original in length modifiers only) and
+// "kinds" (its one translation reads the count as a text).
+class Catalogues {
+ public:
+  Catalogues() {
+    char name[] = "/tmp/keznls_typed_XXXXXX";
+    folder_ = mkdtemp(name);
+    std::system(("mkdir -p " + folder_ + "/de/LC_MESSAGES").c_str());
+    write("lengths", {{"%d files", "%ld Dateien"},
+                      {"%s: %u of %d", "%1$s: %2$llu von %3$hd"},
+                      {std::string("%d file\0%d files", 16), std::string("%zu Datei\0%zu Dateien", 21)}});
+    write("kinds", {{"%s has %d", "%2$s hat %1$s"}});
+  }
+  ~Catalogues() { std::system(("rm -rf " + folder_).c_str()); }
+  const std::string& folder() const { return folder_; }
+
+ private:
+  void write(const char* domain, std::vector<std::pair<std::string, std::string>> entries) {
+    const std::vector<char> image = test_catalogues::mo_image(kHeader, std::move(entries));
+    std::ofstream(folder_ + "/de/LC_MESSAGES/" + domain + ".mo", std::ios::binary)
+        .write(image.data(), static_cast<std::streamsize>(image.size()));
+  }
+  std::string folder_;
+};
+
+TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
+  const Catalogues catalogues;
+  keznlsTranslatorWithDatabases translator(catalogues.folder().c_str(), "de");
+  keznlsFormatterSimple engine(ut_lit(","));
+  keznlsFormatterDefault c_printf;
+  keznlsFormatter* const formatters[] = {&engine, &c_printf};
+  for (keznlsFormatter* formatter : formatters) {
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, formatter, &displayer);
+    // Accepted: only length modifiers differ.
+    EXPECT_EQ(helper.stprint("lengths", "%d files", std::int64_t{5000000000}), "5000000000 Dateien");
+    EXPECT_EQ(helper.stprint("lengths", "%s: %u of %d", std::string("disk"), 2u, std::int8_t{3}), "disk: 2 von 3");
+    EXPECT_EQ(helper.nstprint("lengths", "%d file", "%d files", 1, 1), "1 Datei");
+    helper.ntprint("lengths", "%d file", "%d files", 4, short{4});
+    EXPECT_EQ(stream.str(), "4 Dateien");
+    // Refused: the count read as a text; the original is used.
+    EXPECT_EQ(helper.stprint("kinds", "%s has %d", "Anna", 2), "Anna has 2");
+    // The argument-list calls keep their stricter check: C types must match.
+    EXPECT_STREQ(keznlsTranslatorAndFormatter(&translator, formatter).stprintf("lengths", "%d files", 3).c_str(),
+                 "3 files");
+  }
+  // explain names the refused translation.
+  EXPECT_NE(std::string(translator.explain("kinds").c_str()).find("\"%2$s hat %1$s\" for \"%s has %d\""),
+            std::string::npos)
+      << translator.explain("kinds").c_str();
+}
+
+}  // namespace

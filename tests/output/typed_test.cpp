@@ -1,0 +1,270 @@
+// Typed calls through every formatter and front end: each argument read as
+// its own type, translations checked against the kinds passed. Built as
+// C++17 and as C++20 (where the formats below are checked while compiling).
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "keznls/keznls.h"
+
+namespace {
+
+// A formatter of the argument-list slots only, as an application writes
+// one: typed calls reach it through a C variadic call. Its brackets show
+// that it was the one asked.
+class Bracketing : public keznlsFormatter {
+ public:
+  utString format(const char* format, ...) override {
+    va_list args;
+    va_start(args, format);
+    utString text = vformat(format, args);
+    va_end(args);
+    return text;
+  }
+  utString vformat(const char* format, va_list args) override {
+    char buffer[512];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    return utString(("[" + std::string(buffer) + "]").c_str());
+  }
+};
+
+// The formatters, each with how it shows a text it formatted.
+struct Formatters {
+  keznlsFormatterSimple engine{ut_lit(".")};
+  keznlsFormatterDefault c_printf;
+  keznlsFormatterLocale locale;
+  Bracketing user;
+  struct Entry {
+    const char* label;
+    keznlsFormatter* formatter;
+    std::function<std::string(const std::string&)> shown;
+  };
+  std::vector<Entry> all() {
+    const auto same = [](const std::string& s) { return s; };
+    return {{"engine", &engine, same},
+            {"C printf", &c_printf, same},
+            {"locale", &locale, same},
+            {"user's va_list formatter", &user, [](const std::string& s) { return "[" + s + "]"; }}};
+  }
+};
+
+// Each case runs one typed call on a front end and returns its text.
+using Call = std::function<std::string(const kezabsOutput&)>;
+struct Case {
+  const char* label;
+  Call call;
+  std::string expected;
+};
+
+std::vector<Case> value_cases() {
+  static const char buffer[] = "--abcdef--";
+  return {
+      {"INT64_MIN",
+       [](const kezabsOutput& o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); },
+       "-9223372036854775808"},
+      {"UINT64_MAX",
+       [](const kezabsOutput& o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); },
+       "18446744073709551615"},
+      {"64-bit hex with an l that changes nothing",
+       [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); },
+       "deadbeefcafebabe"},
+      {"every length modifier, changing nothing",
+       [](const kezabsOutput& o) {
+         return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
+                          3, 4, 5, 0.5);
+       },
+       "-300 70000 1 2 3 4 5 0.5"},
+      {"size_t with z", [](const kezabsOutput& o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
+      {"an int -1 in hex, at its own width", [](const kezabsOutput& o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
+      {"unsigned char as a number with hh", [](const kezabsOutput& o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); },
+       "200"},
+      {"a view into the middle of a buffer",
+       [](const kezabsOutput& o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
+      {"an empty view", [](const kezabsOutput& o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
+      {"chars", [](const kezabsOutput& o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
+      {"a utString back in",
+       [](const kezabsOutput& o) {
+         const utString earlier("round trip");
+         return o.stprint("db", "%s!", earlier);
+       },
+       "round trip!"},
+      {"std::string and int64_t, reordered",
+       [](const kezabsOutput& o) {
+         return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna"));
+       },
+       "Anna has 5000000000 new messages."},
+      {"floating", [](const kezabsOutput& o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
+      {"a null text", [](const kezabsOutput& o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
+      {"plural", [](const kezabsOutput& o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
+      {"context", [](const kezabsOutput& o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
+      {"plural in context, singular without the count",
+       [](const kezabsOutput& o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},
+      // Known only at run time: refused where it does not suit, never misread.
+      {"%d with a text", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); },
+       "n=<error>"},
+      {"a missing argument", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); },
+       "<error> <error>"},
+      {"a gap", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
+  };
+}
+
+// Every case through the helper (as a string and displayed) and the
+// connector, over every formatter.
+TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
+  Formatters formatters;
+  keznlsTranslatorDefault translator;
+  for (const auto& f : formatters.all()) {
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, f.formatter, &displayer);
+    keznlsConnector connector(&translator, f.formatter, &displayer);
+    for (const Case& c : value_cases()) {
+      SCOPED_TRACE(std::string(f.label) + ": " + c.label);
+      // A refused format shows the same whatever the formatter.
+      const bool refused = c.expected.find("<error>") != std::string::npos;
+      const std::string want = refused ? c.expected : f.shown(c.expected);
+      EXPECT_EQ(c.call(helper), want);
+      EXPECT_EQ(c.call(connector), want);
+    }
+    helper.tprint("db", "%d|", std::numeric_limits<std::int64_t>::min());
+    connector.ntprint("db", "%d file|", "%d files|", 1, std::int8_t{1});
+    EXPECT_EQ(stream.str(), f.shown("-9223372036854775808|") + f.shown("1 file|")) << f.label;
+  }
+}
+
+// An output an application wrote with the argument-list calls only.
+class Recording : public kezabsOutput {
+ public:
+  void tprintf(const char* name, const char* format, ...) override {
+    va_list args;
+    va_start(args, format);
+    vtprintf(name, format, args);
+    va_end(args);
+  }
+  void vtprintf(const char* name, const char* format, va_list args) override {
+    shown += std::string(name) + ":" + vtsprintf(name, format, args).c_str() + ";";
+  }
+  utString vtsprintf(const char*, const char* format, va_list args) const override {
+    char buffer[256];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    return utString(buffer);
+  }
+  std::string shown;
+};
+
+// The outputs without roles, the pair and the library output object.
+TEST(Typed, OtherFrontEndsFormatTypedArguments) {
+  Recording recording;
+  recording.tprint("db", "%s %d %x %c", std::string_view("abcd", 2), std::int64_t{-5000000000}, std::int16_t{-1}, 'z');
+  recording.ntprint("db", "%d file", "%d files", 2, 2);
+  EXPECT_EQ(recording.shown, "DO_NOT_TRANSLATE:ab -5000000000 ffff z;DO_NOT_TRANSLATE:2 files;");
+  EXPECT_EQ(recording.stprint("db", "%s", utString("u")), "u");
+  EXPECT_EQ(recording.stprint("db", keznlsRuntimeFormat{"%*d"}, 3, 4), "<error>");  // the list cannot carry the int
+
+  std::ostringstream stream;
+  kezabsOutputOstream out(&stream);
+  out.tprint("db", "%s=%lld;", std::string_view("big"), std::numeric_limits<std::int64_t>::max());
+  out.ntprint("db", "%d thing;", "%d things;", 2, 2u);
+  EXPECT_EQ(stream.str(), "big=9223372036854775807;2 things;");
+
+  keznlsOutputToNowhere nowhere;
+  nowhere.tprint("db", "%s", "ignored");
+  EXPECT_EQ(nowhere.stprint("db", "%d", 1), "");
+
+  keznlsTranslatorDefault translator;
+  keznlsFormatterSimple engine(ut_lit(","));
+  const keznlsTranslatorAndFormatter pair(&translator, &engine);
+  EXPECT_EQ(pair.stprint("db", "%.1f %s", 2.25, utString("x")), "2,3 x");
+  EXPECT_EQ(pair.nstprint("db", "%d Datei", "%d Dateien", 2, std::uint64_t{2}), "2 Dateien");
+
+  std::ostringstream sink;
+  keznlsOstream to_sink(&sink);
+  keznlsLibraryNls library;
+  library.stream(&to_sink);
+  library.print("%s: %d;", std::string("size"), std::int64_t{5000000000});
+  library.print(keznlsRuntimeFormat{"%s;"}, 1);
+  library.print_error("dropped %d", 1);
+  EXPECT_EQ(sink.str(), "size: 5000000000;<error>;");
+}
+
+// Translations read against the kinds passed: one that reads an argument
+// as another kind gives way to the original; one that differs only in a
+// length modifier is used.
+TEST(Typed, TranslationsAreCheckedAgainstTheArgumentKinds) {
+  struct Fixed : keznlsTranslator {
+    utString translate(const char*, const char* text) override {
+      const std::string t = text;
+      if (t == "%d files") return "%ld Dateien";            // a length modifier only
+      if (t == "%s has %d") return "%2$s hat %1$s";         // the count read as a text
+      if (t == "%d of %s") return "%2$s: %1$lld";           // reordered, modifier only
+      if (t == "%c!") return "%d!";                         // a char read as a number
+      if (t == "%s") return "%s %s";                        // one argument more
+      return text;
+    }
+  } translator;
+  Formatters formatters;
+  const struct {
+    std::function<std::string(const kezabsOutput&)> call;
+    std::string expected;
+  } cases[] = {
+      {[](const kezabsOutput& o) { return o.stprint("db", "%d files", 3); }, "3 Dateien"},
+      {[](const kezabsOutput& o) { return o.stprint("db", "%s has %d", std::string("Anna"), 2); }, "Anna has 2"},
+      {[](const kezabsOutput& o) { return o.stprint("db", "%d of %s", std::int16_t{-7}, "x"); }, "x: -7"},
+      {[](const kezabsOutput& o) { return o.stprint("db", "%c!", 'y'); }, "y!"},
+      {[](const kezabsOutput& o) { return o.stprint("db", "%s", "once"); }, "once"},
+  };
+  for (const auto& f : formatters.all()) {
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, f.formatter, &displayer);
+    for (const auto& c : cases) EXPECT_EQ(c.call(helper), f.shown(c.expected)) << f.label;
+  }
+}
+
+// The argument-list calls: `%ld`, `%lu` and `%lx` read a long, wider
+// than int here, through every formatter and the library output object.
+TEST(Varargs, LongConversionsReadALong) {
+  Formatters formatters;
+  keznlsTranslatorDefault translator;
+  for (const auto& f : formatters.all()) {
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, f.formatter, &displayer);
+    helper.tprintf("db", "%ld %lu %lx", -5000000000L, 4294967303UL, 0x123456789abUL);
+    EXPECT_EQ(stream.str(), f.shown("-5000000000 4294967303 123456789ab")) << f.label;
+  }
+  std::ostringstream sink;
+  keznlsOstream to_sink(&sink);
+  keznlsLibraryNls library;
+  library.stream(&to_sink);
+  library.output("%ld", -5000000000L);
+  EXPECT_EQ(sink.str(), "-5000000000");
+}
+
+// utString and the standard library's strings, both ways.
+TEST(Typed, UtStringConvertsToAndFromStandardStrings) {
+  const std::string text = "with\0nul";  // stops at the first NUL, as C text does
+  const utString from_string(std::string("hello"));
+  const utString from_view(std::string_view("hello world").substr(6));
+  EXPECT_EQ(from_string.size(), 5u);
+  EXPECT_EQ(std::string_view(from_view), "world");
+  EXPECT_EQ(std::string(std::string_view(from_view)), "world");
+  EXPECT_EQ(utString(std::string_view("a\0b", 3)).size(), 1u);
+  EXPECT_EQ(ut_lit("literal").size(), 7u);
+  EXPECT_EQ(std::string_view(utString(static_cast<const char*>(nullptr))), "");
+
+  std::ostringstream stream;
+  keznlsDisplayerOstream displayer(stream);
+  displayer.display(std::string_view("abcdef").substr(1, 3));
+  displayer.display(std::string(300, 'x'));
+  EXPECT_EQ(stream.str(), "bcd" + std::string(300, 'x'));
+}
+
+}  // namespace
