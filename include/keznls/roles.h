@@ -89,12 +89,12 @@ class KEZNLS_API keznlsTranslator {
   virtual const char* lend(const keznlsMessage& message);
 
   /// The library's own members this object still runs (`keznlsKept`
-  /// flags). The library's translators answer `keznls_kept_all`, and so
-  /// does a class derived from one that changes nothing. A derived class
-  /// that overrides a copying call clears its flag, so the fast road that
-  /// stands in for that call is not taken:
-  /// `return keznlsTranslatorDefault::keeps() & ~keznls_kept_translate;`.
-  /// This default: none.
+  /// flags). The library's translators answer `keznls_kept_all` for an
+  /// object of exactly their class and none for a derived class, whose
+  /// overrides are then always asked. A derived class may say what it
+  /// keeps to have the fast roads back: one that changes nothing
+  /// `return keznls_kept_all;`, one that overrides `translate`
+  /// `return keznls_kept_all & ~keznls_kept_translate;`. This default: none.
   virtual unsigned keeps() const;
 };
 
@@ -148,12 +148,12 @@ class KEZNLS_API keznlsFormatter {
   virtual bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args);
 
   /// The library's own members this object still runs (`keznlsKept`
-  /// flags). The library's formatters answer `keznls_kept_all`, and so
-  /// does a class derived from one that changes nothing. A derived class
-  /// that overrides `vformat` or `vformat_into` clears that flag, so the
-  /// library asks its override rather than a road standing in for it:
-  /// `return keznlsFormatterDefault::keeps() & ~keznls_kept_vformat;`.
-  /// This default: none.
+  /// flags). The library's formatters answer `keznls_kept_all` for an
+  /// object of exactly their class and none for a derived class, whose
+  /// `vformat` and `vformat_into` are then always asked. A derived class
+  /// may say what it keeps to have the fast roads back: one that changes
+  /// nothing `return keznls_kept_all;`, one that overrides `vformat`
+  /// `return keznls_kept_all & ~keznls_kept_vformat;`. This default: none.
   virtual unsigned keeps() const;
 };
 

@@ -10,6 +10,7 @@
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
 #include "util/ut_thread_cache.h"
+#include "util/kept.h"
 #include "format/grammar.h"
 #include "output/pipeline.h"
 
@@ -222,7 +223,7 @@ const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
 }
 
-unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_all; }
+unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_if_exactly(*this); }
 
 utString keznlsTranslatorWithDatabases::explain(const char* name) {
   if (bypassed(name)) return "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n";

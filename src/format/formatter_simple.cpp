@@ -3,6 +3,7 @@
 
 #include "keznls/engine.h"
 #include "util/va_args.h"
+#include "util/kept.h"
 
 namespace {
 
@@ -38,6 +39,6 @@ bool keznlsFormatterSimple::tformat(keznlsTextSink& sink, const char* format, co
   return sprintf_.tformat(sink, format, args);
 }
 
-unsigned keznlsFormatterSimple::keeps() const { return keznls_kept_all; }
+unsigned keznlsFormatterSimple::keeps() const { return keznls_kept_if_exactly(*this); }
 
 int mca_strlen(const char* text) { return static_cast<int>(std::strlen(text)); }

@@ -1,6 +1,7 @@
 #include "keznls/locale.h"
 
 #include "util/va_args.h"
+#include "util/kept.h"
 
 keznlsFormatterLocale::keznlsFormatterLocale() {}
 
@@ -27,4 +28,4 @@ bool keznlsFormatterLocale::tformat(keznlsTextSink& sink, const char* fmt, const
   return default_formatter_.tformat(sink, fmt, args);
 }
 
-unsigned keznlsFormatterLocale::keeps() const { return keznls_kept_all; }
+unsigned keznlsFormatterLocale::keeps() const { return keznls_kept_if_exactly(*this); }

@@ -7,12 +7,13 @@
 #include "keznls/ut/ut_format.h"
 #include "format/typed_printf.h"
 #include "util/va_args.h"
+#include "util/kept.h"
 #include "output/pipeline.h"
 
 
 keznlsTranslatorDefault::keznlsTranslatorDefault() {}
 
-unsigned keznlsTranslatorDefault::keeps() const { return keznls_kept_all; }
+unsigned keznlsTranslatorDefault::keeps() const { return keznls_kept_if_exactly(*this); }
 
 utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* text) { return utString(text); }
 
@@ -86,7 +87,7 @@ bool keznlsFormatter::tformat(keznlsTextSink& sink, const char* format, const ke
 
 keznlsFormatterDefault::keznlsFormatterDefault() {}
 
-unsigned keznlsFormatterDefault::keeps() const { return keznls_kept_all; }
+unsigned keznlsFormatterDefault::keeps() const { return keznls_kept_if_exactly(*this); }
 
 bool keznlsFormatterDefault::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) {
   // A derived class's own vformat or vformat_into is asked through them.

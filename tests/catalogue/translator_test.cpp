@@ -104,22 +104,43 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
 }
 
 // Translate, format, display without a block of memory of its own, for the
-// library's roles and for classes derived from them that change nothing: the
-// translation is lent and the message formatted on the stack. A derived
-// translator or formatter that answers otherwise (and says so in keeps())
-// is asked through its own call, with a copy of the translation and of the
-// message.
+// library's roles and for classes derived from them that say they change
+// nothing: the translation is lent and the message formatted on the stack.
+// A derived translator or formatter is asked through its own calls, with a
+// copy of the translation and of the message, unless it says otherwise in
+// keeps(): an override it did not declare is never passed by.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
   struct DerivedTranslator : keznlsTranslatorWithDatabases {
     using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
+    unsigned keeps() const override { return keznls_kept_all; }
   };
   struct DerivedFormatter : keznlsFormatterSimple {
     using keznlsFormatterSimple::keznlsFormatterSimple;
+    unsigned keeps() const override { return keznls_kept_all; }
   };
-  struct DerivedDefaultTranslator : keznlsTranslatorDefault {};
-  struct DerivedDefaultFormatter : keznlsFormatterDefault {};
-  struct DerivedLocaleFormatter : keznlsFormatterLocale {};
+  struct DerivedDefaultTranslator : keznlsTranslatorDefault {
+    unsigned keeps() const override { return keznls_kept_all; }
+  };
+  struct DerivedDefaultFormatter : keznlsFormatterDefault {
+    unsigned keeps() const override { return keznls_kept_all; }
+  };
+  struct DerivedLocaleFormatter : keznlsFormatterLocale {
+    unsigned keeps() const override { return keznls_kept_all; }
+  };
+  // Says nothing: its override is asked all the same.
+  struct QuietLoudTranslator : keznlsTranslatorWithDatabases {
+    using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
+    utString translate(const char* name, const char* text) override {
+      char loud[64];
+      std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
+      return utString(loud);
+    }
+  };
+  struct QuietPlainFormatter : keznlsFormatterSimple {
+    using keznlsFormatterSimple::keznlsFormatterSimple;
+    utString vformat(const char* format, va_list) override { return utString(format); }
+  };
   struct LoudTranslator : keznlsTranslatorWithDatabases {
     using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
     utString translate(const char* name, const char* text) override {
@@ -127,12 +148,12 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
       return utString(loud);
     }
-    unsigned keeps() const override { return keznlsTranslatorWithDatabases::keeps() & ~keznls_kept_translate; }
+    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_translate; }
   };
   struct PlainFormatter : keznlsFormatterSimple {
     using keznlsFormatterSimple::keznlsFormatterSimple;
     utString vformat(const char* format, va_list) override { return utString(format); }
-    unsigned keeps() const override { return keznlsFormatterSimple::keeps() & ~keznls_kept_vformat; }
+    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat; }
   };
   // Writes into the caller's buffer as its base does, in capitals: asked
   // for plain messages too, though its base would only copy them.
@@ -143,7 +164,7 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buffer[i])));
       return n;
     }
-    unsigned keeps() const override { return keznlsFormatterSimple::keeps() & ~keznls_kept_vformat_into; }
+    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
   };
   keznlsTranslatorWithDatabases own_translator(directory("first").c_str());
   DerivedTranslator derived_translator(directory("first").c_str());
@@ -152,6 +173,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   DerivedFormatter derived_formatter(".");
   PlainFormatter plain_formatter(".");
   ShoutingFormatter shouting_formatter(".");
+  QuietLoudTranslator quiet_loud_translator(directory("first").c_str());
+  QuietPlainFormatter quiet_plain_formatter(".");
   DerivedDefaultTranslator untranslated;
   DerivedDefaultFormatter derived_default;
   DerivedLocaleFormatter derived_locale;
@@ -176,6 +199,9 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       // The five messages' own strings.
       {"vformat overridden", &own_translator, &plain_formatter, "Hallo", "%2$s: %1$d Eintr\xC3\xA4ge", 5},
       {"vformat_into overridden", &own_translator, &shouting_formatter, "HALLO", "/TMP: 3 EINTR\xC3\xA4GE", 0},
+      // Overrides not declared in keeps(): asked all the same.
+      {"translate overridden, undeclared", &quiet_loud_translator, &own_formatter, "Hallo!", "/tmp: 3 Eintr\xC3\xA4ge!", 7},
+      {"vformat overridden, undeclared", &own_translator, &quiet_plain_formatter, "Hallo", "%2$s: %1$d Eintr\xC3\xA4ge", 5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
