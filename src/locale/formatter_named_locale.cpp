@@ -1,0 +1,561 @@
+// printf in a named locale's number conventions, read once and applied by
+// our own rendering, so a call neither changes nor reads any locale.
+#include "keznls/locale_formatter.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+// The usual country of a bare language where it is not the language's own
+// letters upper-cased ("pl" -> "pl_PL" needs no entry).
+struct Country {
+  const char* language;
+  const char* locale;
+};
+constexpr Country kCountries[] = {
+    {"en", "en_US"}, {"ja", "ja_JP"}, {"zh", "zh_CN"}, {"ko", "ko_KR"}, {"cs", "cs_CZ"}, {"da", "da_DK"},
+    {"el", "el_GR"}, {"sv", "sv_SE"}, {"uk", "uk_UA"}, {"ca", "ca_ES"}, {"sl", "sl_SI"}, {"et", "et_EE"},
+    {"he", "he_IL"}, {"hi", "hi_IN"}, {"vi", "vi_VN"}, {"nb", "nb_NO"}, {"nn", "nn_NO"}, {"ar", "ar_EG"},
+    {"fa", "fa_IR"}, {"ga", "ga_IE"}, {"eu", "eu_ES"}, {"gl", "gl_ES"}, {"sr", "sr_RS"}, {"bs", "bs_BA"},
+    {"ka", "ka_GE"}, {"kk", "kk_KZ"}, {"be", "be_BY"}, {"sq", "sq_AL"}, {"ms", "ms_MY"}, {"ta", "ta_IN"},
+};
+
+// Locale names to try for `name`, most likely first.
+std::vector<std::string> candidates(std::string name) {
+  std::vector<std::string> out;
+  if (name.empty()) return out;
+  const std::size_t at = name.find('@');
+  const std::string modifier = at == std::string::npos ? "" : name.substr(at);
+  std::string base = name.substr(0, at);
+  if (base.find('_') == std::string::npos && base.find('.') == std::string::npos) {
+    std::string country;
+    for (const Country& c : kCountries)
+      if (base == c.language) country = c.locale;
+    if (country.empty()) {
+      country = base + "_";
+      for (const char ch : base) country += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    }
+    base = country;
+  }
+  if (base.find('.') == std::string::npos) {
+    out.push_back(base + ".UTF-8" + modifier);
+    out.push_back(base + ".utf8" + modifier);
+  }
+  out.push_back(base + modifier);
+  if (base + modifier != name) out.push_back(name);
+  return out;
+}
+
+// ---- the rendering ----
+
+enum class Length { none, hh, h, l, ll, j, z, t, L };
+enum class Kind { none, integer, long_integer, long_long, floating, pointer };
+
+// Plain data, set whole as each conversion is read: a plan is made for
+// every message, and most use a few of its places.
+struct Conversion {
+  const char* literal;  // the text before it
+  std::size_t literal_length;
+  int argument;         // the value's index; -1 for %%
+  int width_argument, precision_argument;  // -1: none
+  int width, precision;                    // -1: none
+  bool minus, plus, space, hash, zero, group;
+  Length length;
+  char letter;
+};
+constexpr Conversion kFresh = {nullptr, 0, -1, -1, -1, -1, -1, false, false, false, false, false, false,
+                               Length::none, 0};
+
+union Value {
+  long long integer;
+  double floating;
+  const void* pointer;
+};
+
+constexpr int kMaxConversions = 32;
+// Beyond a double's exact digits; the C library writes longer ones.
+constexpr int kMaxPrecision = 60;
+
+// What one format asks: its conversions and the type of each argument.
+struct Plan {
+  Conversion conversions[kMaxConversions];  // the first `count` are set
+  int count = 0;
+  const char* tail = nullptr;  // the text after the last conversion
+  Kind kinds[kMaxConversions * 3] = {};
+  int arguments = 0;
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+int read_number(const char*& p) {
+  long long n = 0;
+  while (is_digit(*p)) {
+    if (n < INT_MAX) n = n * 10 + (*p - '0');
+    ++p;
+  }
+  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+Kind kind_of(char letter, Length length) {
+  switch (letter) {
+    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
+      if (length == Length::l || length == Length::j || length == Length::z || length == Length::t) return Kind::long_integer;
+      return length == Length::ll ? Kind::long_long : Kind::integer;
+    case 'c': return Kind::integer;
+    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': return Kind::floating;
+    case 's': case 'p': return Kind::pointer;
+    default: return Kind::none;
+  }
+}
+
+bool note_kind(Plan* plan, int index, Kind kind) {
+  if (index < 0 || index >= kMaxConversions * 3) return false;
+  if (plan->kinds[index] != Kind::none && plan->kinds[index] != kind) return false;
+  plan->kinds[index] = kind;
+  if (index + 1 > plan->arguments) plan->arguments = index + 1;
+  return true;
+}
+
+// Reads `format`; false when it needs what only the C library renders (or
+// is malformed, which the C library then judges).
+bool read_plan(const char* format, Plan* plan) {
+  const char* literal = format;
+  int next = 0;
+  int positional = -1;  // unknown, 0 no, 1 yes
+  for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
+    if (plan->count == kMaxConversions) return false;
+    Conversion& c = plan->conversions[plan->count];
+    c = kFresh;
+    c.literal = literal;
+    c.literal_length = static_cast<std::size_t>(p - literal);
+    ++p;
+    if (*p == '%') {
+      c.letter = '%';
+      ++plan->count;
+      literal = ++p;
+      continue;
+    }
+    int position = -1;
+    if (is_digit(*p) && *p != '0') {
+      const char* q = p;
+      const int n = read_number(q);
+      if (*q == '$') {
+        position = n - 1;
+        p = q + 1;
+      }
+    }
+    if (positional == -1) positional = position >= 0;
+    if ((position >= 0) != (positional == 1)) return false;
+    for (;; ++p) {
+      if (*p == '-') c.minus = true;
+      else if (*p == '+') c.plus = true;
+      else if (*p == ' ') c.space = true;
+      else if (*p == '#') c.hash = true;
+      else if (*p == '0') c.zero = true;
+      else if (*p == '\'') c.group = true;
+      else break;
+    }
+    if (*p == '*') {
+      if (positional == 1) return false;  // `*m$`: the C library's
+      c.width_argument = next++;
+      if (!note_kind(plan, c.width_argument, Kind::integer)) return false;
+      ++p;
+    } else if (is_digit(*p)) {
+      c.width = read_number(p);
+    }
+    if (*p == '.') {
+      ++p;
+      if (*p == '*') {
+        if (positional == 1) return false;
+        c.precision_argument = next++;
+        if (!note_kind(plan, c.precision_argument, Kind::integer)) return false;
+        ++p;
+      } else {
+        c.precision = read_number(p);
+        if (c.precision > kMaxPrecision) return false;
+      }
+    }
+    switch (*p) {
+      case 'h': c.length = p[1] == 'h' ? (++p, Length::hh) : Length::h; ++p; break;
+      case 'l': c.length = p[1] == 'l' ? (++p, Length::ll) : Length::l; ++p; break;
+      case 'q': c.length = Length::ll; ++p; break;
+      case 'j': c.length = Length::j; ++p; break;
+      case 'z': c.length = Length::z; ++p; break;
+      case 't': c.length = Length::t; ++p; break;
+      case 'L': c.length = Length::L; ++p; break;
+      default: break;
+    }
+    c.letter = *p;
+    const Kind kind = kind_of(c.letter, c.length);
+    // Wide texts, long double, hexadecimal floats, %n and anything unknown.
+    if (kind == Kind::none || c.length == Length::L || ((c.letter == 'c' || c.letter == 's') && c.length != Length::none))
+      return false;
+    // Grouping beside zeros or a minimum of digits, and `#` of %g, as the C
+    // library has them.
+    const bool integer = kind != Kind::floating && kind != Kind::pointer && c.letter != 'c';
+    if (c.group && (c.zero || (integer && c.precision >= 0))) return false;
+    if (c.hash && (c.letter == 'g' || c.letter == 'G')) return false;
+    c.argument = position >= 0 ? position : next++;
+    if (!note_kind(plan, c.argument, kind)) return false;
+    ++plan->count;
+    literal = ++p;
+  }
+  plan->tail = literal;
+  for (int i = 0; i < plan->arguments; ++i)
+    if (plan->kinds[i] == Kind::none) return false;  // a gap in the positions
+  return true;
+}
+
+void fetch(const Plan& plan, va_list args, Value* values) {
+  va_list cursor;
+  va_copy(cursor, args);
+  for (int i = 0; i < plan.arguments; ++i) switch (plan.kinds[i]) {
+      case Kind::integer: values[i].integer = va_arg(cursor, int); break;
+      case Kind::long_integer: values[i].integer = va_arg(cursor, long); break;
+      case Kind::long_long: values[i].integer = va_arg(cursor, long long); break;
+      case Kind::floating: values[i].floating = va_arg(cursor, double); break;
+      case Kind::pointer: values[i].pointer = va_arg(cursor, const void*); break;
+      case Kind::none: break;
+    }
+  va_end(cursor);
+}
+
+// Writes what fits, counts everything.
+class Sink {
+ public:
+  Sink(char* buffer, std::size_t size) : buffer_(buffer), size_(size) {}
+  void put(const char* text, std::size_t n) {
+    if (length_ < size_) std::memcpy(buffer_ + length_, text, n < size_ - length_ ? n : size_ - length_);
+    length_ += n;
+  }
+  void fill(char c, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) put(&c, 1);
+  }
+  std::size_t length() const { return length_; }
+
+ private:
+  char* buffer_;
+  std::size_t size_;
+  std::size_t length_ = 0;
+};
+
+}  // namespace
+
+struct keznlsFormatterNamedLocale::Impl {
+  explicit Impl(std::string_view name) {
+    for (const std::string& candidate : candidates(std::string(name))) {
+      const locale_t found = newlocale(LC_NUMERIC_MASK, candidate.c_str(), static_cast<locale_t>(nullptr));
+      if (found == static_cast<locale_t>(nullptr)) continue;
+      numeric = found;
+      locale = candidate;
+      decimal_point = nl_langinfo_l(RADIXCHAR, found);
+      thousands_separator = nl_langinfo_l(THOUSEP, found);
+      const char* g = nl_langinfo_l(GROUPING, found);
+      grouping = g != nullptr ? g : "";
+      return;
+    }
+    // Not installed: the "C" conventions, which every C library has.
+    numeric = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
+  }
+  ~Impl() {
+    if (numeric != static_cast<locale_t>(nullptr)) freelocale(numeric);
+  }
+
+  bool installed() const { return locale != "C"; }
+
+  // `digits` (an integer part) with the separator between its groups.
+  void put_grouped(Sink& out, const char* digits, std::size_t n) const {
+    if (thousands_separator.empty() || grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) {
+      out.put(digits, n);
+      return;
+    }
+    // Group sizes from the right: each byte of `grouping`, the last repeated.
+    std::size_t ends[64];
+    int count = 0;
+    std::size_t at = n;
+    for (std::size_t g = 0; count < 64;) {
+      const char size = grouping[g];
+      if (size <= 0 || size == CHAR_MAX || static_cast<std::size_t>(size) >= at) break;
+      at -= static_cast<std::size_t>(size);
+      ends[count++] = at;
+      if (g + 1 < grouping.size()) ++g;
+    }
+    std::size_t from = 0;
+    for (int i = count - 1; i >= 0; --i) {
+      out.put(digits + from, ends[i] - from);
+      out.put(thousands_separator.data(), thousands_separator.size());
+      from = ends[i];
+    }
+    out.put(digits + from, n - from);
+  }
+
+  // The width of a number's text with the separators `put_grouped` adds.
+  std::size_t grouped_length(std::size_t n) const {
+    if (thousands_separator.empty() || grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) return n;
+    std::size_t separators = 0, at = n;
+    for (std::size_t g = 0;;) {
+      const char size = grouping[g];
+      if (size <= 0 || size == CHAR_MAX || static_cast<std::size_t>(size) >= at) break;
+      at -= static_cast<std::size_t>(size);
+      ++separators;
+      if (g + 1 < grouping.size()) ++g;
+    }
+    return n + separators * thousands_separator.size();
+  }
+
+  void render_integer(Sink& out, const Conversion& c, long long value, int width, int precision, bool minus) const {
+    const char letter = c.letter;
+    const bool is_signed = letter == 'd' || letter == 'i';
+    unsigned long long magnitude;
+    bool negative = false;
+    if (is_signed) {
+      long long v = value;
+      if (c.length == Length::hh) v = static_cast<signed char>(v);
+      else if (c.length == Length::h) v = static_cast<short>(v);
+      else if (c.length == Length::none) v = static_cast<int>(v);
+      negative = v < 0;
+      magnitude = negative ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    } else {
+      magnitude = static_cast<unsigned long long>(value);
+      if (c.length == Length::hh) magnitude = static_cast<unsigned char>(magnitude);
+      else if (c.length == Length::h) magnitude = static_cast<unsigned short>(magnitude);
+      else if (c.length == Length::none) magnitude = static_cast<unsigned>(magnitude);
+    }
+    const int base = letter == 'x' || letter == 'X' ? 16 : letter == 'o' ? 8 : 10;
+    char digits[32];
+    std::size_t n = 0;
+    if (!(precision == 0 && magnitude == 0)) {
+      n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr - digits);
+      if (letter == 'X')
+        for (std::size_t i = 0; i < n; ++i)
+          if (digits[i] >= 'a') digits[i] = static_cast<char>(digits[i] - 'a' + 'A');
+    }
+    std::size_t zeros = precision > 0 && static_cast<std::size_t>(precision) > n ? precision - n : 0;
+    if (letter == 'o' && c.hash && zeros == 0 && (n == 0 || digits[0] != '0')) zeros = 1;
+    const char* prefix = "";
+    if (is_signed) prefix = negative ? "-" : c.plus ? "+" : c.space ? " " : "";
+    else if (c.hash && magnitude != 0 && base == 16) prefix = letter == 'x' ? "0x" : "0X";
+    const bool group = c.group && base == 10;
+    const std::size_t body = zeros + (group ? grouped_length(n) : n);
+    const std::size_t prefix_length = std::strlen(prefix);
+    const std::size_t total = prefix_length + body;
+    const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > total ? width - total : 0;
+    const bool zero_pad = c.zero && !minus && precision < 0;
+    if (!minus && !zero_pad) out.fill(' ', pad);
+    out.put(prefix, prefix_length);
+    if (zero_pad) out.fill('0', pad);
+    out.fill('0', zeros);
+    if (group) put_grouped(out, digits, n);
+    else out.put(digits, n);
+    if (minus) out.fill(' ', pad);
+  }
+
+  void render_floating(Sink& out, const Conversion& c, double value, int width, int precision, bool minus) const {
+    const char letter = c.letter;
+    const bool upper = letter == 'F' || letter == 'E' || letter == 'G';
+    char text[400];  // the widest %f of a double is 309 digits and the precision
+    if (precision < 0) precision = 6;
+    if (precision > kMaxPrecision) precision = kMaxPrecision;  // a `*` precision
+    std::chars_format style = std::chars_format::fixed;
+    if (letter == 'e' || letter == 'E') style = std::chars_format::scientific;
+    if (letter == 'g' || letter == 'G') {
+      style = std::chars_format::general;
+      if (precision == 0) precision = 1;
+    }
+    const double magnitude = std::fabs(value);
+    const bool negative = std::signbit(value);
+    std::size_t n = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, magnitude, style, precision).ptr - text);
+    const bool finite = std::isfinite(value);
+    if (upper)
+      for (std::size_t i = 0; i < n; ++i)
+        if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+    // `#`: a decimal point even with no digit after it.
+    const char* point = static_cast<const char*>(std::memchr(text, '.', n));
+    std::size_t exponent = n;
+    for (std::size_t i = 0; i < n; ++i)
+      if (text[i] == 'e' || text[i] == 'E') exponent = i;
+    const std::size_t integer = point != nullptr ? static_cast<std::size_t>(point - text) : exponent;
+    const bool hash_point = c.hash && point == nullptr && finite;
+    const char* sign = negative ? "-" : c.plus ? "+" : c.space ? " " : "";
+    const std::size_t sign_length = std::strlen(sign);
+    const bool group = c.group && finite && style != std::chars_format::scientific;
+    std::size_t body = (group ? grouped_length(integer) : integer) + (n - integer);
+    if (point != nullptr || hash_point) body += decimal_point.size() - (point != nullptr ? 1 : 0);
+    const std::size_t total = sign_length + body;
+    const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > total ? width - total : 0;
+    const bool zero_pad = c.zero && !minus && finite;
+    if (!minus && !zero_pad) out.fill(' ', pad);
+    out.put(sign, sign_length);
+    if (zero_pad) out.fill('0', pad);
+    if (group) put_grouped(out, text, integer);
+    else out.put(text, integer);
+    if (point != nullptr) {
+      out.put(decimal_point.data(), decimal_point.size());
+      out.put(point + 1, n - integer - 1);
+    } else {
+      if (hash_point) out.put(decimal_point.data(), decimal_point.size());
+      out.put(text + integer, n - integer);
+    }
+    if (minus) out.fill(' ', pad);
+  }
+
+  void render(Sink& out, const Plan& plan, const Value* values) const {
+    for (int i = 0; i < plan.count; ++i) {
+      const Conversion& c = plan.conversions[i];
+      out.put(c.literal, c.literal_length);
+      if (c.letter == '%') {
+        out.put("%", 1);
+        continue;
+      }
+      int width = c.width, precision = c.precision;
+      bool minus = c.minus;
+      if (c.width_argument >= 0) {
+        width = static_cast<int>(values[c.width_argument].integer);
+        if (width < 0) {
+          minus = true;
+          width = width == INT_MIN ? INT_MAX : -width;
+        }
+      }
+      if (c.precision_argument >= 0) {
+        precision = static_cast<int>(values[c.precision_argument].integer);
+        if (precision < 0) precision = -1;
+      }
+      const Value& v = values[c.argument];
+      switch (c.letter) {
+        case 'c': {
+          const char ch = static_cast<char>(v.integer);
+          put_text(out, &ch, 1, width, minus);
+          break;
+        }
+        case 's': {
+          const char* s = v.pointer != nullptr ? static_cast<const char*>(v.pointer) : "(null)";
+          std::size_t n = precision >= 0 ? strnlen(s, static_cast<std::size_t>(precision)) : std::strlen(s);
+          if (v.pointer == nullptr && precision >= 0 && precision < 6) n = 0;  // as glibc: all or nothing
+          put_text(out, s, n, width, minus);
+          break;
+        }
+        case 'p': {
+          char text[24];
+          std::size_t n;
+          if (v.pointer == nullptr) {
+            std::memcpy(text, "(nil)", 5);
+            n = 5;
+          } else {
+            text[0] = '0';
+            text[1] = 'x';
+            n = 2 + static_cast<std::size_t>(
+                        std::to_chars(text + 2, text + sizeof text, reinterpret_cast<std::uintptr_t>(v.pointer), 16).ptr -
+                        (text + 2));
+          }
+          put_text(out, text, n, width, minus);
+          break;
+        }
+        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
+          render_floating(out, c, v.floating, width, precision, minus);
+          break;
+        default: render_integer(out, c, v.integer, width, precision, minus);
+      }
+    }
+    out.put(plan.tail, std::strlen(plan.tail));
+  }
+
+  static void put_text(Sink& out, const char* text, std::size_t n, int width, bool minus) {
+    const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > n ? width - n : 0;
+    if (!minus) out.fill(' ', pad);
+    out.put(text, n);
+    if (minus) out.fill(' ', pad);
+  }
+
+  // The rare formats: the C library's printf in the locale, for this thread
+  // and this call only.
+  int by_c_library(char* buffer, std::size_t size, const char* format, va_list args) const {
+    const locale_t previous = uselocale(numeric);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(buffer, size, format, copy);
+    va_end(copy);
+    uselocale(previous);
+    return n;
+  }
+
+  std::string locale = "C";
+  std::string decimal_point = ".";
+  std::string thousands_separator;
+  std::string grouping;
+  locale_t numeric = static_cast<locale_t>(nullptr);  // for the rare formats
+};
+
+keznlsFormatterNamedLocale::keznlsFormatterNamedLocale(std::string_view name) : impl_(new Impl(name)) {}
+
+keznlsFormatterNamedLocale::~keznlsFormatterNamedLocale() = default;
+
+bool keznlsFormatterNamedLocale::installed() const { return impl_->installed(); }
+const std::string& keznlsFormatterNamedLocale::locale() const { return impl_->locale; }
+const std::string& keznlsFormatterNamedLocale::decimal_point() const { return impl_->decimal_point; }
+const std::string& keznlsFormatterNamedLocale::thousands_separator() const { return impl_->thousands_separator; }
+
+utString keznlsFormatterNamedLocale::format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  utString result = vformat(format, args);
+  va_end(args);
+  return result;
+}
+
+utString keznlsFormatterNamedLocale::vformat(const char* format, va_list args) {
+  char stack[512];
+  Plan plan;
+  if (read_plan(format, &plan)) {
+    Value values[kMaxConversions * 3];
+    fetch(plan, args, values);
+    Sink first(stack, sizeof stack);
+    impl_->render(first, plan, values);
+    const std::size_t n = first.length();
+    char* text = new char[n + 1];
+    if (n < sizeof stack) {
+      std::memcpy(text, stack, n);
+    } else {
+      Sink again(text, n);
+      impl_->render(again, plan, values);
+    }
+    text[n] = '\0';
+    return utString(ut_string_claim, text, static_cast<int>(n));
+  }
+  const int n = impl_->by_c_library(stack, sizeof stack, format, args);
+  if (n < 0) return utString("");
+  if (static_cast<std::size_t>(n) < sizeof stack) return utString(stack);
+  char* text = new char[static_cast<std::size_t>(n) + 1];
+  impl_->by_c_library(text, static_cast<std::size_t>(n) + 1, format, args);
+  return utString(ut_string_claim, text, n);
+}
+
+int keznlsFormatterNamedLocale::vformat_into(char* buffer, int size, const char* format, va_list args) {
+  if (size <= 0) return -1;
+  Plan plan;
+  std::size_t n;
+  if (read_plan(format, &plan)) {
+    Value values[kMaxConversions * 3];
+    fetch(plan, args, values);
+    Sink out(buffer, static_cast<std::size_t>(size));
+    impl_->render(out, plan, values);
+    n = out.length();
+  } else {
+    const int written = impl_->by_c_library(buffer, static_cast<std::size_t>(size), format, args);
+    if (written < 0) return -1;
+    n = static_cast<std::size_t>(written);
+  }
+  if (n >= static_cast<std::size_t>(size)) return -1;
+  buffer[n] = '\0';
+  return static_cast<int>(n);
+}
