@@ -98,6 +98,13 @@ struct Plan {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// Characters of a UTF-8 text: its bytes that begin one.
+std::size_t characters(const std::string& text) {
+  std::size_t n = 0;
+  for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 int read_number(const char*& p) {
   long long n = 0;
   while (is_digit(*p)) {
@@ -263,6 +270,8 @@ struct keznlsFormatterNamedLocale::Impl {
       thousands_separator = nl_langinfo_l(THOUSEP, found);
       const char* g = nl_langinfo_l(GROUPING, found);
       grouping = g != nullptr ? g : "";
+      separator_width = characters(thousands_separator);
+      decimal_point_width = characters(decimal_point);
       return;
     }
     // Not installed: the "C" conventions, which every C library has.
@@ -300,7 +309,8 @@ struct keznlsFormatterNamedLocale::Impl {
     out.put(digits + from, n - from);
   }
 
-  // The width of a number's text with the separators `put_grouped` adds.
+  // The width of a number's text with the separators `put_grouped` adds,
+  // each counted as one character as the C library counts it.
   std::size_t grouped_length(std::size_t n) const {
     if (thousands_separator.empty() || grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) return n;
     std::size_t separators = 0, at = n;
@@ -311,7 +321,7 @@ struct keznlsFormatterNamedLocale::Impl {
       ++separators;
       if (g + 1 < grouping.size()) ++g;
     }
-    return n + separators * thousands_separator.size();
+    return n + separators * separator_width;
   }
 
   void render_integer(Sink& out, const Conversion& c, long long value, int width, int precision, bool minus) const {
@@ -391,7 +401,7 @@ struct keznlsFormatterNamedLocale::Impl {
     const std::size_t sign_length = std::strlen(sign);
     const bool group = c.group && finite && style != std::chars_format::scientific;
     std::size_t body = (group ? grouped_length(integer) : integer) + (n - integer);
-    if (point != nullptr || hash_point) body += decimal_point.size() - (point != nullptr ? 1 : 0);
+    if (point != nullptr || hash_point) body += decimal_point_width - (point != nullptr ? 1 : 0);
     const std::size_t total = sign_length + body;
     const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > total ? width - total : 0;
     const bool zero_pad = c.zero && !minus && finite;
@@ -493,6 +503,7 @@ struct keznlsFormatterNamedLocale::Impl {
   std::string decimal_point = ".";
   std::string thousands_separator;
   std::string grouping;
+  std::size_t separator_width = 0, decimal_point_width = 1;  // in characters, for widths
   locale_t numeric = static_cast<locale_t>(nullptr);  // for the rare formats
 };
 
