@@ -25,9 +25,10 @@
 /// The name may be a locale ("de_CH.UTF-8", "pl_PL") or a catalogue
 /// language ("pl", "pt_BR"): the UTF-8 form is tried first, then the name
 /// as given, and a bare language is given its usual country ("pl" ->
-/// "pl_PL", "en" -> "en_US", "ja" -> "ja_JP"). When no such locale is
-/// installed, numbers come out in the "C" conventions (a `.` decimal point,
-/// no grouping) and `installed()` is false.
+/// "pl_PL", "en" -> "en_US", "ja" -> "ja_JP"). A country whose locale is
+/// not installed gets its language's usual one ("de_CH" -> "de_DE"). When
+/// none is installed, numbers come out in the "C" conventions (a `.`
+/// decimal point, no grouping) and `installed()` is false.
 ///
 /// The common conversions (`d i u x X o c s p %` and `f F e E g G`, with
 /// flags, width, precision, `*`, positional `%1$`, length modifiers) are

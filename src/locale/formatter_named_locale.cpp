@@ -5,6 +5,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -54,6 +55,13 @@ std::vector<std::string> candidates(std::string name) {
   }
   out.push_back(base + modifier);
   if (base + modifier != name) out.push_back(name);
+  // A country whose locale is missing: its language's usual one ("de_CH"
+  // -> "de_DE"), closer than no conventions at all.
+  const std::string language = name.substr(0, name.find_first_of("_.@"));
+  if (!language.empty() && language != name && language.find_first_of("_.@") == std::string::npos &&
+      language + ".UTF-8" != name)
+    for (std::string& fallback : candidates(language))
+      if (std::find(out.begin(), out.end(), fallback) == out.end()) out.push_back(std::move(fallback));
   return out;
 }
 

