@@ -242,7 +242,7 @@ struct World {
   locale_t locales[kLanguageCount] = {};
   std::locale boost_locales[kLanguageCount];
   // A request's translator found by its language, as a server finds it.
-  keznlsTranslatorSet set;
+  mutable keznlsTranslatorSet set;
   std::unique_ptr<keznlsFormatterNamedLocale> named[kNumberLocales];
   locale_t numeric[kNumberLocales] = {};
 };

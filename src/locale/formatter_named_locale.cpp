@@ -100,7 +100,7 @@ struct Plan {
   Conversion conversions[kMaxConversions];  // the first `count` are set
   int count = 0;
   const char* tail = nullptr;  // the text after the last conversion
-  Kind kinds[kMaxConversions * 3] = {};
+  Kind kinds[kMaxConversions * 3];  // the first `arguments` are set
   int arguments = 0;
 };
 
@@ -136,9 +136,9 @@ Kind kind_of(char letter, Length length) {
 
 bool note_kind(Plan* plan, int index, Kind kind) {
   if (index < 0 || index >= kMaxConversions * 3) return false;
+  while (plan->arguments <= index) plan->kinds[plan->arguments++] = Kind::none;
   if (plan->kinds[index] != Kind::none && plan->kinds[index] != kind) return false;
   plan->kinds[index] = kind;
-  if (index + 1 > plan->arguments) plan->arguments = index + 1;
   return true;
 }
 
@@ -246,12 +246,63 @@ void fetch(const Plan& plan, va_list args, Value* values) {
   va_end(cursor);
 }
 
+// `%.<precision>f` of `v` (not negative) into `text` for the usual amounts:
+// up to three decimals and below 10^15. v is m * 2^e exactly, so
+// v * 10^precision is m * 10^precision * 2^e, an integer product shifted:
+// rounded to the nearest, ties to even, it is the C library's exact
+// rounding, found with no floating-point work at all. Returns the length,
+// or 0 when `v` is not such an amount.
+std::size_t fixed_few_decimals(double v, int precision, char* text) {
+  static constexpr unsigned kScale[] = {1, 10, 100, 1000};
+  if (precision > 3 || !(v < 1e15)) return 0;
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  const int biased = static_cast<int>(bits >> 52);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int exponent;
+  if (biased == 0) {
+    exponent = -1074;  // subnormal or zero
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+    exponent = biased - 1075;
+  }
+  using u128 = unsigned __int128;
+  const u128 product = static_cast<u128>(mantissa) * kScale[precision];
+  u128 scaled;
+  if (exponent >= 0) {
+    scaled = product << exponent;  // below 10^18: v < 10^15
+  } else if (-exponent >= 127) {
+    scaled = 0;  // far below a half of the last digit
+  } else {
+    const int shift = -exponent;
+    scaled = product >> shift;
+    const u128 rest = product & ((static_cast<u128>(1) << shift) - 1);
+    const u128 half = static_cast<u128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (scaled & 1) != 0)) ++scaled;
+  }
+  const auto all = static_cast<unsigned long long>(scaled);
+  const unsigned long long whole = all / kScale[precision];
+  unsigned long long fraction = all % kScale[precision];
+  char* p = std::to_chars(text, text + 24, whole).ptr;
+  if (precision > 0) {
+    *p++ = '.';
+    for (int i = precision - 1; i >= 0; --i, fraction /= 10) p[i] = static_cast<char>('0' + fraction % 10);
+    p += precision;
+  }
+  return static_cast<std::size_t>(p - text);
+}
+
 // Writes what fits, counts everything.
 class Sink {
  public:
   Sink(char* buffer, std::size_t size) : buffer_(buffer), size_(size) {}
   void put(const char* text, std::size_t n) {
-    if (length_ < size_) std::memcpy(buffer_ + length_, text, n < size_ - length_ ? n : size_ - length_);
+    if (n <= size_ - length_ && n <= 16 && length_ <= size_) {
+      // The usual piece is a few bytes: no call for it.
+      for (std::size_t i = 0; i < n; ++i) buffer_[length_ + i] = text[i];
+    } else if (length_ < size_) {
+      std::memcpy(buffer_ + length_, text, n < size_ - length_ ? n : size_ - length_);
+    }
     length_ += n;
   }
   void fill(char c, std::size_t n) {
@@ -274,6 +325,7 @@ struct keznlsFormatterNamedLocale::Impl {
       if (found == static_cast<locale_t>(nullptr)) continue;
       numeric = found;
       locale = candidate;
+      found_locale = true;
       decimal_point = nl_langinfo_l(RADIXCHAR, found);
       thousands_separator = nl_langinfo_l(THOUSEP, found);
       const char* g = nl_langinfo_l(GROUPING, found);
@@ -289,7 +341,7 @@ struct keznlsFormatterNamedLocale::Impl {
     if (numeric != static_cast<locale_t>(nullptr)) freelocale(numeric);
   }
 
-  bool installed() const { return locale != "C"; }
+  bool installed() const { return found_locale; }
 
   // `digits` (an integer part) with the separator between its groups.
   void put_grouped(Sink& out, const char* digits, std::size_t n) const {
@@ -393,7 +445,9 @@ struct keznlsFormatterNamedLocale::Impl {
     }
     const double magnitude = std::fabs(value);
     const bool negative = std::signbit(value);
-    std::size_t n = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, magnitude, style, precision).ptr - text);
+    std::size_t n = style == std::chars_format::fixed ? fixed_few_decimals(magnitude, precision, text) : 0;
+    if (n == 0)
+      n = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, magnitude, style, precision).ptr - text);
     const bool finite = std::isfinite(value);
     if (upper)
       for (std::size_t i = 0; i < n; ++i)
@@ -508,6 +562,7 @@ struct keznlsFormatterNamedLocale::Impl {
   }
 
   std::string locale = "C";
+  bool found_locale = false;
   std::string decimal_point = ".";
   std::string thousands_separator;
   std::string grouping;
@@ -561,6 +616,14 @@ utString keznlsFormatterNamedLocale::vformat(const char* format, va_list args) {
 
 int keznlsFormatterNamedLocale::vformat_into(char* buffer, int size, const char* format, va_list args) {
   if (size <= 0) return -1;
+  // Most messages hold no conversion: they are their own text.
+  const char* percent = std::strchr(format, '%');
+  if (percent == nullptr) {
+    const std::size_t n = std::strlen(format);
+    if (n >= static_cast<std::size_t>(size)) return -1;
+    std::memcpy(buffer, format, n + 1);
+    return static_cast<int>(n);
+  }
   Plan plan;
   std::size_t n;
   if (read_plan(format, &plan)) {

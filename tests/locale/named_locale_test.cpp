@@ -5,6 +5,7 @@
 #include <locale.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
@@ -69,6 +70,31 @@ TEST(NamedLocaleTest, FormatsAsTheCLibraryDoesInThatLocale) {
     BOTH("%'010d|%'.6d|%a|%Lf|%#g", 1234567, 1234, 1.5, static_cast<long double>(1234.5), 2.0);
     BOTH("%s", "no number at all");
     freelocale(theirs);
+  }
+}
+
+// Amounts with few decimals take a shorter road: every rounding, ties and
+// values just beside them included, must still be the C library's.
+TEST(NamedLocaleTest, RoundsAsTheCLibraryDoes) {
+  keznlsFormatterNamedLocale c("C");
+  std::uint64_t state = 42;
+  auto next = [&state] { return state = state * 6364136223846793005u + 1442695040888963407u; };
+  int mismatches = 0;
+  for (int i = 0; i < 20000 && mismatches < 5; ++i) {
+    const int precision = i % 4;
+    double v;
+    switch (i % 3) {
+      case 0: v = static_cast<double>(next() >> 40) / 1000.0; break;        // decimal-looking amounts
+      case 1: v = static_cast<double>(next() >> 44) / 16.0; break;          // exact ties in binary
+      default: v = std::ldexp(static_cast<double>(next() >> 11), static_cast<int>(next() % 60) - 53);
+    }
+    char want[400];
+    std::snprintf(want, sizeof want, "%.*f", precision, v);
+    const std::string got = c.format("%.*f", precision, v).c_str();
+    if (got != want) {
+      ++mismatches;
+      ADD_FAILURE() << "%." << precision << "f of " << v << ": " << got << ", C library " << want;
+    }
   }
 }
 
