@@ -112,6 +112,7 @@ Result run(int port, const std::vector<std::string>& want) {
     clients.emplace_back([&, t] {
       httplib::Client client("127.0.0.1", port);
       client.set_keep_alive(true);
+      client.set_tcp_nodelay(true);
       for (int i = next++; i < kRequests; i = next++) {
         const auto begin = std::chrono::steady_clock::now();
         const auto result = client.Get(path(i).c_str(), {{"Accept-Language", kHeaders[i % kHeaderCount]}});

@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   httplib::Server server;
+  server.set_tcp_nodelay(true);  // small answers go out at once, not after the peer's delayed ack
   const int threads = options.threads;
   server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
   // [server-handler]
