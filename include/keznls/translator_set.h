@@ -82,6 +82,8 @@ class KEZNLS_API keznlsTranslatorSetEntry {
 /// originals' entry, which the set makes at once.
 class KEZNLS_API keznlsTranslatorSet {
  public:
+  /// An empty set but for the originals' entry; `source` is a catalogue
+  /// folder (or a `:`-separated list of them) as a translator takes it.
   keznlsTranslatorSet(std::string_view source, std::string_view database,
                       const keznlsTranslatorSetOptions& options = keznlsTranslatorSetOptions());
   ~keznlsTranslatorSet();
