@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "catalogue_files.h"
 #include "keznls/keznls.h"
@@ -73,6 +75,30 @@ TEST(SourceLanguageTest, AProgramWrittenInGerman) {
     EXPECT_STREQ(translator.translate("demo", "Hallo").c_str(), c.shown) << c.languages;
     EXPECT_EQ(translator.answered_language("demo", "Hallo"), c.answered) << c.languages;
   }
+}
+
+// Every mix of the text types picks one constructor, and all agree.
+TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
+  const std::string folder = directory("source");
+  const std::string_view view = folder;
+  const utString legacy(folder.c_str());
+  std::unique_ptr<keznlsTranslatorWithDatabases> made[] = {
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), std::string_view("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, "de", "en"),
+  };
+  for (auto& t : made) EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Deutsch");
+  ::setenv("LANGUAGE", "fr", 1);
+  ::setenv("LANG", "fr_FR.UTF-8", 1);
+  for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
+                  std::make_unique<keznlsTranslatorWithDatabases>(view)})
+    EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Français");  // the environment's
+  ::unsetenv("LANGUAGE");
+  ::unsetenv("LANG");
 }
 
 // LANGUAGE is glibc's: an English entry with no catalogue falls through.
