@@ -13,7 +13,8 @@
 //   std::locale per language;
 // - rotating, set: the same requests, each finding its language's entry in
 //   one keznlsTranslatorSet by the request's language and printing through
-//   the entry's helper (numbers in that language), as a server does;
+//   the entry's helper (numbers in that language), as a server does; and
+//   the same with the engine for every entry, as the helpers above;
 // - numbers: a grouped integer and float per request in pl, de and fr,
 //   keznlsFormatterNamedLocale against uselocale + snprintf with `'`;
 // - memory: what 99 more translators over de:fr cost once a first one has
@@ -201,7 +202,8 @@ void print_with_snprintf(const char* format, const Message& message, int m) {
 struct World {
   World()
       : formatter(ut_lit(".")), shared_translator(utString(kCatalogues)),
-        set(kCatalogues, kDomain, set_options(&counter)) {
+        set(kCatalogues, kDomain, set_options(&counter, nullptr)),
+        engine_set(kCatalogues, kDomain, set_options(&counter, &formatter)) {
     shared_helper.reset(new keznlsHelper(&shared_translator, &formatter, &counter));
     for (int l = 0; l < kLanguageCount; ++l) {
       translators[l].reset(new keznlsTranslatorWithDatabases(utString(kCatalogues), utString(kLanguages[l].code)));
@@ -213,15 +215,17 @@ struct World {
       messages.add_messages_domain(kDomain);
       boost_locales[l] = messages.generate(boost::locale::generator()("C.UTF-8"), kLanguages[l].locale);
       set.for_languages(kLanguages[l].code);  // made before the timing, as a running server's are
+      engine_set.for_languages(kLanguages[l].code);
     }
     for (int l = 0; l < kNumberLocales; ++l) {
       named[l].reset(new keznlsFormatterNamedLocale(kNumberLocales_[l]));
       numeric[l] = newlocale(LC_NUMERIC_MASK, kNumberLocales_[l], static_cast<locale_t>(0));
     }
   }
-  static keznlsTranslatorSetOptions set_options(keznlsDisplayer* displayer) {
+  static keznlsTranslatorSetOptions set_options(keznlsDisplayer* displayer, keznlsFormatter* formatter) {
     keznlsTranslatorSetOptions options;
     options.displayer = displayer;
+    options.formatter = formatter;
     return options;
   }
   ~World() {
@@ -243,6 +247,8 @@ struct World {
   std::locale boost_locales[kLanguageCount];
   // A request's translator found by its language, as a server finds it.
   mutable keznlsTranslatorSet set;
+  // The same with the engine for every entry, as the helpers above format.
+  mutable keznlsTranslatorSet engine_set;
   std::unique_ptr<keznlsFormatterNamedLocale> named[kNumberLocales];
   locale_t numeric[kNumberLocales] = {};
 };
@@ -293,6 +299,10 @@ int format_into(keznlsFormatter& formatter, char* out, int size, const char* for
   const int n = formatter.vformat_into(out, size, format, args);
   va_end(args);
   return n;
+}
+
+void rotating_engine_set(int l, const Message& message, int m) {
+  print(g_world->engine_set.for_languages(kLanguages[l].code).helper(), message, m);
 }
 
 // A request's numbers, in locale `l % kNumberLocales`, into a buffer of
@@ -358,6 +368,7 @@ enum {
   kRotatingGlibc,
   kRotatingBoost,
   kRotatingSet,
+  kRotatingEngineSet,
   kNumbersOurs,
   kNumbersGlibc
 };
@@ -371,6 +382,7 @@ const Bench kBenches[] = {
     KEZNLS_BENCH("rotating", "uselocale+dgettext", rotating, rotating_uselocale, no_language_list),
     KEZNLS_BENCH("rotating", "boost::locale::dgettext", rotating, rotating_boost, no_language_list),
     KEZNLS_BENCH("rotating", "keznls set", rotating, rotating_set, no_language_list),
+    KEZNLS_BENCH("rotating", "keznls set, engine", rotating, rotating_engine_set, no_language_list),
     KEZNLS_BENCH("numbers", "keznls named locale", numbers, numbers_keznls, no_language_list),
     KEZNLS_BENCH("numbers", "uselocale+snprintf", numbers, numbers_uselocale, no_language_list),
 };
@@ -633,6 +645,8 @@ int main(int argc, char** argv) {
                     ns(peer, threads) / ns(kRotatingOurs, threads));
         std::printf("ratio: threads %s rotating set %s vs %s = %.2f\n", set.name, count, kBenches[peer].side,
                     ns(peer, threads) / ns(kRotatingSet, threads));
+        std::printf("ratio: threads %s rotating set, engine %s vs %s = %.2f\n", set.name, count,
+                    kBenches[peer].side, ns(peer, threads) / ns(kRotatingEngineSet, threads));
       }
       if (&set == &kSets[0])
         std::printf("ratio: threads numbers %s keznls named locale vs uselocale+snprintf = %.2f\n", count,

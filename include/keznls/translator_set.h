@@ -24,6 +24,10 @@ struct KEZNLS_API keznlsTranslatorSetOptions {
   std::size_t capacity = 64;
   /// Where the entries' `helper()` displays; null: standard output.
   keznlsDisplayer* displayer = nullptr;
+  /// What every entry formats with, borrowed (for a program whose messages
+  /// show no numbers in the reader's conventions, `keznlsFormatterSimple`);
+  /// null: each entry's `numbers()`.
+  keznlsFormatter* formatter = nullptr;
 };
 
 /// One language list's translator, with what formats and shows its
@@ -33,9 +37,12 @@ class KEZNLS_API keznlsTranslatorSetEntry {
  public:
   /// The translator over the list.
   keznlsTranslatorWithDatabases& translator() const { return *translator_; }
+  /// What the entry's `text()` and `helper()` format with: `numbers()`,
+  /// unless the set was given a formatter of its own.
+  keznlsFormatter& formatter() const { return *formatter_; }
   /// Numbers in the conventions of the language that answers (see
   /// `number_locale()`).
-  keznlsFormatterNamedLocale& formatter() const { return *formatter_; }
+  keznlsFormatterNamedLocale& numbers() const { return *numbers_; }
   /// Translate and format into a string: a server's response text.
   const keznlsTranslatorAndFormatter& text() const { return *text_; }
   /// Translate, format and display through the set's displayer. For a
@@ -52,7 +59,7 @@ class KEZNLS_API keznlsTranslatorSetEntry {
   /// The locale whose numbers `formatter()` writes: the most specific name
   /// of the list in `language()` ("de_CH" for "de_CH:de" answered by "de"),
   /// else `language()` itself.
-  const std::string& number_locale() const { return formatter_->locale(); }
+  const std::string& number_locale() const { return numbers_->locale(); }
 
   ~keznlsTranslatorSetEntry();
   keznlsTranslatorSetEntry(const keznlsTranslatorSetEntry&) = delete;
@@ -65,7 +72,8 @@ class KEZNLS_API keznlsTranslatorSetEntry {
   std::string languages_;
   std::string language_;
   std::unique_ptr<keznlsTranslatorWithDatabases> translator_;
-  keznlsFormatterNamedLocale* formatter_ = nullptr;  // the set's, shared by entries of one locale
+  keznlsFormatterNamedLocale* numbers_ = nullptr;  // the set's, shared by entries of one locale
+  keznlsFormatter* formatter_ = nullptr;           // numbers_, or the set's options.formatter
   std::unique_ptr<keznlsTranslatorAndFormatter> text_;
   std::unique_ptr<keznlsHelper> helper_;
 };

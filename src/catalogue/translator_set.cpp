@@ -21,6 +21,14 @@ std::size_t hash_of(std::string_view key) {
   return static_cast<std::size_t>(h ^ (h >> 32));
 }
 
+// Lists are short: compared inline, with no call.
+bool same(const std::string& a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < b.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // The language part of a name: "de" of "de_CH.UTF-8".
 std::string_view language_part(std::string_view name) { return name.substr(0, name.find_first_of("_.@")); }
 
@@ -47,9 +55,7 @@ struct keznlsTranslatorSet::Impl {
   keznlsTranslatorSetEntry* find(std::string_view key, std::size_t hash) const {
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       keznlsTranslatorSetEntry* e = table[i].load(std::memory_order_acquire);
-      if (e == nullptr ||
-          (e->languages_.size() == key.size() && std::memcmp(e->languages_.data(), key.data(), key.size()) == 0))
-        return e;
+      if (e == nullptr || same(e->languages_, key)) return e;
     }
   }
 
@@ -72,7 +78,8 @@ struct keznlsTranslatorSet::Impl {
     e->languages_ = std::move(list);
     e->translator_.reset(new keznlsTranslatorWithDatabases(source, e->languages_, options.source_language));
     e->language_ = e->translator_->language(database.c_str());
-    e->formatter_ = formatter(number_locale(e->languages_, e->language_));
+    e->numbers_ = formatter(number_locale(e->languages_, e->language_));
+    e->formatter_ = options.formatter != nullptr ? options.formatter : e->numbers_;
     e->text_.reset(new keznlsTranslatorAndFormatter(e->translator_.get(), e->formatter_));
     e->helper_.reset(new keznlsHelper(e->translator_.get(), e->formatter_, options.displayer));
     keznlsTranslatorSetEntry* made = e.get();

@@ -616,14 +616,13 @@ utString keznlsFormatterNamedLocale::vformat(const char* format, va_list args) {
 
 int keznlsFormatterNamedLocale::vformat_into(char* buffer, int size, const char* format, va_list args) {
   if (size <= 0) return -1;
-  // Most messages hold no conversion: they are their own text, copied as
-  // they are looked through.
-  for (int i = 0; i < size; ++i) {
-    const char c = format[i];
-    if (c == '%') break;
-    buffer[i] = c;
-    if (c == '\0') return i;
-    if (i + 1 == size) return -1;
+  // Most messages hold no conversion: they are their own text.
+  const char* stop = strchrnul(format, '%');
+  if (*stop == '\0') {
+    const auto n = static_cast<std::size_t>(stop - format);
+    if (n >= static_cast<std::size_t>(size)) return -1;
+    std::memcpy(buffer, format, n + 1);
+    return static_cast<int>(n);
   }
   Plan plan;
   std::size_t n;
