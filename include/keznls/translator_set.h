@@ -56,7 +56,7 @@ class KEZNLS_API keznlsTranslatorSetEntry {
   /// The language the set's database answers in: its first catalogue's
   /// folder ("de"), or the source language when there is none.
   const std::string& language() const { return language_; }
-  /// The locale whose numbers `formatter()` writes: the most specific name
+  /// The locale whose numbers `numbers()` writes: the most specific name
   /// of the list in `language()` ("de_CH" for "de_CH:de" answered by "de"),
   /// else `language()` itself.
   const std::string& number_locale() const { return numbers_->locale(); }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -318,8 +319,18 @@ class Sink {
 
 }  // namespace
 
+namespace {
+
+// glibc shares loaded locale data between newlocale() results and counts
+// its users under a lock of its own, which thread checkers cannot see: ours
+// around making and freeing shows them the order. Taken only then.
+std::mutex g_locales;
+
+}  // namespace
+
 struct keznlsFormatterNamedLocale::Impl {
   explicit Impl(std::string_view name) {
+    std::lock_guard<std::mutex> hold(g_locales);
     for (const std::string& candidate : candidates(std::string(name))) {
       const locale_t found = newlocale(LC_NUMERIC_MASK, candidate.c_str(), static_cast<locale_t>(nullptr));
       if (found == static_cast<locale_t>(nullptr)) continue;
@@ -338,6 +349,7 @@ struct keznlsFormatterNamedLocale::Impl {
     numeric = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
   }
   ~Impl() {
+    std::lock_guard<std::mutex> hold(g_locales);
     if (numeric != static_cast<locale_t>(nullptr)) freelocale(numeric);
   }
 

@@ -68,12 +68,17 @@ TEST(RequestThreadsTest, NumbersInTwoLocalesAtOnce) {
   keznlsFormatterNamedLocale polish("pl"), german("de");
   ASSERT_TRUE(polish.installed());
   ASSERT_TRUE(german.installed());
+  // What the C library renders for the formatter (grouping with zeros),
+  // as one thread alone gets it.
+  const std::string rare[] = {polish.format("%'012.1f", 1234567.5).c_str(), german.format("%'012.1f", 1234567.5).c_str()};
   std::atomic<int> wrong{0};
   race(2, [&](int t) {
     keznlsFormatterNamedLocale& f = t == 0 ? polish : german;
     const char* want = t == 0 ? "1\u202f234\u202f567,50 zł" : "1.234.567,50 zł";
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 2000; ++i) {
       if (std::string(f.format("%'.2f zł", 1234567.5).c_str()) != want) ++wrong;
+      if (i % 10 == 0 && std::string(f.format("%'012.1f", 1234567.5).c_str()) != rare[t]) ++wrong;
+    }
   });
   EXPECT_EQ(wrong.load(), 0);
   // And both from one formatter's first use on.
