@@ -101,6 +101,7 @@ struct Plan {
   Conversion conversions[kMaxConversions];  // the first `count` are set
   int count = 0;
   const char* tail = nullptr;  // the text after the last conversion
+  std::size_t tail_length = 0;
   Kind kinds[kMaxConversions * 3];  // the first `arguments` are set
   int arguments = 0;
 };
@@ -149,7 +150,8 @@ bool read_plan(const char* format, Plan* plan) {
   const char* literal = format;
   int next = 0;
   int positional = -1;  // unknown, 0 no, 1 yes
-  for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
+  const char* p = strchrnul(format, '%');
+  for (; *p != '\0'; p = strchrnul(p, '%')) {
     if (plan->count == kMaxConversions) return false;
     Conversion& c = plan->conversions[plan->count];
     c = kFresh;
@@ -228,6 +230,7 @@ bool read_plan(const char* format, Plan* plan) {
     literal = ++p;
   }
   plan->tail = literal;
+  plan->tail_length = static_cast<std::size_t>(p - literal);
   for (int i = 0; i < plan->arguments; ++i)
     if (plan->kinds[i] == Kind::none) return false;  // a gap in the positions
   return true;
@@ -551,7 +554,7 @@ struct keznlsFormatterNamedLocale::Impl {
         default: render_integer(out, c, v.integer, width, precision, minus);
       }
     }
-    out.put(plan.tail, std::strlen(plan.tail));
+    out.put(plan.tail, plan.tail_length);
   }
 
   static void put_text(Sink& out, const char* text, std::size_t n, int width, bool minus) {
