@@ -5,18 +5,28 @@
 
 #include "keznls/nls/nls.h"
 
+namespace {
+
+// The <language> of <directory>/<language>/LC_MESSAGES/<name>.mo.
+std::string folder_language(const std::string& path) {
+  const std::size_t messages = path.rfind("/LC_MESSAGES/");
+  const std::size_t start = messages == std::string::npos || messages == 0 ? std::string::npos
+                                                                             : path.rfind('/', messages - 1);
+  return start == std::string::npos ? std::string() : path.substr(start + 1, messages - start - 1);
+}
+
+}  // namespace
+
 std::string nlsDataBase::language_of(const nlsLoadedDomain* domain) const {
   // Candidates before `next_` are written for good; their paths never change.
   const std::size_t tried = next_.load(std::memory_order_acquire);
-  for (std::size_t i = 0; i < tried; ++i) {
-    if (candidates_[i].domain.get() != domain) continue;
-    // <directory>/<language>/LC_MESSAGES/<name>.mo
-    const std::string& path = candidates_[i].path;
-    const std::size_t messages = path.rfind("/LC_MESSAGES/");
-    const std::size_t start = messages == std::string::npos ? std::string::npos : path.rfind('/', messages - 1);
-    if (start == std::string::npos) return std::string();
-    return path.substr(start + 1, messages - start - 1);
-  }
+  for (std::size_t i = 0; i < tried; ++i)
+    if (candidates_[i].domain.get() == domain) return folder_language(candidates_[i].path);
+  // A catalogue counted as loaded a moment before its candidate counts as
+  // tried: the lock waits for the loader to finish.
+  std::lock_guard<std::mutex> hold(loading_);
+  for (std::size_t i = 0; i < next_.load(std::memory_order_relaxed); ++i)
+    if (candidates_[i].domain.get() == domain) return folder_language(candidates_[i].path);
   return std::string();
 }
 

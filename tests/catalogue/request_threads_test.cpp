@@ -64,6 +64,32 @@ TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
   }
 }
 
+// Which catalogue answered, asked while later catalogues of the list are
+// first loaded by other threads' lookups.
+TEST(RequestThreadsTest, TheLanguageAnsweredFromFirstUse) {
+  const struct {
+    keznlsMessage message;
+    const char* answered;
+  } asked[] = {
+      {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
+      {{"demo", nullptr, "Hello", nullptr, 0}, "de"},
+      {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},
+      {{"demo", nullptr, "Untranslated", nullptr, 0}, "en"},
+  };
+  for (int round = 0; round < 5; ++round) {
+    keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
+    std::atomic<int> wrong{0};
+    race(4, [&](int t) {
+      for (int i = 0; i < 8; ++i) {
+        const auto& a = asked[(i + t) % 4];
+        if (translator.answered_language(a.message) != a.answered) ++wrong;
+        translator.translate_plural_in_context("demo", "disk", "%d free block", "%d free blocks", 2);
+      }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+  }
+}
+
 TEST(RequestThreadsTest, NumbersInTwoLocalesAtOnce) {
   keznlsFormatterNamedLocale polish("pl"), german("de");
   ASSERT_TRUE(polish.installed());
