@@ -87,7 +87,9 @@ class KEZNLS_API keznlsTranslatorSetEntry {
 /// Bounded, fixed: at most `capacity` lists get entries, kept until the set
 /// goes, so an entry is used with no count or lock. A list past that uses
 /// the entry of its first language alone when there is one, else the
-/// originals' entry, which the set makes at once.
+/// originals' entry, which the set makes at once. Headers seen before
+/// (at most `8 * capacity` or so, each up to 256 bytes) find their entry
+/// without being read again; others are read each time.
 class KEZNLS_API keznlsTranslatorSet {
  public:
   /// An empty set but for the originals' entry; `source` is a catalogue

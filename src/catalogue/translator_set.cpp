@@ -21,6 +21,10 @@ std::size_t hash_of(std::string_view key) {
   return static_cast<std::size_t>(h ^ (h >> 32));
 }
 
+// Browsers send a few dozen bytes; a longer header is read anew each time
+// rather than kept.
+constexpr std::size_t kLongestHeaderKept = 256;
+
 // Lists are short: compared inline, with no call.
 bool same(const std::string& a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -44,6 +48,9 @@ struct keznlsTranslatorSet::Impl {
     while (slots < 2 * (options.capacity + 1)) slots *= 2;
     mask = slots - 1;
     table.reset(new std::atomic<keznlsTranslatorSetEntry*>[slots]());
+    // Room for four headers a list, at most half full.
+    header_mask = 4 * slots - 1;
+    headers.reset(new std::atomic<const Header*>[header_mask + 1]());
     if (options.displayer == nullptr) {
       own_displayer.reset(new keznlsDisplayerDefault);
       options.displayer = own_displayer.get();
@@ -57,6 +64,41 @@ struct keznlsTranslatorSet::Impl {
       keznlsTranslatorSetEntry* e = table[i].load(std::memory_order_acquire);
       if (e == nullptr || same(e->languages_, key)) return e;
     }
+  }
+
+  // A header seen before, as it was written, with the entry its list got.
+  struct Header {
+    std::string text;
+    keznlsTranslatorSetEntry* entry;
+  };
+
+  keznlsTranslatorSetEntry& for_header(std::string_view header) {
+    const std::size_t hash = hash_of(header);
+    for (std::size_t i = hash & header_mask;; i = (i + 1) & header_mask) {
+      const Header* h = headers[i].load(std::memory_order_acquire);
+      if (h == nullptr) break;
+      if (same(h->text, header)) return *h->entry;
+    }
+    const utString list = keznls_accept_language_list(header, options.source_language);
+    keznlsTranslatorSetEntry& e = get(list.c_str());
+    remember(header, hash, &e);
+    return e;
+  }
+
+  // Keeps `header`'s entry while there is room; past that, such headers are
+  // read anew each time.
+  void remember(std::string_view header, std::size_t hash, keznlsTranslatorSetEntry* e) {
+    if (header.size() > kLongestHeaderKept) return;
+    std::lock_guard<std::mutex> hold(making);
+    if (2 * (header_log.size() + 1) > header_mask + 1) return;
+    std::size_t i = hash & header_mask;
+    for (;; i = (i + 1) & header_mask) {
+      const Header* h = headers[i].load(std::memory_order_relaxed);
+      if (h == nullptr) break;
+      if (same(h->text, header)) return;  // another thread was first
+    }
+    header_log.push_back(std::make_unique<Header>(Header{std::string(header), e}));
+    headers[i].store(header_log.back().get(), std::memory_order_release);
   }
 
   keznlsTranslatorSetEntry& get(std::string_view list) {
@@ -119,6 +161,9 @@ struct keznlsTranslatorSet::Impl {
   std::map<std::string, std::unique_ptr<keznlsFormatterNamedLocale>> formatters;  // under `making`
   std::vector<std::unique_ptr<keznlsTranslatorSetEntry>> entries;                // under `making`
   keznlsTranslatorSetEntry* originals = nullptr;
+  std::size_t header_mask = 0;
+  std::unique_ptr<std::atomic<const Header*>[]> headers;  // written under `making`
+  std::vector<std::unique_ptr<Header>> header_log;        // under `making`
 };
 
 keznlsTranslatorSet::keznlsTranslatorSet(std::string_view source, std::string_view database,
@@ -128,8 +173,7 @@ keznlsTranslatorSet::keznlsTranslatorSet(std::string_view source, std::string_vi
 keznlsTranslatorSet::~keznlsTranslatorSet() = default;
 
 keznlsTranslatorSetEntry& keznlsTranslatorSet::for_header(std::string_view accept_language) {
-  const utString list = keznls_accept_language_list(accept_language, impl_->options.source_language);
-  return impl_->get(list.c_str());
+  return impl_->for_header(accept_language);
 }
 
 keznlsTranslatorSetEntry& keznlsTranslatorSet::for_languages(std::string_view languages) {

@@ -75,6 +75,24 @@ TEST(TranslatorSetTest, AFullSetAnswersWithTheFirstLanguageOrTheOriginals) {
   EXPECT_EQ(set.size(), 3u);
 }
 
+// Headers are kept with their entries while there is room; past it, and
+// for long ones, they are read each time, with the same answers.
+TEST(TranslatorSetTest, ManyHeadersForFewLists) {
+  keznlsTranslatorSetOptions options;
+  options.capacity = 1;
+  keznlsTranslatorSet set(directory("source"), "demo", options);
+  keznlsTranslatorSetEntry& german = set.for_header("de");
+  for (int i = 0; i < 60; ++i) {
+    std::string header = "de, xx;q=0.0" + std::to_string(i % 10) + ", yy;q=0." + std::to_string(i);
+    if (i % 7 == 0) header += ", " + std::string(300, 'z') + ";q=0";  // too long to keep, still read
+    for (int again = 0; again < 2; ++again) {
+      keznlsTranslatorSetEntry& e = set.for_header(header);
+      EXPECT_EQ(&e, &german) << header;
+    }
+  }
+  EXPECT_EQ(set.size(), 2u);  // the originals' and German
+}
+
 TEST(TranslatorSetTest, AFormatterForEveryEntry) {
   keznlsFormatterSimple engine(ut_lit(" dot "));
   keznlsTranslatorSetOptions options;
