@@ -192,6 +192,9 @@ struct keznlsFormatterNamedLocale::Impl {
 
   bool installed() const { return found_locale; }
 
+  // A double's integer part has at most 309 digits: groups of one or more.
+  static constexpr int kMaxGroups = 320;
+
   // `digits` (an integer part) with the separator between its groups.
   void put_grouped(Sink& out, const char* digits, std::size_t n) const {
     if (thousands_separator.empty() || grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) {
@@ -199,10 +202,10 @@ struct keznlsFormatterNamedLocale::Impl {
       return;
     }
     // Group sizes from the right: each byte of `grouping`, the last repeated.
-    std::size_t ends[64];
+    std::size_t ends[kMaxGroups];
     int count = 0;
     std::size_t at = n;
-    for (std::size_t g = 0; count < 64;) {
+    for (std::size_t g = 0; count < kMaxGroups;) {
       const char size = grouping[g];
       if (size <= 0 || size == CHAR_MAX || static_cast<std::size_t>(size) >= at) break;
       at -= static_cast<std::size_t>(size);
@@ -219,8 +222,9 @@ struct keznlsFormatterNamedLocale::Impl {
   }
 
   // The width of a number's text with the separators `put_grouped` adds,
-  // each counted as one character as the C library counts it.
-  std::size_t grouped_length(std::size_t n) const {
+  // each counted as `separator` wide. The C library counts a float's
+  // separators as one character each, an integer's by their bytes.
+  std::size_t grouped_length(std::size_t n, std::size_t separator) const {
     if (thousands_separator.empty() || grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) return n;
     std::size_t separators = 0, at = n;
     for (std::size_t g = 0;;) {
@@ -230,7 +234,7 @@ struct keznlsFormatterNamedLocale::Impl {
       ++separators;
       if (g + 1 < grouping.size()) ++g;
     }
-    return n + separators * separator_width;
+    return n + separators * separator;
   }
 
   void render_integer(Sink& out, const Conversion& c, long long value, int width, int precision, bool minus) const {
@@ -266,7 +270,7 @@ struct keznlsFormatterNamedLocale::Impl {
     if (is_signed) prefix = negative ? "-" : c.plus ? "+" : c.space ? " " : "";
     else if (c.hash && magnitude != 0 && base == 16) prefix = letter == 'x' ? "0x" : "0X";
     const bool group = c.group && base == 10;
-    const std::size_t body = zeros + (group ? grouped_length(n) : n);
+    const std::size_t body = zeros + (group ? grouped_length(n, thousands_separator.size()) : n);
     const std::size_t prefix_length = std::strlen(prefix);
     const std::size_t total = prefix_length + body;
     const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > total ? width - total : 0;
@@ -311,7 +315,7 @@ struct keznlsFormatterNamedLocale::Impl {
     const char* sign = negative ? "-" : c.plus ? "+" : c.space ? " " : "";
     const std::size_t sign_length = std::strlen(sign);
     const bool group = c.group && finite && style != std::chars_format::scientific;
-    std::size_t body = (group ? grouped_length(integer) : integer) + (n - integer);
+    std::size_t body = (group ? grouped_length(integer, separator_width) : integer) + (n - integer);
     if (point != nullptr || hash_point) body += decimal_point_width - (point != nullptr ? 1 : 0);
     const std::size_t total = sign_length + body;
     const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > total ? width - total : 0;
