@@ -33,7 +33,8 @@
 /// The common conversions (`d i u x X o c s p %` and `f F e E g G`, with
 /// flags, width, precision, `*`, positional `%1$`, length modifiers) are
 /// rendered by the formatter itself; the rare rest (`%a`, `long double`,
-/// `%ls`, `*1$`) by the C library in the locale, for that call only.
+/// `%ls`, `*1$`, `'` beside `0`, a precision or a hexadecimal or octal
+/// conversion) by the C library in the locale, for that call only.
 class KEZNLS_API keznlsFormatterNamedLocale : public keznlsFormatter {
  public:
   /// Reads the conventions of the locale `name` (see above).

@@ -118,6 +118,8 @@ bool read_plan(const char* format, Plan* plan) {
     // library has them.
     const bool integer = kind != Kind::floating && kind != Kind::pointer && c.letter != 'c';
     if (c.group && (c.zero || (integer && c.precision >= 0))) return false;
+    // glibc groups hexadecimal and octal digits too.
+    if (c.group && (c.letter == 'x' || c.letter == 'X' || c.letter == 'o')) return false;
     if (c.hash && (c.letter == 'g' || c.letter == 'G')) return false;
     c.argument = position >= 0 ? position : next++;
     if (!note_kind(plan, c.argument, kind)) return false;
