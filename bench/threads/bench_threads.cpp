@@ -11,6 +11,12 @@
 //   through the helper over its language's translator, against uselocale
 //   to the request's locale + dgettext, and Boost.Locale's dgettext with a
 //   std::locale per language;
+// - rotating, set: the same requests, each finding its language's entry in
+//   one keznlsTranslatorSet by the request's language and printing through
+//   the entry's helper (numbers in that language), as a server does; and
+//   the same with the engine for every entry, as the helpers above;
+// - numbers: a grouped integer and float per request in pl, de and fr,
+//   keznlsFormatterNamedLocale against uselocale + snprintf with `'`;
 // - memory: what 99 more translators over de:fr cost once a first one has
 //   loaded the catalogues.
 //
@@ -133,6 +139,12 @@ const char* const kFiles[kValues] = {"/home/anna/notes.txt", "build", "/var/log/
                                      "/tmp/x",               "src/a.c", "/mnt/backup",  "README"};
 const int kNumbers[kValues] = {1, 15, 3, 64, 250, 9, 42, 7};
 
+// The numbers group's locales, turning with every request.
+const char* const kNumberLocales_[] = {"pl_PL.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8"};
+constexpr int kNumberLocales = sizeof kNumberLocales_ / sizeof kNumberLocales_[0];
+constexpr const char* kNumbersFormat = "%'d files, %'.1f MB";
+const double kSizes[kValues] = {1024.0, 12.5, 987654.25, 3.0, 65536.5, 100.0, 4096.75, 1234567.0};
+
 struct Language {
   const char* code;    ///< the catalogue's folder, our translator's list
   const char* locale;  ///< what glibc and Boost.Locale are given
@@ -188,7 +200,10 @@ void print_with_snprintf(const char* format, const Message& message, int m) {
 /// Every object the timed loops use, made before any of them runs and only
 /// read while they do.
 struct World {
-  World() : formatter(ut_lit(".")), shared_translator(utString(kCatalogues)) {
+  World()
+      : formatter(ut_lit(".")), shared_translator(utString(kCatalogues)),
+        set(kCatalogues, kDomain, set_options(&counter, nullptr)),
+        engine_set(kCatalogues, kDomain, set_options(&counter, &formatter)) {
     shared_helper.reset(new keznlsHelper(&shared_translator, &formatter, &counter));
     for (int l = 0; l < kLanguageCount; ++l) {
       translators[l].reset(new keznlsTranslatorWithDatabases(utString(kCatalogues), utString(kLanguages[l].code)));
@@ -199,10 +214,24 @@ struct World {
       messages.add_messages_path(kCatalogues);
       messages.add_messages_domain(kDomain);
       boost_locales[l] = messages.generate(boost::locale::generator()("C.UTF-8"), kLanguages[l].locale);
+      set.for_languages(kLanguages[l].code);  // made before the timing, as a running server's are
+      engine_set.for_languages(kLanguages[l].code);
     }
+    for (int l = 0; l < kNumberLocales; ++l) {
+      named[l].reset(new keznlsFormatterNamedLocale(kNumberLocales_[l]));
+      numeric[l] = newlocale(LC_NUMERIC_MASK, kNumberLocales_[l], static_cast<locale_t>(0));
+    }
+  }
+  static keznlsTranslatorSetOptions set_options(keznlsDisplayer* displayer, keznlsFormatter* formatter) {
+    keznlsTranslatorSetOptions options;
+    options.displayer = displayer;
+    options.formatter = formatter;
+    return options;
   }
   ~World() {
     for (locale_t locale : locales)
+      if (locale != static_cast<locale_t>(0)) freelocale(locale);
+    for (locale_t locale : numeric)
       if (locale != static_cast<locale_t>(0)) freelocale(locale);
   }
 
@@ -216,6 +245,12 @@ struct World {
   std::unique_ptr<keznlsHelper> helpers[kLanguageCount];
   locale_t locales[kLanguageCount] = {};
   std::locale boost_locales[kLanguageCount];
+  // A request's translator found by its language, as a server finds it.
+  mutable keznlsTranslatorSet set;
+  // The same with the engine for every entry, as the helpers above format.
+  mutable keznlsTranslatorSet engine_set;
+  std::unique_ptr<keznlsFormatterNamedLocale> named[kNumberLocales];
+  locale_t numeric[kNumberLocales] = {};
 };
 const World* g_world;
 
@@ -252,6 +287,48 @@ void rotating_boost(int l, const Message& message, int m) {
   print_with_snprintf(format.c_str(), message, m);
 }
 
+// The request's entry from the set by its language, then its helper.
+void rotating_set(int l, const Message& message, int m) {
+  print(g_world->set.for_languages(kLanguages[l].code).helper(), message, m);
+}
+
+int format_into(keznlsFormatter& formatter, char* out, int size, const char* format, ...) KEZNLS_PRINTF(4, 5);
+int format_into(keznlsFormatter& formatter, char* out, int size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = formatter.vformat_into(out, size, format, args);
+  va_end(args);
+  return n;
+}
+
+void rotating_engine_set(int l, const Message& message, int m) {
+  print(g_world->engine_set.for_languages(kLanguages[l].code).helper(), message, m);
+}
+
+// A request's numbers, in locale `l % kNumberLocales`, into a buffer of
+// the caller's on both sides.
+int numbers_into(int l, int m, char* out, int size) {
+  return format_into(*g_world->named[l % kNumberLocales], out, size, kNumbersFormat, kNumbers[m % kValues] * 1000 + m,
+                     kSizes[m % kValues]);
+}
+int glibc_numbers_into(int l, int m, char* out, int size) {
+  uselocale(g_world->numeric[l % kNumberLocales]);
+  return std::snprintf(out, static_cast<std::size_t>(size), kNumbersFormat, kNumbers[m % kValues] * 1000 + m,
+                       kSizes[m % kValues]);
+}
+
+void numbers_keznls(int l, const Message&, int m) {
+  char out[128];
+  t_bytes += static_cast<std::size_t>(numbers_into(l, m, out, sizeof out));
+  benchmark::DoNotOptimize(out);
+}
+
+void numbers_uselocale(int l, const Message&, int m) {
+  char out[128];
+  t_bytes += static_cast<std::size_t>(glibc_numbers_into(l, m, out, sizeof out));
+  benchmark::DoNotOptimize(out);
+}
+
 using Each = void (*)(int l, const Message& message, int m);
 
 /// The timed loop of `each`. Threads start apart in the message list, as a
@@ -270,7 +347,7 @@ void timed(benchmark::State& state, const MessageSet& set) {
   state.SetItemsProcessed(state.iterations());
 }
 
-enum class Kind { shared, rotating, untranslated };
+enum class Kind { shared, rotating, untranslated, numbers };
 struct Bench {
   const char* group;
   const char* side;
@@ -283,7 +360,18 @@ struct Bench {
     return std::string("threads/") + group + "/" + set.name + "/" + side;
   }
 };
-enum { kSharedOurs, kSharedGlibc, kSharedAlone, kRotatingOurs, kRotatingGlibc, kRotatingBoost };
+enum {
+  kSharedOurs,
+  kSharedGlibc,
+  kSharedAlone,
+  kRotatingOurs,
+  kRotatingGlibc,
+  kRotatingBoost,
+  kRotatingSet,
+  kRotatingEngineSet,
+  kNumbersOurs,
+  kNumbersGlibc
+};
 #define KEZNLS_BENCH(group, side, kind, each, environment) \
   {group, side, Kind::kind, each, timed<each>, environment, environment}
 const Bench kBenches[] = {
@@ -293,6 +381,10 @@ const Bench kBenches[] = {
     KEZNLS_BENCH("rotating", "keznls", rotating, rotating_keznls, no_language_list),
     KEZNLS_BENCH("rotating", "uselocale+dgettext", rotating, rotating_uselocale, no_language_list),
     KEZNLS_BENCH("rotating", "boost::locale::dgettext", rotating, rotating_boost, no_language_list),
+    KEZNLS_BENCH("rotating", "keznls set", rotating, rotating_set, no_language_list),
+    KEZNLS_BENCH("rotating", "keznls set, engine", rotating, rotating_engine_set, no_language_list),
+    KEZNLS_BENCH("numbers", "keznls named locale", numbers, numbers_keznls, no_language_list),
+    KEZNLS_BENCH("numbers", "uselocale+snprintf", numbers, numbers_uselocale, no_language_list),
 };
 #undef KEZNLS_BENCH
 
@@ -404,8 +496,22 @@ bool check(World& world, const MessageSet& set) {
       rotating_bytes += want.size();
     }
 
+  // Numbers: the same text on both sides, in every locale.
+  for (int l = 0; l < kNumberLocales; ++l)
+    for (int m = 0; m < kValues; ++m) {
+      char ours_text[128], glibc_text[128];
+      numbers_into(l, m, ours_text, sizeof ours_text);
+      glibc_numbers_into(l, m, glibc_text, sizeof glibc_text);
+      uselocale(LC_GLOBAL_LOCALE);
+      if (std::strcmp(ours_text, glibc_text) != 0 || std::strchr(ours_text, ',') == nullptr) {
+        std::fprintf(stderr, "numbers in %s: \"%s\", glibc \"%s\"\n", kNumberLocales_[l], ours_text, glibc_text);
+        ok = false;
+      }
+    }
+
   // One pass of each timed loop's body.
   for (const Bench& bench : kBenches) {
+    if (bench.kind == Kind::numbers) continue;
     const bool rotates = bench.kind == Kind::rotating;
     bench.environment();
     const std::size_t before = t_bytes;
@@ -493,12 +599,14 @@ int main(int argc, char** argv) {
     if (!check(world, set)) return 1;
 
   for (const MessageSet& set : kSets)
-    for (const Bench& bench : kBenches)
+    for (const Bench& bench : kBenches) {
+      if (bench.kind == Kind::numbers && &set != &kSets[0]) continue;  // no messages: once is enough
       benchmark::RegisterBenchmark(bench.name(set).c_str(), bench.run, set)
           ->Setup(bench.setup)
           ->UseRealTime()
           ->Threads(1)
           ->Threads(2);
+    }
   // Unless the command line says otherwise: repetitions in random order,
   // each a fifth of a second.
   std::vector<char*> args(argv, argv + argc);
@@ -526,13 +634,23 @@ int main(int argc, char** argv) {
                 ns(kSharedAlone, 1) / ns(kSharedAlone, 2));
     std::printf("ratio: threads %s rotating keznls 2 threads vs 1 thread = %.2f\n", set.name,
                 ns(kRotatingOurs, 1) / ns(kRotatingOurs, 2));
+    std::printf("ratio: threads %s rotating keznls set 2 threads vs 1 thread = %.2f\n", set.name,
+                ns(kRotatingSet, 1) / ns(kRotatingSet, 2));
     for (int threads = 1; threads <= 2; ++threads) {
       const char* count = threads == 1 ? "1 thread" : "2 threads";
       std::printf("ratio: threads %s shared %s vs snprintf(dgettext) = %.2f\n", set.name, count,
                   ns(kSharedGlibc, threads) / ns(kSharedOurs, threads));
-      for (int peer : {kRotatingGlibc, kRotatingBoost})
+      for (int peer : {kRotatingGlibc, kRotatingBoost}) {
         std::printf("ratio: threads %s rotating %s vs %s = %.2f\n", set.name, count, kBenches[peer].side,
                     ns(peer, threads) / ns(kRotatingOurs, threads));
+        std::printf("ratio: threads %s rotating set %s vs %s = %.2f\n", set.name, count, kBenches[peer].side,
+                    ns(peer, threads) / ns(kRotatingSet, threads));
+        std::printf("ratio: threads %s rotating set, engine %s vs %s = %.2f\n", set.name, count,
+                    kBenches[peer].side, ns(peer, threads) / ns(kRotatingEngineSet, threads));
+      }
+      if (&set == &kSets[0])
+        std::printf("ratio: threads numbers %s keznls named locale vs uselocale+snprintf = %.2f\n", count,
+                    ns(kNumbersGlibc, threads) / ns(kNumbersOurs, threads));
     }
   }
   std::printf("memory: threads 99 more translators over de:fr = %ld kB resident, %ld kB of heap\n",

@@ -9,6 +9,8 @@
 #include "keznls/translator.h"
 #include "keznls/locale.h"
 #include "keznls/languages.h"
+#include "keznls/locale_formatter.h"
+#include "keznls/translator_set.h"
 #include "keznls/parsers.h"
 #include "keznls/streams.h"
 #include "keznls/library_nls.h"

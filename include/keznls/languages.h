@@ -5,6 +5,8 @@
 
 #include "keznls/export.h"
 
+#include <string_view>
+
 #include "keznls/ut/ut_string.h"
 
 /// The languages of an HTTP `Accept-Language` value as a LANGUAGE-style
@@ -16,6 +18,18 @@
 /// `zh-Hant` -> `zh_TW`, `es-419` -> `es_419`. Names hold only letters,
 /// digits, `_` and `@`. Empty for a null pointer or nothing usable.
 /// Linear in the input's length; safe on any bytes and from any thread.
+///
+/// Every name is kept, English ones too: a translator stops at its own
+/// source language ("en" unless the program says otherwise), so
+/// `"en-US,en;q=0.9,fr;q=0.8"` is answered with the originals, never from
+/// French.
 KEZNLS_API utString keznls_accept_language_list(const char* accept_language);
+/// The same, ending the list at its first name in `source_language` ("en",
+/// "de"; empty: the whole list), the language the program's originals are
+/// written in: `"en-US,en;q=0.9,fr;q=0.8"` with "en" gives `"en_US"`. Returns
+/// a `utString` as the form above does, so the list goes straight to a
+/// translator or a `keznlsTranslatorSet`.
+KEZNLS_API utString keznls_accept_language_list(std::string_view accept_language,
+                                                std::string_view source_language);
 
 #endif  // KEZNLS_LANGUAGES_H

@@ -25,8 +25,11 @@ require_packages() {
 KEZNLS_BUILD_PACKAGES=(cmake make g++ gettext locales)
 # What the test suite needs beside that.
 # dpkg-dev and file: the package test (scripts/package); man-db: the man
-# page test.
-KEZNLS_TEST_PACKAGES=(libgtest-dev libgmock-dev pkg-config dpkg-dev file man-db)
+# page test; libcpp-httplib-dev: examples/server and its test.
+KEZNLS_TEST_PACKAGES=(libgtest-dev libgmock-dev pkg-config dpkg-dev file man-db libcpp-httplib-dev)
+# What the demo's HTTP server needs beside the build's: the example's HTTP
+# library, and curl to ask it.
+KEZNLS_SERVER_PACKAGES=(libcpp-httplib-dev pkg-config curl)
 # What scripts/package needs beside the build's: dpkg-shlibdeps and the
 # `file` command cpack uses to find the binaries it asks about.
 KEZNLS_PACKAGE_PACKAGES=(dpkg-dev file)

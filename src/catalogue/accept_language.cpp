@@ -28,6 +28,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -207,7 +208,9 @@ class Kept {
     else if (before(offered, *worst)) *worst = offered;
   }
 
-  utString list() {
+  // The list, most wanted first, ending with the first name in
+  // `source_language` (empty: none): the originals answer that reader.
+  utString list(std::string_view source_language) {
     // Insertion sort: a handful of names.
     for (int i = 1; i < count_; ++i)
       for (int j = i; j > 0 && before(kept_[j], kept_[j - 1]); --j) {
@@ -219,8 +222,12 @@ class Kept {
     int length = 0;
     for (int i = 0; i < count_; ++i) {
       if (i > 0) text[length++] = ':';
-      std::memcpy(text + length, kept_[i].name.text, kept_[i].name.length);
-      length += kept_[i].name.length;
+      const Name& name = kept_[i].name;
+      std::memcpy(text + length, name.text, name.length);
+      length += name.length;
+      int language = 0;
+      while (language < name.length && name.text[language] != '_' && name.text[language] != '@') ++language;
+      if (!source_language.empty() && std::string_view(name.text, language) == source_language) break;
     }
     text[length] = '\0';
     return utString(text);
@@ -235,19 +242,32 @@ class Kept {
 
 utString keznls_accept_language_list(const char* accept_language) {
   if (accept_language == nullptr) return utString();
+  return keznls_accept_language_list(std::string_view(accept_language), std::string_view());
+}
+
+utString keznls_accept_language_list(std::string_view accept_language, std::string_view source_language) {
+  // The source language as a name's language part: "en" of "en_US", lower case.
+  char source[4] = {};
+  std::size_t source_length = 0;
+  while (source_length < source_language.size() && source_length < 3 && is_alpha(source_language[source_length])) {
+    source[source_length] = lower(source_language[source_length]);
+    ++source_length;
+  }
   Kept kept;
+  if (accept_language.empty()) return kept.list({});
   std::size_t order = 0;
-  for (const char* p = accept_language;; ++p) {
+  const char* const header_end = accept_language.data() + accept_language.size();
+  for (const char* p = accept_language.data();; ++p) {
     const char* end = p;
-    while (*end != '\0' && *end != ',') ++end;
+    while (end < header_end && *end != '\0' && *end != ',') ++end;
     const char* semicolon = static_cast<const char*>(std::memchr(p, ';', static_cast<std::size_t>(end - p)));
     const Span tag = Span{p, semicolon != nullptr ? semicolon : end}.trimmed();
     const int q = semicolon != nullptr ? parse_weight(Span{semicolon + 1, end}) : 1000;
     Name name;
     if (tag.size() > 0 && q > 0 && locale_name(tag, &name)) kept.offer(name, q, order);
     ++order;
-    if (*end == '\0') break;
+    if (end == header_end || *end == '\0') break;
     p = end;
   }
-  return kept.list();
+  return kept.list(std::string_view(source, source_length));
 }

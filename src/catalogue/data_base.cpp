@@ -17,15 +17,18 @@ std::atomic<std::uint64_t> g_next_database{1};
 nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(source, name, nullptr) {}
 
 nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages)
+    : nlsDataBase(source, name, languages, nullptr) {}
+
+nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages, const char* source_language)
     : id_(g_next_database.fetch_add(1, std::memory_order_relaxed)) {
-  init(source, name, languages);
+  init(source, name, languages, source_language);
   loaded_.reset(new std::atomic<const nlsLoadedDomain*>[candidates_.empty() ? 1 : candidates_.size()]());
   // The first catalogue found is loaded now; the others when needed.
   std::lock_guard<std::mutex> hold(loading_);
   for (std::size_t i = 0; i < candidates_.size() && domain() == nullptr; ++i) try_locked(i);
 }
 
-void nlsDataBase::init(const char* source, const char* name, const char* languages) {
+void nlsDataBase::init(const char* source, const char* name, const char* languages, const char* source_language) {
   if (source == nullptr || name == nullptr) return;
   // A domain name becomes a file name.
   if (*name == '\0' || std::strchr(name, '/') != nullptr) {
@@ -37,7 +40,7 @@ void nlsDataBase::init(const char* source, const char* name, const char* languag
     notes_.push_back("skipped: no catalogue folder given");
     return;
   }
-  nls_language::Choice choice = nls_language::choose(languages);
+  nls_language::Choice choice = nls_language::choose(languages, source_language);
   notes_ = std::move(choice.notes);
   // The language order wins over the directory order.
   for (const std::string& folder : choice.folders)

@@ -107,8 +107,10 @@ std::vector<std::string> forms(const std::string& locale) {
 namespace {
 
 // The folders of a `:` list's names, read as LANGUAGE is; `from` names the
-// list in notes.
-void add_list(const std::string& list, const std::string& from, Choice* choice) {
+// list in notes. A name in `source` (empty: none) is what the originals are
+// written in: only its regional or modified forms may hold catalogues worth
+// reading, and nothing after it is.
+void add_list(const std::string& list, const std::string& from, const std::string& source, Choice* choice) {
   for (const std::string& name : split_list(list)) {
     if (is_untranslated(name)) {
       choice->notes.push_back("stopped: " + ut_quoted(name) + " in " + from + " ends the list");
@@ -118,17 +120,27 @@ void add_list(const std::string& list, const std::string& from, Choice* choice) 
       choice->notes.push_back("skipped: " + ut_quoted(name) + " in " + from + " is not a language name");
       continue;
     }
-    for (std::string& form : forms(name)) add_unique(&choice->folders, std::move(form));
+    const bool original = !source.empty() && language_of(name) == source;
+    for (std::string& form : forms(name))
+      if (!original || form != source) add_unique(&choice->folders, std::move(form));
+    if (original) {
+      choice->notes.push_back("stopped: " + ut_quoted(name) + " in " + from + " is in the program's own language " +
+                              ut_quoted(source));
+      break;
+    }
   }
 }
 
 }  // namespace
 
-Choice choose(const char* languages) {
+std::string language_of(const std::string& locale) { return locale.substr(0, locale.find_first_of("_.@")); }
+
+Choice choose(const char* languages, const char* source_language) {
   Choice choice;
   if (languages != nullptr) {
     choice.notes.push_back("languages " + ut_quoted(languages) + " given by the program");
-    add_list(languages, "the program's list", &choice);
+    add_list(languages, "the program's list", source_language != nullptr ? language_of(source_language) : "",
+             &choice);
     return choice;
   }
   const Variable locale = first_set({"LC_ALL", "LC_MESSAGES", "LANG"});
@@ -143,7 +155,7 @@ Choice choose(const char* languages) {
   const Variable language_list = first_set({"LANGUAGE"});
   const Variable from = language_list.value != nullptr ? language_list : locale;
   choice.notes.push_back("languages " + ut_quoted(from.value) + " from " + from.name);
-  add_list(from.value, from.name, &choice);
+  add_list(from.value, from.name, "", &choice);
   return choice;
 }
 

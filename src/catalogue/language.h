@@ -22,7 +22,16 @@ struct Choice {
 /// read as LANGUAGE is, and nothing else counts. A "C" or "POSIX" entry
 /// ends a list. Each name brings its less specific forms. The first note
 /// says where the languages came from.
-Choice choose(const char* languages = nullptr);
+///
+/// `source_language` ("en", "de"), when given, is what the program's
+/// original texts are written in, and ends the program's list: an entry in
+/// it is tried in its own forms more specific than the bare language
+/// ("en_GB" for a British catalogue), then nothing more is. The
+/// environment's list keeps the C library's rule and ignores it.
+Choice choose(const char* languages = nullptr, const char* source_language = nullptr);
+
+/// The language part of a locale name: "pt" of "pt_BR.UTF-8@x".
+std::string language_of(const std::string& locale);
 
 /// The forms of one locale name `ll[_CC][.codeset][@mod]`, most specific
 /// first, in the order the C library's own lookup takes them (the

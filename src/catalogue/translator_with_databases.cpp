@@ -7,8 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
+#include "catalogue/language.h"
 #include "util/ut_thread_cache.h"
 #include "util/kept.h"
 #include "format/grammar.h"
@@ -57,13 +61,38 @@ struct Names {
 
 std::size_t hash_of(const char* name) { return std::hash<std::string_view>()(name); }
 
+bool is_folder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Whether `folder` holds <language>/LC_MESSAGES/<name>.mo for any language.
+bool holds_catalogue(const std::string& folder, const char* name) {
+  if (*name == '\0' || std::strchr(name, '/') != nullptr) return false;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    struct stat st;
+    const std::string path = folder + "/" + entry->d_name + "/LC_MESSAGES/" + name + ".mo";
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
 }  // namespace
 
 struct keznlsTranslatorWithDatabases::Impl {
-  Impl(const utString& catalogue_source, const char* language_list)
+  Impl(const utString& catalogue_source, const char* language_list, std::string_view original_language)
       : source(catalogue_source),
         has_languages(language_list != nullptr),
         languages(language_list != nullptr ? language_list : ""),
+        source_language(original_language),
         id(g_next_translator.fetch_add(1, std::memory_order_relaxed)) {
     retired.push_back(std::make_unique<Names>(8));
     names.store(retired.back().get(), std::memory_order_release);
@@ -98,7 +127,7 @@ struct keznlsTranslatorWithDatabases::Impl {
       // a database that loaded no domain stays and is never reopened.
       const utString key(name);
       nlsDataBasecoTablePrgcoPrg opened(new (std::nothrow) nlsDataBase(
-          source.c_str(), name, has_languages ? languages.c_str() : nullptr));
+          source.c_str(), name, has_languages ? languages.c_str() : nullptr, source_language.c_str()));
       databases[key] = opened;
       entry = databases.find(name);
       if (entry->second == nullptr) return nullptr;
@@ -141,22 +170,24 @@ struct keznlsTranslatorWithDatabases::Impl {
     return translation != nullptr ? translation : untranslated;
   }
 
+  // `language`, when not null, is told which catalogue answered.
   static const char* look_up(const nlsDataBase& database, const char* key, const keznlsMessage& m,
-                             nlsFormatFilter narrow) {
+                             nlsFormatFilter narrow, std::string* language = nullptr) {
     nlsQuery query(key);
     query.plural = m.plural != nullptr;
     query.n = m.n;
     query.plural_text = m.plural;
     query.narrow = narrow;
     query.unchecked = m.typed;
-    return database.find(query);
+    return language == nullptr ? database.find(query) : database.find(query, language);
   }
 
   // look_up of `text` in `context`: a catalogue keys that entry as context
   // "\004" text, put together on the stack when short. Out of line, so the
   // usual message's frame has no room for it.
   __attribute__((noinline)) static const char* look_up_in_context(const nlsDataBase& database,
-                                                                  const keznlsMessage& m, nlsFormatFilter narrow) {
+                                                                  const keznlsMessage& m, nlsFormatFilter narrow,
+                                                                  std::string* language = nullptr) {
     const std::size_t c = std::strlen(m.context), t = std::strlen(m.text);
     char stack[256];
     std::string long_key;
@@ -164,12 +195,13 @@ struct keznlsTranslatorWithDatabases::Impl {
     std::memcpy(key, m.context, c);
     key[c] = '\004';
     std::memcpy(key + c + 1, m.text, t + 1);
-    return look_up(database, key, m, narrow);
+    return look_up(database, key, m, narrow, language);
   }
 
   const utString source;
   const bool has_languages;
   const std::string languages;
+  const std::string source_language;
   const std::uint64_t id;
 
   std::mutex opening;
@@ -179,13 +211,17 @@ struct keznlsTranslatorWithDatabases::Impl {
 };
 
 keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source)
-    : impl_(new Impl(source, nullptr)) {}
+    : impl_(new Impl(source, nullptr, "en")) {}
 
 keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(utString source, utString languages)
-    : impl_(new Impl(source, languages.invalid() ? "" : languages.c_str())) {}
+    : impl_(new Impl(source, languages.invalid() ? "" : languages.c_str(), "en")) {}
+
+keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases(std::string_view source, std::string_view languages,
+                                                             std::string_view source_language)
+    : impl_(new Impl(utString(std::string(source).c_str()), std::string(languages).c_str(), source_language)) {}
 
 // The databases go first, then the source.
-keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() { delete impl_; }
+keznlsTranslatorWithDatabases::~keznlsTranslatorWithDatabases() = default;
 
 utString keznlsTranslatorWithDatabases::translate(const char* name, const char* text) {
   return utString(impl_->answer(keznlsMessage{name, nullptr, text, nullptr, 0}, nullptr));
@@ -231,4 +267,41 @@ utString keznlsTranslatorWithDatabases::explain(const char* name) {
   const nlsDataBase* found = impl_->database(name);
   if (found == nullptr) return (head + "not opened: out of memory\n").c_str();
   return (head + found->explain(&keznls_engine::shows)).c_str();
+}
+
+const std::string& keznlsTranslatorWithDatabases::source_language() const { return impl_->source_language; }
+
+std::string keznlsTranslatorWithDatabases::answered_language(const keznlsMessage& m) {
+  const nlsDataBase* found = impl_->database(m.name);
+  if (found == nullptr) return impl_->source_language;
+  std::string language;
+  const char* translation =
+      m.context == nullptr ? Impl::look_up(*found, m.text, m, nullptr, &language)
+                           : Impl::look_up_in_context(*found, m, nullptr, &language);
+  return translation != nullptr ? language : impl_->source_language;
+}
+
+std::string keznlsTranslatorWithDatabases::answered_language(const char* name, const char* text) {
+  return answered_language(keznlsMessage{name, nullptr, text, nullptr, 0});
+}
+
+std::string keznlsTranslatorWithDatabases::language(const char* name) {
+  const nlsDataBase* found = impl_->database(name);
+  const std::string first = found != nullptr ? found->first_language() : std::string();
+  return first.empty() ? impl_->source_language : first;
+}
+
+keznlsCatalogueStatus keznlsTranslatorWithDatabases::status(const char* name) {
+  keznlsCatalogueStatus status;
+  const std::string source = impl_->source.c_str();
+  for (const std::string& folder : nls_language::split_list(source)) {
+    if (!is_folder(folder)) continue;
+    status.folder_exists = true;
+    if (!status.any_language) status.any_language = holds_catalogue(folder, name);
+  }
+  if (bypassed(name)) return status;
+  const nlsDataBase* found = impl_->database(name);
+  status.language = found != nullptr ? found->first_language() : std::string();
+  status.has_catalogue = !status.language.empty();
+  return status;
 }

@@ -143,6 +143,10 @@ class KEZNLS_API nlsDataBase {
   /// process locale counts); "C" alone means no translation. Null: from the
   /// environment.
   nlsDataBase(const char* source, const char* name, const char* languages);
+  /// The same, `source_language` ("en") being what the originals are written
+  /// in: it ends the program's list (an entry in it is tried only in its
+  /// forms more specific than the bare language, "en_GB").
+  nlsDataBase(const char* source, const char* name, const char* languages, const char* source_language);
   ~nlsDataBase();
   nlsDataBase(const nlsDataBase&) = delete;
   nlsDataBase& operator=(const nlsDataBase&) = delete;
@@ -170,6 +174,14 @@ class KEZNLS_API nlsDataBase {
   /// `nlsLoadedDomain::audit`).
   std::string explain(nlsFormatFilter narrow = nullptr) const;
 
+  /// `find`, and the language folder ("de_AT") of the catalogue that gave
+  /// the answer in `language`; `language` is left alone when none did. Asks
+  /// the catalogues one by one: for a caller that needs to know, not for
+  /// every message.
+  const char* find(const nlsQuery& query, std::string* language) const;
+  /// The language folder of the first catalogue found ("pt_BR"), or empty.
+  std::string first_language() const;
+
  private:
   struct Candidate {
     std::string path;
@@ -178,7 +190,9 @@ class KEZNLS_API nlsDataBase {
     bool again = false;  // failed for want of descriptors or memory
   };
 
-  void init(const char* source, const char* name, const char* languages);
+  void init(const char* source, const char* name, const char* languages, const char* source_language);
+  /// The language folder of loaded catalogue `domain`, or empty.
+  std::string language_of(const nlsLoadedDomain* domain) const;
   /// The answer in the catalogues past those the last lookup of `query.key`
   /// reached; loads the ones not tried yet as they are needed.
   const char* search(const nlsQuery& query, std::uint64_t id) const;

@@ -1,0 +1,162 @@
+// A program's language list stops at the language its originals are written
+// in; the translator tells which catalogue answered; and says, as values,
+// whether there was anything to answer from.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "catalogue_files.h"
+#include "keznls/keznls.h"
+
+namespace {
+
+using test_catalogues::directory;
+
+// "source" holds demo catalogues for de, de_AT, fr, pl and en_GB; "Hello"
+// is only in de, "Language" in all, "Color" only in en_GB.
+struct Case {
+  const char* header;
+  const char* text;
+  const char* shown;
+  const char* answered;
+};
+
+TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
+  const Case cases[] = {
+      {"en-US,en;q=0.9,fr;q=0.8", "Language", "Language", "en"},  // no en catalogue: the originals, not French
+      {"en-GB", "Language", "English (United Kingdom)", "en_GB"},
+      {"en-GB", "Color", "Colour", "en_GB"},
+      {"en-GB,de;q=0.8", "Hello", "Hello", "en"},                 // after en_GB the list stops
+      {"en-AU,fr;q=0.9", "Language", "Language", "en"},           // no en_AU catalogue: still the originals
+      {"pt-BR, fr;q=0.9, en;q=0.8", "Language", "Français", "fr"},
+      {"en;q=0, fr", "Language", "Français", "fr"},               // English refused
+      {"*", "Language", "Language", "en"},
+      {"it, fr;q=0.5", "Language", "Français", "fr"},           // no Italian catalogue here
+      {"de-AT", "Language", "Deutsch (Österreich)", "de_AT"},
+      {"de-AT", "Hello", "Hallo", "de"},                          // fallen through to de
+      {"de-CH,fr;q=0.5", "Language", "Deutsch", "de"},
+  };
+  for (const Case& c : cases) {
+    // The header's whole list; the translator cuts it.
+    keznlsTranslatorWithDatabases translator(directory("source").c_str(), keznls_accept_language_list(c.header));
+    EXPECT_STREQ(translator.translate("demo", c.text).c_str(), c.shown) << c.header << " / " << c.text;
+    EXPECT_EQ(translator.answered_language("demo", c.text), c.answered) << c.header << " / " << c.text;
+  }
+}
+
+TEST(SourceLanguageTest, TheListFromAHeaderEndsAtTheSourceLanguage) {
+  const std::string headers[][3] = {
+      {"en-US,en;q=0.9,fr;q=0.8", "en", "en_US"},
+      {"pt-BR, fr;q=0.9, en;q=0.8", "en", "pt_BR:fr:en"},
+      {"fr, de-CH, de", "de", "fr:de_CH"},
+      {"fr, en", "", "fr:en"},
+  };
+  for (const auto& h : headers)
+    EXPECT_STREQ(keznls_accept_language_list(std::string_view(h[0]), h[1]).c_str(), h[2].c_str()) << h[0];
+}
+
+TEST(SourceLanguageTest, AProgramWrittenInGerman) {
+  struct {
+    const char* languages;
+    const char* shown;
+    const char* answered;
+  } cases[] = {
+      {"en_US:de", "Hello", "en"},
+      {"fr:de:en", "Hallo", "de"},     // no French; German is the program's own
+      {"de_CH:en", "Hallo", "de"},     // a German reader anywhere
+      {"", "Hallo", "de"},
+  };
+  for (const auto& c : cases) {
+    keznlsTranslatorWithDatabases translator(directory("german"), std::string(c.languages), "de");
+    EXPECT_EQ(translator.source_language(), "de");
+    EXPECT_STREQ(translator.translate("demo", "Hallo").c_str(), c.shown) << c.languages;
+    EXPECT_EQ(translator.answered_language("demo", "Hallo"), c.answered) << c.languages;
+  }
+}
+
+// Every mix of the text types picks one constructor, and all agree.
+TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
+  const std::string folder = directory("source");
+  const std::string_view view = folder;
+  const utString legacy(folder.c_str());
+  std::unique_ptr<keznlsTranslatorWithDatabases> made[] = {
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), std::string_view("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, "de", "en"),
+  };
+  for (auto& t : made) EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Deutsch");
+  ::setenv("LANGUAGE", "fr", 1);
+  ::setenv("LANG", "fr_FR.UTF-8", 1);
+  for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
+                  std::make_unique<keznlsTranslatorWithDatabases>(view)})
+    EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Français");  // the environment's
+  ::unsetenv("LANGUAGE");
+  ::unsetenv("LANG");
+}
+
+// LANGUAGE is glibc's: an English entry with no catalogue falls through.
+TEST(SourceLanguageTest, TheEnvironmentKeepsTheCLibrarysRule) {
+  ::setenv("LANG", "fr_FR.UTF-8", 1);
+  ::setenv("LANGUAGE", "en:fr", 1);
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_MESSAGES");
+  keznlsTranslatorWithDatabases translator(utString(directory("source").c_str()));
+  EXPECT_STREQ(translator.translate("demo", "Language").c_str(), "Français");
+  ::unsetenv("LANGUAGE");
+  ::unsetenv("LANG");
+}
+
+TEST(SourceLanguageTest, TheLanguageAnsweredByEachKindOfMessage) {
+  keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
+  const struct {
+    keznlsMessage message;
+    const char* answered;
+  } cases[] = {
+      {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
+      {{"demo", nullptr, "%d file", "%d files", 2}, "de"},
+      {{"demo", "menu", "Open", nullptr, 0}, "de"},
+      {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},  // only in pl
+      {{"demo", "disk", "%d free block", "%d free blocks", 5}, "en"},  // pl's form refused
+      {{"demo", nullptr, "Untranslated", nullptr, 0}, "en"},            // empty in de: original
+      {{"absent", nullptr, "Language", nullptr, 0}, "en"},
+      {{"DO_NOT_TRANSLATE", nullptr, "Language", nullptr, 0}, "en"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(translator.answered_language(c.message), c.answered) << c.message.name << " / " << c.message.text;
+  EXPECT_EQ(translator.language("demo"), "de_AT");
+  EXPECT_EQ(translator.language("absent"), "en");
+}
+
+TEST(SourceLanguageTest, StatusSaysWhatIsMissing) {
+  const struct {
+    std::string folder;
+    const char* languages;
+    const char* name;
+    bool folder_exists, has_catalogue, any_language;
+    const char* language;
+  } cases[] = {
+      {directory("source"), "de_CH:de", "demo", true, true, true, "de"},
+      {directory("source"), "it", "demo", true, false, true, ""},
+      {directory("source"), "de", "absent", true, false, false, ""},
+      {directory("source") + "/nowhere", "de", "demo", false, false, false, ""},
+      {"/nowhere:" + directory("source"), "pl", "demo", true, true, true, "pl"},
+  };
+  for (const auto& c : cases) {
+    keznlsTranslatorWithDatabases translator(c.folder, std::string(c.languages));
+    const keznlsCatalogueStatus status = translator.status(c.name);
+    EXPECT_EQ(status.folder_exists, c.folder_exists) << c.folder << " " << c.languages;
+    EXPECT_EQ(status.has_catalogue, c.has_catalogue) << c.folder << " " << c.languages;
+    EXPECT_EQ(bool(status), c.has_catalogue);
+    EXPECT_EQ(status.any_language, c.any_language) << c.folder << " " << c.languages;
+    EXPECT_EQ(status.language, c.language) << c.folder << " " << c.languages;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// examples/server started on a free loopback port and asked, through
+// cpp-httplib's client, with headers browsers send.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// The server as a child process, stopped with SIGTERM at the end.
+class Server {
+ public:
+  Server() {
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char program[] = KEZNLS_SERVER;
+    char* argv[] = {program, nullptr};
+    if (posix_spawn(&pid_, program, &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    // "listening on http://127.0.0.1:<port>/"
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    close(out[0]);
+    std::sscanf(line.c_str(), "listening on http://127.0.0.1:%d/", &port_);
+  }
+  ~Server() { stop(); }
+  int stop() {
+    if (pid_ <= 0) return -1;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  int port() const { return port_; }
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+struct Case {
+  const char* header;  // null: none sent
+  long count;
+  const char* language;  // Content-Language
+  const char* body;
+};
+
+const Case kCases[] = {
+    {"de-DE,de;q=0.9,en-US;q=0.8,en;q=0.7", 3, "de",
+     "Hallo vom Dateiserver.\nSie haben 3 Dateien.\nZusammen belegen sie 1.234,6 MB.\n"},
+    {"de-CH", 1, "de", "Hallo vom Dateiserver.\nSie haben 1 Datei.\nZusammen belegen sie 1.234,6 MB.\n"},
+    {"fr-CH, fr;q=0.9, en;q=0.8, de;q=0.7, *;q=0.5", 1, "fr",
+     "Bonjour du serveur de fichiers.\nVous avez 1 fichier.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
+    {"fr-FR,fr;q=0.9", 0, "fr",
+     "Bonjour du serveur de fichiers.\nVous avez 0 fichier.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
+    {"pl,en-US;q=0.7,en;q=0.3", 3, "pl", "Witaj na serwerze plików.\nMasz 3 pliki.\nRazem zajmują 1\u202f234,6 MB.\n"},
+    {"pl-PL", 25, "pl", "Witaj na serwerze plików.\nMasz 25 plików.\nRazem zajmują 1\u202f234,6 MB.\n"},
+    {"pt-BR, fr;q=0.9, en;q=0.8", 2, "fr",
+     "Bonjour du serveur de fichiers.\nVous avez 2 fichiers.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
+    {"en-US,en;q=0.9,fr;q=0.8", 2, "en",
+     "Hello from the file server.\nYou have 2 files.\nTogether they take 1,234.6 MB.\n"},
+    {"ja,zh-CN;q=0.8", 1, "en", "Hello from the file server.\nYou have 1 file.\nTogether they take 1,234.6 MB.\n"},
+    {nullptr, 2, "en", "Hello from the file server.\nYou have 2 files.\nTogether they take 1,234.6 MB.\n"},
+};
+
+std::string ask(httplib::Client& client, const Case& c, std::string* language) {
+  httplib::Headers headers;
+  if (c.header != nullptr) headers.emplace("Accept-Language", c.header);
+  const auto result = client.Get(("/files?count=" + std::to_string(c.count) + "&bytes=1234567890").c_str(), headers);
+  if (!result || result->status != 200) return "<no answer>";
+  *language = result->get_header_value("Content-Language");
+  return result->body;
+}
+
+TEST(ServerTest, AnswersEachRequestInItsLanguage) {
+  Server server;
+  ASSERT_GT(server.port(), 0) << "the server did not start";
+  httplib::Client client("127.0.0.1", server.port());
+  for (const Case& c : kCases) {
+    std::string language;
+    EXPECT_EQ(ask(client, c, &language), c.body) << (c.header != nullptr ? c.header : "(no header)");
+    EXPECT_EQ(language, c.language) << (c.header != nullptr ? c.header : "(no header)");
+  }
+  // Several clients at once: every worker shares the translators.
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> clients;
+  for (int t = 0; t < 4; ++t)
+    clients.emplace_back([&, t] {
+      httplib::Client own("127.0.0.1", server.port());
+      for (int i = 0; i < 30; ++i) {
+        const Case& c = kCases[(i + t) % (sizeof kCases / sizeof kCases[0])];
+        std::string language;
+        if (ask(own, c, &language) != c.body || language != c.language) ++wrong;
+      }
+    });
+  for (std::thread& t : clients) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(server.stop(), 0);  // a clean stop on SIGTERM
+}
+
+}  // namespace
