@@ -73,9 +73,9 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   Element remove_any();
   /// The stored member equal to `key`, or the nil element.
   const Element& find(const Element& key) const {
-    // Past the nil key, a slot equal to the key is a member: a hit needs no
-    // second test.
-    if (table_ == nullptr || key.empty()) return s_nil;
+    // The nil key needs no test of its own: its probe ends at the first
+    // empty slot, which answers nil like any miss.
+    if (table_ == nullptr) return s_nil;
     const Element& slot = table_[co_probe_find(Slots(*this), &key)];
     return slot.empty() ? s_nil : slot;
   }
