@@ -73,14 +73,11 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   Element remove_any();
   /// The stored member equal to `key`, or the nil element.
   const Element& find(const Element& key) const {
-    // The nil key needs no test of its own: its probe ends at the first
-    // empty slot, which answers nil like any miss.
-    if (table_ == nullptr) return s_nil;
-    const Element& slot = table_[co_probe_find(Slots(*this), &key)];
-    return slot.empty() ? s_nil : slot;
+    const Element* const slot = lookup(key);
+    return slot == nullptr ? s_nil : *slot;
   }
   /// 1 when a member equals `key`, else 0.
-  int member(const Element& key) const { return !find(key).empty(); }
+  int member(const Element& key) const { return lookup(key) != nullptr; }
   /// Empties the set; 0 keeps the current table, any other flag returns to
   /// the initial size.
   void clear(int reallocate);
@@ -109,6 +106,12 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   friend class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
   static const Element& nil() { return s_nil; }
   static constexpr Element s_nil{};
+  /// The slot of the member equal to `key`, or null. The nil key would
+  /// match an empty slot, so it is answered first.
+  const Element* lookup(const Element& key) const {
+    if (table_ == nullptr || key.empty()) return nullptr;
+    return co_probe_lookup(Slots(*this), &key);
+  }
   void rehash(int exponent);
   void resize(int exponent, int reallocate);
   void allocate_table();
@@ -132,6 +135,9 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
       const std::uintptr_t held = reinterpret_cast<std::uintptr_t>(slot->stream_);
       const std::uintptr_t differs = held ^ reinterpret_cast<std::uintptr_t>(e->stream_);
       return (differs & (0 - static_cast<std::uintptr_t>(held != 0))) == 0;
+    }
+    std::uintptr_t distance(const Element* slot, const Element* e) const {
+      return reinterpret_cast<std::uintptr_t>(slot->stream_) ^ reinterpret_cast<std::uintptr_t>(e->stream_);
     }
     bool empty(const Element* slot) const { return slot->empty(); }
     Element* slot(unsigned int index) const { return &table_[index]; }
