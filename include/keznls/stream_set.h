@@ -106,11 +106,18 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   friend class keznlsBaseStreamcoSetPtrcoPtrcoSetcoIterator;
   static const Element& nil() { return s_nil; }
   static constexpr Element s_nil{};
+  /// Up to this exponent (256 KB of slots) the table stays in a core's
+  /// second-level cache, and a branch on the home slot alone that goes the
+  /// wrong way costs only a few cycles: fewer instructions win there.
+  static constexpr int kCachedExponent = 15;
   /// The slot of the member equal to `key`, or null. The nil key would
   /// match an empty slot, so it is answered first.
   const Element* lookup(const Element& key) const {
     if (table_ == nullptr || key.empty()) return nullptr;
-    return co_probe_lookup(Slots(*this), &key);
+    const Slots slots(*this);
+    if (exponent_ > kCachedExponent) return co_probe_lookup(slots, &key);
+    const Element* const slot = &table_[co_probe_find(slots, &key)];
+    return slot->empty() ? nullptr : slot;
   }
   void rehash(int exponent);
   void resize(int exponent, int reallocate);

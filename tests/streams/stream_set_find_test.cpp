@@ -64,16 +64,17 @@ keznlsBaseStream* raw(const keznlsBaseStreamcoSetPtrcoPtr& e) { return e; }
 
 // Members that removals pulled back and members far from home stay found;
 // removed and never-added streams, and the nil element, find the one nil
-// element.
-TEST(StreamSetFindTest, FindsExactlyTheMembersThroughAddsAndRemoves) {
-  const std::unique_ptr<NullStream[]> streams(new NullStream[3000]);
+// element. A pool of `pool` streams, two thirds of them drawn into the set at
+// a time; small tables and large ones take different lookups.
+void finds_exactly_the_members(int pool, int steps, int checks) {
+  const std::unique_ptr<NullStream[]> streams(new NullStream[static_cast<std::size_t>(pool)]);
   keznlsBaseStreamcoSetPtrcoPtrcoSet set(4, 50);
   std::unordered_set<keznlsBaseStream*> oracle;
   std::mt19937 rng(7);
   const keznlsBaseStreamcoSetPtrcoPtr* const nil = &set.find(nullptr);
   EXPECT_EQ(raw(*nil), nullptr);
-  for (int step = 0; step < 20000; ++step) {
-    keznlsBaseStream* const s = &streams[rng() % 2000];
+  for (int step = 1; step <= steps; ++step) {
+    keznlsBaseStream* const s = &streams[rng() % static_cast<unsigned int>(pool * 2 / 3)];
     if (rng() % 3 == 0) {
       set.remove(s);
       oracle.erase(s);
@@ -81,21 +82,25 @@ TEST(StreamSetFindTest, FindsExactlyTheMembersThroughAddsAndRemoves) {
       set.add(s);
       oracle.insert(s);
     }
-    if (step % 1000 != 999) continue;
-    for (int i = 0; i < 3000; ++i) {
+    if (step % (steps / checks) != 0) continue;
+    for (int i = 0; i < pool; ++i) {
       keznlsBaseStream* const e = &streams[i];
       const bool in = oracle.count(e) != 0;
       ASSERT_EQ(set.member(e), in ? 1 : 0) << "stream " << i << " at step " << step;
       if (in) {
-        EXPECT_EQ(raw(set.find(e)), e);
+        ASSERT_EQ(raw(set.find(e)), e);
       } else {
-        EXPECT_EQ(&set.find(e), nil);
+        ASSERT_EQ(&set.find(e), nil);
       }
     }
     EXPECT_EQ(set.member(nullptr), 0);
     EXPECT_EQ(&set.find(nullptr), nil);
   }
 }
+
+TEST(StreamSetFindTest, FindsExactlyTheMembersOfASmallTable) { finds_exactly_the_members(3000, 20000, 20); }
+
+TEST(StreamSetFindTest, FindsExactlyTheMembersOfALargeTable) { finds_exactly_the_members(90000, 200000, 4); }
 
 // The objects of one array lie at a fixed stride. Hashed into a table at
 // half load, they must not cluster more than random keys would (mean probe
