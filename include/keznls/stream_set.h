@@ -114,9 +114,16 @@ class KEZNLS_API keznlsBaseStreamcoSetPtrcoPtrcoSet : public basecoSet {
   /// match an empty slot, so it is answered first.
   const Element* lookup(const Element& key) const {
     if (table_ == nullptr || key.empty()) return nullptr;
-    const Slots slots(*this);
-    if (exponent_ > kCachedExponent) return co_probe_lookup(slots, &key);
-    const Element* const slot = &table_[co_probe_find(slots, &key)];
+    if (exponent_ > kCachedExponent) return co_probe_lookup(Slots(*this), &key);
+    return probe(key);
+  }
+  /// As lookup, always with the one-slot probe: its branch (does the home
+  /// slot end the probe) goes the same way for most members and most absent
+  /// elements, while the paired check's follows the answer. For callers that
+  /// ask about absent elements as often as about members.
+  const Element* probe(const Element& key) const {
+    if (table_ == nullptr || key.empty()) return nullptr;
+    const Element* const slot = &table_[co_probe_find(Slots(*this), &key)];
     return slot->empty() ? nullptr : slot;
   }
   void rehash(int exponent);
