@@ -159,7 +159,7 @@ Set& Set::operator-=(const Set& other) {
 Set& Set::operator*=(const Set& other) {
   if (table_ == nullptr) return *this;
   remove_if_with(Slots(*this), [this, &other](const Element* slot) {
-    if (other.member(*slot)) return false;
+    if (other.probe(*slot) != nullptr) return false;
     member_hash_ ^= slot->hash();
     return true;
   });
