@@ -79,7 +79,7 @@ struct Plans {
   static constexpr int kSets = 32;
   Plan sets[kSets][2];
   keznlsPercent scratch[kSlots];
-  bool busy;  // a typed call's sink is being asked for room
+  bool busy;  // a call renders from a plan and may be re-entered before it writes
 
   static Plan* set_of(Plans& mine, const char* format) {
     const std::uint64_t h = reinterpret_cast<std::uintptr_t>(format) * 0x9e3779b97f4a7c15u;

@@ -59,6 +59,9 @@ class Driver {
     const Plan* plan = mine != nullptr ? Plans::find(*mine, format_, kTyped) : nullptr;
     Scanned scanned{};
     std::size_t total;
+    // An allocator of the program's may format again while the result is
+    // allocated: the plan and its rendered records stay until written.
+    Busy busy(mine, plan != nullptr);
     if (plan != nullptr) {
       total = render_planned(*mine, *plan, args);
     } else {
@@ -109,10 +112,8 @@ class Driver {
       if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
         // The sink is the caller's code and may format again: the plans
         // are left alone until it has given its room.
-        mine->busy = true;
-        const bool done = typed_planned(*mine, *plan, sink, args);
-        mine->busy = false;
-        return done;
+        const Busy busy(*mine);
+        return typed_planned(*mine, *plan, sink, args);
       }
     return read_typed(mine, sink, args);
   }
@@ -281,8 +282,26 @@ class Driver {
     walk_format(format_, write);
   }
 
-  // The thread's plans; null when it has none, or while a sink of its
-  // own typed call is asked for room.
+  // Marks the thread's plans in use for its lifetime, where `on`.
+  class Busy {
+   public:
+    explicit Busy(Plans& mine) : mine_(&mine) { mine.busy = true; }
+    Busy(Plans* mine, bool on) : mine_(on ? mine : nullptr) {
+      if (mine_ != nullptr) mine_->busy = true;
+    }
+    ~Busy() {
+      if (mine_ != nullptr) mine_->busy = false;
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    Plans* mine_;
+  };
+
+  // The thread's plans; null when it has none, or while a call of its own
+  // is between rendering from a plan and writing (a sink or an allocator
+  // of the program's may format again meanwhile).
   static Plans* plans() {
     Plans* mine = utThreadCache<Plans>::get();
     return mine != nullptr && !mine->busy ? mine : nullptr;
