@@ -12,6 +12,7 @@
 #include "format/copy.h"
 #include "format/format_walk.h"
 #include "format/parse_conversion.h"
+#include "format/plan.h"
 #include "format/render.h"
 
 namespace {
@@ -54,22 +55,47 @@ class Driver {
       : decimal_point_(decimal_point), format_(format) {}
 
   __attribute__((always_inline)) utString run(va_list args) {
-    const Scanned scanned = scan();
-    const std::size_t total = measure(args, scanned);
+    Plans* mine = plans();
+    const Plan* plan = mine != nullptr ? Plans::find(*mine, format_, kTyped) : nullptr;
+    Scanned scanned{};
+    std::size_t total;
+    // An allocator of the program's may format again while the result is
+    // allocated: the plan and its rendered records stay until written.
+    Busy busy(mine, plan != nullptr);
+    if (plan != nullptr) {
+      total = render_planned(*mine, *plan, args);
+    } else {
+      scanned = scan();
+      if (mine != nullptr) remember(*mine, scanned);
+      total = measure(args, scanned);
+    }
     // One named return, so the string is built in place (it has no move).
     const bool writes = total != 0 && total <= static_cast<std::size_t>(INT_MAX);
     utString result = writes ? utString(ut_string_char, ' ', static_cast<int>(total))
                              : ut_lit(total == 0 ? "" : kError);
     // A fresh string of this constructor is unique and writable through its
     // text pointer.
-    if (writes) write(const_cast<char*>(result.c_str()), scanned);
+    if (writes) {
+      if (plan != nullptr) write_planned(const_cast<char*>(result.c_str()), *plan);
+      else write(const_cast<char*>(result.c_str()), scanned);
+    }
     return result;
   }
 
   // The result written into `buffer` with its NUL; -1, and nothing
   // written, when it needs more than `size` characters.
   int run_into(char* buffer, int size, va_list args) {
+    Plans* mine = plans();
+    if (mine != nullptr)
+      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
+        const std::size_t total = render_planned(*mine, *plan, args);
+        if (total >= static_cast<std::size_t>(size)) return -1;
+        write_planned(buffer, *plan);
+        buffer[total] = '\0';
+        return static_cast<int>(total);
+      }
     const Scanned scanned = scan();
+    if (mine != nullptr) remember(*mine, scanned);
     const std::size_t total = measure(args, scanned);
     if (total >= static_cast<std::size_t>(size)) return -1;
     write(buffer, scanned);
@@ -81,7 +107,22 @@ class Driver {
   // format does not suit `args`. Slot s reads argument s, so every slot
   // below the count must be named (no gap, no "<unset>") and passed.
   bool run_typed(keznlsTextSink& sink, const keznlsArgs& args) {
+    Plans* mine = plans();
+    if (mine != nullptr)
+      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
+        // The sink is the caller's code and may format again: the plans
+        // are left alone until it has given its room.
+        const Busy busy(*mine);
+        return typed_planned(*mine, *plan, sink, args);
+      }
+    return read_typed(mine, sink, args);
+  }
+
+  // run_typed for a format without a plan: out of line, so that the road
+  // of a planned one stays short.
+  __attribute__((noinline)) bool read_typed(Plans* mine, keznlsTextSink& sink, const keznlsArgs& args) {
     const Scanned scanned = scan();
+    if (mine != nullptr) remember(*mine, scanned);
     if (!scanned.ok || scanned.named != (1u << scanned.count) - 1 || scanned.count > args.count) return false;
     DecimalPoint dp(decimal_point_.c_str());
     std::size_t total = scanned.literal;
@@ -239,6 +280,106 @@ class Driver {
       }
     } write(*this, out);
     walk_format(format_, write);
+  }
+
+  // Marks the thread's plans in use for its lifetime, where `on`.
+  class Busy {
+   public:
+    explicit Busy(Plans& mine) : mine_(&mine) { mine.busy = true; }
+    Busy(Plans* mine, bool on) : mine_(on ? mine : nullptr) {
+      if (mine_ != nullptr) mine_->busy = true;
+    }
+    ~Busy() {
+      if (mine_ != nullptr) mine_->busy = false;
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    Plans* mine_;
+  };
+
+  // The thread's plans; null when it has none, or while a call of its own
+  // is between rendering from a plan and writing (a sink or an allocator
+  // of the program's may format again meanwhile).
+  static Plans* plans() {
+    Plans* mine = utThreadCache<Plans>::get();
+    return mine != nullptr && !mine->busy ? mine : nullptr;
+  }
+
+  // Keeps what the scan learnt of a format that parsed, is short enough and
+  // has few enough pieces.
+  void remember(Plans& mine, const Scanned& scanned) const {
+    const std::size_t size = static_cast<std::size_t>(scanned.end - format_);
+    if (!scanned.ok || scanned.events >= kPlanPieces || size >= static_cast<std::size_t>(kPlanText)) return;
+    Plan& plan = Plans::make(mine, format_);
+    plan.key = format_;
+    plan.typed = kTyped;
+    plan.count = static_cast<std::uint8_t>(scanned.count);
+    plan.named = static_cast<std::uint16_t>(scanned.named);
+    plan.literal = static_cast<std::uint16_t>(scanned.literal);
+    std::memcpy(plan.text, format_, size + 1);
+    const auto at = [&](const char* p) { return static_cast<std::uint8_t>(p - format_); };
+    const char* p = format_;
+    for (int i = 0; i < scanned.events; ++i) {
+      const Event& e = event_[i];
+      // `%%`: the run keeps its first `%`.
+      const std::size_t run = static_cast<std::size_t>(e.at - p) + (e.slot < 0 ? 1 : 0);
+      plan.piece[i] = PlanPiece{at(p), static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot)};
+      p = e.resume;
+    }
+    plan.piece[scanned.events] = PlanPiece{at(p), static_cast<std::uint8_t>(scanned.end - p), -1};
+    plan.pieces = static_cast<std::uint8_t>(scanned.events + 1);
+    for (int s = 0; s < scanned.count; ++s)
+      if ((scanned.named & (1u << s)) != 0) plan.specs[s].store(*table_[s]);
+  }
+
+  // render() from a plan.
+  __attribute__((always_inline)) std::size_t render_planned(Plans& mine, const Plan& plan, va_list args) {
+    DecimalPoint dp(decimal_point_.c_str());
+    keznlsVarArgs cursor(args);
+    std::size_t total = plan.literal;
+    const unsigned named = plan.named;
+    for (int s = 0; s < plan.count; ++s) {
+      if ((named & (1u << s)) == 0) continue;
+      keznlsPercent& r = mine.scratch[s];
+      plan.specs[s].load(r);
+      const std::size_t length = keznls_engine::render(r, cursor, dp);
+      texts_[s] = r.text;
+      lengths_[s] = length;
+      total += length;
+    }
+    if ((named >> plan.count) != 0)
+      for (int s = plan.count; s < kSlots; ++s)
+        if ((named & (1u << s)) != 0) total += show(s, kUnset);
+    return total;
+  }
+
+  bool typed_planned(Plans& mine, const Plan& plan, keznlsTextSink& sink, const keznlsArgs& args) {
+    if (plan.named != (1u << plan.count) - 1 || plan.count > args.count) return false;
+    DecimalPoint dp(decimal_point_.c_str());
+    std::size_t total = plan.literal;
+    for (int s = 0; s < plan.count; ++s) {
+      keznlsPercent& r = mine.scratch[s];
+      plan.specs[s].load(r);
+      const std::size_t length = render_typed(r, args.args[s], dp);
+      if (length == kRefused) return false;
+      texts_[s] = r.text;
+      lengths_[s] = length;
+      total += length;
+    }
+    char* out = sink.room(total);
+    write_planned(out, plan);
+    out[total] = '\0';
+    return true;
+  }
+
+  __attribute__((always_inline)) void write_planned(char* out, const Plan& plan) const {
+    for (int i = 0; i < plan.pieces; ++i) {
+      const PlanPiece& piece = plan.piece[i];
+      out = copy(out, format_ + piece.from, piece.length);
+      if (piece.slot >= 0) out = copy(out, texts_[piece.slot], lengths_[piece.slot]);
+    }
   }
 
   const utString& decimal_point_;

@@ -20,6 +20,7 @@
 #include "catalogue_files.h"
 #include "catalogue/catalogue_state.h"
 #include "keznls/keznls.h"
+#include "output/pipeline.h"
 
 namespace {
 
@@ -256,6 +257,36 @@ TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
   std::remove(path);
   EXPECT_EQ(lines, kThreads * 50);
   EXPECT_FALSE(screen.failed());
+}
+
+// One formatter, the same formats from every thread from their first
+// use: each thread keeps its own reading of a format, and every thread
+// writes what one thread alone writes, through both calls.
+TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
+  keznlsFormatterSimple formatter(",");
+  static const char* const kFormats[] = {"%2$s has %1$d new messages.\n", "%d files, %.2f MB free, %s\n",
+                                         "100%% of %d%%", "%3$s|%1$05d|%2$8.3f"};
+  const auto varargs = [&](const char* format, int i) {
+    return std::string(formatter.format(format, i, 2.5 + i, "place").c_str());
+  };
+  const std::string name = "place";
+  const auto typed = [&](const char* format, int i) {
+    std::string text;
+    keznls_pipeline::StringSink sink(text);
+    const keznls_args::Pack<int, double, std::string> pack(i, 2.5 + i, name);
+    return formatter.tformat(sink, format, pack.args()) ? text : "(refused)";
+  };
+  std::vector<std::string> expected;
+  for (int i = 0; i < 20; ++i)
+    for (const char* format : kFormats) expected.push_back(varargs(format, i) + typed(format, i));
+  std::atomic<int> wrong{0};
+  race([&](int) {
+    std::size_t k = 0;
+    for (int i = 0; i < 20; ++i)
+      for (const char* format : kFormats)
+        if (varargs(format, i) + typed(format, i) != expected[k++]) wrong.fetch_add(1);
+  });
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 // Copies of one string in different threads: the count is shared.

@@ -29,7 +29,10 @@ std::pair<std::string, std::string> call(const std::string& ours, const std::str
   // The 0 past the arguments is never read; it keeps a call without
   // arguments from looking like a misuse of a printf-like call to the compiler.
   std::snprintf(want, sizeof want, theirs.c_str(), a..., 0);
-  return {engine.gui_sprintf(ours.c_str(), a..., 0).c_str(), want};
+  // A second call renders from what the first kept of the format.
+  const std::string first = engine.gui_sprintf(ours.c_str(), a..., 0).c_str();
+  const std::string again = engine.gui_sprintf(ours.c_str(), a..., 0).c_str();
+  return {first == again ? first : first + " then " + again, want};
 }
 
 TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {

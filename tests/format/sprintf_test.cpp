@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <string>
 
 #include "keznls/engine.h"
@@ -56,6 +57,9 @@ TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {
   const keznlsSprintf e(ut_lit("."));
   const std::pair<const char*, int> cases[] = {
       {"", 0}, {"%.0d", 0}, {"x%dy%s%fz", 1}, {"%q", 1}, {"%d%d%d%d%d%d%d%d%d%d", 1}};
+  // A thread's first formatting allocates, once, the room where it keeps
+  // what it read of formats.
+  e.gui_sprintf("%d", 0);
   for (const auto& [format, allocations] : cases) {
     SCOPED_TRACE(format);
     alloc_counter::Scope scope;
@@ -85,6 +89,7 @@ int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...
 
 TEST(Sprintf, IntoABufferWritesTheSameTextOrNothing) {
   const keznlsSprintf e(ut_lit(","));
+  e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
   const struct { const char* format; std::string expected; } cases[] = {
       {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"}, {"", ""}, {"%q %d", "<error>q <error>"},
       {"%d %3$d", "3 <unset>"}, {"%%%%%%%%%%%%%%%%%%%%%%%%%%%d", std::string(13, '%') + "3"},
@@ -100,6 +105,105 @@ TEST(Sprintf, IntoABufferWritesTheSameTextOrNothing) {
     EXPECT_EQ(into(e, buffer, length, unchecked(c.format), 3, 2.5, "x"), -1);
     EXPECT_EQ(buffer[0], '#');
     EXPECT_EQ(scope.count(), 0);
+  }
+}
+
+// A typed call's text, or "(refused)".
+template <typename... A>
+std::string typed(const keznlsSprintf& e, const char* format, const A&... values) {
+  std::string text;
+  struct Sink final : keznlsTextSink {
+    std::string* to;
+    char* room(std::size_t size) override {
+      to->resize(size);
+      return &(*to)[0];
+    }
+  } sink;
+  sink.to = &text;
+  const keznls_args::Pack<A...> pack(values...);
+  return e.tformat(sink, format, pack.args()) ? text : "(refused)";
+}
+
+// A format seen before is rendered from what its first reading kept: every
+// later call, into a string, a buffer or a typed sink, writes what the
+// first wrote, and a format too long or with too many pieces to keep is
+// read each time.
+TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
+  const keznlsSprintf e(ut_lit(","));
+  const std::string long_text(200, 'y');
+  const struct { std::string format; std::string expected; } cases[] = {
+      {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"},
+      {"[%05d|%8.3f|%s]", "[00003|   2,500|x]"},
+      {"100%% of %d%%", "100% of 3%"},
+      {"%d %3$s", "3 <unset>"},
+      {"%q %d", "<error>q <error>"},
+      {"", ""},
+      {"plain", "plain"},
+      {"%%%%%%%%%%%%%d", "%%%%%%3"},  // more pieces than a plan holds
+      {long_text + "%d", long_text + "3"},  // longer than a plan holds
+      {std::string(126, 'z') + "%d", std::string(126, 'z') + "3"},  // just fits
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    const char* format = unchecked(c.format.c_str());
+    for (int round = 0; round < 3; ++round) {
+      EXPECT_EQ(str(e.gui_sprintf(format, 3, 2.5, "x")), c.expected);
+      char buffer[512];
+      EXPECT_EQ(into(e, buffer, sizeof buffer, format, 3, 2.5, "x"), static_cast<int>(c.expected.size()));
+      EXPECT_EQ(buffer, c.expected);
+      EXPECT_EQ(into(e, buffer, static_cast<int>(c.expected.size()), format, 3, 2.5, "x"), -1);
+    }
+  }
+  // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(typed(e, "%2$c=%1$hd%%", 7, 'k'), "k=7%");
+    EXPECT_EQ(typed(e, "%s/%d", std::string("a"), 2), "a/2");
+    EXPECT_EQ(typed(e, "%s/%d", 2, std::string("a")), "(refused)");
+    EXPECT_EQ(typed(e, "%d %d", 1), "(refused)");
+  }
+}
+
+// The same address holding another format, or the same format read in the
+// other grammar, is never rendered from the plan of the first.
+TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
+  const keznlsSprintf e(ut_lit("."));
+  char format[32];
+  const struct { const char* text; std::string expected; } cases[] = {
+      {"%1$d apples", "3 apples"}, {"%3$s pears", "<unset> pears"}, {"%1$d", "3"}, {"%d pears", "3 pears"},
+      {"%1$d applesauce", "3 applesauce"}, {"%1$x apples", "3 apples"}, {"%1$5d apples", "    3 apples"},
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.text);
+      std::strcpy(format, c.text);
+      EXPECT_EQ(str(e.gui_sprintf(unchecked(format), 3, 2.5, "x")), c.expected);
+    }
+  std::strcpy(format, "%hd|%c");
+  EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
+  EXPECT_EQ(str(e.gui_sprintf(unchecked(format), 5, 'q')), "<error>hd|<error>c");
+  EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
+}
+
+// A sink that formats again while it is asked for room, with the same
+// format and another: neither call disturbs the other's text.
+TEST(Sprintf, ASinkFormattingAgainLeavesTheOuterTextWhole) {
+  const keznlsSprintf e(ut_lit("."));
+  struct Sink final : keznlsTextSink {
+    const keznlsSprintf* engine;
+    std::string text, inner;
+    char* room(std::size_t size) override {
+      inner = typed(*engine, "%s/%d", std::string("in"), 99) + str(engine->gui_sprintf("%d-%s", 42, "n"));
+      text.resize(size);
+      return &text[0];
+    }
+  } sink;
+  sink.engine = &e;
+  const std::string out = "out";
+  for (int round = 0; round < 3; ++round) {
+    const keznls_args::Pack<std::string, int> pack(out, 1);
+    ASSERT_TRUE(e.tformat(sink, "%s/%d", pack.args()));
+    EXPECT_EQ(sink.text, "out/1");
+    EXPECT_EQ(sink.inner, "in/9942-n");
   }
 }
 
