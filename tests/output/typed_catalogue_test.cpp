@@ -20,7 +20,8 @@ constexpr char kHeader[] =
 
 // A catalogue folder of its own with German catalogues "lengths" (every
 // translation differs from its original in length modifiers only) and
-// "kinds" (its one translation reads the count as a text).
+// "kinds" and "more" (translations that read an argument as another kind,
+// or one more).
 class Catalogues {
  public:
   Catalogues() {
@@ -29,8 +30,10 @@ class Catalogues {
     std::system(("mkdir -p " + folder_ + "/de/LC_MESSAGES").c_str());
     write("lengths", {{"%d files", "%ld Dateien"},
                       {"%s: %u of %d", "%1$s: %2$llu von %3$hd"},
+                      {"%d of %s", "%2$s: %1$lld"},
                       {std::string("%d file\0%d files", 16), std::string("%zu Datei\0%zu Dateien", 21)}});
     write("kinds", {{"%s has %d", "%2$s hat %1$s"}});
+    write("more", {{"%c!", "%d!"}, {"%s", "%s %s"}});
   }
   ~Catalogues() { std::system(("rm -rf " + folder_).c_str()); }
   const std::string& folder() const { return folder_; }
@@ -57,11 +60,15 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
     // Accepted: only length modifiers differ.
     EXPECT_EQ(helper.stprint("lengths", "%d files", std::int64_t{5000000000}), "5000000000 Dateien");
     EXPECT_EQ(helper.stprint("lengths", "%s: %u of %d", std::string("disk"), 2u, std::int8_t{3}), "disk: 2 von 3");
+    EXPECT_EQ(helper.stprint("lengths", "%d of %s", std::int16_t{-7}, "x"), "x: -7");
     EXPECT_EQ(helper.nstprint("lengths", "%d file", "%d files", 1, 1), "1 Datei");
     helper.ntprint("lengths", "%d file", "%d files", 4, short{4});
     EXPECT_EQ(stream.str(), "4 Dateien");
-    // Refused: the count read as a text; the original is used.
+    // Refused, the original used: the count read as a text, a char read as
+    // a number, one argument more.
     EXPECT_EQ(helper.stprint("kinds", "%s has %d", "Anna", 2), "Anna has 2");
+    EXPECT_EQ(helper.stprint("more", "%c!", 'y'), "y!");
+    EXPECT_EQ(helper.stprint("more", "%s", "once"), "once");
     // The argument-list calls keep their stricter check: C types must match.
     EXPECT_STREQ(keznlsTranslatorAndFormatter(&translator, formatter).stprintf("lengths", "%d files", 3).c_str(),
                  "3 files");

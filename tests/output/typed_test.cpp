@@ -194,40 +194,6 @@ TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   EXPECT_EQ(sink.str(), "size: 5000000000;<error>;");
 }
 
-// Translations read against the kinds passed: one that reads an argument
-// as another kind gives way to the original; one that differs only in a
-// length modifier is used.
-TEST(Typed, TranslationsAreCheckedAgainstTheArgumentKinds) {
-  struct Fixed : keznlsTranslator {
-    utString translate(const char*, const char* text) override {
-      const std::string t = text;
-      if (t == "%d files") return "%ld Dateien";            // a length modifier only
-      if (t == "%s has %d") return "%2$s hat %1$s";         // the count read as a text
-      if (t == "%d of %s") return "%2$s: %1$lld";           // reordered, modifier only
-      if (t == "%c!") return "%d!";                         // a char read as a number
-      if (t == "%s") return "%s %s";                        // one argument more
-      return text;
-    }
-  } translator;
-  Formatters formatters;
-  const struct {
-    std::function<std::string(const kezabsOutput&)> call;
-    std::string expected;
-  } cases[] = {
-      {[](const kezabsOutput& o) { return o.stprint("db", "%d files", 3); }, "3 Dateien"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%s has %d", std::string("Anna"), 2); }, "Anna has 2"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%d of %s", std::int16_t{-7}, "x"); }, "x: -7"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%c!", 'y'); }, "y!"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%s", "once"); }, "once"},
-  };
-  for (const auto& f : formatters.all()) {
-    std::ostringstream stream;
-    keznlsDisplayerOstream displayer(stream);
-    keznlsHelper helper(&translator, f.formatter, &displayer);
-    for (const auto& c : cases) EXPECT_EQ(c.call(helper), f.shown(c.expected)) << f.label;
-  }
-}
-
 // The argument-list calls: `%ld`, `%lu` and `%lx` read a long, wider
 // than int here, through every formatter and the library output object.
 TEST(Varargs, LongConversionsReadALong) {
