@@ -55,63 +55,46 @@ struct Formatters {
   }
 };
 
-// Each case runs one typed call on a front end and returns its text.
+// Each case runs one typed call on a front end; the text it must give.
 using Call = std::function<std::string(const kezabsOutput&)>;
 struct Case {
-  const char* label;
   Call call;
   std::string expected;
 };
 
 std::vector<Case> value_cases() {
   static const char buffer[] = "--abcdef--";
+  static const utString earlier("round trip");
+  using O = const kezabsOutput&;
   return {
-      {"INT64_MIN",
-       [](const kezabsOutput& o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); },
-       "-9223372036854775808"},
-      {"UINT64_MAX",
-       [](const kezabsOutput& o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); },
-       "18446744073709551615"},
-      {"64-bit hex with an l that changes nothing",
-       [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); },
-       "deadbeefcafebabe"},
-      {"every length modifier, changing nothing",
-       [](const kezabsOutput& o) {
+      {[](O o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); }, "-9223372036854775808"},
+      {[](O o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); }, "18446744073709551615"},
+      // Length modifiers change nothing; an int is shown at its own width.
+      {[](O o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); }, "deadbeefcafebabe"},
+      {[](O o) {
          return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
                           3, 4, 5, 0.5);
        },
        "-300 70000 1 2 3 4 5 0.5"},
-      {"size_t with z", [](const kezabsOutput& o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
-      {"an int -1 in hex, at its own width", [](const kezabsOutput& o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
-      {"unsigned char as a number with hh", [](const kezabsOutput& o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); },
-       "200"},
-      {"a view into the middle of a buffer",
-       [](const kezabsOutput& o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
-      {"an empty view", [](const kezabsOutput& o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
-      {"chars", [](const kezabsOutput& o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
-      {"a utString back in",
-       [](const kezabsOutput& o) {
-         const utString earlier("round trip");
-         return o.stprint("db", "%s!", earlier);
-       },
-       "round trip!"},
-      {"std::string and int64_t, reordered",
-       [](const kezabsOutput& o) {
-         return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna"));
-       },
+      {[](O o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
+      {[](O o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
+      {[](O o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); }, "200"},
+      // A view into the middle of a buffer, an empty one, a utString back in.
+      {[](O o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
+      {[](O o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
+      {[](O o) { return o.stprint("db", "%s!", earlier); }, "round trip!"},
+      {[](O o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
+      {[](O o) { return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna")); },
        "Anna has 5000000000 new messages."},
-      {"floating", [](const kezabsOutput& o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
-      {"a null text", [](const kezabsOutput& o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
-      {"plural", [](const kezabsOutput& o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
-      {"context", [](const kezabsOutput& o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
-      {"plural in context, singular without the count",
-       [](const kezabsOutput& o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},
+      {[](O o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
+      {[](O o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
+      {[](O o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
+      {[](O o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
+      {[](O o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},  // no count
       // Known only at run time: refused where it does not suit, never misread.
-      {"%d with a text", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); },
-       "n=<error>"},
-      {"a missing argument", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); },
-       "<error> <error>"},
-      {"a gap", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); }, "n=<error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); }, "<error> <error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
   };
 }
 
@@ -126,7 +109,7 @@ TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
     keznlsHelper helper(&translator, f.formatter, &displayer);
     keznlsConnector connector(&translator, f.formatter, &displayer);
     for (const Case& c : value_cases()) {
-      SCOPED_TRACE(std::string(f.label) + ": " + c.label);
+      SCOPED_TRACE(std::string(f.label) + ": " + c.expected);
       // A refused format shows the same whatever the formatter.
       const bool refused = c.expected.find("<error>") != std::string::npos;
       const std::string want = refused ? c.expected : f.shown(c.expected);
