@@ -4,29 +4,14 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "catalogue_files.h"
 #include "keznls/keznls.h"
+#include "support/race.h"
 
 namespace {
 
 using test_catalogues::directory;
-
-// Runs `work(thread)` on `count` threads released at once.
-template <class Work>
-void race(int count, Work work) {
-  std::atomic<int> ready{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < count; ++t)
-    threads.emplace_back([&, t] {
-      ready.fetch_add(1);
-      while (ready.load() < count) std::this_thread::yield();
-      work(t);
-    });
-  for (std::thread& thread : threads) thread.join();
-}
 
 TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
   const struct {

@@ -21,26 +21,13 @@
 #include "catalogue/catalogue_state.h"
 #include "keznls/keznls.h"
 #include "output/pipeline.h"
+#include "support/race.h"
 
 namespace {
 
 using namespace test_catalogues;
 
 constexpr int kThreads = 4;
-
-// Runs `work(thread)` on kThreads threads released together, so first uses
-// meet.
-void race(const std::function<void(int)>& work) {
-  std::atomic<int> ready{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t)
-    threads.emplace_back([&, t] {
-      ready.fetch_add(1);
-      while (ready.load() < kThreads) std::this_thread::yield();
-      work(t);
-    });
-  for (std::thread& thread : threads) thread.join();
-}
 
 // Every kind of question: plain, plural at counts that pick each form,
 // contexts, refused and stale translations, the engine's grammar, unknown
@@ -89,7 +76,7 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
   std::vector<std::vector<std::string>> answers(kThreads);
   {
     keznlsTranslatorWithDatabases shared(source.c_str(), languages);
-    race([&](int t) {
+    race(kThreads, [&](int t) {
       // Each thread asks in its own order, so different first uses meet.
       for (std::size_t i = 0; i < asked.size(); ++i) {
         const std::size_t k = (i * (2 * t + 1) + static_cast<std::size_t>(t) * 7) % asked.size();
@@ -120,7 +107,7 @@ TEST_F(SharedTranslator, TranslatorsOfDifferentLanguagesAtOnce) {
   const char* expected[] = {"Deutsch", "Language", "Italiano"};
   const char* files[] = {"%d Dateien", "%d pliki", "%d Dateien"};  // it has none: de's
   std::atomic<int> wrong{0};
-  race([&](int t) {
+  race(kThreads, [&](int t) {
     for (int i = 0; i < 300; ++i) {
       const int l = (i + t) % 3;
       keznlsTranslatorWithDatabases& tr = *by_language[l];
@@ -140,7 +127,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   EXPECT_STREQ(first->translate("demo", "Hello").c_str(), "Hallo");
   const std::size_t after_first = nls_catalogues::files_read();
   EXPECT_EQ(after_first - before, 1u);
-  race([&](int) {
+  race(kThreads, [&](int) {
     keznlsTranslatorWithDatabases another(source.c_str(), "de");
     EXPECT_STREQ(another.translate("demo", "Hello").c_str(), "Hallo");
   });
@@ -182,7 +169,7 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   keznlsTranslatorWithDatabases legacy(directory("charsets").c_str(), "de");
   keznlsTranslatorWithDatabases hostile(directory("first").c_str(), "de");
   std::atomic<int> wrong{0};
-  race([&](int t) {
+  race(kThreads, [&](int t) {
     for (int i = 1; i < 600; ++i) {
       const std::string key = "message " + std::to_string((i + t * 150) % 599 + 1);
       if (shared.translate("many", key.c_str()) == utString(key.c_str())) wrong.fetch_add(1);
@@ -206,7 +193,7 @@ TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
   for (int i = 0; i < kFiles; ++i) dir.add("de", ("numbers" + std::to_string(i)).c_str(), numbers);
   keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
   std::atomic<int> wrong{0};
-  race([&](int t) {
+  race(kThreads, [&](int t) {
     for (int i = 0; i < 600; ++i) {
       char key[32], want[32];
       const int n = (i * 7 + t * 101) % 2000;
@@ -234,7 +221,7 @@ TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
   std::fflush(stdout);
   const int saved = ::dup(1);
   ::dup2(file, 1);
-  race([&](int t) {
+  race(kThreads, [&](int t) {
     // Long enough to take several writes of a small buffer.
     const std::string filler(3000 + 500 * t, static_cast<char>('a' + t));
     for (int i = 0; i < 50; ++i) helper.tprintf("demo", "<%d %s %d>\n", t, filler.c_str(), i);
@@ -280,7 +267,7 @@ TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
   for (int i = 0; i < 20; ++i)
     for (const char* format : kFormats) expected.push_back(varargs(format, i) + typed(format, i));
   std::atomic<int> wrong{0};
-  race([&](int) {
+  race(kThreads, [&](int) {
     std::size_t k = 0;
     for (int i = 0; i < 20; ++i)
       for (const char* format : kFormats)
@@ -292,7 +279,7 @@ TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
 // Copies of one string in different threads: the count is shared.
 TEST(SharedString, CopiesLiveAndDieInManyThreads) {
   const utString original("shared text");
-  race([&](int) {
+  race(kThreads, [&](int) {
     for (int i = 0; i < 2000; ++i) {
       utString copy = original;
       utString again(copy);
@@ -310,7 +297,7 @@ TEST(SharedState, PagesFirstReachedTogetherAreClearedOnce) {
   constexpr std::size_t kEntries = 4 * 512 + 7;  // four whole pages and part of one
   for (int round = 0; round < 100; ++round) {
     const nls_state::ZeroedArray<std::atomic<std::uint64_t>> state(kEntries);
-    race([&](int t) {
+    race(kThreads, [&](int t) {
       for (std::size_t i = 0; i < kEntries; ++i) state[i].fetch_or(std::uint64_t{1} << t, std::memory_order_relaxed);
     });
     for (std::size_t i = 0; i < kEntries; ++i) ASSERT_EQ(state[i].load(), (std::uint64_t{1} << kThreads) - 1) << i;

@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "keznls/library_nls.h"
 #include "keznls/streams.h"
+#include "support/race.h"
 
 namespace {
 
@@ -38,16 +37,13 @@ TEST(LibraryNlsThreads, OutputCallsFromSeveralThreadsNeverMix) {
   Checking stream;
   keznlsLibraryNls library;
   library.stream(&stream);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t)
-    threads.emplace_back([&library, t] {
-      const std::string tail(static_cast<std::size_t>(t) + 1, 'x');
-      for (int r = 0; r < kRounds; ++r) {
-        if (r % 2 == 0) library.output("thread %d round %d %s", t, r, tail.c_str());
-        else library.print("thread %d round %d %s", std::int64_t{t}, r, tail);
-      }
-    });
-  for (std::thread& thread : threads) thread.join();
+  race(kThreads, [&library](int t) {
+    const std::string tail(static_cast<std::size_t>(t) + 1, 'x');
+    for (int r = 0; r < kRounds; ++r) {
+      if (r % 2 == 0) library.output("thread %d round %d %s", t, r, tail.c_str());
+      else library.print("thread %d round %d %s", std::int64_t{t}, r, tail);
+    }
+  });
   EXPECT_EQ(stream.good(), kThreads * kRounds);
   EXPECT_EQ(stream.bad(), 0);
 }

@@ -1,15 +1,12 @@
 // Typed calls over real catalogues: a translation is checked against the
 // kinds of the arguments passed, not against its original's C types.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "catalogue_files.h"
 #include "keznls/keznls.h"
 #include "support/mo_image.h"
 
@@ -18,35 +15,21 @@ namespace {
 constexpr char kHeader[] =
     "Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=2; plural=(n != 1);\n";
 
-// A catalogue folder of its own with German catalogues "lengths" (every
-// translation differs from its original in length modifiers only) and
-// "kinds" (its one translation reads the count as a text).
-class Catalogues {
- public:
-  Catalogues() {
-    char name[] = "/tmp/keznls_typed_XXXXXX";
-    folder_ = mkdtemp(name);
-    std::system(("mkdir -p " + folder_ + "/de/LC_MESSAGES").c_str());
-    write("lengths", {{"%d files", "%ld Dateien"},
-                      {"%s: %u of %d", "%1$s: %2$llu von %3$hd"},
-                      {std::string("%d file\0%d files", 16), std::string("%zu Datei\0%zu Dateien", 21)}});
-    write("kinds", {{"%s has %d", "%2$s hat %1$s"}});
-  }
-  ~Catalogues() { std::system(("rm -rf " + folder_).c_str()); }
-  const std::string& folder() const { return folder_; }
-
- private:
-  void write(const char* domain, std::vector<std::pair<std::string, std::string>> entries) {
-    const std::vector<char> image = test_catalogues::mo_image(kHeader, std::move(entries));
-    std::ofstream(folder_ + "/de/LC_MESSAGES/" + domain + ".mo", std::ios::binary)
-        .write(image.data(), static_cast<std::streamsize>(image.size()));
-  }
-  std::string folder_;
-};
-
 TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
-  const Catalogues catalogues;
-  keznlsTranslatorWithDatabases translator(catalogues.folder().c_str(), "de");
+  // German catalogues: "lengths" (every translation differs from its
+  // original in length modifiers only), "kinds" and "more" (translations
+  // that read an argument as another kind, or one more).
+  const test_catalogues::TempDirectory dir;
+  const auto add = [&dir](const char* domain, std::vector<std::pair<std::string, std::string>> entries) {
+    dir.add("de", domain, test_catalogues::mo_image(kHeader, std::move(entries)));
+  };
+  add("lengths", {{"%d files", "%ld Dateien"},
+                  {"%s: %u of %d", "%1$s: %2$llu von %3$hd"},
+                  {"%d of %s", "%2$s: %1$lld"},
+                  {std::string("%d file\0%d files", 16), std::string("%zu Datei\0%zu Dateien", 21)}});
+  add("kinds", {{"%s has %d", "%2$s hat %1$s"}});
+  add("more", {{"%c!", "%d!"}, {"%s", "%s %s"}});
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
   keznlsFormatterSimple engine(ut_lit(","));
   keznlsFormatterDefault c_printf;
   keznlsFormatter* const formatters[] = {&engine, &c_printf};
@@ -57,11 +40,15 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
     // Accepted: only length modifiers differ.
     EXPECT_EQ(helper.stprint("lengths", "%d files", std::int64_t{5000000000}), "5000000000 Dateien");
     EXPECT_EQ(helper.stprint("lengths", "%s: %u of %d", std::string("disk"), 2u, std::int8_t{3}), "disk: 2 von 3");
+    EXPECT_EQ(helper.stprint("lengths", "%d of %s", std::int16_t{-7}, "x"), "x: -7");
     EXPECT_EQ(helper.nstprint("lengths", "%d file", "%d files", 1, 1), "1 Datei");
     helper.ntprint("lengths", "%d file", "%d files", 4, short{4});
     EXPECT_EQ(stream.str(), "4 Dateien");
-    // Refused: the count read as a text; the original is used.
+    // Refused, the original used: the count read as a text, a char read as
+    // a number, one argument more.
     EXPECT_EQ(helper.stprint("kinds", "%s has %d", "Anna", 2), "Anna has 2");
+    EXPECT_EQ(helper.stprint("more", "%c!", 'y'), "y!");
+    EXPECT_EQ(helper.stprint("more", "%s", "once"), "once");
     // The argument-list calls keep their stricter check: C types must match.
     EXPECT_STREQ(keznlsTranslatorAndFormatter(&translator, formatter).stprintf("lengths", "%d files", 3).c_str(),
                  "3 files");

@@ -55,63 +55,46 @@ struct Formatters {
   }
 };
 
-// Each case runs one typed call on a front end and returns its text.
+// Each case runs one typed call on a front end; the text it must give.
 using Call = std::function<std::string(const kezabsOutput&)>;
 struct Case {
-  const char* label;
   Call call;
   std::string expected;
 };
 
 std::vector<Case> value_cases() {
   static const char buffer[] = "--abcdef--";
+  static const utString earlier("round trip");
+  using O = const kezabsOutput&;
   return {
-      {"INT64_MIN",
-       [](const kezabsOutput& o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); },
-       "-9223372036854775808"},
-      {"UINT64_MAX",
-       [](const kezabsOutput& o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); },
-       "18446744073709551615"},
-      {"64-bit hex with an l that changes nothing",
-       [](const kezabsOutput& o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); },
-       "deadbeefcafebabe"},
-      {"every length modifier, changing nothing",
-       [](const kezabsOutput& o) {
+      {[](O o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); }, "-9223372036854775808"},
+      {[](O o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); }, "18446744073709551615"},
+      // Length modifiers change nothing; an int is shown at its own width.
+      {[](O o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); }, "deadbeefcafebabe"},
+      {[](O o) {
          return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
                           3, 4, 5, 0.5);
        },
        "-300 70000 1 2 3 4 5 0.5"},
-      {"size_t with z", [](const kezabsOutput& o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
-      {"an int -1 in hex, at its own width", [](const kezabsOutput& o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
-      {"unsigned char as a number with hh", [](const kezabsOutput& o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); },
-       "200"},
-      {"a view into the middle of a buffer",
-       [](const kezabsOutput& o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
-      {"an empty view", [](const kezabsOutput& o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
-      {"chars", [](const kezabsOutput& o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
-      {"a utString back in",
-       [](const kezabsOutput& o) {
-         const utString earlier("round trip");
-         return o.stprint("db", "%s!", earlier);
-       },
-       "round trip!"},
-      {"std::string and int64_t, reordered",
-       [](const kezabsOutput& o) {
-         return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna"));
-       },
+      {[](O o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
+      {[](O o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
+      {[](O o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); }, "200"},
+      // A view into the middle of a buffer, an empty one, a utString back in.
+      {[](O o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
+      {[](O o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
+      {[](O o) { return o.stprint("db", "%s!", earlier); }, "round trip!"},
+      {[](O o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
+      {[](O o) { return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna")); },
        "Anna has 5000000000 new messages."},
-      {"floating", [](const kezabsOutput& o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
-      {"a null text", [](const kezabsOutput& o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
-      {"plural", [](const kezabsOutput& o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
-      {"context", [](const kezabsOutput& o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
-      {"plural in context, singular without the count",
-       [](const kezabsOutput& o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},
+      {[](O o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
+      {[](O o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
+      {[](O o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
+      {[](O o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
+      {[](O o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},  // no count
       // Known only at run time: refused where it does not suit, never misread.
-      {"%d with a text", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); },
-       "n=<error>"},
-      {"a missing argument", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); },
-       "<error> <error>"},
-      {"a gap", [](const kezabsOutput& o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); }, "n=<error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); }, "<error> <error>"},
+      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
   };
 }
 
@@ -126,7 +109,7 @@ TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
     keznlsHelper helper(&translator, f.formatter, &displayer);
     keznlsConnector connector(&translator, f.formatter, &displayer);
     for (const Case& c : value_cases()) {
-      SCOPED_TRACE(std::string(f.label) + ": " + c.label);
+      SCOPED_TRACE(std::string(f.label) + ": " + c.expected);
       // A refused format shows the same whatever the formatter.
       const bool refused = c.expected.find("<error>") != std::string::npos;
       const std::string want = refused ? c.expected : f.shown(c.expected);
@@ -194,40 +177,6 @@ TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   EXPECT_EQ(sink.str(), "size: 5000000000;<error>;");
 }
 
-// Translations read against the kinds passed: one that reads an argument
-// as another kind gives way to the original; one that differs only in a
-// length modifier is used.
-TEST(Typed, TranslationsAreCheckedAgainstTheArgumentKinds) {
-  struct Fixed : keznlsTranslator {
-    utString translate(const char*, const char* text) override {
-      const std::string t = text;
-      if (t == "%d files") return "%ld Dateien";            // a length modifier only
-      if (t == "%s has %d") return "%2$s hat %1$s";         // the count read as a text
-      if (t == "%d of %s") return "%2$s: %1$lld";           // reordered, modifier only
-      if (t == "%c!") return "%d!";                         // a char read as a number
-      if (t == "%s") return "%s %s";                        // one argument more
-      return text;
-    }
-  } translator;
-  Formatters formatters;
-  const struct {
-    std::function<std::string(const kezabsOutput&)> call;
-    std::string expected;
-  } cases[] = {
-      {[](const kezabsOutput& o) { return o.stprint("db", "%d files", 3); }, "3 Dateien"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%s has %d", std::string("Anna"), 2); }, "Anna has 2"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%d of %s", std::int16_t{-7}, "x"); }, "x: -7"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%c!", 'y'); }, "y!"},
-      {[](const kezabsOutput& o) { return o.stprint("db", "%s", "once"); }, "once"},
-  };
-  for (const auto& f : formatters.all()) {
-    std::ostringstream stream;
-    keznlsDisplayerOstream displayer(stream);
-    keznlsHelper helper(&translator, f.formatter, &displayer);
-    for (const auto& c : cases) EXPECT_EQ(c.call(helper), f.shown(c.expected)) << f.label;
-  }
-}
-
 // The argument-list calls: `%ld`, `%lu` and `%lx` read a long, wider
 // than int here, through every formatter and the library output object.
 TEST(Varargs, LongConversionsReadALong) {
@@ -250,12 +199,10 @@ TEST(Varargs, LongConversionsReadALong) {
 
 // utString and the standard library's strings, both ways.
 TEST(Typed, UtStringConvertsToAndFromStandardStrings) {
-  const std::string text = "with\0nul";  // stops at the first NUL, as C text does
   const utString from_string(std::string("hello"));
   const utString from_view(std::string_view("hello world").substr(6));
   EXPECT_EQ(from_string.size(), 5u);
   EXPECT_EQ(std::string_view(from_view), "world");
-  EXPECT_EQ(std::string(std::string_view(from_view)), "world");
   EXPECT_EQ(utString(std::string_view("a\0b", 3)).size(), 1u);
   EXPECT_EQ(ut_lit("literal").size(), 7u);
   EXPECT_EQ(std::string_view(utString(static_cast<const char*>(nullptr))), "");
