@@ -15,9 +15,47 @@
 #include "keznls/typed_format.h"
 #include "keznls/ut/ut_string.h"
 
+/// The typed calls that return their text, for `kezabsOutput` and
+/// `keznlsTranslatorAndFormatter`: each hands its message to the owner's
+/// `vtsprint` (see `kezabsOutput::tprint` for the arguments taken).
+template <class Owner>
+class KEZNLS_API keznlsTextCalls {
+ public:
+  /// The message `format` of database `name`, translated, with `args`
+  /// formatted into it (`stprintf` with typed arguments).
+  template <typename... A>
+  std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
+    return owner().vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                            keznls_args::Pack<A...>(args...).args());
+  }
+  /// The form for `n` (`nstprintf` with typed arguments).
+  template <typename... A>
+  std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
+                       const A&... args) const {
+    return owner().vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                            keznls_args::Pack<A...>(args...).args());
+  }
+  /// In `context` (`pstprintf` with typed arguments).
+  template <typename... A>
+  std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
+    return owner().vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
+                            keznls_args::Pack<A...>(args...).args());
+  }
+  /// Both (`npstprintf` with typed arguments).
+  template <typename... A>
+  std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
+                        unsigned long n, const A&... args) const {
+    return owner().vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
+                            keznls_args::Pack<A...>(args...).args());
+  }
+
+ private:
+  const Owner& owner() const { return static_cast<const Owner&>(*this); }
+};
+
 /// Writes messages: `name` names the database that translates `format`,
 /// which then formats the arguments.
-class KEZNLS_API kezabsOutput {
+class KEZNLS_API kezabsOutput : public keznlsTextCalls<kezabsOutput> {
  public:
   kezabsOutput() {}
   /// Translates `format` through the database `name`, formats the
@@ -85,32 +123,6 @@ class KEZNLS_API kezabsOutput {
                 unsigned long n, const A&... args) {
     vtprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
             keznls_args::Pack<A...>(args...).args());
-  }
-  /// `tprint`'s text, returned.
-  template <typename... A>
-  std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `ntprint`'s text, returned.
-  template <typename... A>
-  std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
-                       const A&... args) const {
-    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `ptprint`'s text, returned.
-  template <typename... A>
-  std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `nptprint`'s text, returned.
-  template <typename... A>
-  std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
-                        unsigned long n, const A&... args) const {
-    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
   }
   /// A typed call's message, translated, formatted with `args` and
   /// displayed. This default, for an output with only the argument-list
@@ -187,7 +199,7 @@ class KEZNLS_API keznlsOutputToNowhere : public kezabsOutput {
 
 /// A borrowed translator and formatter turning a message into a string.
 /// Shared by threads when both roles are.
-class KEZNLS_API keznlsTranslatorAndFormatter {
+class KEZNLS_API keznlsTranslatorAndFormatter : public keznlsTextCalls<keznlsTranslatorAndFormatter> {
  public:
   /// Borrows both roles: they must outlive this object.
   keznlsTranslatorAndFormatter(keznlsTranslator* translator, keznlsFormatter* formatter)
@@ -219,32 +231,6 @@ class KEZNLS_API keznlsTranslatorAndFormatter {
   /// Any of them, for a message of any kind.
   utString vmsprintf(const keznlsMessage& message, va_list args) const;
 
-  /// `stprintf` with typed arguments (see `kezabsOutput::tprint`).
-  template <typename... A>
-  std::string stprint(const char* name, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, nullptr, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `nstprintf` with typed arguments.
-  template <typename... A>
-  std::string nstprint(const char* name, const char* singular, keznlsFormat<A...> plural, unsigned long n,
-                       const A&... args) const {
-    return vtsprint({name, nullptr, singular, plural.text(), n, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `pstprintf` with typed arguments.
-  template <typename... A>
-  std::string pstprint(const char* name, const char* context, keznlsFormat<A...> format, const A&... args) const {
-    return vtsprint({name, context, format.text(), nullptr, 0, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
-  /// `npstprintf` with typed arguments.
-  template <typename... A>
-  std::string npstprint(const char* name, const char* context, const char* singular, keznlsFormat<A...> plural,
-                        unsigned long n, const A&... args) const {
-    return vtsprint({name, context, singular, plural.text(), n, keznlsGrammar::c_printf, true},
-                    keznls_args::Pack<A...>(args...).args());
-  }
   /// A typed call's message translated and formatted.
   std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const;
 
