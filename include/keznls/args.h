@@ -1,6 +1,8 @@
 /// \file
 /// Typed arguments: each C++ value of a typed call (`tprint` and its
 /// kin) travels with its type, so a formatter reads it as what it is.
+/// A pack lives on the calling thread's stack for one call and points at
+/// the caller's values: nothing here is shared between threads.
 #ifndef KEZNLS_ARGS_H
 #define KEZNLS_ARGS_H
 
