@@ -46,6 +46,9 @@ class KEZNLS_API keznlsFormatterNamedLocale : public keznlsFormatter {
   utString format(const char* format, ...) override KEZNLS_PRINTF(2, 3);
   utString vformat(const char* format, va_list args) override KEZNLS_PRINTF(2, 0);
   int vformat_into(char* buffer, int size, const char* format, va_list args) override KEZNLS_PRINTF(4, 0);
+  /// Everything for this class itself, so a text without `%` is shown as
+  /// it is; nothing for a derived class, which says what it keeps.
+  unsigned keeps() const override;
 
   /// Whether a locale of that name was found; false: the "C" conventions.
   bool installed() const;

@@ -3,6 +3,7 @@
 #include "keznls/locale_formatter.h"
 
 #include "locale/printf_plan.h"
+#include "util/kept.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -432,6 +433,8 @@ const std::string& keznlsFormatterNamedLocale::locale() const { return impl_->lo
 const std::string& keznlsFormatterNamedLocale::decimal_point() const { return impl_->decimal_point; }
 const std::string& keznlsFormatterNamedLocale::thousands_separator() const { return impl_->thousands_separator; }
 
+unsigned keznlsFormatterNamedLocale::keeps() const { return keznls_kept_if_exactly(*this); }
+
 utString keznlsFormatterNamedLocale::format(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -468,7 +471,8 @@ utString keznlsFormatterNamedLocale::vformat(const char* format, va_list args) {
 }
 
 int keznlsFormatterNamedLocale::vformat_into(char* buffer, int size, const char* format, va_list args) {
-  if (size <= 0) return -1;
+  // A derived class that formats otherwise is asked through its vformat.
+  if (size <= 0 || (keeps() & keznls_kept_vformat) == 0) return -1;
   // Most messages hold no conversion: they are their own text.
   const char* stop = strchrnul(format, '%');
   if (*stop == '\0') {

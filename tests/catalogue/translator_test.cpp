@@ -9,6 +9,7 @@
 #include "catalogue_files.h"
 #include "keznls/engine.h"
 #include "keznls/locale.h"
+#include "keznls/locale_formatter.h"
 #include "keznls/output.h"
 #include "keznls/translator.h"
 #include "support/alloc_counter.h"
@@ -141,6 +142,10 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
     using keznlsFormatterSimple::keznlsFormatterSimple;
     utString vformat(const char* format, va_list) override { return utString(format); }
   };
+  struct QuietPlainNamedFormatter : keznlsFormatterNamedLocale {
+    using keznlsFormatterNamedLocale::keznlsFormatterNamedLocale;
+    utString vformat(const char* format, va_list) override { return utString(format); }
+  };
   struct LoudTranslator : keznlsTranslatorWithDatabases {
     using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
     utString translate(const char* name, const char* text) override {
@@ -175,6 +180,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   ShoutingFormatter shouting_formatter(".");
   QuietLoudTranslator quiet_loud_translator(directory("first").c_str());
   QuietPlainFormatter quiet_plain_formatter(".");
+  keznlsFormatterNamedLocale named("C");
+  QuietPlainNamedFormatter quiet_plain_named("C");
   DerivedDefaultTranslator untranslated;
   DerivedDefaultFormatter derived_default;
   DerivedLocaleFormatter derived_locale;
@@ -202,6 +209,9 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       // Overrides not declared in keeps(): asked all the same.
       {"translate overridden, undeclared", &quiet_loud_translator, &own_formatter, "Hallo!", "/tmp: 3 Eintr\xC3\xA4ge!", 7},
       {"vformat overridden, undeclared", &own_translator, &quiet_plain_formatter, "Hallo", "%2$s: %1$d Eintr\xC3\xA4ge", 5},
+      {"named-locale formatter", &own_translator, &named, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
+      {"named-locale vformat overridden, undeclared", &own_translator, &quiet_plain_named, "Hallo",
+       "%2$s: %1$d Eintr\xC3\xA4ge", 5},
   };
   // A thread's first formatting allocates, once, the room where it keeps
   // what it read of formats.
