@@ -147,9 +147,12 @@ int open_file(const char* path) {
   return fd;
 }
 
-nlsMemory allocate(std::uint64_t size) {
-  // Not zeroed: every byte is written when its chunk is read.
-  return nlsMemory(static_cast<char*>(std::malloc(size)));
+// Not zeroed: every byte is written when its chunk is read. A file read in
+// pieces of `piece` bytes lies on their boundaries, so that a piece fills
+// one fresh page rather than faulting in two.
+nlsMemory allocate(std::uint64_t size, std::uint64_t piece = 0) {
+  if (piece == 0) return nlsMemory(static_cast<char*>(std::malloc(size)));
+  return nlsMemory(static_cast<char*>(std::aligned_alloc(piece, (size + piece - 1) / piece * piece)));
 }
 
 }  // namespace
@@ -216,7 +219,7 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
   const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
   std::unique_ptr<nlsFileImage> image;
   try {
-    nlsMemory memory = allocate(size);
+    nlsMemory memory = allocate(size, whole ? 0 : 1u << kChunkBits);
     if (memory == nullptr) throw std::bad_alloc();
     image.reset(new nlsFileImage(std::move(memory), size, false));
     image->chunks_.reset(new std::atomic<std::uint64_t>[(chunks + 63) / 64]());
