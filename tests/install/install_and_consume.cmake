@@ -24,7 +24,7 @@ endfunction()
 # (consumer_<name>_pc), runs both, and checks which of our libraries each
 # loads (`needed`, a global: what readelf must list, empty for none).
 function(consume name stage)
-  set(expected "keznls has 3 roles\nx=2,50\n")
+  set(expected "keznls has 3 roles\nx=2,50\nsaved 1\n")
   set(build ${WORK_DIR}/consumer_${name})
   run("" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build}
     -DCMAKE_PREFIX_PATH=${stage} -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
@@ -100,7 +100,7 @@ run("" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build20} -DCMAKE_PREFIX_PATH=${s
   -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_CXX_STANDARD=20 -DCMAKE_NO_SYSTEM_FROM_IMPORTED=ON
   "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror ${CXX_FLAGS}")
 run("" ${CMAKE_COMMAND} --build ${build20})
-run("keznls has 3 roles\nx=2,50\n" ${build20}/consumer)
+run("keznls has 3 roles\nx=2,50\nsaved 1\n" ${build20}/consumer)
 if(WITH_TOOLS)
   # The installed tool carries the library's objects it uses.
   run("installed 4\n"
