@@ -1,9 +1,9 @@
 // Objects shared between threads from their first use: every answer a
 // thread gets is the answer one thread alone gets. Run under
 // ThreadSanitizer too, which reports any unsynchronised first use.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,10 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue_files.h"
@@ -26,6 +23,7 @@
 namespace {
 
 using namespace test_catalogues;
+using ::testing::HasSubstr;
 
 constexpr int kThreads = 4;
 
@@ -83,7 +81,7 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
         answers[t].push_back(asked[k](shared));
       }
     });
-    EXPECT_NE(std::string(shared.explain("demo").c_str()).find("/it/LC_MESSAGES/demo.mo: loaded"), std::string::npos);
+    EXPECT_THAT(shared.explain("demo").c_str(), HasSubstr("/it/LC_MESSAGES/demo.mo: loaded"));
   }
   ASSERT_EQ(nls_catalogues::alive(), 0u);  // gone with the translator: the reference loads afresh
   keznlsTranslatorWithDatabases alone(source.c_str(), languages);
@@ -143,8 +141,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
   std::vector<char> changed = read("demo");
-  const std::string hallo = "Hallo", servu = "Servu";
-  std::copy(servu.begin(), servu.end(), std::search(changed.begin(), changed.end(), hallo.begin(), hallo.end()));
+  overwrite(changed, "Hallo", "Servu");
   const std::string replacement = dir.path() + "/de/LC_MESSAGES/demo.mo.new";
   std::ofstream(replacement, std::ios::binary).write(changed.data(), static_cast<std::streamsize>(changed.size()));
   ASSERT_EQ(std::rename(replacement.c_str(), (dir.path() + "/de/LC_MESSAGES/demo.mo").c_str()), 0);
@@ -158,11 +155,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
 // translation is refused. Each is judged once, alike for every thread.
 TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   std::vector<char> many = read("many");
-  // "message 600"'s translation loses its terminator.
-  const std::string last = "Nachricht 600";
-  auto at = std::search(many.begin(), many.end(), last.begin(), last.end());
-  ASSERT_NE(at, many.end());
-  at[static_cast<long>(last.size())] = 'x';
+  overwrite(many, std::string("Nachricht 600", 14), "Nachricht 600x");  // loses its terminator
   const TempDirectory dir;
   dir.add("de", "many", many);
   keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
@@ -180,7 +173,7 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
     if (std::string(hostile.translate("hostile", "Total: %.2f\n").c_str()) != "Total: %.2f\n") wrong.fetch_add(1);
   });
   EXPECT_EQ(wrong.load(), 0);
-  EXPECT_NE(std::string(shared.explain("many").c_str()).find("1 malformed entries passed over"), std::string::npos);
+  EXPECT_THAT(shared.explain("many").c_str(), HasSubstr("1 malformed entries passed over"));
 }
 
 // Catalogues read in pieces, more of them than the process keeps
