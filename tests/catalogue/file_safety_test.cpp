@@ -1,7 +1,5 @@
-// Catalogue files as the library holds them: no descriptor kept per file, a
-// file changed after opening never answering text it did not hold, files
-// that are no catalogue refused without blocking, and loads that ran out of
-// descriptors tried again.
+// Catalogue files changed after opening, read with few descriptors or none
+// left, and files that are no catalogue.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -133,12 +133,10 @@ struct ShoutingFormatter : keznlsFormatterSimple {
   unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
 };
 
-// Translate, format, display without a block of memory of its own, for the
-// library's roles and for classes derived from them that say they change
-// nothing: the translation is lent and the message formatted on the stack.
-// A derived translator or formatter is asked through its own calls, with a
-// copy of the translation and of the message, unless it says otherwise in
-// keeps(): an override it did not declare is never passed by.
+// A message costs no block of memory through the library's roles and roles
+// derived from them that keep everything (the translation is lent, the
+// message formatted on the stack); an override is asked through its own
+// calls, with copies, unless keeps() says otherwise, and whenever undeclared.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
   using DerivedTranslator = Keeping<keznlsTranslatorWithDatabases, keznls_kept_all>;

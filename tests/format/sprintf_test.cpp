@@ -103,10 +103,9 @@ std::string typed(const keznlsSprintf& e, const char* format, const A&... values
 }
 
 // A format seen before is rendered from what its first reading kept: every
-// later call, into a string, a buffer or a typed sink, writes what the
-// first wrote, and a format too long or with too many pieces to keep is
-// read each time. Into a buffer too small by one, nothing is written, and
-// a buffer costs no allocation.
+// later call, into a string, a buffer (none too small by one, without an
+// allocation) or a typed sink, writes what the first wrote; a format too
+// long or with too many pieces to keep is read each time.
 TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   const keznlsSprintf e(ut_lit(","));
   e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans

@@ -263,10 +263,9 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   }
 }
 
-// The objects of one array lie at a fixed stride. Hashed into a table at
-// half load, they must not cluster more than random keys would (mean probe
-// about 0.5); a single multiply, for one, leaves runs of hundreds of slots
-// at stride 8.
+// Objects of one array, at a fixed stride, must not cluster at half load
+// more than random keys would (mean probe about 0.5; a single multiply
+// leaves runs of hundreds of slots at stride 8).
 TEST(StreamSetTest, AddressesOfOneArraySpreadOverTheTable) {
   constexpr unsigned int kBits = 21;
   constexpr unsigned int kMask = (1u << kBits) - 1;
