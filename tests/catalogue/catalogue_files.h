@@ -1,11 +1,13 @@
 // Catalogue files and environment control shared by the catalogue tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,10 +16,20 @@ namespace test_catalogues {
 /// A directory of catalogues compiled at build time ("first", "second").
 inline std::string directory(const char* which) { return std::string(KEZNLS_TEST_CATALOGUES) + "/" + which; }
 
+inline std::vector<char> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 /// The German catalogue of `domain` in "first".
 inline std::vector<char> read(const char* domain) {
-  std::ifstream in(directory("first") + "/de/LC_MESSAGES/" + domain + ".mo", std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return read_file(directory("first") + "/de/LC_MESSAGES/" + domain + ".mo");
+}
+
+/// Overwrites the first `from` in `bytes` with `to`.
+inline void overwrite(std::vector<char>& bytes, const std::string& from, const std::string& to) {
+  const auto at = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
+  if (at == bytes.end()) throw std::invalid_argument("not in the catalogue: " + from);
+  std::copy(to.begin(), to.end(), at);
 }
 
 inline unsigned word(const std::vector<char>& mo, std::size_t offset) {

@@ -17,15 +17,8 @@ using test_catalogues::directory;
 
 // "source" holds demo catalogues for de, de_AT, fr, pl and en_GB; "Hello"
 // is only in de, "Language" in all, "Color" only in en_GB.
-struct Case {
-  const char* header;
-  const char* text;
-  const char* shown;
-  const char* answered;
-};
-
 TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
-  const Case cases[] = {
+  const struct { const char *header, *text, *shown, *answered; } cases[] = {
       {"en-US,en;q=0.9,fr;q=0.8", "Language", "Language", "en"},  // no en catalogue: the originals, not French
       {"en-GB", "Language", "English (United Kingdom)", "en_GB"},
       {"en-GB", "Color", "Colour", "en_GB"},
@@ -39,7 +32,7 @@ TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
       {"de-AT", "Hello", "Hallo", "de"},                          // fallen through to de
       {"de-CH,fr;q=0.5", "Language", "Deutsch", "de"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     // The header's whole list; the translator cuts it.
     keznlsTranslatorWithDatabases translator(directory("source").c_str(), keznls_accept_language_list(c.header));
     EXPECT_STREQ(translator.translate("demo", c.text).c_str(), c.shown) << c.header << " / " << c.text;
@@ -92,25 +85,15 @@ TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
       std::make_unique<keznlsTranslatorWithDatabases>(view, "de", "en"),
   };
   for (auto& t : made) EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Deutsch");
-  ::setenv("LANGUAGE", "fr", 1);
-  ::setenv("LANG", "fr_FR.UTF-8", 1);
-  for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
-                  std::make_unique<keznlsTranslatorWithDatabases>(view)})
-    EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Français");  // the environment's
-  ::unsetenv("LANGUAGE");
-  ::unsetenv("LANG");
-}
-
-// LANGUAGE is glibc's: an English entry with no catalogue falls through.
-TEST(SourceLanguageTest, TheEnvironmentKeepsTheCLibrarysRule) {
-  ::setenv("LANG", "fr_FR.UTF-8", 1);
+  // The environment's languages keep the C library's rule: an English entry
+  // with no catalogue falls through to French.
+  test_catalogues::set_language("LANG", "fr_FR.UTF-8");
   ::setenv("LANGUAGE", "en:fr", 1);
-  ::unsetenv("LC_ALL");
-  ::unsetenv("LC_MESSAGES");
-  keznlsTranslatorWithDatabases translator(utString(directory("source").c_str()));
-  EXPECT_STREQ(translator.translate("demo", "Language").c_str(), "Français");
-  ::unsetenv("LANGUAGE");
-  ::unsetenv("LANG");
+  for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
+                  std::make_unique<keznlsTranslatorWithDatabases>(view),
+                  std::make_unique<keznlsTranslatorWithDatabases>(legacy)})
+    EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Français");
+  test_catalogues::set_language();
 }
 
 TEST(SourceLanguageTest, TheLanguageAnsweredByEachKindOfMessage) {

@@ -1,7 +1,5 @@
-// Per-thread caches when the process cannot give one: no memory for it, or
-// no thread-specific key left because the program took them all. Answers
-// stay right and nothing of the program's is touched. One test: the keys,
-// once taken, stay taken.
+// Per-thread caches the process cannot give (no memory, no key left): the
+// answers stay right. A program of its own: the keys, once taken, stay taken.
 #include <gtest/gtest.h>
 
 #include <pthread.h>

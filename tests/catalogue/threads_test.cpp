@@ -1,20 +1,18 @@
 // Objects shared between threads from their first use: every answer a
 // thread gets is the answer one thread alone gets. Run under
 // ThreadSanitizer too, which reports any unsynchronised first use.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue_files.h"
@@ -26,6 +24,7 @@
 namespace {
 
 using namespace test_catalogues;
+using ::testing::HasSubstr;
 
 constexpr int kThreads = 4;
 
@@ -83,7 +82,7 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
         answers[t].push_back(asked[k](shared));
       }
     });
-    EXPECT_NE(std::string(shared.explain("demo").c_str()).find("/it/LC_MESSAGES/demo.mo: loaded"), std::string::npos);
+    EXPECT_THAT(shared.explain("demo").c_str(), HasSubstr("/it/LC_MESSAGES/demo.mo: loaded"));
   }
   ASSERT_EQ(nls_catalogues::alive(), 0u);  // gone with the translator: the reference loads afresh
   keznlsTranslatorWithDatabases alone(source.c_str(), languages);
@@ -143,8 +142,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
   std::vector<char> changed = read("demo");
-  const std::string hallo = "Hallo", servu = "Servu";
-  std::copy(servu.begin(), servu.end(), std::search(changed.begin(), changed.end(), hallo.begin(), hallo.end()));
+  overwrite(changed, "Hallo", "Servu");
   const std::string replacement = dir.path() + "/de/LC_MESSAGES/demo.mo.new";
   std::ofstream(replacement, std::ios::binary).write(changed.data(), static_cast<std::streamsize>(changed.size()));
   ASSERT_EQ(std::rename(replacement.c_str(), (dir.path() + "/de/LC_MESSAGES/demo.mo").c_str()), 0);
@@ -158,11 +156,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
 // translation is refused. Each is judged once, alike for every thread.
 TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   std::vector<char> many = read("many");
-  // "message 600"'s translation loses its terminator.
-  const std::string last = "Nachricht 600";
-  auto at = std::search(many.begin(), many.end(), last.begin(), last.end());
-  ASSERT_NE(at, many.end());
-  at[static_cast<long>(last.size())] = 'x';
+  overwrite(many, std::string("Nachricht 600", 14), "Nachricht 600x");  // loses its terminator
   const TempDirectory dir;
   dir.add("de", "many", many);
   keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
@@ -180,7 +174,7 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
     if (std::string(hostile.translate("hostile", "Total: %.2f\n").c_str()) != "Total: %.2f\n") wrong.fetch_add(1);
   });
   EXPECT_EQ(wrong.load(), 0);
-  EXPECT_NE(std::string(shared.explain("many").c_str()).find("1 malformed entries passed over"), std::string::npos);
+  EXPECT_THAT(shared.explain("many").c_str(), HasSubstr("1 malformed entries passed over"));
 }
 
 // Catalogues read in pieces, more of them than the process keeps
@@ -302,6 +296,42 @@ TEST(SharedState, PagesFirstReachedTogetherAreClearedOnce) {
     });
     for (std::size_t i = 0; i < kEntries; ++i) ASSERT_EQ(state[i].load(), (std::uint64_t{1} << kThreads) - 1) << i;
   }
+}
+
+// Counts the texts that arrive as their writer formatted them.
+class Checking : public keznlsBaseStream {
+ public:
+  const keznlsBaseStream& operator<<(const char* text) const override {
+    int thread = -1, round = -1;
+    char tail[64] = "";
+    const bool whole = std::sscanf(text, "thread %d round %d %63s", &thread, &round, tail) == 3 &&
+                       std::string(tail) == std::string(static_cast<std::size_t>(thread) + 1, 'x');
+    (whole ? good_ : bad_).fetch_add(1, std::memory_order_relaxed);
+    return *this;
+  }
+  int good() const { return good_.load(); }
+  int bad() const { return bad_.load(); }
+
+ private:
+  mutable std::atomic<int> good_{0}, bad_{0};
+};
+
+// keznlsLibraryNls formats each output call on its own stack: texts written
+// at once never mix.
+TEST(LibraryNlsThreads, OutputCallsFromSeveralThreadsNeverMix) {
+  constexpr int kRounds = 2000;
+  Checking stream;
+  keznlsLibraryNls library;
+  library.stream(&stream);
+  race(kThreads, [&library](int t) {
+    const std::string tail(static_cast<std::size_t>(t) + 1, 'x');
+    for (int r = 0; r < kRounds; ++r) {
+      if (r % 2 == 0) library.output("thread %d round %d %s", t, r, tail.c_str());
+      else library.print("thread %d round %d %s", std::int64_t{t}, r, tail);
+    }
+  });
+  EXPECT_EQ(stream.good(), kThreads * kRounds);
+  EXPECT_EQ(stream.bad(), 0);
 }
 
 }  // namespace

@@ -101,90 +101,66 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
   EXPECT_STREQ(translator.translate_in_context("DO_NOT_TRANSLATE", "menu", "Open").c_str(), "Open");
   // A plural call on an entry with one form gets that form, as in the C library.
   EXPECT_STREQ(translator.translate_plural_in_context("demo", "menu", "Open", "Opens", 2).c_str(), "Otw\xC3\xB3rz");
-
 }
 
-// Translate, format, display without a block of memory of its own, for the
-// library's roles and for classes derived from them that say they change
-// nothing: the translation is lent and the message formatted on the stack.
-// A derived translator or formatter is asked through its own calls, with a
-// copy of the translation and of the message, unless it says otherwise in
-// keeps(): an override it did not declare is never passed by.
+// A role that says in keeps() which of its members it leaves as they are.
+template <class Role, unsigned kKept>
+struct Keeping : Role {
+  using Role::Role;
+  unsigned keeps() const override { return kKept; }
+};
+// Overrides that say nothing in keeps(): asked all the same.
+struct QuietLoudTranslator : keznlsTranslatorWithDatabases {
+  using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
+  utString translate(const char* name, const char* text) override {
+    char loud[64];  // not a std::string: the blocks it took would be counted
+    std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
+    return utString(loud);
+  }
+};
+struct QuietPlainFormatter : keznlsFormatterSimple {
+  using keznlsFormatterSimple::keznlsFormatterSimple;
+  utString vformat(const char* format, va_list) override { return utString(format); }
+};
+struct QuietPlainNamedFormatter : keznlsFormatterNamedLocale {
+  using keznlsFormatterNamedLocale::keznlsFormatterNamedLocale;
+  utString vformat(const char* format, va_list) override { return utString(format); }
+};
+// Writes into the caller's buffer as its base does, in capitals: asked for
+// plain messages too, though its base would only copy them.
+struct ShoutingFormatter : keznlsFormatterSimple {
+  using keznlsFormatterSimple::keznlsFormatterSimple;
+  int vformat_into(char* buffer, int size, const char* format, va_list args) override {
+    const int n = keznlsFormatterSimple::vformat_into(buffer, size, format, args);
+    for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buffer[i])));
+    return n;
+  }
+  unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
+};
+
+// A message costs no block of memory through the library's roles and roles
+// derived from them that keep everything (the translation is lent, the
+// message formatted on the stack); an override is asked through its own
+// calls, with copies, unless keeps() says otherwise, and whenever undeclared.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
-  struct DerivedTranslator : keznlsTranslatorWithDatabases {
-    using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
-    unsigned keeps() const override { return keznls_kept_all; }
-  };
-  struct DerivedFormatter : keznlsFormatterSimple {
-    using keznlsFormatterSimple::keznlsFormatterSimple;
-    unsigned keeps() const override { return keznls_kept_all; }
-  };
-  struct DerivedDefaultTranslator : keznlsTranslatorDefault {
-    unsigned keeps() const override { return keznls_kept_all; }
-  };
-  struct DerivedDefaultFormatter : keznlsFormatterDefault {
-    unsigned keeps() const override { return keznls_kept_all; }
-  };
-  struct DerivedLocaleFormatter : keznlsFormatterLocale {
-    unsigned keeps() const override { return keznls_kept_all; }
-  };
-  // Says nothing: its override is asked all the same.
-  struct QuietLoudTranslator : keznlsTranslatorWithDatabases {
-    using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
-    utString translate(const char* name, const char* text) override {
-      char loud[64];
-      std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
-      return utString(loud);
-    }
-  };
-  struct QuietPlainFormatter : keznlsFormatterSimple {
-    using keznlsFormatterSimple::keznlsFormatterSimple;
-    utString vformat(const char* format, va_list) override { return utString(format); }
-  };
-  struct QuietPlainNamedFormatter : keznlsFormatterNamedLocale {
-    using keznlsFormatterNamedLocale::keznlsFormatterNamedLocale;
-    utString vformat(const char* format, va_list) override { return utString(format); }
-  };
-  struct LoudTranslator : keznlsTranslatorWithDatabases {
-    using keznlsTranslatorWithDatabases::keznlsTranslatorWithDatabases;
-    utString translate(const char* name, const char* text) override {
-      char loud[64];
-      std::snprintf(loud, sizeof loud, "%s!", keznlsTranslatorWithDatabases::translate(name, text).c_str());
-      return utString(loud);
-    }
-    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_translate; }
-  };
-  struct PlainFormatter : keznlsFormatterSimple {
-    using keznlsFormatterSimple::keznlsFormatterSimple;
-    utString vformat(const char* format, va_list) override { return utString(format); }
-    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat; }
-  };
-  // Writes into the caller's buffer as its base does, in capitals: asked
-  // for plain messages too, though its base would only copy them.
-  struct ShoutingFormatter : keznlsFormatterSimple {
-    using keznlsFormatterSimple::keznlsFormatterSimple;
-    int vformat_into(char* buffer, int size, const char* format, va_list args) override {
-      const int n = keznlsFormatterSimple::vformat_into(buffer, size, format, args);
-      for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buffer[i])));
-      return n;
-    }
-    unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
-  };
+  using DerivedTranslator = Keeping<keznlsTranslatorWithDatabases, keznls_kept_all>;
+  using LoudTranslator = Keeping<QuietLoudTranslator, keznls_kept_all & ~keznls_kept_translate>;
+  using PlainFormatter = Keeping<QuietPlainFormatter, keznls_kept_all & ~keznls_kept_vformat>;
   keznlsTranslatorWithDatabases own_translator(directory("first").c_str());
   DerivedTranslator derived_translator(directory("first").c_str());
   LoudTranslator loud_translator(directory("first").c_str());
   keznlsFormatterSimple own_formatter(".");
-  DerivedFormatter derived_formatter(".");
+  Keeping<keznlsFormatterSimple, keznls_kept_all> derived_formatter(".");
   PlainFormatter plain_formatter(".");
   ShoutingFormatter shouting_formatter(".");
   QuietLoudTranslator quiet_loud_translator(directory("first").c_str());
   QuietPlainFormatter quiet_plain_formatter(".");
   keznlsFormatterNamedLocale named("C");
   QuietPlainNamedFormatter quiet_plain_named("C");
-  DerivedDefaultTranslator untranslated;
-  DerivedDefaultFormatter derived_default;
-  DerivedLocaleFormatter derived_locale;
+  Keeping<keznlsTranslatorDefault, keznls_kept_all> untranslated;
+  Keeping<keznlsFormatterDefault, keznls_kept_all> derived_default;
+  Keeping<keznlsFormatterLocale, keznls_kept_all> derived_locale;
   struct Keep : keznlsDisplayer {
     void display(const char* text) override { shown = text; }
     std::string shown = std::string(64, ' ');  // room enough: no block of its own per message

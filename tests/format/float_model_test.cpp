@@ -1,7 +1,6 @@
-// The floating conversions against a step-by-step model of the rendering:
-// scale, add one half, peel digits with fmod. The engine reaches the same
-// text by faster roads (integer digits, table lookups); this pins them to
-// the slow one over many values, decimal points and conversions.
+// The floating conversions against a step-by-step model of the rendering
+// (scale, add one half, peel digits with fmod), which the engine's faster
+// roads must match over many values, decimal points and conversions.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -77,35 +77,13 @@ class Doubling : public keznlsFormatterSimple {
   }
 };
 
-// Into a caller's buffer: the same text as the string, or -1 and the
-// buffer untouched when the text and its NUL do not fit; nothing allocated.
+// Into a caller's buffer: the text's length, or -1 when it and its NUL do not fit.
 int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...) {
   va_list args;
   va_start(args, format);
   const int n = e.gui_vsprintf_into(buffer, size, format, args);
   va_end(args);
   return n;
-}
-
-TEST(Sprintf, IntoABufferWritesTheSameTextOrNothing) {
-  const keznlsSprintf e(ut_lit(","));
-  e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
-  const struct { const char* format; std::string expected; } cases[] = {
-      {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"}, {"", ""}, {"%q %d", "<error>q <error>"},
-      {"%d %3$d", "3 <unset>"}, {"%%%%%%%%%%%%%%%%%%%%%%%%%%%d", std::string(13, '%') + "3"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.format);
-    const int length = static_cast<int>(c.expected.size());
-    char buffer[64];
-    alloc_counter::Scope scope;
-    EXPECT_EQ(into(e, buffer, length + 1, unchecked(c.format), 3, 2.5, "x"), length);
-    EXPECT_EQ(buffer, c.expected);
-    std::fill(buffer, buffer + sizeof buffer, '#');
-    EXPECT_EQ(into(e, buffer, length, unchecked(c.format), 3, 2.5, "x"), -1);
-    EXPECT_EQ(buffer[0], '#');
-    EXPECT_EQ(scope.count(), 0);
-  }
 }
 
 // A typed call's text, or "(refused)".
@@ -125,11 +103,12 @@ std::string typed(const keznlsSprintf& e, const char* format, const A&... values
 }
 
 // A format seen before is rendered from what its first reading kept: every
-// later call, into a string, a buffer or a typed sink, writes what the
-// first wrote, and a format too long or with too many pieces to keep is
-// read each time.
+// later call, into a string, a buffer (none too small by one, without an
+// allocation) or a typed sink, writes what the first wrote; a format too
+// long or with too many pieces to keep is read each time.
 TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   const keznlsSprintf e(ut_lit(","));
+  e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
   const std::string long_text(200, 'y');
   const struct { std::string format; std::string expected; } cases[] = {
       {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"},
@@ -140,6 +119,7 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
       {"", ""},
       {"plain", "plain"},
       {"%%%%%%%%%%%%%d", "%%%%%%3"},  // more pieces than a plan holds
+      {"%%%%%%%%%%%%%%%%%%%%%%%%%%%d", std::string(13, '%') + "3"},
       {long_text + "%d", long_text + "3"},  // longer than a plan holds
       {std::string(126, 'z') + "%d", std::string(126, 'z') + "3"},  // just fits
   };
@@ -149,9 +129,14 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
     for (int round = 0; round < 3; ++round) {
       EXPECT_EQ(str(e.gui_sprintf(format, 3, 2.5, "x")), c.expected);
       char buffer[512];
-      EXPECT_EQ(into(e, buffer, sizeof buffer, format, 3, 2.5, "x"), static_cast<int>(c.expected.size()));
+      const int length = static_cast<int>(c.expected.size());
+      alloc_counter::Scope scope;
+      EXPECT_EQ(into(e, buffer, length + 1, format, 3, 2.5, "x"), length);
       EXPECT_EQ(buffer, c.expected);
-      EXPECT_EQ(into(e, buffer, static_cast<int>(c.expected.size()), format, 3, 2.5, "x"), -1);
+      std::fill(buffer, buffer + sizeof buffer, '#');
+      EXPECT_EQ(into(e, buffer, length, format, 3, 2.5, "x"), -1);
+      EXPECT_EQ(buffer[0], '#');
+      EXPECT_EQ(scope.count(), 0);
     }
   }
   // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.

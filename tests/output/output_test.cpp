@@ -34,11 +34,10 @@ struct Overridden : FrontEnd {
   utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
 };
 
-// Both front ends translate, format the translated text and display it, here
-// through an ostream displayer, which adds nothing and never flushes; neither
-// deletes a role it borrowed (the roles live on the stack, where a delete
-// aborts). Only the connector displays what its own, possibly overridden,
-// vtsprintf returns.
+// Both front ends translate, format the translated text and display it
+// (the ostream displayer adds nothing and never flushes); neither deletes a
+// borrowed role (they live on the stack). Only the connector displays what
+// its own, possibly overridden, vtsprintf returns.
 TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
   Reordering translator;
   keznlsFormatterDefault formatter;

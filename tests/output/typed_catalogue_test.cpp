@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "catalogue_files.h"
@@ -54,9 +55,7 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
                  "3 files");
   }
   // explain names the refused translation.
-  EXPECT_NE(std::string(translator.explain("kinds").c_str()).find("\"%2$s hat %1$s\" for \"%s has %d\""),
-            std::string::npos)
-      << translator.explain("kinds").c_str();
+  EXPECT_THAT(translator.explain("kinds").c_str(), ::testing::HasSubstr("\"%2$s hat %1$s\" for \"%s has %d\""));
 }
 
 }  // namespace

@@ -68,9 +68,6 @@ struct DigitSlots {
   bool same(const int* slot, const int* e) const { return *slot == *e; }
   bool ends(const int* slot, const int* e) const { return same(slot, e) || empty(slot); }
   bool empty(const int* slot) const { return *slot == 0; }
-  unsigned int distance(const int* slot, const int* e) const {
-    return static_cast<unsigned int>(*slot) ^ static_cast<unsigned int>(*e);
-  }
   int* slot(unsigned int index) const { return &(*table)[index]; }
   void store(unsigned int index, const int* e) const { (*table)[index] = *e; }
   void move(unsigned int from, unsigned int to) const {
@@ -230,39 +227,9 @@ TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   }
 }
 
-// The lookup that judges two slots at once finds every member and no absent
-// element of any home, over tables filled at random up to one empty slot:
-// runs that wrap past the end, members two and more slots from home, empty
-// home slots and empty second slots.
-TEST(ContainerProbeTest, PairedLookupAgreesWithTheProbe) {
-  std::mt19937 rng(34);
-  for (unsigned int slots : {1u, 2u, 4u, 8u}) {
-    for (int round = 0; round < 300; ++round) {
-      std::vector<int> table(slots, 0);
-      const DigitSlots ops{&table};
-      const unsigned int fill = static_cast<unsigned int>(rng() % slots);
-      for (unsigned int i = 0; i < fill; ++i) {
-        const int e = static_cast<int>(10 * (rng() % slots) + 1 + i);
-        ops.store(co_probe_place(ops, &e), &e);
-      }
-      for (unsigned int i = 0; i < slots; ++i) {
-        if (table[i] != 0) {
-          EXPECT_EQ(co_probe_lookup(ops, &table[i]), &table[i]) << "member " << table[i];
-        }
-      }
-      for (unsigned int home = 0; home < slots; ++home) {
-        const int absent = static_cast<int>(10 * home + 9);
-        EXPECT_EQ(co_probe_lookup(ops, &absent), nullptr) << "absent " << absent;
-      }
-    }
-  }
-}
-
-// Members that removals pulled back and members far from home stay found;
-// removed and never-added streams, and the nil element, find the one nil
-// element. A pool of streams, two thirds of them drawn into the set at a
-// time: a table large enough for the lookup that judges two slots at once
-// (small ones are checked by the random operations above).
+// The lookup that judges two slots at once, which only tables this large
+// take: members that removals pulled back or that lie far from home stay
+// found; removed and never-added streams, and nil, find the one nil element.
 TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   const int pool = 90000, steps = 200000, checks = 4;
   const std::unique_ptr<NullStream[]> streams(new NullStream[static_cast<std::size_t>(pool)]);
@@ -296,10 +263,9 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   }
 }
 
-// The objects of one array lie at a fixed stride. Hashed into a table at
-// half load, they must not cluster more than random keys would (mean probe
-// about 0.5); a single multiply, for one, leaves runs of hundreds of slots
-// at stride 8.
+// Objects of one array, at a fixed stride, must not cluster at half load
+// more than random keys would (mean probe about 0.5; a single multiply
+// leaves runs of hundreds of slots at stride 8).
 TEST(StreamSetTest, AddressesOfOneArraySpreadOverTheTable) {
   constexpr unsigned int kBits = 21;
   constexpr unsigned int kMask = (1u << kBits) - 1;

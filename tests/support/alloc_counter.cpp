@@ -5,13 +5,11 @@
 
 namespace {
 
-constexpr int kMaxRecorded = 64;
 bool g_active = false;
 int g_count = 0, g_released = 0;
-std::size_t g_sizes[kMaxRecorded];
 
 void* allocate(std::size_t size) noexcept {
-  if (g_active && g_count++ < kMaxRecorded) g_sizes[g_count - 1] = size;
+  g_count += g_active;
   return std::malloc(size == 0 ? 1 : size);
 }
 void* allocate_or_throw(std::size_t size) {
@@ -47,12 +45,5 @@ Scope::Scope() { g_count = g_released = 0, g_active = true; }
 Scope::~Scope() { g_active = false; }
 int Scope::count() const { return g_count; }
 int Scope::released() const { return g_released; }
-std::vector<std::size_t> Scope::sizes() const {
-  const bool was_active = g_active;
-  g_active = false;  // the vector's own allocation is not counted
-  std::vector<std::size_t> result(g_sizes, g_sizes + (g_count < kMaxRecorded ? g_count : kMaxRecorded));
-  g_active = was_active;
-  return result;
-}
 
 }  // namespace alloc_counter

@@ -2,9 +2,6 @@
 // tests/support/alloc_counter.cpp into it), and can make the nothrow forms fail.
 #pragma once
 
-#include <cstddef>
-#include <vector>
-
 namespace alloc_counter {
 
 extern bool fail_nothrow;  // set: the nothrow forms return null, as from an exhausted heap
@@ -16,7 +13,6 @@ class Scope {
   ~Scope();
   int count() const;
   int released() const;
-  std::vector<std::size_t> sizes() const;  // the first 64 allocations' sizes, in order
 };
 
 }  // namespace alloc_counter
