@@ -11,15 +11,15 @@
 
 #include "keznls/engine.h"
 #include "format/format_walk.h"
+#include "format/text_reads.h"
 #include "util/ut_thread_cache.h"
 
 #pragma GCC visibility push(hidden)
 namespace keznls_engine {
 
-// Formats longer, or with more pieces, are read on every call: messages
-// are mostly shorter, and a plan's size is bounded.
-constexpr int kPlanText = 128;   // the format with its NUL
-constexpr int kPlanPieces = 10;  // literal runs, each with what follows it
+// Formats longer are read on every call: messages are mostly shorter, and
+// a plan's size is bounded.
+constexpr int kPlanText = 128;  // the format with its NUL
 
 // One conversion's fields, as parsing left them.
 struct PlanSpec {
@@ -51,30 +51,62 @@ struct PlanSpec {
   }
 };
 
-// Literal text [from, from + length) of the format, then slot `slot`'s
-// rendering, or nothing (-1: the end, or a `%%` whose `%` the run holds).
+// How a slot is rendered from a plan. Most conversions in messages are a
+// bare `%d` or `%s`: those are shown straight from the argument, without a
+// record, their digits written in place; the rest go through a record.
+enum class SlotKind : std::uint8_t {
+  record,    // any other conversion: the spec loaded into a record, rendered there
+  text,      // `%s`, which ignores width and precision
+  decimal,   // `%d` without width, precision or `l`
+  unsigned_decimal,  // `%u` likewise
+  unset,     // named at or past the count: never rendered, takes no argument
+};
+
+// The kind of a parsed conversion. A typed call reads each argument as its
+// own type, so there the length modifiers change nothing.
+inline SlotKind kind_of(const keznlsPercent& r, bool typed) {
+  if (r.conversion == 's') return SlotKind::text;
+  if (r.has_width || r.has_precision || (r.length != 0 && !typed)) return SlotKind::record;
+  if (r.conversion == 'd') return SlotKind::decimal;
+  if (r.conversion == 'u') return SlotKind::unsigned_decimal;
+  return SlotKind::record;
+}
+
+// A plan's literal text up to a conversion, then that conversion's slot
+// (-1: the end of the format).
 struct PlanPiece {
-  std::uint8_t from;
   std::uint8_t length;
   std::int8_t slot;
 };
 
 struct Plan {
-  // The caller's format when the plan was made: only compared, never
-  // followed; the text decides, since the address may hold another format now.
+  // The caller's format when the plan was made. Where `fixed`, it lies in
+  // the program's own read-only memory and can hold nothing else; else the
+  // text decides, since the address may hold another format now.
   const char* key;
   bool typed;            // read in a typed call's grammar
-  std::uint8_t pieces;
+  bool fixed;
+  bool contiguous;       // slots 0 to count-1 named, none past: what typed calls need
   std::uint8_t count;    // slots rendered: the conversions, at most nine
   std::uint16_t named;   // bit s: slot s is named
   std::uint16_t literal; // characters of literal text, `%%` as one
-  PlanSpec specs[kSlots];
-  PlanPiece piece[kPlanPieces];
-  char text[kPlanText];
+  SlotKind kind[kSlots];
+  // One per conversion and one for the end: the literal text runs one
+  // after the other in `literals`.
+  PlanPiece piece[kSlots + 1];
+  PlanSpec specs[kSlots];  // record slots only
+  // The literal text with `%%` as `%`, and room for a copy's reads of
+  // sixteen bytes past its end.
+  char literals[kPlanText + 16];
+  KeptText<kPlanText> text;
+
+  bool holds(const char* format, bool in_grammar) const {
+    return key == format && typed == in_grammar && (fixed || text.same(format));
+  }
 };
 
-// A thread's plans: 32 sets of 2 of 320 bytes, the last made first in its
-// set, and the records conversions are rendered into: about 21 KB.
+// A thread's plans: 32 sets of 2 of about 460 bytes, the last made first in
+// its set, and the records conversions are rendered into: about 30 KB.
 struct Plans {
   static constexpr int kSets = 32;
   Plan sets[kSets][2];
@@ -89,8 +121,8 @@ struct Plans {
   // The plan for `format` read in its grammar, or null.
   static const Plan* find(Plans& mine, const char* format, bool typed) {
     const Plan* set = set_of(mine, format);
-    for (int i = 0; i < 2; ++i)
-      if (set[i].key == format && set[i].typed == typed && std::strcmp(format, set[i].text) == 0) return &set[i];
+    if (set[0].holds(format, typed)) return &set[0];
+    if (set[1].holds(format, typed)) return &set[1];
     return nullptr;
   }
 

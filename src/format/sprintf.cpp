@@ -13,6 +13,7 @@
 #include "format/format_walk.h"
 #include "format/parse_conversion.h"
 #include "format/plan.h"
+#include "format/program_text.h"
 #include "format/render.h"
 
 namespace {
@@ -84,7 +85,7 @@ class Driver {
 
   // The result written into `buffer` with its NUL; -1, and nothing
   // written, when it needs more than `size` characters.
-  int run_into(char* buffer, int size, va_list args) {
+  __attribute__((always_inline)) int run_into(char* buffer, int size, va_list args) {
     Plans* mine = plans();
     if (mine != nullptr)
       if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
@@ -94,6 +95,12 @@ class Driver {
         buffer[total] = '\0';
         return static_cast<int>(total);
       }
+    return read_into(mine, buffer, size, args);
+  }
+
+  // run_into for a format without a plan: out of line, so that the road of
+  // a planned one stays short.
+  __attribute__((noinline)) int read_into(Plans* mine, char* buffer, int size, va_list args) {
     const Scanned scanned = scan();
     if (mine != nullptr) remember(*mine, scanned);
     const std::size_t total = measure(args, scanned);
@@ -307,66 +314,154 @@ class Driver {
     return mine != nullptr && !mine->busy ? mine : nullptr;
   }
 
-  // Keeps what the scan learnt of a format that parsed, is short enough and
-  // has few enough pieces.
+  // Keeps what the scan learnt of a format that parsed and is short enough.
   void remember(Plans& mine, const Scanned& scanned) const {
     const std::size_t size = static_cast<std::size_t>(scanned.end - format_);
-    if (!scanned.ok || scanned.events >= kPlanPieces || size >= static_cast<std::size_t>(kPlanText)) return;
+    if (!scanned.ok || scanned.events > kMaxEvents || size >= static_cast<std::size_t>(kPlanText)) return;
     Plan& plan = Plans::make(mine, format_);
     plan.key = format_;
     plan.typed = kTyped;
+    plan.fixed = in_program_constants(format_, size + 1);
     plan.count = static_cast<std::uint8_t>(scanned.count);
     plan.named = static_cast<std::uint16_t>(scanned.named);
+    plan.contiguous = scanned.named == (1u << scanned.count) - 1;
     plan.literal = static_cast<std::uint16_t>(scanned.literal);
-    std::memcpy(plan.text, format_, size + 1);
-    const auto at = [&](const char* p) { return static_cast<std::uint8_t>(p - format_); };
+    plan.text.keep(format_, size);
+    // The literal runs one after the other, each `%%` as its `%`.
+    char* literal = plan.literals;
+    std::size_t run = 0;
+    int pieces = 0;
     const char* p = format_;
+    const auto take = [&](const char* to) {
+      const std::size_t n = static_cast<std::size_t>(to - p);
+      std::memcpy(literal, p, n);
+      literal += n;
+      run += n;
+    };
     for (int i = 0; i < scanned.events; ++i) {
       const Event& e = event_[i];
-      // `%%`: the run keeps its first `%`.
-      const std::size_t run = static_cast<std::size_t>(e.at - p) + (e.slot < 0 ? 1 : 0);
-      plan.piece[i] = PlanPiece{at(p), static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot)};
+      take(e.at);
+      if (e.slot < 0) {
+        *literal++ = '%';
+        ++run;
+      } else {
+        plan.piece[pieces++] = PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot)};
+        run = 0;
+      }
       p = e.resume;
     }
-    plan.piece[scanned.events] = PlanPiece{at(p), static_cast<std::uint8_t>(scanned.end - p), -1};
-    plan.pieces = static_cast<std::uint8_t>(scanned.events + 1);
-    for (int s = 0; s < scanned.count; ++s)
-      if ((scanned.named & (1u << s)) != 0) plan.specs[s].store(*table_[s]);
+    take(scanned.end);
+    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1};
+    std::memset(literal, 0, static_cast<std::size_t>(plan.literals + sizeof plan.literals - literal));
+    for (int s = 0; s < kSlots; ++s) {
+      if ((scanned.named & (1u << s)) == 0) continue;
+      if (s >= scanned.count) {
+        plan.kind[s] = SlotKind::unset;
+        continue;
+      }
+      plan.kind[s] = kind_of(*table_[s], kTyped);
+      plan.specs[s].store(*table_[s]);
+    }
   }
 
-  // render() from a plan.
-  __attribute__((always_inline)) std::size_t render_planned(Plans& mine, const Plan& plan, va_list args) {
+  // What one slot of a planned call shows.
+  struct Shown {
+    const char* text;
+    std::size_t length;
+  };
+
+  // A number's digits, after its sign, shown from slot s's cell.
+  template <typename Unsigned>
+  void show_number(int s, Unsigned magnitude, bool negative) {
+    char* const end = cells_[s] + kCellEnd;
+    char* p = put_decimal(end, magnitude);
+    if (negative) *--p = '-';
+    shown_[s] = Shown{p, static_cast<std::size_t>(end - p)};
+  }
+
+  // A slot that is no bare `%d`, `%u` or `%s`: its record, or "<unset>".
+  // Out of line: rarer, and its renderer is large.
+  __attribute__((noinline)) void show_record(Plans& mine, const Plan& plan, int s, keznlsVarArgs& cursor) {
+    if (plan.kind[s] == SlotKind::unset) {
+      shown_[s] = Shown{kUnset, kMarkerLength};
+      return;
+    }
     DecimalPoint dp(decimal_point_.c_str());
+    keznlsPercent& r = mine.scratch[s];
+    plan.specs[s].load(r);
+    const std::size_t length = keznls_engine::render(r, cursor, dp);
+    shown_[s] = Shown{r.text, length};
+  }
+
+  // render() from a plan: the named slots in slot order, each from the
+  // next argument.
+  __attribute__((always_inline)) std::size_t render_planned(Plans& mine, const Plan& plan, va_list args) {
     keznlsVarArgs cursor(args);
     std::size_t total = plan.literal;
-    const unsigned named = plan.named;
-    for (int s = 0; s < plan.count; ++s) {
-      if ((named & (1u << s)) == 0) continue;
-      keznlsPercent& r = mine.scratch[s];
-      plan.specs[s].load(r);
-      const std::size_t length = keznls_engine::render(r, cursor, dp);
-      texts_[s] = r.text;
-      lengths_[s] = length;
-      total += length;
+    for (unsigned named = plan.named; named != 0; named &= named - 1) {
+      const int s = __builtin_ctz(named);
+      const SlotKind kind = plan.kind[s];
+      if (kind == SlotKind::text) {
+        const char* text = cursor.va_arg_str();
+        if (text == nullptr) text = kNull;
+        shown_[s] = Shown{text, short_length(text)};
+      } else if (kind == SlotKind::decimal) {
+        const int v = cursor.va_arg_int();
+        show_number(s, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), v < 0);
+      } else if (kind == SlotKind::unsigned_decimal) {
+        show_number(s, cursor.va_arg_unsigned(), false);
+      } else {
+        show_record(mine, plan, s, cursor);
+      }
+      total += shown_[s].length;
     }
-    if ((named >> plan.count) != 0)
-      for (int s = plan.count; s < kSlots; ++s)
-        if ((named & (1u << s)) != 0) total += show(s, kUnset);
     return total;
   }
 
-  bool typed_planned(Plans& mine, const Plan& plan, keznlsTextSink& sink, const keznlsArgs& args) {
-    if (plan.named != (1u << plan.count) - 1 || plan.count > args.count) return false;
+  // A typed argument shown in decimal, as render_typed shows it: false
+  // where it is no integer.
+  bool typed_number(int s, const keznlsArg& a, bool signed_conversion) {
+    if (a.type == keznlsArg::Type::unsigned_integer) {
+      show_number(s, static_cast<std::uint64_t>(a.u), false);
+      return true;
+    }
+    if (a.type != keznlsArg::Type::signed_integer) return false;
+    const auto bits = static_cast<std::uint64_t>(a.i);
+    if (signed_conversion) {
+      show_number(s, a.i < 0 ? 0 - bits : bits, a.i < 0);
+    } else {
+      const std::uint64_t mask = a.bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * a.bytes)) - 1;
+      show_number(s, bits & mask, false);
+    }
+    return true;
+  }
+
+  // show_record for a typed argument; false where the conversion reads
+  // another kind.
+  __attribute__((noinline)) bool typed_record(Plans& mine, const Plan& plan, int s, const keznlsArg& a) {
     DecimalPoint dp(decimal_point_.c_str());
+    keznlsPercent& r = mine.scratch[s];
+    plan.specs[s].load(r);
+    const std::size_t length = render_typed(r, a, dp);
+    shown_[s] = Shown{r.text, length};
+    return length != kRefused;
+  }
+
+  bool typed_planned(Plans& mine, const Plan& plan, keznlsTextSink& sink, const keznlsArgs& args) {
+    if (!plan.contiguous || plan.count > args.count) return false;
     std::size_t total = plan.literal;
     for (int s = 0; s < plan.count; ++s) {
-      keznlsPercent& r = mine.scratch[s];
-      plan.specs[s].load(r);
-      const std::size_t length = render_typed(r, args.args[s], dp);
-      if (length == kRefused) return false;
-      texts_[s] = r.text;
-      lengths_[s] = length;
-      total += length;
+      const keznlsArg& a = args.args[s];
+      const SlotKind kind = plan.kind[s];
+      if (kind == SlotKind::text) {
+        if (a.type != keznlsArg::Type::text) return false;
+        shown_[s] = Shown{a.s.data != nullptr ? a.s.data : "", a.s.size};  // an empty view may point nowhere
+      } else if (kind == SlotKind::decimal || kind == SlotKind::unsigned_decimal) {
+        if (!typed_number(s, a, kind == SlotKind::decimal)) return false;
+      } else if (!typed_record(mine, plan, s, a)) {
+        return false;
+      }
+      total += shown_[s].length;
     }
     char* out = sink.room(total);
     write_planned(out, plan);
@@ -374,11 +469,15 @@ class Driver {
     return true;
   }
 
+  // The literal runs of a plan and what its slots show, in the format's order.
   __attribute__((always_inline)) void write_planned(char* out, const Plan& plan) const {
-    for (int i = 0; i < plan.pieces; ++i) {
-      const PlanPiece& piece = plan.piece[i];
-      out = copy(out, format_ + piece.from, piece.length);
-      if (piece.slot >= 0) out = copy(out, texts_[piece.slot], lengths_[piece.slot]);
+    const char* literal = plan.literals;
+    for (const PlanPiece* piece = plan.piece;; ++piece) {
+      out = copy(out, literal, piece->length);
+      literal += piece->length;
+      if (piece->slot < 0) return;
+      const Shown& shown = shown_[piece->slot];
+      out = copy(out, shown.text, shown.length);
     }
   }
 
@@ -389,6 +488,11 @@ class Driver {
   const char* texts_[kSlots + 1];
   std::size_t lengths_[kSlots + 1];
   Event event_[kMaxEvents];
+  // A planned call's: what each slot shows, and where a number's digits go
+  // (a sign and twenty digits end at kCellEnd).
+  static constexpr int kCellEnd = 24;
+  Shown shown_[kSlots];
+  char cells_[kSlots][kCellEnd];
 };
 
 }  // namespace
