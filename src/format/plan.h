@@ -87,17 +87,21 @@ struct Plan {
   bool typed;            // read in a typed call's grammar
   bool fixed;
   bool contiguous;       // slots 0 to count-1 named, none past: what typed calls need
+  bool in_order;         // the slots that take an argument come in slot order
   std::uint8_t count;    // slots rendered: the conversions, at most nine
   std::uint16_t named;   // bit s: slot s is named
   std::uint16_t literal; // characters of literal text, `%%` as one
+  // Characters the texts of the `%s` slots may take in a call's stage;
+  // the rest is for the literal text and the other slots.
+  std::uint16_t text_room;
   SlotKind kind[kSlots];
   // One per conversion and one for the end: the literal text runs one
   // after the other in `literals`.
   PlanPiece piece[kSlots + 1];
   PlanSpec specs[kSlots];  // record slots only
-  // The literal text with `%%` as `%`, and room for a copy's reads of
-  // sixteen bytes past its end.
-  char literals[kPlanText + 16];
+  // The literal text with `%%` as `%`, and room for copy_ahead's reads
+  // past its end.
+  char literals[kPlanText + 32];
   KeptText<kPlanText> text;
 
   bool holds(const char* format, bool in_grammar) const {
@@ -105,13 +109,14 @@ struct Plan {
   }
 };
 
-// A thread's plans: 32 sets of 2 of about 460 bytes, the last made first in
-// its set, and the records conversions are rendered into: about 30 KB.
+// A thread's plans: 32 sets of 2 of 496 bytes, the last made first in
+// its set, and the records conversions are rendered into: about 32 KB.
 struct Plans {
   static constexpr int kSets = 32;
   Plan sets[kSets][2];
+  // The records a call renders its other conversions in, each copied out
+  // before the call returns or calls out of the engine.
   keznlsPercent scratch[kSlots];
-  bool busy;  // a call renders from a plan and may be re-entered before it writes
 
   static Plan* set_of(Plans& mine, const char* format) {
     const std::uint64_t h = reinterpret_cast<std::uintptr_t>(format) * 0x9e3779b97f4a7c15u;

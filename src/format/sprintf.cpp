@@ -15,6 +15,7 @@
 #include "format/plan.h"
 #include "format/program_text.h"
 #include "format/render.h"
+#include "format/staged.h"
 
 namespace {
 
@@ -55,52 +56,26 @@ class Driver {
   Driver(const utString& decimal_point, const char* format)
       : decimal_point_(decimal_point), format_(format) {}
 
-  __attribute__((always_inline)) utString run(va_list args) {
-    Plans* mine = plans();
-    const Plan* plan = mine != nullptr ? Plans::find(*mine, format_, kTyped) : nullptr;
-    Scanned scanned{};
-    std::size_t total;
-    // An allocator of the program's may format again while the result is
-    // allocated: the plan and its rendered records stay until written.
-    Busy busy(mine, plan != nullptr);
-    if (plan != nullptr) {
-      total = render_planned(*mine, *plan, args);
-    } else {
-      scanned = scan();
-      if (mine != nullptr) remember(*mine, scanned);
-      total = measure(args, scanned);
-    }
+  // The result, the format read anew; `mine`, where not null, keeps what
+  // the reading learns. Out of line, as are the other calls below: the
+  // road of a planned format stays short.
+  __attribute__((noinline)) utString run(Plans* mine, va_list args) {
+    const Scanned scanned = scan();
+    if (mine != nullptr) remember(*mine, scanned);
+    const std::size_t total = measure(args, scanned);
     // One named return, so the string is built in place (it has no move).
     const bool writes = total != 0 && total <= static_cast<std::size_t>(INT_MAX);
     utString result = writes ? utString(ut_string_char, ' ', static_cast<int>(total))
                              : ut_lit(total == 0 ? "" : kError);
     // A fresh string of this constructor is unique and writable through its
     // text pointer.
-    if (writes) {
-      if (plan != nullptr) write_planned(const_cast<char*>(result.c_str()), *plan);
-      else write(const_cast<char*>(result.c_str()), scanned);
-    }
+    if (writes) write(const_cast<char*>(result.c_str()), scanned);
     return result;
   }
 
   // The result written into `buffer` with its NUL; -1, and nothing
   // written, when it needs more than `size` characters.
-  __attribute__((always_inline)) int run_into(char* buffer, int size, va_list args) {
-    Plans* mine = plans();
-    if (mine != nullptr)
-      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
-        const std::size_t total = render_planned(*mine, *plan, args);
-        if (total >= static_cast<std::size_t>(size)) return -1;
-        write_planned(buffer, *plan);
-        buffer[total] = '\0';
-        return static_cast<int>(total);
-      }
-    return read_into(mine, buffer, size, args);
-  }
-
-  // run_into for a format without a plan: out of line, so that the road of
-  // a planned one stays short.
-  __attribute__((noinline)) int read_into(Plans* mine, char* buffer, int size, va_list args) {
+  __attribute__((noinline)) int run_into(Plans* mine, char* buffer, int size, va_list args) {
     const Scanned scanned = scan();
     if (mine != nullptr) remember(*mine, scanned);
     const std::size_t total = measure(args, scanned);
@@ -113,21 +88,7 @@ class Driver {
   // A typed call's text into `sink`; false, and nothing put, where the
   // format does not suit `args`. Slot s reads argument s, so every slot
   // below the count must be named (no gap, no "<unset>") and passed.
-  bool run_typed(keznlsTextSink& sink, const keznlsArgs& args) {
-    Plans* mine = plans();
-    if (mine != nullptr)
-      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
-        // The sink is the caller's code and may format again: the plans
-        // are left alone until it has given its room.
-        const Busy busy(*mine);
-        return typed_planned(*mine, *plan, sink, args);
-      }
-    return read_typed(mine, sink, args);
-  }
-
-  // run_typed for a format without a plan: out of line, so that the road
-  // of a planned one stays short.
-  __attribute__((noinline)) bool read_typed(Plans* mine, keznlsTextSink& sink, const keznlsArgs& args) {
+  __attribute__((noinline)) bool run_typed(Plans* mine, keznlsTextSink& sink, const keznlsArgs& args) {
     const Scanned scanned = scan();
     if (mine != nullptr) remember(*mine, scanned);
     if (!scanned.ok || scanned.named != (1u << scanned.count) - 1 || scanned.count > args.count) return false;
@@ -289,31 +250,6 @@ class Driver {
     walk_format(format_, write);
   }
 
-  // Marks the thread's plans in use for its lifetime, where `on`.
-  class Busy {
-   public:
-    explicit Busy(Plans& mine) : mine_(&mine) { mine.busy = true; }
-    Busy(Plans* mine, bool on) : mine_(on ? mine : nullptr) {
-      if (mine_ != nullptr) mine_->busy = true;
-    }
-    ~Busy() {
-      if (mine_ != nullptr) mine_->busy = false;
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-   private:
-    Plans* mine_;
-  };
-
-  // The thread's plans; null when it has none, or while a call of its own
-  // is between rendering from a plan and writing (a sink or an allocator
-  // of the program's may format again meanwhile).
-  static Plans* plans() {
-    Plans* mine = utThreadCache<Plans>::get();
-    return mine != nullptr && !mine->busy ? mine : nullptr;
-  }
-
   // Keeps what the scan learnt of a format that parsed and is short enough.
   void remember(Plans& mine, const Scanned& scanned) const {
     const std::size_t size = static_cast<std::size_t>(scanned.end - format_);
@@ -362,123 +298,15 @@ class Driver {
       plan.kind[s] = kind_of(*table_[s], kTyped);
       plan.specs[s].store(*table_[s]);
     }
-  }
-
-  // What one slot of a planned call shows.
-  struct Shown {
-    const char* text;
-    std::size_t length;
-  };
-
-  // A number's digits, after its sign, shown from slot s's cell.
-  template <typename Unsigned>
-  void show_number(int s, Unsigned magnitude, bool negative) {
-    char* const end = cells_[s] + kCellEnd;
-    char* p = put_decimal(end, magnitude);
-    if (negative) *--p = '-';
-    shown_[s] = Shown{p, static_cast<std::size_t>(end - p)};
-  }
-
-  // A slot that is no bare `%d`, `%u` or `%s`: its record, or "<unset>".
-  // Out of line: rarer, and its renderer is large.
-  __attribute__((noinline)) void show_record(Plans& mine, const Plan& plan, int s, keznlsVarArgs& cursor) {
-    if (plan.kind[s] == SlotKind::unset) {
-      shown_[s] = Shown{kUnset, kMarkerLength};
-      return;
+    plan.in_order = true;
+    int last = -1;
+    for (int i = 0; i < pieces; ++i) {
+      const int s = plan.piece[i].slot;
+      if (plan.kind[s] == SlotKind::unset) continue;
+      if (s < last) plan.in_order = false;
+      last = s;
     }
-    DecimalPoint dp(decimal_point_.c_str());
-    keznlsPercent& r = mine.scratch[s];
-    plan.specs[s].load(r);
-    const std::size_t length = keznls_engine::render(r, cursor, dp);
-    shown_[s] = Shown{r.text, length};
-  }
-
-  // render() from a plan: the named slots in slot order, each from the
-  // next argument.
-  __attribute__((always_inline)) std::size_t render_planned(Plans& mine, const Plan& plan, va_list args) {
-    keznlsVarArgs cursor(args);
-    std::size_t total = plan.literal;
-    for (unsigned named = plan.named; named != 0; named &= named - 1) {
-      const int s = __builtin_ctz(named);
-      const SlotKind kind = plan.kind[s];
-      if (kind == SlotKind::text) {
-        const char* text = cursor.va_arg_str();
-        if (text == nullptr) text = kNull;
-        shown_[s] = Shown{text, short_length(text)};
-      } else if (kind == SlotKind::decimal) {
-        const int v = cursor.va_arg_int();
-        show_number(s, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), v < 0);
-      } else if (kind == SlotKind::unsigned_decimal) {
-        show_number(s, cursor.va_arg_unsigned(), false);
-      } else {
-        show_record(mine, plan, s, cursor);
-      }
-      total += shown_[s].length;
-    }
-    return total;
-  }
-
-  // A typed argument shown in decimal, as render_typed shows it: false
-  // where it is no integer.
-  bool typed_number(int s, const keznlsArg& a, bool signed_conversion) {
-    if (a.type == keznlsArg::Type::unsigned_integer) {
-      show_number(s, static_cast<std::uint64_t>(a.u), false);
-      return true;
-    }
-    if (a.type != keznlsArg::Type::signed_integer) return false;
-    const auto bits = static_cast<std::uint64_t>(a.i);
-    if (signed_conversion) {
-      show_number(s, a.i < 0 ? 0 - bits : bits, a.i < 0);
-    } else {
-      const std::uint64_t mask = a.bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * a.bytes)) - 1;
-      show_number(s, bits & mask, false);
-    }
-    return true;
-  }
-
-  // show_record for a typed argument; false where the conversion reads
-  // another kind.
-  __attribute__((noinline)) bool typed_record(Plans& mine, const Plan& plan, int s, const keznlsArg& a) {
-    DecimalPoint dp(decimal_point_.c_str());
-    keznlsPercent& r = mine.scratch[s];
-    plan.specs[s].load(r);
-    const std::size_t length = render_typed(r, a, dp);
-    shown_[s] = Shown{r.text, length};
-    return length != kRefused;
-  }
-
-  bool typed_planned(Plans& mine, const Plan& plan, keznlsTextSink& sink, const keznlsArgs& args) {
-    if (!plan.contiguous || plan.count > args.count) return false;
-    std::size_t total = plan.literal;
-    for (int s = 0; s < plan.count; ++s) {
-      const keznlsArg& a = args.args[s];
-      const SlotKind kind = plan.kind[s];
-      if (kind == SlotKind::text) {
-        if (a.type != keznlsArg::Type::text) return false;
-        shown_[s] = Shown{a.s.data != nullptr ? a.s.data : "", a.s.size};  // an empty view may point nowhere
-      } else if (kind == SlotKind::decimal || kind == SlotKind::unsigned_decimal) {
-        if (!typed_number(s, a, kind == SlotKind::decimal)) return false;
-      } else if (!typed_record(mine, plan, s, a)) {
-        return false;
-      }
-      total += shown_[s].length;
-    }
-    char* out = sink.room(total);
-    write_planned(out, plan);
-    out[total] = '\0';
-    return true;
-  }
-
-  // The literal runs of a plan and what its slots show, in the format's order.
-  __attribute__((always_inline)) void write_planned(char* out, const Plan& plan) const {
-    const char* literal = plan.literals;
-    for (const PlanPiece* piece = plan.piece;; ++piece) {
-      out = copy(out, literal, piece->length);
-      literal += piece->length;
-      if (piece->slot < 0) return;
-      const Shown& shown = shown_[piece->slot];
-      out = copy(out, shown.text, shown.length);
-    }
+    plan.text_room = static_cast<std::uint16_t>(Stage::text_room(plan));
   }
 
   const utString& decimal_point_;
@@ -488,12 +316,10 @@ class Driver {
   const char* texts_[kSlots + 1];
   std::size_t lengths_[kSlots + 1];
   Event event_[kMaxEvents];
-  // A planned call's: what each slot shows, and where a number's digits go
-  // (a sign and twenty digits end at kCellEnd).
-  static constexpr int kCellEnd = 24;
-  Shown shown_[kSlots];
-  char cells_[kSlots][kCellEnd];
 };
+
+// The thread's plans; null when it has none.
+Plans* plans() { return utThreadCache<Plans>::get(); }
 
 }  // namespace
 
@@ -502,17 +328,56 @@ keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(deci
 keznlsSprintf::~keznlsSprintf() {}
 
 utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
-  KEZNLS_WITH_ARGS(format, Driver<false>(decimal_point, format).run(args));
+  KEZNLS_WITH_ARGS(format, gui_vsprintf(format, args));
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
-  return Driver<false>(decimal_point, format).run(args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false)) {
+      Stage stage;
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total != kNoRoom) {
+        if (total == 0) return ut_lit("");
+        utString result(ut_string_char, ' ', static_cast<int>(total));
+        stage.copy_to(const_cast<char*>(result.c_str()), total);
+        return result;
+      }
+      mine = nullptr;  // read anew, the plan kept
+    }
+  return Driver<false>(decimal_point, format).run(mine, args);
 }
 
 int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const {
-  return Driver<false>(decimal_point, format).run_into(buffer, size, args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false)) {
+      Stage stage;
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total != kNoRoom) {
+        if (total >= static_cast<std::size_t>(size)) return -1;
+        stage.copy_to(buffer, total + 1);
+        return static_cast<int>(total);
+      }
+      mine = nullptr;
+    }
+  return Driver<false>(decimal_point, format).run_into(mine, buffer, size, args);
 }
 
 bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const {
-  return Driver<true>(decimal_point, format).run_typed(sink, args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, true)) {
+      Stage stage;
+      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total == kRefused) return false;
+      if (total != kNoRoom) {
+        // The sink is the program's and may format again: the text is
+        // whole in the stage, and the plans are no longer looked at.
+        stage.copy_to(sink.room(total), total + 1);
+        return true;
+      }
+      mine = nullptr;
+    }
+  return Driver<true>(decimal_point, format).run_typed(mine, sink, args);
 }

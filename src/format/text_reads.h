@@ -66,17 +66,15 @@ class KeptText {
     std::memcpy(bytes_ + skip, text, size + 1);
     skip_ = static_cast<std::uint8_t>(skip);
     blocks_ = static_cast<std::uint8_t>((end + 15) / 16);
-    const unsigned before = (1u << skip) - 1;
-    const unsigned after = 0xffffu & ~((1u << (end - 16 * (blocks_ - 1))) - 1);
-    ignore_first_ = static_cast<std::uint16_t>(before);
-    ignore_last_ = static_cast<std::uint16_t>(blocks_ == 1 ? before | after : after);
+    ignore_first_ = static_cast<std::uint16_t>((1u << skip) - 1);
+    ignore_last_ = static_cast<std::uint16_t>(0xffffu & ~((1u << (end - 16 * (blocks_ - 1))) - 1));
   }
 
   const char* text() const { return bytes_ + skip_; }
 
   // Whether `s`, at the address the copy was kept from, still holds the
   // kept text: the same characters and a NUL after them.
-  bool same(const char* s) const {
+  __attribute__((always_inline)) bool same(const char* s) const {
 #ifdef KEZNLS_BYTE_READS
     return std::strcmp(s, text()) == 0;
 #else
@@ -87,22 +85,21 @@ class KeptText {
     const auto equal = [&](int i) {
       return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_load_si128(from + i), kept[i])));
     };
-    const int last = blocks_ - 1;
-    if (last > 0) {
-      if ((equal(0) | ignore_first_) != 0xffffu) return false;
-      for (int i = 1; i < last; ++i)
-        if (equal(i) != 0xffffu) return false;
+    unsigned seen = equal(0) | ignore_first_;
+    for (int i = 1; i < blocks_; ++i) {
+      if (seen != 0xffffu) return false;
+      seen = equal(i);
     }
-    return (equal(last) | ignore_last_) == 0xffffu;
+    return (seen | ignore_last_) == 0xffffu;
 #endif
   }
 
  private:
   alignas(16) char bytes_[N + 16];
   std::uint8_t skip_;           // the copy's offset in bytes_: its address's within sixteen bytes
-  std::uint8_t blocks_;         // aligned blocks the text and its NUL touch
+  std::uint8_t blocks_;  // aligned blocks the text and its NUL touch
   std::uint16_t ignore_first_;  // bits of the first block's bytes before the text
-  std::uint16_t ignore_last_;   // of the last block's past the NUL (and before the text, if one block)
+  std::uint16_t ignore_last_;   // of the last block's past the NUL
 };
 
 }  // namespace keznls_engine
