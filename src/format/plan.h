@@ -77,6 +77,7 @@ inline SlotKind kind_of(const keznlsPercent& r, bool typed) {
 struct PlanPiece {
   std::uint8_t length;
   std::int8_t slot;
+  SlotKind kind;  // the slot's, kept here so that a piece is read once
 };
 
 struct Plan {
@@ -118,22 +119,24 @@ struct Plans {
   // before the call returns or calls out of the engine.
   keznlsPercent scratch[kSlots];
 
-  static Plan* set_of(Plans& mine, const char* format) {
-    const std::uint64_t h = reinterpret_cast<std::uintptr_t>(format) * 0x9e3779b97f4a7c15u;
+  // The set of `format` read in its grammar: a text read both ways (a
+  // typed call's and another's) mostly has its plans in two sets.
+  static Plan* set_of(Plans& mine, const char* format, bool typed) {
+    const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(format) ^ typed) * 0x9e3779b97f4a7c15u;
     return mine.sets[h >> 59];
   }
 
   // The plan for `format` read in its grammar, or null.
   static const Plan* find(Plans& mine, const char* format, bool typed) {
-    const Plan* set = set_of(mine, format);
+    const Plan* set = set_of(mine, format, typed);
     if (set[0].holds(format, typed)) return &set[0];
     if (set[1].holds(format, typed)) return &set[1];
     return nullptr;
   }
 
   // Room for a new plan of `format`, its set's older one dropped.
-  static Plan& make(Plans& mine, const char* format) {
-    Plan* set = set_of(mine, format);
+  static Plan& make(Plans& mine, const char* format, bool typed) {
+    Plan* set = set_of(mine, format, typed);
     set[1] = set[0];
     return set[0];
   }

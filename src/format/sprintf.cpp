@@ -254,7 +254,7 @@ class Driver {
   void remember(Plans& mine, const Scanned& scanned) const {
     const std::size_t size = static_cast<std::size_t>(scanned.end - format_);
     if (!scanned.ok || scanned.events > kMaxEvents || size >= static_cast<std::size_t>(kPlanText)) return;
-    Plan& plan = Plans::make(mine, format_);
+    Plan& plan = Plans::make(mine, format_, kTyped);
     plan.key = format_;
     plan.typed = kTyped;
     plan.fixed = in_program_constants(format_, size + 1);
@@ -281,13 +281,13 @@ class Driver {
         *literal++ = '%';
         ++run;
       } else {
-        plan.piece[pieces++] = PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot)};
+        plan.piece[pieces++] = PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot), SlotKind::record};
         run = 0;
       }
       p = e.resume;
     }
     take(scanned.end);
-    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1};
+    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1, SlotKind::record};
     std::memset(literal, 0, static_cast<std::size_t>(plan.literals + sizeof plan.literals - literal));
     for (int s = 0; s < kSlots; ++s) {
       if ((scanned.named & (1u << s)) == 0) continue;
@@ -302,6 +302,7 @@ class Driver {
     int last = -1;
     for (int i = 0; i < pieces; ++i) {
       const int s = plan.piece[i].slot;
+      plan.piece[i].kind = plan.kind[s];
       if (plan.kind[s] == SlotKind::unset) continue;
       if (s < last) plan.in_order = false;
       last = s;
@@ -321,6 +322,16 @@ class Driver {
 // The thread's plans; null when it has none.
 Plans* plans() { return utThreadCache<Plans>::get(); }
 
+// The stage's text as a string. One named return, so the string is built
+// in place (it has no move).
+utString staged_string(const Stage& stage, std::size_t total) {
+  utString result = total != 0 ? utString(ut_string_char, ' ', static_cast<int>(total)) : ut_lit("");
+  // A fresh string of this constructor is unique and writable through its
+  // text pointer.
+  if (total != 0) stage.copy_to(const_cast<char*>(result.c_str()), total);
+  return result;
+}
+
 }  // namespace
 
 keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(decimal_point) {}
@@ -337,12 +348,7 @@ utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
     if (const Plan* plan = Plans::find(*mine, format, false)) {
       Stage stage;
       const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
-      if (total != kNoRoom) {
-        if (total == 0) return ut_lit("");
-        utString result(ut_string_char, ' ', static_cast<int>(total));
-        stage.copy_to(const_cast<char*>(result.c_str()), total);
-        return result;
-      }
+      if (total != kNoRoom) return staged_string(stage, total);
       mine = nullptr;  // read anew, the plan kept
     }
   return Driver<false>(decimal_point, format).run(mine, args);

@@ -45,6 +45,10 @@ struct Stage {
     } else if (n <= 32) {
       std::memcpy(out, text, 16);
       std::memcpy(out + n - 16, text + n - 16, 16);
+    } else if (n <= 48) {
+      std::memcpy(out, text, 16);
+      std::memcpy(out + 16, text + 16, 16);
+      std::memcpy(out + n - 16, text + n - 16, 16);
     } else {
       copy_blocks(out, text, n);
     }
@@ -200,6 +204,23 @@ struct TypedSource {
   }
 };
 
+// The decimal digits of u at `out`; returns their end. Counts in messages
+// are mostly below a hundred: those are put without counting digits.
+template <typename Unsigned>
+inline char* put_number(char* out, Unsigned u) {
+  if (u < 10) {
+    *out = static_cast<char>('0' + u);
+    return out + 1;
+  }
+  if (u < 100) {
+    std::memcpy(out, kDigitPairs + 2 * u, 2);
+    return out + 2;
+  }
+  out += count_digits(u);
+  put_decimal(out, u);
+  return out;
+}
+
 // The plan's pieces with what `source` gives each slot, into the stage
 // with a NUL after: the length, kRefused where the source refuses an
 // argument, or kNoRoom.
@@ -213,7 +234,7 @@ __attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source
     literal += piece->length;
     const int s = piece->slot;
     if (s < 0) break;
-    const SlotKind kind = plan.kind[s];
+    const SlotKind kind = piece->kind;
     Shown shown;
     if (kind == SlotKind::text) {
       if (!source.text(s, shown)) return kRefused;
@@ -224,8 +245,7 @@ __attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source
       bool negative;
       if (!source.number(s, kind, magnitude, negative)) return kRefused;
       if (negative) *out++ = '-';
-      out += count_digits(magnitude);
-      put_decimal(out, magnitude);
+      out = put_number(out, magnitude);
       continue;
     } else if (!source.record(s, shown)) {
       return kRefused;
