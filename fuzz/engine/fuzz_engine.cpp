@@ -140,11 +140,20 @@ int g_engine = 0;
 void compare(const char* format, ...) {
   va_list list;
   va_start(list, format);
-  const utString result = engine_for(g_engine)->gui_vsprintf(format, list);
+  // The second call renders from what the first kept of the format, the
+  // third into a buffer.
+  const keznlsSprintf* engine = engine_for(g_engine);
+  const utString result = engine->gui_vsprintf(format, list);
+  const utString again = engine->gui_vsprintf(format, list);
+  char buffer[2048];
+  const int length = engine->gui_vsprintf_into(buffer, sizeof buffer, format, list);
   const std::string expected = model(format, decimal_point_for(g_engine), list);
   va_end(list);
   if (result.invalid() || expected != result.c_str() ||
-      static_cast<int>(expected.size()) != mca_strlen(result.c_str()))
+      static_cast<int>(expected.size()) != mca_strlen(result.c_str()) || again.invalid() ||
+      expected != again.c_str())
+    std::abort();
+  if (expected.size() < sizeof buffer && (length != static_cast<int>(expected.size()) || expected != buffer))
     std::abort();
 }
 

@@ -47,6 +47,24 @@ inline char* copy(char* out, const char* from, std::size_t n) {
   return out + n;
 }
 
+// Copies n >= 16 characters in blocks of sixteen, the last overlapping the
+// one before; returns the end of the copy.
+inline char* copy_blocks(char* out, const char* from, std::size_t n) {
+  for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(out + i, from + i, 16);
+  std::memcpy(out + n - 16, from + n - 16, 16);
+  return out + n;
+}
+
+// Copies n characters where the 32 bytes past them may be overwritten (a
+// later copy writes there) and `from` may be read up to 32 bytes past its
+// n: whole blocks, no test of the length for the short runs most are.
+inline char* copy_ahead(char* out, const char* from, std::size_t n) {
+  std::memcpy(out, from, 16);
+  std::memcpy(out + 16, from + 16, 16);
+  for (std::size_t i = 32; i < n; i += 16) std::memcpy(out + i, from + i, 16);
+  return out + n;
+}
+
 // Copies n characters of `from` to end at `end`; returns their start.
 inline char* copy_before(char* end, const char* from, std::size_t n) {
   copy(end - n, from, n);

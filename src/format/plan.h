@@ -11,15 +11,15 @@
 
 #include "keznls/engine.h"
 #include "format/format_walk.h"
+#include "format/text_reads.h"
 #include "util/ut_thread_cache.h"
 
 #pragma GCC visibility push(hidden)
 namespace keznls_engine {
 
-// Formats longer, or with more pieces, are read on every call: messages
-// are mostly shorter, and a plan's size is bounded.
-constexpr int kPlanText = 128;   // the format with its NUL
-constexpr int kPlanPieces = 10;  // literal runs, each with what follows it
+// Formats longer are read on every call: messages are mostly shorter, and
+// a plan's size is bounded.
+constexpr int kPlanText = 128;  // the format with its NUL
 
 // One conversion's fields, as parsing left them.
 struct PlanSpec {
@@ -51,52 +51,92 @@ struct PlanSpec {
   }
 };
 
-// Literal text [from, from + length) of the format, then slot `slot`'s
-// rendering, or nothing (-1: the end, or a `%%` whose `%` the run holds).
+// How a slot is rendered from a plan. Most conversions in messages are a
+// bare `%d` or `%s`: those are shown straight from the argument, without a
+// record, their digits written in place; the rest go through a record.
+enum class SlotKind : std::uint8_t {
+  record,    // any other conversion: the spec loaded into a record, rendered there
+  text,      // `%s`, which ignores width and precision
+  decimal,   // `%d` without width, precision or `l`
+  unsigned_decimal,  // `%u` likewise
+  unset,     // named at or past the count: never rendered, takes no argument
+};
+
+// The kind of a parsed conversion. A typed call reads each argument as its
+// own type, so there the length modifiers change nothing.
+inline SlotKind kind_of(const keznlsPercent& r, bool typed) {
+  if (r.conversion == 's') return SlotKind::text;
+  if (r.has_width || r.has_precision || (r.length != 0 && !typed)) return SlotKind::record;
+  if (r.conversion == 'd') return SlotKind::decimal;
+  if (r.conversion == 'u') return SlotKind::unsigned_decimal;
+  return SlotKind::record;
+}
+
+// A plan's literal text up to a conversion, then that conversion's slot
+// (-1: the end of the format).
 struct PlanPiece {
-  std::uint8_t from;
   std::uint8_t length;
   std::int8_t slot;
+  SlotKind kind;  // the slot's, kept here so that a piece is read once
 };
 
 struct Plan {
-  // The caller's format when the plan was made: only compared, never
-  // followed; the text decides, since the address may hold another format now.
+  // The caller's format when the plan was made. Where `fixed`, it lies in
+  // the program's own read-only memory and can hold nothing else; else the
+  // text decides, since the address may hold another format now.
   const char* key;
   bool typed;            // read in a typed call's grammar
-  std::uint8_t pieces;
+  bool fixed;
+  bool contiguous;       // slots 0 to count-1 named, none past: what typed calls need
+  bool in_order;         // the slots that take an argument come in slot order
   std::uint8_t count;    // slots rendered: the conversions, at most nine
   std::uint16_t named;   // bit s: slot s is named
   std::uint16_t literal; // characters of literal text, `%%` as one
-  PlanSpec specs[kSlots];
-  PlanPiece piece[kPlanPieces];
-  char text[kPlanText];
+  // Characters the texts of the `%s` slots may take in a call's stage;
+  // the rest is for the literal text and the other slots.
+  std::uint16_t text_room;
+  SlotKind kind[kSlots];
+  // One per conversion and one for the end: the literal text runs one
+  // after the other in `literals`.
+  PlanPiece piece[kSlots + 1];
+  PlanSpec specs[kSlots];  // record slots only
+  // The literal text with `%%` as `%`, and room for copy_ahead's reads
+  // past its end.
+  char literals[kPlanText + 32];
+  KeptText<kPlanText> text;
+
+  bool holds(const char* format, bool in_grammar) const {
+    return key == format && typed == in_grammar && (fixed || text.same(format));
+  }
 };
 
-// A thread's plans: 32 sets of 2 of 320 bytes, the last made first in its
-// set, and the records conversions are rendered into: about 21 KB.
+// A thread's plans: 32 sets of 2 of 528 bytes, the last made first in its
+// set, and the records conversions are rendered into: about 34 KB.
 struct Plans {
   static constexpr int kSets = 32;
   Plan sets[kSets][2];
+  // The records a call renders its other conversions in, each copied out
+  // before the call returns or calls out of the engine.
   keznlsPercent scratch[kSlots];
-  bool busy;  // a call renders from a plan and may be re-entered before it writes
 
-  static Plan* set_of(Plans& mine, const char* format) {
-    const std::uint64_t h = reinterpret_cast<std::uintptr_t>(format) * 0x9e3779b97f4a7c15u;
+  // The set of `format` read in its grammar: a text read both ways (a
+  // typed call's and another's) mostly has its plans in two sets.
+  static Plan* set_of(Plans& mine, const char* format, bool typed) {
+    const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(format) ^ typed) * 0x9e3779b97f4a7c15u;
     return mine.sets[h >> 59];
   }
 
   // The plan for `format` read in its grammar, or null.
   static const Plan* find(Plans& mine, const char* format, bool typed) {
-    const Plan* set = set_of(mine, format);
-    for (int i = 0; i < 2; ++i)
-      if (set[i].key == format && set[i].typed == typed && std::strcmp(format, set[i].text) == 0) return &set[i];
+    const Plan* set = set_of(mine, format, typed);
+    if (set[0].holds(format, typed)) return &set[0];
+    if (set[1].holds(format, typed)) return &set[1];
     return nullptr;
   }
 
   // Room for a new plan of `format`, its set's older one dropped.
-  static Plan& make(Plans& mine, const char* format) {
-    Plan* set = set_of(mine, format);
+  static Plan& make(Plans& mine, const char* format, bool typed) {
+    Plan* set = set_of(mine, format, typed);
     set[1] = set[0];
     return set[0];
   }

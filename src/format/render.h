@@ -7,6 +7,7 @@
 
 #include "keznls/engine.h"
 #include "format/digits.h"
+#include "format/text_reads.h"
 
 // Internal to the library: direct calls, nothing exported.
 #pragma GCC visibility push(hidden)
@@ -18,14 +19,6 @@ inline constexpr char kNull[] = "(null)";
 inline constexpr char kTooLarge[] = "<too large to show>";
 constexpr int kMarkerLength = 7;  // "<unset>" and "<error>"
 constexpr int kTooLargeLength = sizeof kTooLarge - 1;
-
-// Length of a text that is usually short (a string argument, the decimal
-// point): a few bytes are looked at before paying for the library call.
-inline std::size_t short_length(const char* s) {
-  for (std::size_t i = 0; i < 16; ++i)
-    if (s[i] == '\0') return i;
-  return 16 + std::strlen(s + 16);
-}
 
 // The caller's decimal point; its length is measured once, and only when a
 // floating conversion needs it.

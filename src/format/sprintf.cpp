@@ -13,7 +13,9 @@
 #include "format/format_walk.h"
 #include "format/parse_conversion.h"
 #include "format/plan.h"
+#include "format/program_text.h"
 #include "format/render.h"
+#include "format/staged.h"
 
 namespace {
 
@@ -54,46 +56,26 @@ class Driver {
   Driver(const utString& decimal_point, const char* format)
       : decimal_point_(decimal_point), format_(format) {}
 
-  __attribute__((always_inline)) utString run(va_list args) {
-    Plans* mine = plans();
-    const Plan* plan = mine != nullptr ? Plans::find(*mine, format_, kTyped) : nullptr;
-    Scanned scanned{};
-    std::size_t total;
-    // An allocator of the program's may format again while the result is
-    // allocated: the plan and its rendered records stay until written.
-    Busy busy(mine, plan != nullptr);
-    if (plan != nullptr) {
-      total = render_planned(*mine, *plan, args);
-    } else {
-      scanned = scan();
-      if (mine != nullptr) remember(*mine, scanned);
-      total = measure(args, scanned);
-    }
+  // The result, the format read anew; `mine`, where not null, keeps what
+  // the reading learns. Out of line, as are the other calls below: the
+  // road of a planned format stays short.
+  __attribute__((noinline)) utString run(Plans* mine, va_list args) {
+    const Scanned scanned = scan();
+    if (mine != nullptr) remember(*mine, scanned);
+    const std::size_t total = measure(args, scanned);
     // One named return, so the string is built in place (it has no move).
     const bool writes = total != 0 && total <= static_cast<std::size_t>(INT_MAX);
     utString result = writes ? utString(ut_string_char, ' ', static_cast<int>(total))
                              : ut_lit(total == 0 ? "" : kError);
     // A fresh string of this constructor is unique and writable through its
     // text pointer.
-    if (writes) {
-      if (plan != nullptr) write_planned(const_cast<char*>(result.c_str()), *plan);
-      else write(const_cast<char*>(result.c_str()), scanned);
-    }
+    if (writes) write(const_cast<char*>(result.c_str()), scanned);
     return result;
   }
 
   // The result written into `buffer` with its NUL; -1, and nothing
   // written, when it needs more than `size` characters.
-  int run_into(char* buffer, int size, va_list args) {
-    Plans* mine = plans();
-    if (mine != nullptr)
-      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
-        const std::size_t total = render_planned(*mine, *plan, args);
-        if (total >= static_cast<std::size_t>(size)) return -1;
-        write_planned(buffer, *plan);
-        buffer[total] = '\0';
-        return static_cast<int>(total);
-      }
+  __attribute__((noinline)) int run_into(Plans* mine, char* buffer, int size, va_list args) {
     const Scanned scanned = scan();
     if (mine != nullptr) remember(*mine, scanned);
     const std::size_t total = measure(args, scanned);
@@ -106,21 +88,7 @@ class Driver {
   // A typed call's text into `sink`; false, and nothing put, where the
   // format does not suit `args`. Slot s reads argument s, so every slot
   // below the count must be named (no gap, no "<unset>") and passed.
-  bool run_typed(keznlsTextSink& sink, const keznlsArgs& args) {
-    Plans* mine = plans();
-    if (mine != nullptr)
-      if (const Plan* plan = Plans::find(*mine, format_, kTyped)) {
-        // The sink is the caller's code and may format again: the plans
-        // are left alone until it has given its room.
-        const Busy busy(*mine);
-        return typed_planned(*mine, *plan, sink, args);
-      }
-    return read_typed(mine, sink, args);
-  }
-
-  // run_typed for a format without a plan: out of line, so that the road
-  // of a planned one stays short.
-  __attribute__((noinline)) bool read_typed(Plans* mine, keznlsTextSink& sink, const keznlsArgs& args) {
+  __attribute__((noinline)) bool run_typed(Plans* mine, keznlsTextSink& sink, const keznlsArgs& args) {
     const Scanned scanned = scan();
     if (mine != nullptr) remember(*mine, scanned);
     if (!scanned.ok || scanned.named != (1u << scanned.count) - 1 || scanned.count > args.count) return false;
@@ -282,104 +250,64 @@ class Driver {
     walk_format(format_, write);
   }
 
-  // Marks the thread's plans in use for its lifetime, where `on`.
-  class Busy {
-   public:
-    explicit Busy(Plans& mine) : mine_(&mine) { mine.busy = true; }
-    Busy(Plans* mine, bool on) : mine_(on ? mine : nullptr) {
-      if (mine_ != nullptr) mine_->busy = true;
-    }
-    ~Busy() {
-      if (mine_ != nullptr) mine_->busy = false;
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-   private:
-    Plans* mine_;
-  };
-
-  // The thread's plans; null when it has none, or while a call of its own
-  // is between rendering from a plan and writing (a sink or an allocator
-  // of the program's may format again meanwhile).
-  static Plans* plans() {
-    Plans* mine = utThreadCache<Plans>::get();
-    return mine != nullptr && !mine->busy ? mine : nullptr;
-  }
-
-  // Keeps what the scan learnt of a format that parsed, is short enough and
-  // has few enough pieces.
+  // Keeps what the scan learnt of a format that parsed and is short enough.
   void remember(Plans& mine, const Scanned& scanned) const {
     const std::size_t size = static_cast<std::size_t>(scanned.end - format_);
-    if (!scanned.ok || scanned.events >= kPlanPieces || size >= static_cast<std::size_t>(kPlanText)) return;
-    Plan& plan = Plans::make(mine, format_);
+    if (!scanned.ok || scanned.events > kMaxEvents || size >= static_cast<std::size_t>(kPlanText)) return;
+    Plan& plan = Plans::make(mine, format_, kTyped);
     plan.key = format_;
     plan.typed = kTyped;
+    plan.fixed = in_program_constants(format_, size + 1);
     plan.count = static_cast<std::uint8_t>(scanned.count);
     plan.named = static_cast<std::uint16_t>(scanned.named);
+    plan.contiguous = scanned.named == (1u << scanned.count) - 1;
     plan.literal = static_cast<std::uint16_t>(scanned.literal);
-    std::memcpy(plan.text, format_, size + 1);
-    const auto at = [&](const char* p) { return static_cast<std::uint8_t>(p - format_); };
+    plan.text.keep(format_, size);
+    // The literal runs one after the other, each `%%` as its `%`.
+    char* literal = plan.literals;
+    std::size_t run = 0;
+    int pieces = 0;
     const char* p = format_;
+    const auto take = [&](const char* to) {
+      const std::size_t n = static_cast<std::size_t>(to - p);
+      std::memcpy(literal, p, n);
+      literal += n;
+      run += n;
+    };
     for (int i = 0; i < scanned.events; ++i) {
       const Event& e = event_[i];
-      // `%%`: the run keeps its first `%`.
-      const std::size_t run = static_cast<std::size_t>(e.at - p) + (e.slot < 0 ? 1 : 0);
-      plan.piece[i] = PlanPiece{at(p), static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot)};
+      take(e.at);
+      if (e.slot < 0) {
+        *literal++ = '%';
+        ++run;
+      } else {
+        plan.piece[pieces++] = PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot), SlotKind::record};
+        run = 0;
+      }
       p = e.resume;
     }
-    plan.piece[scanned.events] = PlanPiece{at(p), static_cast<std::uint8_t>(scanned.end - p), -1};
-    plan.pieces = static_cast<std::uint8_t>(scanned.events + 1);
-    for (int s = 0; s < scanned.count; ++s)
-      if ((scanned.named & (1u << s)) != 0) plan.specs[s].store(*table_[s]);
-  }
-
-  // render() from a plan.
-  __attribute__((always_inline)) std::size_t render_planned(Plans& mine, const Plan& plan, va_list args) {
-    DecimalPoint dp(decimal_point_.c_str());
-    keznlsVarArgs cursor(args);
-    std::size_t total = plan.literal;
-    const unsigned named = plan.named;
-    for (int s = 0; s < plan.count; ++s) {
-      if ((named & (1u << s)) == 0) continue;
-      keznlsPercent& r = mine.scratch[s];
-      plan.specs[s].load(r);
-      const std::size_t length = keznls_engine::render(r, cursor, dp);
-      texts_[s] = r.text;
-      lengths_[s] = length;
-      total += length;
+    take(scanned.end);
+    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1, SlotKind::record};
+    std::memset(literal, 0, static_cast<std::size_t>(plan.literals + sizeof plan.literals - literal));
+    for (int s = 0; s < kSlots; ++s) {
+      if ((scanned.named & (1u << s)) == 0) continue;
+      if (s >= scanned.count) {
+        plan.kind[s] = SlotKind::unset;
+        continue;
+      }
+      plan.kind[s] = kind_of(*table_[s], kTyped);
+      plan.specs[s].store(*table_[s]);
     }
-    if ((named >> plan.count) != 0)
-      for (int s = plan.count; s < kSlots; ++s)
-        if ((named & (1u << s)) != 0) total += show(s, kUnset);
-    return total;
-  }
-
-  bool typed_planned(Plans& mine, const Plan& plan, keznlsTextSink& sink, const keznlsArgs& args) {
-    if (plan.named != (1u << plan.count) - 1 || plan.count > args.count) return false;
-    DecimalPoint dp(decimal_point_.c_str());
-    std::size_t total = plan.literal;
-    for (int s = 0; s < plan.count; ++s) {
-      keznlsPercent& r = mine.scratch[s];
-      plan.specs[s].load(r);
-      const std::size_t length = render_typed(r, args.args[s], dp);
-      if (length == kRefused) return false;
-      texts_[s] = r.text;
-      lengths_[s] = length;
-      total += length;
+    plan.in_order = true;
+    int last = -1;
+    for (int i = 0; i < pieces; ++i) {
+      const int s = plan.piece[i].slot;
+      plan.piece[i].kind = plan.kind[s];
+      if (plan.kind[s] == SlotKind::unset) continue;
+      if (s < last) plan.in_order = false;
+      last = s;
     }
-    char* out = sink.room(total);
-    write_planned(out, plan);
-    out[total] = '\0';
-    return true;
-  }
-
-  __attribute__((always_inline)) void write_planned(char* out, const Plan& plan) const {
-    for (int i = 0; i < plan.pieces; ++i) {
-      const PlanPiece& piece = plan.piece[i];
-      out = copy(out, format_ + piece.from, piece.length);
-      if (piece.slot >= 0) out = copy(out, texts_[piece.slot], lengths_[piece.slot]);
-    }
+    plan.text_room = static_cast<std::uint16_t>(Stage::text_room(plan));
   }
 
   const utString& decimal_point_;
@@ -391,6 +319,19 @@ class Driver {
   Event event_[kMaxEvents];
 };
 
+// The thread's plans; null when it has none.
+Plans* plans() { return utThreadCache<Plans>::get(); }
+
+// The stage's text as a string. One named return, so the string is built
+// in place (it has no move).
+utString staged_string(const Stage& stage, std::size_t total) {
+  utString result = total != 0 ? utString(ut_string_char, ' ', static_cast<int>(total)) : ut_lit("");
+  // A fresh string of this constructor is unique and writable through its
+  // text pointer.
+  if (total != 0) stage.copy_to(const_cast<char*>(result.c_str()), total);
+  return result;
+}
+
 }  // namespace
 
 keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(decimal_point) {}
@@ -398,17 +339,51 @@ keznlsSprintf::keznlsSprintf(const utString& decimal_point) : decimal_point(deci
 keznlsSprintf::~keznlsSprintf() {}
 
 utString keznlsSprintf::gui_sprintf(const char* format, ...) const {
-  KEZNLS_WITH_ARGS(format, Driver<false>(decimal_point, format).run(args));
+  KEZNLS_WITH_ARGS(format, gui_vsprintf(format, args));
 }
 
 utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
-  return Driver<false>(decimal_point, format).run(args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false)) {
+      Stage stage;
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total != kNoRoom) return staged_string(stage, total);
+      mine = nullptr;  // read anew, the plan kept
+    }
+  return Driver<false>(decimal_point, format).run(mine, args);
 }
 
 int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format, va_list args) const {
-  return Driver<false>(decimal_point, format).run_into(buffer, size, args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false)) {
+      Stage stage;
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total != kNoRoom) {
+        if (total >= static_cast<std::size_t>(size)) return -1;
+        stage.copy_to(buffer, total + 1);
+        return static_cast<int>(total);
+      }
+      mine = nullptr;
+    }
+  return Driver<false>(decimal_point, format).run_into(mine, buffer, size, args);
 }
 
 bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const {
-  return Driver<true>(decimal_point, format).run_typed(sink, args);
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, true)) {
+      Stage stage;
+      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), stage);
+      if (total == kRefused) return false;
+      if (total != kNoRoom) {
+        // The sink is the program's and may format again: the text is
+        // whole in the stage, and the plans are no longer looked at.
+        stage.copy_to(sink.room(total), total + 1);
+        return true;
+      }
+      mine = nullptr;
+    }
+  return Driver<true>(decimal_point, format).run_typed(mine, sink, args);
 }

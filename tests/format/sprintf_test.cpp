@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "keznls/engine.h"
+#include "format/program_text.h"
+#include "format/text_reads.h"
 #include "support/alloc_counter.h"
 #include "support/unchecked.h"
 
@@ -139,6 +142,12 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
       EXPECT_EQ(scope.count(), 0);
     }
   }
+  // A text argument longer than a planned call has room for: read anew.
+  const std::string wide(700, 'w');
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(str(e.gui_sprintf("<%s|%d>", wide.c_str(), 5)), "<" + wide + "|5>");
+    EXPECT_EQ(typed(e, "<%s|%d>", wide, 5), "<" + wide + "|5>");
+  }
   // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
   for (int round = 0; round < 3; ++round) {
     EXPECT_EQ(typed(e, "%2$c=%1$hd%%", 7, 'k'), "k=7%");
@@ -167,6 +176,41 @@ TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
   EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
   EXPECT_EQ(str(e.gui_sprintf(unchecked(format), 5, 'q')), "<error>hd|<error>c");
   EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
+}
+
+// A kept text is the same as the text at its address only with every
+// character and the NUL after them the same: texts of every length a plan
+// keeps, at every offset within sixteen bytes, each character changed once.
+TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
+  alignas(16) char at[176];
+  for (std::size_t offset = 0; offset < 16; ++offset)
+    for (std::size_t size = 0; size < 128; ++size) {
+      char* const text = at + offset;
+      std::memset(at, 'q', sizeof at);
+      for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + i % 26);
+      text[size] = '\0';
+      auto kept = std::make_unique<keznls_engine::KeptText<128>>();
+      kept->keep(text, size);
+      ASSERT_TRUE(kept->same(text)) << offset << " " << size;
+      for (std::size_t i = 0; i <= size; ++i) {
+        const char was = text[i];
+        text[i] = i == size ? 'z' : '\0';  // longer, or shorter
+        EXPECT_FALSE(kept->same(text)) << offset << " " << size << " " << i;
+        text[i] = was;
+      }
+      text[size + 1] = '!';  // past the NUL: no part of the text
+      EXPECT_TRUE(kept->same(text)) << offset << " " << size;
+    }
+}
+
+// A plan checks no text only in the program's own read-only memory.
+TEST(Sprintf, OnlyTheProgramsConstantsAreTakenAsFixed) {
+  static const char constant[] = "%d apples";
+  char local[] = "%d apples";
+  const std::string heap(40, 'h');
+  EXPECT_TRUE(keznls_engine::in_program_constants(constant, sizeof constant));
+  EXPECT_FALSE(keznls_engine::in_program_constants(local, sizeof local));
+  EXPECT_FALSE(keznls_engine::in_program_constants(heap.c_str(), heap.size() + 1));
 }
 
 // A sink that formats again while it is asked for room, with the same

@@ -1,0 +1,289 @@
+// Rendering a message from its plan. Everything goes first into a stage on
+// the caller's stack, where copies may write past their end and a text too
+// long is found before anything reaches the caller's memory; the result is
+// then copied out once. Nothing refers to the plan once the stage is
+// written, so a sink or an allocator called afterwards may format again,
+// replacing any plan.
+#ifndef KEZNLS_SRC_FORMAT_STAGED_H
+#define KEZNLS_SRC_FORMAT_STAGED_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "keznls/engine.h"
+#include "format/copy.h"
+#include "format/digits.h"
+#include "format/plan.h"
+#include "format/render.h"
+
+#pragma GCC visibility push(hidden)
+namespace keznls_engine {
+
+constexpr std::size_t kNoRoom = kRefused - 1;  // a text longer than the stage has room for
+
+// The stage: a plan's literal text, its slots other than `%s` (at most
+// kShown characters each), a NUL and what copy_ahead writes past the end
+// leave the rest to the texts of its `%s` slots.
+struct Stage {
+  static constexpr std::size_t kSize = 512;
+  static constexpr std::size_t kAhead = 32;
+  char text[kSize];
+
+  // Characters of the stage `plan`'s `%s` texts may take.
+  static std::size_t text_room(const Plan& plan) {
+    std::size_t fixed = plan.literal + 1 + kAhead;
+    for (int s = 0; s < kSlots; ++s)
+      if ((plan.named & (1u << s)) != 0 && plan.kind[s] != SlotKind::text) fixed += kShown;
+    return kSize - fixed;
+  }
+
+  // The first n characters into `out`, in blocks where n allows.
+  void copy_to(char* out, std::size_t n) const {
+    if (n < 16) {
+      copy(out, text, n);
+    } else if (n <= 32) {
+      std::memcpy(out, text, 16);
+      std::memcpy(out + n - 16, text + n - 16, 16);
+    } else if (n <= 48) {
+      std::memcpy(out, text, 16);
+      std::memcpy(out + 16, text + 16, 16);
+      std::memcpy(out + n - 16, text + n - 16, 16);
+    } else {
+      copy_blocks(out, text, n);
+    }
+  }
+};
+
+// What a slot shows.
+struct Shown {
+  const char* text;
+  std::size_t length;
+};
+
+// A slot that is no bare `%d`, `%u` or `%s`, from a varargs call: its
+// record's rendering, or "<unset>". Out of line: rarer, and the renderers
+// are large.
+__attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan, int s, keznlsVarArgs& cursor,
+                                                   const char* decimal_point) {
+  if (plan.kind[s] == SlotKind::unset) return Shown{kUnset, kMarkerLength};
+  DecimalPoint dp(decimal_point);
+  keznlsPercent& r = mine.scratch[s];
+  plan.specs[s].load(r);
+  const std::size_t length = render(r, cursor, dp);
+  return Shown{r.text, length};
+}
+
+// The same for a typed call's argument; a length of kRefused where the
+// conversion reads another kind.
+__attribute__((noinline)) inline Shown show_typed_record(Plans& mine, const Plan& plan, int s, const keznlsArg& a,
+                                                         const char* decimal_point) {
+  DecimalPoint dp(decimal_point);
+  keznlsPercent& r = mine.scratch[s];
+  plan.specs[s].load(r);
+  const std::size_t length = render_typed(r, a, dp);
+  return Shown{r.text, length};
+}
+
+// A typed integer shown in decimal, as render_typed shows it: a signed one
+// by `u` as its two's complement at its own width, an unsigned one by `d`
+// as its value. False where it is no integer.
+inline bool typed_magnitude(const keznlsArg& a, bool signed_conversion, std::uint64_t& magnitude, bool& negative) {
+  negative = false;
+  if (a.type == keznlsArg::Type::unsigned_integer) {
+    magnitude = a.u;
+    return true;
+  }
+  if (a.type != keznlsArg::Type::signed_integer) return false;
+  const auto bits = static_cast<std::uint64_t>(a.i);
+  if (signed_conversion) {
+    negative = a.i < 0;
+    magnitude = negative ? 0 - bits : bits;
+  } else {
+    const std::uint64_t mask = a.bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * a.bytes)) - 1;
+    magnitude = bits & mask;
+  }
+  return true;
+}
+
+// Where the slots find their values, asked in the order they come in the
+// format. A varargs call whose slots come in slot order reads its
+// arguments as they come.
+struct InOrderSource {
+  Plans& mine;
+  const Plan& plan;
+  const char* decimal_point;
+  keznlsVarArgs cursor;
+  using Magnitude = unsigned;
+
+  bool text(int, Shown& shown) {
+    const char* text = cursor.va_arg_str();
+    if (text == nullptr) text = kNull;
+    shown = Shown{text, short_length(text)};
+    return true;
+  }
+  bool number(int, SlotKind kind, unsigned& magnitude, bool& negative) {
+    if (kind == SlotKind::decimal) {
+      const int v = cursor.va_arg_int();
+      negative = v < 0;
+      magnitude = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+    } else {
+      magnitude = cursor.va_arg_unsigned();
+      negative = false;
+    }
+    return true;
+  }
+  bool record(int s, Shown& shown) {
+    shown = show_record(mine, plan, s, cursor, decimal_point);
+    return true;
+  }
+};
+
+// A varargs call whose slots come in another order: its arguments all read
+// first, in slot order.
+struct ReadSource {
+  Shown shown[kSlots];
+  unsigned numbers[kSlots];
+  using Magnitude = unsigned;
+
+  void read(Plans& mine, const Plan& plan, va_list args, const char* decimal_point) {
+    keznlsVarArgs cursor(args);
+    for (unsigned named = plan.named; named != 0; named &= named - 1) {
+      const int s = __builtin_ctz(named);
+      const SlotKind kind = plan.kind[s];
+      if (kind == SlotKind::text) {
+        const char* text = cursor.va_arg_str();
+        if (text == nullptr) text = kNull;
+        shown[s] = Shown{text, short_length(text)};
+      } else if (kind == SlotKind::decimal) {
+        numbers[s] = static_cast<unsigned>(cursor.va_arg_int());
+      } else if (kind == SlotKind::unsigned_decimal) {
+        numbers[s] = cursor.va_arg_unsigned();
+      } else {
+        shown[s] = show_record(mine, plan, s, cursor, decimal_point);
+      }
+    }
+  }
+
+  bool text(int s, Shown& out) {
+    out = shown[s];
+    return true;
+  }
+  bool number(int s, SlotKind kind, unsigned& magnitude, bool& negative) {
+    const unsigned bits = numbers[s];
+    negative = kind == SlotKind::decimal && static_cast<int>(bits) < 0;
+    magnitude = negative ? 0u - bits : bits;
+    return true;
+  }
+  bool record(int s, Shown& out) {
+    out = shown[s];
+    return true;
+  }
+};
+
+// A typed call's arguments, each its slot's.
+struct TypedSource {
+  Plans& mine;
+  const Plan& plan;
+  const char* decimal_point;
+  const keznlsArg* args;
+  using Magnitude = std::uint64_t;
+
+  bool text(int s, Shown& shown) {
+    const keznlsArg& a = args[s];
+    if (a.type != keznlsArg::Type::text) return false;
+    shown = Shown{a.s.data != nullptr ? a.s.data : "", a.s.size};  // an empty view may point nowhere
+    return true;
+  }
+  bool number(int s, SlotKind kind, std::uint64_t& magnitude, bool& negative) {
+    return typed_magnitude(args[s], kind == SlotKind::decimal, magnitude, negative);
+  }
+  bool record(int s, Shown& shown) {
+    shown = show_typed_record(mine, plan, s, args[s], decimal_point);
+    return shown.length != kRefused;
+  }
+};
+
+// The decimal digits of u at `out`; returns their end. Counts in messages
+// are mostly below a hundred: those are put without counting digits.
+template <typename Unsigned>
+inline char* put_number(char* out, Unsigned u) {
+  if (u < 10) {
+    *out = static_cast<char>('0' + u);
+    return out + 1;
+  }
+  if (u < 100) {
+    std::memcpy(out, kDigitPairs + 2 * u, 2);
+    return out + 2;
+  }
+  out += count_digits(u);
+  put_decimal(out, u);
+  return out;
+}
+
+// The plan's pieces with what `source` gives each slot, into the stage
+// with a NUL after: the length, kRefused where the source refuses an
+// argument, or kNoRoom.
+template <typename Source>
+__attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source& source, Stage& stage) {
+  char* out = stage.text;
+  const char* literal = plan.literals;
+  std::size_t room = plan.text_room;
+  for (const PlanPiece* piece = plan.piece;; ++piece) {
+    out = copy_ahead(out, literal, piece->length);
+    literal += piece->length;
+    const int s = piece->slot;
+    if (s < 0) break;
+    const SlotKind kind = piece->kind;
+    Shown shown;
+    if (kind == SlotKind::text) {
+      if (!source.text(s, shown)) return kRefused;
+      if (shown.length > room) return kNoRoom;
+      room -= shown.length;
+    } else if (kind == SlotKind::decimal || kind == SlotKind::unsigned_decimal) {
+      typename Source::Magnitude magnitude;
+      bool negative;
+      if (!source.number(s, kind, magnitude, negative)) return kRefused;
+      if (negative) *out++ = '-';
+      out = put_number(out, magnitude);
+      continue;
+    } else if (!source.record(s, shown)) {
+      return kRefused;
+    }
+    out = copy(out, shown.text, shown.length);
+  }
+  *out = '\0';
+  return static_cast<std::size_t>(out - stage.text);
+}
+
+// A varargs call whose slots come in another order. Out of line: most
+// messages' come in slot order, and this one's frame is larger.
+__attribute__((noinline)) inline std::size_t stage_read(Plans& mine, const Plan& plan, va_list args,
+                                                        const char* decimal_point, Stage& out) {
+  ReadSource source;
+  source.read(mine, plan, args, decimal_point);
+  return stage(plan, source, out);
+}
+
+// A varargs call into the stage: its length, or kNoRoom.
+__attribute__((always_inline)) inline std::size_t stage_varargs(Plans& mine, const Plan& plan, va_list args,
+                                                                const char* decimal_point, Stage& out) {
+  if (!plan.in_order) return stage_read(mine, plan, args, decimal_point, out);
+  InOrderSource source{mine, plan, decimal_point, keznlsVarArgs(args)};
+  return stage(plan, source, out);
+}
+
+// A typed call into the stage: its length, kRefused or kNoRoom. Slot s
+// reads argument s, so every slot below the count must be named (no gap,
+// no "<unset>") and passed.
+inline std::size_t stage_typed(Plans& mine, const Plan& plan, const keznlsArgs& args, const char* decimal_point,
+                               Stage& out) {
+  if (!plan.contiguous || plan.count > args.count) return kRefused;
+  TypedSource source{mine, plan, decimal_point, args.args};
+  return stage(plan, source, out);
+}
+
+}  // namespace keznls_engine
+#pragma GCC visibility pop
+
+#endif  // KEZNLS_SRC_FORMAT_STAGED_H
