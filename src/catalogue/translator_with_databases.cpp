@@ -139,26 +139,27 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// What every call asks: the text to use, from the catalogue or the
   /// caller's. `narrow` is the formatter's grammar when it is the engine's.
   /// A message asked before on this thread is answered from its place.
-  const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
-    const nls_places::Question q{id, m.name, m.text, m.context, m.plural, narrow, kind_of(m)};
+  __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
     nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
     if (mine != nullptr)
-      if (const nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, q), q)) {
+      if (const nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, question(m, narrow)), question(m, narrow))) {
         if (p->answer == nullptr) return untranslated(m);
         if (const char* found = nls_places::answer_for(*p, m.n)) return found;
       }
-    return search(m, q, mine);
+    return search(m, narrow, mine);
   }
 
-  static std::uint8_t kind_of(const keznlsMessage& m) {
-    return static_cast<std::uint8_t>((m.plural != nullptr ? nls_places::kPlural : 0) |
-                                     (m.typed ? nls_places::kUnchecked : 0));
+  nls_places::Question question(const keznlsMessage& m, nlsFormatFilter narrow) const {
+    return {id, m.name, m.text, m.context, m.plural, narrow,
+            static_cast<std::uint8_t>((m.plural != nullptr ? nls_places::kPlural : 0) |
+                                      (m.typed ? nls_places::kUnchecked : 0))};
   }
   static const char* untranslated(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
 
   // The answer looked up, and its place remembered in `mine` when it has one.
-  __attribute__((noinline)) const char* search(const keznlsMessage& m, const nls_places::Question& q,
+  __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow,
                                                nls_places::Places* mine) {
+    const nls_places::Question q = question(m, narrow);
     nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
     if (bypassed(m.name)) {
       if (set != nullptr) nls_places::remember_none(set, q, nullptr, 0, kBypass);
@@ -169,7 +170,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     const nlsDataBase& database = *entry->second;
     const std::uint64_t database_id = nlsDataBaseLookup::current(database);
     const Key key(m);
-    const nlsQuery query = query_of(key.text, m, q.narrow);
+    const nlsQuery query = query_of(key.text, m, narrow);
     nls_places::Found found;
     // The empty text keys a catalogue's header, which is no message.
     const char* answer = *key.text != '\0' ? nlsDataBaseLookup::search(database, query, &found) : nullptr;

@@ -1,12 +1,21 @@
 #include "keznls/output.h"
 
+#include <typeinfo>
+
 #include "util/va_args.h"
 #include "output/pipeline.h"
 
-void keznlsHelper::tprintf(const char* name, const char* format, ...) { KEZNLS_WITH_ARGS(format, vtprintf(name, format, args)); }
+void keznlsHelper::tprintf(const char* name, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const keznls_detail::VaEnd end_args{args};
+  // A helper of exactly this class prints as its vtprintf does: no call.
+  if (typeid(*this) == typeid(keznlsHelper)) keznls_pipeline::print(*translator_, *formatter_, *displayer_, name, format, args);
+  else vtprintf(name, format, args);
+}
 
 void keznlsHelper::vtprintf(const char* name, const char* format, va_list args) {
-  keznls_pipeline::print(*translator_, *formatter_, *displayer_, {name, nullptr, format, nullptr, 0}, args);
+  keznls_pipeline::print(*translator_, *formatter_, *displayer_, name, format, args);
 }
 
 utString keznlsHelper::vtsprintf(const char* name, const char* format, va_list args) const {

@@ -3,21 +3,44 @@
 #include "keznls/output.h"
 
 #include <string>
+#include <typeinfo>
 
 #include "format/typed_printf.h"
 #include "util/va_args.h"
 
+namespace {
+
+// The library's helper, exactly: it answers the plural and context calls
+// as its vmessage does, reached without the two calls between.
+keznlsHelper* own_helper(kezabsOutput* out) {
+  return typeid(*out) == typeid(keznlsHelper) ? static_cast<keznlsHelper*>(out) : nullptr;
+}
+
+}  // namespace
+
 void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
-  KEZNLS_WITH_ARGS(n, vntprintf(name, singular, plural, n, args));
+  va_list args;
+  va_start(args, n);
+  const keznls_detail::VaEnd end_args{args};
+  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, nullptr, singular, plural, n}, args);
+  vntprintf(name, singular, plural, n, args);
 }
 
 void kezabsOutput::ptprintf(const char* name, const char* context, const char* format, ...) {
-  KEZNLS_WITH_ARGS(format, vptprintf(name, context, format, args));
+  va_list args;
+  va_start(args, format);
+  const keznls_detail::VaEnd end_args{args};
+  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, context, format, nullptr, 0}, args);
+  vptprintf(name, context, format, args);
 }
 
 void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular, const char* plural,
                              unsigned long n, ...) {
-  KEZNLS_WITH_ARGS(n, vnptprintf(name, context, singular, plural, n, args));
+  va_list args;
+  va_start(args, n);
+  const keznls_detail::VaEnd end_args{args};
+  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, context, singular, plural, n}, args);
+  vnptprintf(name, context, singular, plural, n, args);
 }
 
 void kezabsOutput::vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,

@@ -1,18 +1,34 @@
 #include "output/pipeline.h"
 
 #include <cstring>
+#include <typeinfo>
 
 #include "keznls/engine.h"
 #include "format/grammar.h"
 
 namespace keznls_pipeline {
 
+namespace {
+
+// Whether `role` is an object of exactly the class `Own`, which keeps every
+// member: its fast roads are taken without asking keeps().
+template <typename Own, typename Role>
+bool exactly(const Role& role) {
+  return typeid(role) == typeid(Own);
+}
+
+}  // namespace
+
 // The library's formatters (and classes derived from them that format as
 // they do) show a format without '%' as it is: it needs no copy. A derived
 // class that formats otherwise is asked.
 bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
   constexpr unsigned kOwn = keznls_kept_vformat | keznls_kept_vformat_into;
-  return (formatter.keeps() & kOwn) == kOwn;
+  return exactly<keznlsFormatterSimple>(formatter) || (formatter.keeps() & kOwn) == kOwn;
+}
+
+keznlsGrammar grammar_of(const keznlsFormatter& formatter) {
+  return exactly<keznlsFormatterSimple>(formatter) ? keznlsGrammar::engine : formatter.grammar();
 }
 
 namespace {
@@ -20,7 +36,7 @@ namespace {
 // `message` for `formatter`'s grammar.
 keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
   return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
-          stored(message.n), formatter.grammar()};
+          stored(message.n), grammar_of(formatter)};
 }
 
 }  // namespace
@@ -67,12 +83,25 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
   displayer.display(message.c_str());
 }
 
-void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           const keznlsMessage& message, va_list args) {
-  // A lent text needs no Translated around it: the usual road, kept short.
-  const keznlsMessage m = for_grammar(formatter, message);
+namespace {
+
+// A lent text needs no Translated around it: the usual road, kept short.
+inline void print_message(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                          const keznlsMessage& m, va_list args) {
   if (const char* lent = translator.lend(m)) return show(formatter, displayer, lent, args);
   show(formatter, displayer, copied(translator, m).text(), args);
+}
+
+}  // namespace
+
+void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+           const keznlsMessage& message, va_list args) {
+  print_message(translator, formatter, displayer, for_grammar(formatter, message), args);
+}
+
+void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* name,
+           const char* format, va_list args) {
+  print_message(translator, formatter, displayer, {name, nullptr, format, nullptr, 0, grammar_of(formatter)}, args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,

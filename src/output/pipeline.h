@@ -48,6 +48,9 @@ void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* fo
 /// Translates `message`, formats and displays it.
 void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
            const keznlsMessage& message, va_list args);
+/// The same for the plain message `format` of database `name`.
+void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* name,
+           const char* format, va_list args);
 /// Translates `message` and formats it into a string of its own.
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
                    va_list args);
@@ -84,6 +87,9 @@ inline bool has_conversion(const char* format) {
 /// Whether `formatter` shows a format without '%' as it is: one of the
 /// library's, formatting as it does.
 bool shows_plain_text_as_is(const keznlsFormatter& formatter);
+/// `formatter.grammar()`, known without the call for the engine's own
+/// formatter.
+keznlsGrammar grammar_of(const keznlsFormatter& formatter);
 
 /// Puts `format` with `args` into `sink` through `formatter`; where it does
 /// not suit them, `original`; where neither does, `original` with each
