@@ -130,28 +130,39 @@ struct nlsDataBaseLookup {
 
 namespace nls_places {
 
-/// The place in `set` that answers `q`, or null.
-inline const Place* match(const Place* set, const Question& q) {
+/// The place in `set` keyed as `q` is, or null; not yet known to hold.
+inline const Place* keyed_as(const Place* set, const Question& q) {
   for (int i = 0; i < kWays; ++i) {
     const Place& p = set[i];
-    if (p.owner != q.owner || p.text != q.text || p.name != q.name || p.context != q.context ||
-        p.plural != q.plural || p.narrow != q.narrow || p.kind != q.kind)
-      continue;
-    if (!p.fixed && !same_texts(p, q)) return nullptr;
-    if (p.database != nullptr && !nlsDataBaseLookup::unchanged(*p.database, p.database_id)) return nullptr;
-    return &p;
+    if (p.owner == q.owner && p.text == q.text && p.name == q.name && p.context == q.context &&
+        p.plural == q.plural && p.narrow == q.narrow && p.kind == q.kind)
+      return &p;
   }
   return nullptr;
 }
 
-/// `p`'s answer for the count `n`; null where its catalogue gives none (a
-/// later one may).
-inline const char* answer_for(const Place& p, unsigned long n) {
-  if ((p.kind & kPlural) == 0) return p.answer;
-  unsigned long index = p.rule->form(n);
+/// Whether no catalogue joined `p`'s database since it was remembered.
+inline bool current(const Place& p) {
+  return p.database == nullptr || nlsDataBaseLookup::unchanged(*p.database, p.database_id);
+}
+
+/// The place in `set` that answers `q`, or null.
+inline const Place* match(const Place* set, const Question& q) {
+  const Place* p = keyed_as(set, q);
+  return p != nullptr && (p->fixed || same_texts(*p, q)) && current(*p) ? p : nullptr;
+}
+
+/// Form `index` of the plural `p` answers with; null where its catalogue
+/// gives none (a later one may).
+inline const char* form_of(const Place& p, unsigned long index) {
   if (index >= p.forms) index = 0;  // past the last form: the first, as the C library does
   if ((p.forms_ok >> index & 1u) == 0) return nullptr;
   return index == 0 ? p.answer : p.answer + p.form_at[index - 1];
+}
+
+/// `p`'s answer for the count `n`; null where its catalogue gives none.
+inline const char* answer_for(const Place& p, unsigned long n) {
+  return (p.kind & kPlural) == 0 ? p.answer : form_of(p, p.rule->form(n));
 }
 
 /// Remembers in `set` that `found` answers `q` as `query` asked it;

@@ -139,14 +139,53 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// What every call asks: the text to use, from the catalogue or the
   /// caller's. `narrow` is the formatter's grammar when it is the engine's.
   /// A message asked before on this thread is answered from its place.
+  // Every call the usual road may make is its last, so it needs no frame
+  // of its own.
   __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
-    nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
-    if (mine != nullptr)
-      if (const nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, question(m, narrow)), question(m, narrow))) {
-        if (p->answer == nullptr) return untranslated(m);
-        if (const char* found = nls_places::answer_for(*p, m.n)) return found;
-      }
-    return search(m, narrow, mine);
+    nls_places::Places* mine = utThreadCache<nls_places::Places>::peek();
+    if (mine == nullptr) return search(m, narrow);
+    const nls_places::Question q = question(m, narrow);
+    const nls_places::Place* p = nls_places::keyed_as(nls_places::set_of(*mine, q), q);
+    if (p == nullptr) return search(m, narrow);
+    if (!p->fixed) return checked(m, narrow, *p);
+    return from(m, narrow, *p);
+  }
+
+  // The answer of `p`, keyed as `m` is and holding its texts.
+  __attribute__((always_inline)) const char* from(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                  const nls_places::Place& p) {
+    if (!nls_places::current(p)) return search(m, narrow);
+    if (p.answer == nullptr) return untranslated(m);
+    if ((p.kind & nls_places::kPlural) == 0) return p.answer;
+    if (!p.rule->ranged()) return counted(m, narrow, p);
+    const char* found = nls_places::form_of(p, p.rule->form(m.n));
+    return found != nullptr ? found : search(m, narrow);
+  }
+
+  // `p` keyed as `m` is, by pointers that may hold other texts now.
+  __attribute__((noinline)) const char* checked(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                const nls_places::Place& p) {
+    return nls_places::same_texts(p, question(m, narrow)) ? from(m, narrow, p) : search(m, narrow);
+  }
+
+  // A plural whose rule runs a program to choose the form.
+  __attribute__((noinline)) const char* counted(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                const nls_places::Place& p) {
+    const char* found = nls_places::answer_for(p, m.n);
+    return found != nullptr ? found : search(m, narrow);
+  }
+
+  // lend for an object that is not plainly of our class: ours where its
+  // keeps() says it lends as we do, else through its own calls.
+  __attribute__((noinline)) static const char* lend_other(keznlsTranslatorWithDatabases& translator,
+                                                          const keznlsMessage& m) {
+    if (typeid(translator) != typeid(keznlsTranslatorWithDatabases)) {
+      const unsigned kept = translator.keeps();
+      // A derived class that lends otherwise is asked through its own call.
+      if ((kept & keznls_kept_borrow_translation) == 0) return translator.keznlsTranslator::lend(m);
+      if (!keznls_pipeline::keeps_copying_call(kept, m)) return nullptr;
+    }
+    return translator.impl_->answer(m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
   }
 
   nls_places::Question question(const keznlsMessage& m, nlsFormatFilter narrow) const {
@@ -157,9 +196,9 @@ struct keznlsTranslatorWithDatabases::Impl {
   static const char* untranslated(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
 
   // The answer looked up, and its place remembered in `mine` when it has one.
-  __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow,
-                                               nls_places::Places* mine) {
+  __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow) {
     const nls_places::Question q = question(m, narrow);
+    nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
     nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
     if (bypassed(m.name)) {
       if (set != nullptr) nls_places::remember_none(set, q, nullptr, 0, kBypass);
@@ -267,13 +306,8 @@ const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, 
 
 const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   // An object of exactly this class keeps every member, as keeps() says:
-  // asked here without the call.
-  if (typeid(*this) != typeid(keznlsTranslatorWithDatabases)) {
-    const unsigned kept = keeps();
-    // A derived class that lends otherwise is asked through its own call.
-    if ((kept & keznls_kept_borrow_translation) == 0) return keznlsTranslator::lend(message);
-    if (!keznls_pipeline::keeps_copying_call(kept, message)) return nullptr;
-  }
+  // it is known by its type, without the call.
+  if (&typeid(*this) != &typeid(keznlsTranslatorWithDatabases)) return Impl::lend_other(*this, message);
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
 }
 

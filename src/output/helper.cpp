@@ -10,12 +10,14 @@ void keznlsHelper::tprintf(const char* name, const char* format, ...) {
   va_start(args, format);
   const keznls_detail::VaEnd end_args{args};
   // A helper of exactly this class prints as its vtprintf does: no call.
-  if (typeid(*this) == typeid(keznlsHelper)) keznls_pipeline::print(*translator_, *formatter_, *displayer_, name, format, args);
-  else vtprintf(name, format, args);
+  if (keznls_pipeline::exactly<keznlsHelper>(*this))
+    keznls_pipeline::print(*translator_, *formatter_, *displayer_, {name, nullptr, format, nullptr, 0}, args);
+  else
+    vtprintf(name, format, args);
 }
 
 void keznlsHelper::vtprintf(const char* name, const char* format, va_list args) {
-  keznls_pipeline::print(*translator_, *formatter_, *displayer_, name, format, args);
+  keznls_pipeline::print(*translator_, *formatter_, *displayer_, {name, nullptr, format, nullptr, 0}, args);
 }
 
 utString keznlsHelper::vtsprintf(const char* name, const char* format, va_list args) const {
@@ -23,7 +25,7 @@ utString keznlsHelper::vtsprintf(const char* name, const char* format, va_list a
 }
 
 void keznlsHelper::vmessage(const keznlsMessage& message, va_list args) {
-  keznls_pipeline::print(*translator_, *formatter_, *displayer_, message, args);
+  keznls_pipeline::print(*translator_, *formatter_, *displayer_, keznls_pipeline::copy_of(message), args);
 }
 
 void keznlsHelper::vtprint(const keznlsMessage& message, const keznlsArgs& args) {

@@ -7,13 +7,14 @@
 
 #include "format/typed_printf.h"
 #include "util/va_args.h"
+#include "output/pipeline.h"
 
 namespace {
 
 // The library's helper, exactly: it answers the plural and context calls
 // as its vmessage does, reached without the two calls between.
 keznlsHelper* own_helper(kezabsOutput* out) {
-  return typeid(*out) == typeid(keznlsHelper) ? static_cast<keznlsHelper*>(out) : nullptr;
+  return keznls_pipeline::exactly<keznlsHelper>(*out) ? static_cast<keznlsHelper*>(out) : nullptr;
 }
 
 }  // namespace

@@ -8,17 +8,6 @@
 
 namespace keznls_pipeline {
 
-namespace {
-
-// Whether `role` is an object of exactly the class `Own`, which keeps every
-// member: its fast roads are taken without asking keeps().
-template <typename Own, typename Role>
-bool exactly(const Role& role) {
-  return typeid(role) == typeid(Own);
-}
-
-}  // namespace
-
 // The library's formatters (and classes derived from them that format as
 // they do) show a format without '%' as it is: it needs no copy. A derived
 // class that formats otherwise is asked.
@@ -27,16 +16,13 @@ bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
   return exactly<keznlsFormatterSimple>(formatter) || (formatter.keeps() & kOwn) == kOwn;
 }
 
-keznlsGrammar grammar_of(const keznlsFormatter& formatter) {
-  return exactly<keznlsFormatterSimple>(formatter) ? keznlsGrammar::engine : formatter.grammar();
-}
-
 namespace {
 
 // `message` for `formatter`'s grammar.
 keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
-  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
-          stored(message.n), grammar_of(formatter)};
+  keznlsMessage m = copy_of(message);
+  m.grammar = exactly<keznlsFormatterSimple>(formatter) ? keznlsGrammar::engine : formatter.grammar();
+  return m;
 }
 
 }  // namespace
@@ -69,39 +55,22 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
   return copied(translator, m);
 }
 
-void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
-  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) {
-    displayer.display(format);
-    return;
-  }
-  char stage[1024];
-  if (formatter.vformat_into(stage, sizeof stage, format, args) >= 0) {
-    displayer.display(stage);
-    return;
-  }
+void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
   const utString message = formatter.vformat(format, args);
   displayer.display(message.c_str());
 }
 
-namespace {
-
-// A lent text needs no Translated around it: the usual road, kept short.
-inline void print_message(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                          const keznlsMessage& m, va_list args) {
-  if (const char* lent = translator.lend(m)) return show(formatter, displayer, lent, args);
-  show(formatter, displayer, copied(translator, m).text(), args);
+void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 keznlsMessage m, va_list args) {
+  m.grammar = formatter.grammar();
+  const char* lent = translator.lend(m);
+  if (lent == nullptr) return print_copied(translator, formatter, false, displayer, m, args);
+  show(formatter, false, displayer, lent, args);
 }
 
-}  // namespace
-
-void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           const keznlsMessage& message, va_list args) {
-  print_message(translator, formatter, displayer, for_grammar(formatter, message), args);
-}
-
-void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* name,
-           const char* format, va_list args) {
-  print_message(translator, formatter, displayer, {name, nullptr, format, nullptr, 0, grammar_of(formatter)}, args);
+void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                  const keznlsMessage& m, va_list args) {
+  show(formatter, own, displayer, copied(translator, m).text(), args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
