@@ -48,8 +48,7 @@ struct alignas(64) Place {
   const char* context;
   const char* plural;
   nlsFormatFilter narrow;
-  /// The translator's database, whose id must still be `database_id`;
-  /// null where there is none to check.
+  /// The database, whose id must still be `database_id`.
   const nlsDataBase* database;
   /// The translation, or its first form; null: the question has none (the
   /// caller's own text answers).
@@ -113,15 +112,18 @@ struct nlsDataBaseLookup {
     return db.id_.load(std::memory_order_acquire);
   }
   /// Whether places remembered under `id` still hold: no catalogue joined
-  /// since, and none waits to be tried again.
+  /// since, and none came to wait for a retry (either renews the id).
   static bool unchanged(const nlsDataBase& db, std::uint64_t id) {
-    return db.id_.load(std::memory_order_acquire) == id && db.again_.load(std::memory_order_relaxed) == 0;
+    return db.id_.load(std::memory_order_acquire) == id;
   }
+  /// Whether no candidate waits to be tried again: only then are places
+  /// remembered, read after the id they are remembered under.
+  static bool quiet(const nlsDataBase& db) { return db.again_.load(std::memory_order_relaxed) == 0; }
   /// Whether every candidate was tried, none is to be tried again and none
   /// loaded: nothing is ever found.
   static bool settled_empty(const nlsDataBase& db) {
-    return db.next_.load(std::memory_order_acquire) >= db.candidates_.size() &&
-           db.again_.load(std::memory_order_relaxed) == 0 && db.domain() == nullptr;
+    return db.next_.load(std::memory_order_acquire) >= db.candidates_.size() && quiet(db) &&
+           db.domain() == nullptr;
   }
   /// The answer to `query` from the first catalogue with one; `found`
   /// tells where, when that catalogue is the first holding the entry.
@@ -142,9 +144,7 @@ inline const Place* keyed_as(const Place* set, const Question& q) {
 }
 
 /// Whether no catalogue joined `p`'s database since it was remembered.
-inline bool current(const Place& p) {
-  return p.database == nullptr || nlsDataBaseLookup::unchanged(*p.database, p.database_id);
-}
+inline bool current(const Place& p) { return nlsDataBaseLookup::unchanged(*p.database, p.database_id); }
 
 /// The place in `set` that answers `q`, or null.
 inline const Place* match(const Place* set, const Question& q) {
@@ -172,8 +172,8 @@ inline const char* answer_for(const Place& p, unsigned long n) {
 void remember(Place* set, const Question& q, const nlsQuery& query, const Found& found, const char* answer,
               const nlsDataBase* database, std::uint64_t database_id, const char* database_name);
 
-/// Remembers in `set` that `q` has no answer in `database` (null: none is
-/// asked), whose name is `name`.
+/// Remembers in `set` that `q` has no answer in `database`, whose name is
+/// `name`.
 void remember_none(Place* set, const Question& q, const nlsDataBase* database, std::uint64_t database_id,
                    const char* name);
 

@@ -60,7 +60,12 @@ void nlsDataBase::try_locked(std::size_t i) const {
   } else if (c.again) {
     c.outcome += " (tried again on a later lookup)";
   }
-  if (c.again && !retry) again_.fetch_add(1, std::memory_order_relaxed);
+  if (c.again && !retry) {
+    again_.fetch_add(1, std::memory_order_relaxed);
+    // Places remembered before would spare later lookups the retry; none
+    // is remembered while one waits.
+    id_.store(nls_places::new_owner(), std::memory_order_release);
+  }
   if (retry && !c.again) again_.fetch_sub(1, std::memory_order_relaxed);
   if (i == next_.load(std::memory_order_relaxed)) next_.store(i + 1, std::memory_order_release);
 }

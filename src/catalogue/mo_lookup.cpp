@@ -570,10 +570,10 @@ const char* nlsDataBase::find(const nlsQuery& query) const {
 const char* nlsDataBase::search(const nlsQuery& query, std::uint64_t id) const {
   nls_places::Found found;
   const char* answer = nlsDataBaseLookup::search(*this, query, &found);
-  if (found.catalogue != nullptr)
+  if (found.catalogue != nullptr && nlsDataBaseLookup::quiet(*this))
     if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get()) {
       const nls_places::Question q = question_of(id, query);
-      nls_places::remember(nls_places::set_of(*mine, q), q, query, found, answer, nullptr, 0, nullptr);
+      nls_places::remember(nls_places::set_of(*mine, q), q, query, found, answer, this, id, nullptr);
     }
   return answer;
 }

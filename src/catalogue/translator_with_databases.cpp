@@ -24,9 +24,7 @@ namespace {
 
 using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
 
-constexpr const char* kBypass = "DO_NOT_TRANSLATE";
-
-bool bypassed(const char* name) { return std::strcmp(name, kBypass) == 0; }
+bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") == 0; }
 
 // The names opened so far, for lookups that take no lock: a table of
 // entries, at most half full, replaced by one twice the size when it fills
@@ -200,10 +198,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     const nls_places::Question q = question(m, narrow);
     nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
     nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
-    if (bypassed(m.name)) {
-      if (set != nullptr) nls_places::remember_none(set, q, nullptr, 0, kBypass);
-      return untranslated(m);
-    }
+    if (bypassed(m.name)) return untranslated(m);
     const Entry* entry = open(m.name);
     if (entry == nullptr) return untranslated(m);
     const nlsDataBase& database = *entry->second;
@@ -213,7 +208,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     nls_places::Found found;
     // The empty text keys a catalogue's header, which is no message.
     const char* answer = *key.text != '\0' ? nlsDataBaseLookup::search(database, query, &found) : nullptr;
-    if (set != nullptr) {
+    if (set != nullptr && nlsDataBaseLookup::quiet(database)) {
       if (found.catalogue != nullptr)
         nls_places::remember(set, q, query, found, answer, &database, database_id, entry->first.c_str());
       else if (answer == nullptr && nlsDataBaseLookup::settled_empty(database))

@@ -9,30 +9,31 @@
 #include "util/va_args.h"
 #include "output/pipeline.h"
 
-namespace {
-
 // The library's helper, exactly: it answers the plural and context calls
-// as its vmessage does, reached without the two calls between.
-keznlsHelper* own_helper(kezabsOutput* out) {
-  return keznls_pipeline::exactly<keznlsHelper>(*out) ? static_cast<keznlsHelper*>(out) : nullptr;
-}
-
-}  // namespace
+// as its vmessage does, here in the call's own frame.
+struct keznlsHelperRoles {
+  __attribute__((always_inline)) static bool print(kezabsOutput& out, const keznlsMessage& m, va_list args) {
+    if (!keznls_pipeline::exactly<keznlsHelper>(out)) return false;
+    const keznlsHelper& own = static_cast<const keznlsHelper&>(out);
+    keznls_pipeline::print(*own.translator_, *own.formatter_, *own.displayer_, m, args);
+    return true;
+  }
+};
 
 void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
   va_list args;
   va_start(args, n);
   const keznls_detail::VaEnd end_args{args};
-  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, nullptr, singular, plural, n}, args);
-  vntprintf(name, singular, plural, n, args);
+  if (!keznlsHelperRoles::print(*this, {name, nullptr, singular, plural, n}, args))
+    vntprintf(name, singular, plural, n, args);
 }
 
 void kezabsOutput::ptprintf(const char* name, const char* context, const char* format, ...) {
   va_list args;
   va_start(args, format);
   const keznls_detail::VaEnd end_args{args};
-  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, context, format, nullptr, 0}, args);
-  vptprintf(name, context, format, args);
+  if (!keznlsHelperRoles::print(*this, {name, context, format, nullptr, 0}, args))
+    vptprintf(name, context, format, args);
 }
 
 void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular, const char* plural,
@@ -40,8 +41,8 @@ void kezabsOutput::nptprintf(const char* name, const char* context, const char* 
   va_list args;
   va_start(args, n);
   const keznls_detail::VaEnd end_args{args};
-  if (keznlsHelper* own = own_helper(this)) return own->keznlsHelper::vmessage({name, context, singular, plural, n}, args);
-  vnptprintf(name, context, singular, plural, n, args);
+  if (!keznlsHelperRoles::print(*this, {name, context, singular, plural, n}, args))
+    vnptprintf(name, context, singular, plural, n, args);
 }
 
 void kezabsOutput::vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,
