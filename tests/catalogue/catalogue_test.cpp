@@ -10,8 +10,12 @@
 #include <string>
 
 #include "catalogue_files.h"
+#include <gnu/libc-version.h>
+
 #include "keznls/nls/nls.h"
+#include "keznls/translator.h"
 #include "catalogue/language.h"
+#include "util/ut_program_text.h"
 #include "support/mo_image.h"
 
 namespace {
@@ -273,7 +277,7 @@ TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
 
 // A database remembers where a text was found by the caller's pointer, and
 // checks the text itself before it trusts the place: a buffer used again
-// for another text gets that text's answer.
+// for another text gets that text's answer. So does a translator's.
 TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   set_language("LANG", "de");
   const nlsDataBase database(directory("first").c_str(), "demo");
@@ -286,6 +290,28 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
     std::strcpy(buffer, turn.text);
     if (turn.expected == nullptr) EXPECT_EQ(database.find(buffer), nullptr) << turn.text;
     else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
+  }
+
+  // A translator's places, by name, text, context and plural pointers,
+  // only the program's own constants trusted unread.
+  keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
+  char name[16], text[16], context[16], plural[16];
+  EXPECT_TRUE(ut_is_program_text("Hello"));
+  EXPECT_FALSE(ut_is_program_text(text));
+  EXPECT_FALSE(ut_is_program_text(std::string("Hello").c_str()));
+  EXPECT_FALSE(ut_is_program_text(gnu_get_libc_version()));  // a shared library's
+  const struct { const char *name, *context, *text, *plural, *expected; } asks[] = {
+      {"demo", "", "Hello", "", "Hallo"}, {"demo", "", "Language", "", "Deutsch"},
+      {"none", "", "Language", "", "Language"}, {"demo", "menu", "Open", "", "\xC3\x96" "ffnen"},
+      {"demo", "state", "Open", "", "Open"}, {"demo", "", "%d file", "%d files", "%d Dateien"},
+      {"demo", "", "%d file", "%s files", "%s files"},  // the catalogue's form reads another argument
+      {"demo", "", "Hello", "", "Hallo"},
+  };
+  for (const auto& ask : asks) {
+    std::strcpy(name, ask.name), std::strcpy(context, ask.context), std::strcpy(text, ask.text);
+    std::strcpy(plural, ask.plural);
+    const keznlsMessage m{name, *context != '\0' ? context : nullptr, text, *plural != '\0' ? plural : nullptr, 2};
+    EXPECT_STREQ(translator.lend(m), ask.expected) << ask.name << " " << ask.context << " " << ask.plural;
   }
 }
 
