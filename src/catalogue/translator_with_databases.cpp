@@ -136,9 +136,8 @@ struct keznlsTranslatorWithDatabases::Impl {
 
   /// What every call asks: the text to use, from the catalogue or the
   /// caller's. `narrow` is the formatter's grammar when it is the engine's.
-  /// A message asked before on this thread is answered from its place.
-  // Every call the usual road may make is its last, so it needs no frame
-  // of its own.
+  /// A message asked before on this thread is answered from its place;
+  /// every call that road may make is its last, so it needs no frame.
   __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
     nls_places::Places* mine = utThreadCache<nls_places::Places>::peek();
     if (mine == nullptr) return search(m, narrow);
@@ -193,12 +192,13 @@ struct keznlsTranslatorWithDatabases::Impl {
   }
   static const char* untranslated(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
 
-  // The answer looked up, and its place remembered in `mine` when it has one.
+  // The answer looked up, and its place remembered in the thread's places
+  // when it has one.
   __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow) {
+    if (bypassed(m.name)) return untranslated(m);
     const nls_places::Question q = question(m, narrow);
     nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
     nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
-    if (bypassed(m.name)) return untranslated(m);
     const Entry* entry = open(m.name);
     if (entry == nullptr) return untranslated(m);
     const nlsDataBase& database = *entry->second;

@@ -1,7 +1,5 @@
 #include "keznls/output.h"
 
-#include <typeinfo>
-
 #include "util/va_args.h"
 #include "output/pipeline.h"
 

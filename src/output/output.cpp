@@ -3,7 +3,6 @@
 #include "keznls/output.h"
 
 #include <string>
-#include <typeinfo>
 
 #include "format/typed_printf.h"
 #include "util/va_args.h"

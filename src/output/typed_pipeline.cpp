@@ -47,8 +47,7 @@ void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* 
 
 namespace {
 
-// The road of a translation lent and suited to its grammar: `show_typed`
-// with the original, where the arguments do not suit it.
+// A translation the arguments do not suit: its original shown instead.
 __attribute__((noinline)) void show_original(keznlsFormatter& formatter, keznlsDisplayer& displayer,
                                               DisplaySink& sink, const char* original, const keznlsArgs& args) {
   format_typed(formatter, sink, original, original, args);
