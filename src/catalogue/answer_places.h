@@ -19,6 +19,7 @@ namespace nls_places {
 std::uint64_t new_owner();
 
 enum : std::uint8_t { kPlural = 1, kUnchecked = 2 };
+constexpr std::uint8_t kManyForms = 0xff;
 
 /// One question as places are keyed: the asker's id and the caller's own
 /// pointers, compared, never followed unless they are the program's text.
@@ -55,14 +56,17 @@ struct alignas(64) Place {
   const char* answer;
 
   std::uint64_t database_id;
-  const nlsPluralRule* rule;  ///< the catalogue's, for a plural
+  const nlsCatalogue* catalogue;  ///< where `answer` was found
   // The texts the caller's pointers held, compared unless `fixed`.
   const char* original;       ///< the entry's original (key first); null: the answer is not the entry's
   const char* entry_plural;   ///< the entry's own plural text, for a plural
   const char* database_name;  ///< for a translator's question
-  std::uint16_t form_at[5];   ///< where forms 1 to 5 start, past `answer`
-  std::uint16_t forms_ok;     ///< bit i: form i answers
-  std::uint8_t forms;
+  std::uint32_t message;      ///< the entry in `catalogue`
+  // A plural's forms, read on its first hit: a place that is never hit
+  // again (more messages than places) costs no more than its key.
+  std::uint16_t form_at[5];  ///< where forms 1 to 5 start, past `answer`
+  std::uint16_t forms_ok;    ///< bit i: form i answers
+  std::uint8_t forms;        ///< how many; 0: not read yet; kManyForms: more than a place holds
   std::uint8_t kind;
   /// Every pointer of the question is the program's own text: the same
   /// pointer is the same text.
@@ -70,16 +74,29 @@ struct alignas(64) Place {
 };
 static_assert(sizeof(Place) == 128, "a place is two cache lines");
 
-/// 64 sets of 4 places, 32 KB a thread: a server's few hundred messages
-/// mostly keep theirs. A set keeps the last 4 remembered there.
-constexpr int kSets = 64, kWays = 4;
+/// The database a translator last found for a name, by the caller's
+/// pointer: a message without a place of its own is mostly of a database
+/// asked just before.
+struct NamePlace {
+  std::uint64_t owner;
+  const char* name;
+  const utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry* entry;
+  bool fixed;  ///< `name` is the program's own text
+};
+
+/// 128 sets of 2 places, 32 KB a thread: a server's few hundred messages
+/// mostly keep theirs. A set keeps the last 2 remembered there (a message
+/// remembered moves one place, not three). Beside them, a name place for
+/// each of 8 translators.
+constexpr int kSetBits = 7, kSets = 1 << kSetBits, kWays = 2, kNames = 8;
 struct Places {
   Place sets[kSets][kWays];
+  NamePlace names[kNames];
 };
 
 inline Place* set_of(Places& mine, const Question& q) {
   const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(q.text) ^ q.owner) * 0x9e3779b97f4a7c15u;
-  return mine.sets[h >> 58];
+  return mine.sets[h >> (64 - kSetBits)];
 }
 
 /// Whether `original` ("context\004text", or "text") is the key of `text`
@@ -133,9 +150,9 @@ struct nlsDataBaseLookup {
 namespace nls_places {
 
 /// The place in `set` keyed as `q` is, or null; not yet known to hold.
-inline const Place* keyed_as(const Place* set, const Question& q) {
+inline Place* keyed_as(Place* set, const Question& q) {
   for (int i = 0; i < kWays; ++i) {
-    const Place& p = set[i];
+    Place& p = set[i];
     if (p.owner == q.owner && p.text == q.text && p.name == q.name && p.context == q.context &&
         p.plural == q.plural && p.narrow == q.narrow && p.kind == q.kind)
       return &p;
@@ -147,8 +164,8 @@ inline const Place* keyed_as(const Place* set, const Question& q) {
 inline bool current(const Place& p) { return nlsDataBaseLookup::unchanged(*p.database, p.database_id); }
 
 /// The place in `set` that answers `q`, or null.
-inline const Place* match(const Place* set, const Question& q) {
-  const Place* p = keyed_as(set, q);
+inline Place* match(Place* set, const Question& q) {
+  Place* p = keyed_as(set, q);
   return p != nullptr && (p->fixed || same_texts(*p, q)) && current(*p) ? p : nullptr;
 }
 
@@ -160,17 +177,25 @@ inline const char* form_of(const Place& p, unsigned long index) {
   return index == 0 ? p.answer : p.answer + p.form_at[index - 1];
 }
 
+/// Reads the forms of the plural `p`, on its first hit.
+void read_forms(Place& p);
+/// The answer of the plural `p` for the count `n` from its catalogue
+/// itself: for more forms than a place holds.
+const char* answer_again(const Place& p, unsigned long n);
+
 /// `p`'s answer for the count `n`; null where its catalogue gives none.
-inline const char* answer_for(const Place& p, unsigned long n) {
-  return (p.kind & kPlural) == 0 ? p.answer : form_of(p, p.rule->form(n));
+inline const char* answer_for(Place& p, unsigned long n) {
+  if ((p.kind & kPlural) == 0) return p.answer;
+  if (p.forms == 0) read_forms(p);
+  if (p.forms == kManyForms) return answer_again(p, n);
+  return form_of(p, p.catalogue->plural_rule_->form(n));
 }
 
-/// Remembers in `set` that `found` answers `q` as `query` asked it;
-/// nothing where the caller's plural is not the entry's own (a stale
-/// catalogue: its verdicts are the catalogue's to keep) or the entry has
-/// more forms than a place holds.
-void remember(Place* set, const Question& q, const nlsQuery& query, const Found& found, const char* answer,
-              const nlsDataBase* database, std::uint64_t database_id, const char* database_name);
+/// Remembers in `set` that `found` answers `q`; nothing where the caller's
+/// plural is not the entry's own (a stale catalogue: its verdicts are the
+/// catalogue's to keep).
+void remember(Place* set, const Question& q, const Found& found, const char* answer, const nlsDataBase* database,
+              std::uint64_t database_id, const char* database_name);
 
 /// Remembers in `set` that `q` has no answer in `database`, whose name is
 /// `name`.

@@ -201,9 +201,9 @@ class nlsCatalogue final : public nlsLoadedDomain {
   const char* answer(std::uint32_t m, const nlsQuery& query) const;
   /// The same, its strings `s` known.
   const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
-  /// The forms of entry `m`'s translation that answer `query` (bit i: form
-  /// i), its plural being the entry's own.
-  std::uint32_t answering_forms(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
+  /// The verdicts on entry `m`'s forms for `query` (bit i: form i may
+  /// answer), its plural being the entry's own.
+  std::uint32_t form_verdicts(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
   /// Entry `m`'s state bits with `part` of its verdicts decided.
   std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
   /// Whether verdicts on `narrow` are kept in the state bits: the first

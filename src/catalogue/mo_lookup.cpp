@@ -308,15 +308,11 @@ const char* nlsCatalogue::answer(std::uint32_t m, const nlsQuery& query) const {
   return strings(m, &s) ? answer(m, s, query) : nullptr;
 }
 
-std::uint32_t nlsCatalogue::answering_forms(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
-  std::uint32_t forms = 0;  // an empty form answers nothing
-  for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
-    if (*form != '\0') forms |= 1u << i;
-  });
-  if (query.unchecked) return forms;
+std::uint32_t nlsCatalogue::form_verdicts(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
+  if (query.unchecked) return ~0u;
   std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
   if ((known & kFormsChecked) == 0) known = decided(m, s, kFormsChecked, nullptr);
-  forms &= static_cast<std::uint32_t>(known >> kFormBits);
+  auto forms = static_cast<std::uint32_t>(known >> kFormBits);
   if (const nlsFormatFilter narrow = query.narrow) {
     if (!caches(narrow)) known = judge_forms(s, s.plural, narrow, kNarrowFormBits);
     else if ((known & kNarrowFormsChecked) == 0) known = decided(m, s, kNarrowFormsChecked, narrow);
@@ -363,7 +359,7 @@ const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQue
   // entry hold when it is the entry's own, as it is unless the catalogue
   // is older than the program.
   if (query.plural_text == nullptr || std::strcmp(query.plural_text, s.plural) == 0)
-    return (answering_forms(m, s, query) >> number & 1u) != 0 ? form : nullptr;
+    return (form_verdicts(m, s, query) >> number & 1u) != 0 ? form : nullptr;
   const FormVerdicts other = other_plural(m, s, query.plural_text, cached_narrow ? narrow : nullptr);
   if ((other.usable & (1u << number)) == 0) return nullptr;
   if (narrow != nullptr) {
@@ -460,14 +456,25 @@ nls_places::Question question_of(std::uint64_t id, const nlsQuery& query) {
 
 // Whether every pointer of `q` is the program's own text.
 bool fixed(const nls_places::Question& q) {
-  return (q.name == nullptr || ut_is_program_text(q.name)) && ut_is_program_text(q.text) &&
-         (q.context == nullptr || ut_is_program_text(q.context)) &&
-         (q.plural == nullptr || ut_is_program_text(q.plural));
+  const utProgramText& program = ut_program_text();
+  return (q.name == nullptr || program.holds(q.name)) && program.holds(q.text) &&
+         (q.context == nullptr || program.holds(q.context)) && (q.plural == nullptr || program.holds(q.plural));
 }
 
-// A place for `q` in `database`, its answer still to be written.
-nls_places::Place keyed(const nls_places::Question& q, const nlsDataBase* database, std::uint64_t database_id) {
-  nls_places::Place p{};
+// The front place of `set`, made room for, keyed as `q` in `database`: its
+// answer still to be written.
+nls_places::Place& put(nls_places::Place* set, const nls_places::Question& q, const nlsDataBase* database,
+                       std::uint64_t database_id) {
+  std::memmove(static_cast<void*>(set + 1), set, sizeof(nls_places::Place) * (nls_places::kWays - 1));
+  nls_places::Place& p = set[0];
+  p.answer = nullptr;
+  p.catalogue = nullptr;
+  p.original = nullptr;
+  p.entry_plural = nullptr;
+  p.database_name = nullptr;
+  p.message = 0;
+  p.forms = 0;
+  p.fixed = false;
   p.owner = q.owner;
   p.text = q.text;
   p.name = q.name;
@@ -480,50 +487,65 @@ nls_places::Place keyed(const nls_places::Question& q, const nlsDataBase* databa
   return p;
 }
 
-void put(nls_places::Place* set, const nls_places::Place& place) {
-  std::memmove(static_cast<void*>(set + 1), set, sizeof(nls_places::Place) * (nls_places::kWays - 1));
-  set[0] = place;
-}
-
 }  // namespace
 
 namespace nls_places {
 
 std::uint64_t new_owner() { return g_next_owner.fetch_add(1, std::memory_order_relaxed); }
 
-void remember(Place* set, const Question& q, const nlsQuery& query, const Found& found, const char* answer,
-              const nlsDataBase* database, std::uint64_t database_id, const char* database_name) {
+void remember(Place* set, const Question& q, const Found& found, const char* answer, const nlsDataBase* database,
+              std::uint64_t database_id, const char* database_name) {
   const nlsCatalogue::Strings& s = found.strings;
-  Place p = keyed(q, database, database_id);
-  p.answer = answer;
-  if ((q.kind & kPlural) != 0) {
-    if (q.plural != nullptr && std::strcmp(q.plural, s.plural) != 0) return;
-    if (s.translation_length > 0xffff) return;
-    bool fits = true;
-    for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
-      if (i > 5) fits = false;
-      else if (i > 0) p.form_at[i - 1] = static_cast<std::uint16_t>(form - s.translation);
-      p.forms = static_cast<std::uint8_t>(i + 1);
-    });
-    if (!fits) return;
-    p.forms_ok = static_cast<std::uint16_t>(found.catalogue->answering_forms(found.message, s, query));
-    p.rule = found.catalogue->plural_rule_.get();
-    p.answer = s.translation;
-    p.entry_plural = s.plural;
-  }
+  if (q.plural != nullptr && std::strcmp(q.plural, s.plural) != 0) return;
+  Place& p = put(set, q, database, database_id);
+  p.answer = (q.kind & kPlural) != 0 ? s.translation : answer;
+  p.catalogue = found.catalogue;
+  p.message = found.message;
   p.original = s.original;
+  p.entry_plural = s.plural;
   p.database_name = database_name;
   p.fixed = fixed(q);
-  put(set, p);
+}
+
+void read_forms(Place& p) {
+  p.forms = kManyForms;
+  nlsCatalogue::Strings s;
+  // Checked sound when it was remembered: its strings stay in memory.
+  if (!p.catalogue->strings(p.message, &s) || s.translation != p.answer || s.translation_length > 0xffff) return;
+  std::uint32_t shown = 0;  // an empty form answers nothing
+  unsigned forms = 0;
+  for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+    if (i > 0 && i <= 5) p.form_at[i - 1] = static_cast<std::uint16_t>(form - s.translation);
+    if (*form != '\0') shown |= 1u << i;
+    forms = i + 1;
+  });
+  if (forms > 6) return;
+  nlsQuery query(s.original);
+  query.plural = true;
+  query.narrow = p.narrow;
+  query.unchecked = (p.kind & kUnchecked) != 0;
+  p.forms_ok = static_cast<std::uint16_t>(shown & p.catalogue->form_verdicts(p.message, s, query));
+  p.forms = static_cast<std::uint8_t>(forms);
+}
+
+const char* answer_again(const Place& p, unsigned long n) {
+  nlsCatalogue::Strings s;
+  if (!p.catalogue->strings(p.message, &s)) return nullptr;
+  nlsQuery query(s.original);
+  query.plural = true;
+  query.n = n;
+  query.plural_text = p.plural;
+  query.narrow = p.narrow;
+  query.unchecked = (p.kind & kUnchecked) != 0;
+  return p.catalogue->answer(p.message, s, query);
 }
 
 void remember_none(Place* set, const Question& q, const nlsDataBase* database, std::uint64_t database_id,
                    const char* name) {
-  Place p = keyed(q, database, database_id);
+  Place& p = put(set, q, database, database_id);
   p.database_name = name;
   // The caller's own text answers, whatever it says: only the name counts.
   p.fixed = q.name == nullptr || ut_is_program_text(q.name);
-  put(set, p);
 }
 
 }  // namespace nls_places
@@ -562,7 +584,7 @@ const char* nlsDataBase::find(const nlsQuery& query) const {
   const std::uint64_t id = nlsDataBaseLookup::current(*this);
   const nls_places::Question q = question_of(id, query);
   if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get())
-    if (const nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, q), q))
+    if (nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, q), q))
       if (const char* found = nls_places::answer_for(*p, query.n)) return found;
   return search(query, id);
 }
@@ -573,7 +595,7 @@ const char* nlsDataBase::search(const nlsQuery& query, std::uint64_t id) const {
   if (found.catalogue != nullptr && nlsDataBaseLookup::quiet(*this))
     if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get()) {
       const nls_places::Question q = question_of(id, query);
-      nls_places::remember(nls_places::set_of(*mine, q), q, query, found, answer, this, id, nullptr);
+      nls_places::remember(nls_places::set_of(*mine, q), q, found, answer, this, id, nullptr);
     }
   return answer;
 }

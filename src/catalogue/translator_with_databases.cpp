@@ -15,6 +15,7 @@
 #include "keznls/translator.h"
 #include "catalogue/language.h"
 #include "catalogue/answer_places.h"
+#include "util/ut_program_text.h"
 #include "util/ut_thread_cache.h"
 #include "util/kept.h"
 #include "format/grammar.h"
@@ -142,7 +143,7 @@ struct keznlsTranslatorWithDatabases::Impl {
     nls_places::Places* mine = utThreadCache<nls_places::Places>::peek();
     if (mine == nullptr) return search(m, narrow);
     const nls_places::Question q = question(m, narrow);
-    const nls_places::Place* p = nls_places::keyed_as(nls_places::set_of(*mine, q), q);
+    nls_places::Place* p = nls_places::keyed_as(nls_places::set_of(*mine, q), q);
     if (p == nullptr) return search(m, narrow);
     if (!p->fixed) return checked(m, narrow, *p);
     return from(m, narrow, *p);
@@ -150,24 +151,27 @@ struct keznlsTranslatorWithDatabases::Impl {
 
   // The answer of `p`, keyed as `m` is and holding its texts.
   __attribute__((always_inline)) const char* from(const keznlsMessage& m, nlsFormatFilter narrow,
-                                                  const nls_places::Place& p) {
+                                                  nls_places::Place& p) {
     if (!nls_places::current(p)) return search(m, narrow);
     if (p.answer == nullptr) return untranslated(m);
     if ((p.kind & nls_places::kPlural) == 0) return p.answer;
-    if (!p.rule->ranged()) return counted(m, narrow, p);
-    const char* found = nls_places::form_of(p, p.rule->form(m.n));
+    // Forms read, no more than a place holds, and chosen without a program.
+    const nlsPluralRule& rule = *p.catalogue->plural_rule_;
+    if (static_cast<std::uint8_t>(p.forms - 1) >= 6 || !rule.ranged()) return counted(m, narrow, p);
+    const char* found = nls_places::form_of(p, rule.form(m.n));
     return found != nullptr ? found : search(m, narrow);
   }
 
   // `p` keyed as `m` is, by pointers that may hold other texts now.
   __attribute__((noinline)) const char* checked(const keznlsMessage& m, nlsFormatFilter narrow,
-                                                const nls_places::Place& p) {
+                                                nls_places::Place& p) {
     return nls_places::same_texts(p, question(m, narrow)) ? from(m, narrow, p) : search(m, narrow);
   }
 
-  // A plural whose rule runs a program to choose the form.
+  // A plural the usual road does not answer: its forms not read yet, more
+  // than a place holds, or a rule that runs a program to choose.
   __attribute__((noinline)) const char* counted(const keznlsMessage& m, nlsFormatFilter narrow,
-                                                const nls_places::Place& p) {
+                                                nls_places::Place& p) {
     const char* found = nls_places::answer_for(p, m.n);
     return found != nullptr ? found : search(m, narrow);
   }
@@ -195,12 +199,11 @@ struct keznlsTranslatorWithDatabases::Impl {
   // The answer looked up, and its place remembered in the thread's places
   // when it has one.
   __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow) {
-    if (bypassed(m.name)) return untranslated(m);
-    const nls_places::Question q = question(m, narrow);
     nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
-    nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
-    const Entry* entry = open(m.name);
+    const Entry* entry = mine != nullptr ? named(*mine, m.name) : bypassed(m.name) ? nullptr : open(m.name);
     if (entry == nullptr) return untranslated(m);
+    const nls_places::Question q = question(m, narrow);
+    nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
     const nlsDataBase& database = *entry->second;
     const std::uint64_t database_id = nlsDataBaseLookup::current(database);
     const Key key(m);
@@ -210,11 +213,24 @@ struct keznlsTranslatorWithDatabases::Impl {
     const char* answer = *key.text != '\0' ? nlsDataBaseLookup::search(database, query, &found) : nullptr;
     if (set != nullptr && nlsDataBaseLookup::quiet(database)) {
       if (found.catalogue != nullptr)
-        nls_places::remember(set, q, query, found, answer, &database, database_id, entry->first.c_str());
+        nls_places::remember(set, q, found, answer, &database, database_id, entry->first.c_str());
       else if (answer == nullptr && nlsDataBaseLookup::settled_empty(database))
         nls_places::remember_none(set, q, &database, database_id, entry->first.c_str());
     }
     return answer != nullptr ? answer : untranslated(m);
+  }
+
+  // The entry of `name`, found first in the thread's name place of this
+  // translator, which it is left in; null for the name "DO_NOT_TRANSLATE"
+  // and when it could not be allocated.
+  const Entry* named(nls_places::Places& mine, const char* name) {
+    nls_places::NamePlace& last = mine.names[id % nls_places::kNames];
+    if (last.owner == id && last.name == name && (last.fixed || std::strcmp(name, last.entry->first.c_str()) == 0))
+      return last.entry;
+    if (bypassed(name)) return nullptr;
+    const Entry* entry = open(name);
+    if (entry != nullptr) last = nls_places::NamePlace{id, name, entry, ut_is_program_text(name)};
+    return entry;
   }
 
   /// The key of a message: a catalogue keys an entry in a context as

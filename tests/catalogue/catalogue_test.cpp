@@ -315,6 +315,25 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   }
 }
 
+// A plural's forms are read when its place is first hit again: each count
+// gets the catalogue's form, asked once and again, under a rule that runs
+// a program, for three forms (a count past them takes the first) and for
+// more forms than a place holds.
+TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
+  std::string eight;
+  for (int i = 0; i < 8; ++i) eight += "form " + std::to_string(i) + '\0';
+  eight.pop_back();
+  const TempDirectory dir;
+  dir.add("de", "forms", mo_image("Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=8; plural=n%8;\n",
+                                  {{std::string("one\0many", 8), eight}, {std::string("a\0b", 3), std::string("x\0y\0z", 5)}}));
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
+  for (int round = 0; round < 2; ++round)
+    for (unsigned long n = 0; n < 10; ++n) {
+      EXPECT_EQ(std::string(translator.translate_plural("forms", "one", "many", n).c_str()), "form " + std::to_string(n % 8));
+      EXPECT_STREQ(translator.translate_plural("forms", "a", "b", n).c_str(), n % 8 < 3 ? "x\0y\0z" + 2 * (n % 8) : "x");
+    }
+}
+
 // Entries checked only when a lookup first reaches them, long after the
 // catalogue was opened and has answered many others (and built its own
 // index): one in a legacy charset converts, one whose translation reads
