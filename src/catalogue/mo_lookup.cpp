@@ -534,7 +534,7 @@ const char* answer_again(const Place& p, unsigned long n) {
   nlsQuery query(s.original);
   query.plural = true;
   query.n = n;
-  query.plural_text = p.plural;
+  query.plural_text = p.plural;  // the pointer the caller passes now: `p` was found by it
   query.narrow = p.narrow;
   query.unchecked = (p.kind & kUnchecked) != 0;
   return p.catalogue->answer(p.message, s, query);
