@@ -138,6 +138,10 @@ class KEZNLS_API keznlsFormatterSimple : public keznlsFormatter {
   unsigned keeps() const override;
 
  private:
+  // The library's pipeline, which formats with the engine itself for an
+  // object of exactly this class.
+  friend struct keznlsFormatterSimpleEngine;
+
   keznlsSprintf sprintf_;
 };
 

@@ -156,6 +156,10 @@ class KEZNLS_API keznlsHelper : public kezabsOutput {
   std::string vtsprint(const keznlsMessage& message, const keznlsArgs& args) const override;
 
  private:
+  // The plural and context calls, which reach the roles of a helper of
+  // exactly this class without the calls between.
+  friend struct keznlsHelperRoles;
+
   keznlsTranslator* translator_;
   keznlsFormatter* formatter_;
   keznlsDisplayer* displayer_;

@@ -199,9 +199,11 @@ class nlsCatalogue final : public nlsLoadedDomain {
   void build_index() const;
   /// Entry `m`'s answer to `query`; null when it has none.
   const char* answer(std::uint32_t m, const nlsQuery& query) const;
-  /// The same, its strings `s` known, and where its translation's second
-  /// form starts when `second` is not 0.
-  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query, std::uint32_t second = 0) const;
+  /// The same, its strings `s` known.
+  const char* answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
+  /// The verdicts on entry `m`'s forms for `query` (bit i: form i may
+  /// answer), its plural being the entry's own.
+  std::uint32_t form_verdicts(std::uint32_t m, const Strings& s, const nlsQuery& query) const;
   /// Entry `m`'s state bits with `part` of its verdicts decided.
   std::uint64_t decided(std::uint32_t m, const Strings& s, std::uint64_t part, nlsFormatFilter narrow) const;
   /// Whether verdicts on `narrow` are kept in the state bits: the first

@@ -5,14 +5,9 @@
 #include <string>
 
 #include "keznls/nls/nls.h"
+#include "catalogue/answer_places.h"
 #include "catalogue/catalogue_state.h"
 #include "catalogue/language.h"
-
-namespace {
-
-std::atomic<std::uint64_t> g_next_database{1};
-
-}  // namespace
 
 nlsDataBase::nlsDataBase(const char* source, const char* name) : nlsDataBase(source, name, nullptr) {}
 
@@ -20,7 +15,7 @@ nlsDataBase::nlsDataBase(const char* source, const char* name, const char* langu
     : nlsDataBase(source, name, languages, nullptr) {}
 
 nlsDataBase::nlsDataBase(const char* source, const char* name, const char* languages, const char* source_language)
-    : id_(g_next_database.fetch_add(1, std::memory_order_relaxed)) {
+    : id_(nls_places::new_owner()) {
   init(source, name, languages, source_language);
   loaded_.reset(new std::atomic<const nlsLoadedDomain*>[candidates_.empty() ? 1 : candidates_.size()]());
   // The first catalogue found is loaded now; the others when needed.
@@ -61,11 +56,16 @@ void nlsDataBase::try_locked(std::size_t i) const {
     if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
     loaded_[i].store(d, std::memory_order_release);
     // Places remembered before may hold a later catalogue's answer.
-    if (retry) id_.store(g_next_database.fetch_add(1, std::memory_order_relaxed), std::memory_order_release);
+    if (retry) id_.store(nls_places::new_owner(), std::memory_order_release);
   } else if (c.again) {
     c.outcome += " (tried again on a later lookup)";
   }
-  if (c.again && !retry) again_.fetch_add(1, std::memory_order_relaxed);
+  if (c.again && !retry) {
+    again_.fetch_add(1, std::memory_order_relaxed);
+    // Places remembered before would spare later lookups the retry; none
+    // is remembered while one waits.
+    id_.store(nls_places::new_owner(), std::memory_order_release);
+  }
   if (retry && !c.again) again_.fetch_sub(1, std::memory_order_relaxed);
   if (i == next_.load(std::memory_order_relaxed)) next_.store(i + 1, std::memory_order_release);
 }

@@ -4,11 +4,13 @@
 #include <new>
 #include <string>
 
+#include "catalogue/answer_places.h"
 #include "catalogue/catalogue_state.h"
 #include "format/format_check.h"
 #include "catalogue/mo_format.h"
 #include "catalogue/plural_rule.h"
 #include "util/ut_quoted.h"
+#include "util/ut_program_text.h"
 #include "util/ut_thread_cache.h"
 
 using namespace nls_state;
@@ -306,8 +308,20 @@ const char* nlsCatalogue::answer(std::uint32_t m, const nlsQuery& query) const {
   return strings(m, &s) ? answer(m, s, query) : nullptr;
 }
 
-const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQuery& query,
-                                    std::uint32_t second) const {
+std::uint32_t nlsCatalogue::form_verdicts(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
+  if (query.unchecked) return ~0u;
+  std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
+  if ((known & kFormsChecked) == 0) known = decided(m, s, kFormsChecked, nullptr);
+  auto forms = static_cast<std::uint32_t>(known >> kFormBits);
+  if (const nlsFormatFilter narrow = query.narrow) {
+    if (!caches(narrow)) known = judge_forms(s, s.plural, narrow, kNarrowFormBits);
+    else if ((known & kNarrowFormsChecked) == 0) known = decided(m, s, kNarrowFormsChecked, narrow);
+    forms &= static_cast<std::uint32_t>(known >> kNarrowFormBits);
+  }
+  return forms;
+}
+
+const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQuery& query) const {
   if (s.translation_length == 0) return nullptr;
   const nlsFormatFilter narrow = query.narrow;
   const bool cached_narrow = narrow != nullptr && caches(narrow);
@@ -330,13 +344,7 @@ const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQue
   const unsigned long index = plural_rule_->form(query.n);
   const char* form = first;
   unsigned number = 0;
-  unsigned long i = 0;
-  if (index > 0 && second != 0) {
-    form = first + second;
-    number = 1;
-    i = 1;
-  }
-  for (; i < index; ++i) {
+  for (unsigned long i = 0; i < index; ++i) {
     form += std::strlen(form) + 1;
     ++number;
     if (form > end) {
@@ -350,17 +358,8 @@ const char* nlsCatalogue::answer(std::uint32_t m, const Strings& s, const nlsQue
   // The form stands in for the caller's plural: the verdicts kept with the
   // entry hold when it is the entry's own, as it is unless the catalogue
   // is older than the program.
-  if (query.plural_text == nullptr || std::strcmp(query.plural_text, s.plural) == 0) {
-    std::uint64_t known = lazy_->state[m].load(std::memory_order_acquire);
-    if ((known & kFormsChecked) == 0) known = decided(m, s, kFormsChecked, nullptr);
-    if ((known & form_bit(kFormBits, number)) == 0) return nullptr;
-    if (narrow != nullptr) {
-      if (!cached_narrow) known = kNarrowFormsChecked | judge_forms(s, s.plural, narrow, kNarrowFormBits);
-      else if ((known & kNarrowFormsChecked) == 0) known = decided(m, s, kNarrowFormsChecked, narrow);
-      if ((known & form_bit(kNarrowFormBits, number)) == 0) return nullptr;
-    }
-    return form;
-  }
+  if (query.plural_text == nullptr || std::strcmp(query.plural_text, s.plural) == 0)
+    return (form_verdicts(m, s, query) >> number & 1u) != 0 ? form : nullptr;
   const FormVerdicts other = other_plural(m, s, query.plural_text, cached_narrow ? narrow : nullptr);
   if ((other.usable & (1u << number)) == 0) return nullptr;
   if (narrow != nullptr) {
@@ -447,88 +446,156 @@ nlsAudit nlsLoadedDomain::audit(nlsFormatFilter narrow) const { return nlsCatalo
 
 namespace {
 
-// Programs print the same messages again and again: a pointer and a
-// compare of the text find them again faster than a hashed lookup. Each
-// thread remembers its own, so a lookup that finds what it found before
-// writes nothing another thread reads. A place is kept with its database's
-// number: the id rule of docs/threads.md.
-// Trivial, so the thread's copy needs no construction on first use. The
-// entry's strings are kept with its place: a message asked again needs
-// neither its descriptors nor its state read to be recognised.
-struct Recent {
-  std::uint64_t database;
-  const char* key;
-  const nlsCatalogue* domain;
-  nlsCatalogue::Strings strings;
-  std::uint32_t message;
-  std::uint32_t second_form;  // where the translation's second form starts; 0: it has one
-};
-// 64 sets of 4 places of a cache line each, 16 KB a thread: a server's
-// few hundred messages mostly keep theirs. A set keeps the last 4 found
-// there, so messages whose places fall together still stay.
-static_assert(sizeof(Recent) == 64, "a place is one cache line");
-constexpr int kWays = 4;
-struct RecentPlaces {
-  Recent places[64][kWays];
-};
+std::atomic<std::uint64_t> g_next_owner{1};
 
-// The set of `key` in `database`; null when the thread's places cannot be
-// allocated: then nothing is kept.
-Recent* recent(std::uint64_t database, const char* key) {
-  RecentPlaces* mine = utThreadCache<RecentPlaces>::get();
-  if (mine == nullptr) return nullptr;
-  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(key) ^ database) * 0x9e3779b97f4a7c15u;
-  return mine->places[h >> 58];
+nls_places::Question question_of(std::uint64_t id, const nlsQuery& query) {
+  return {id,           nullptr,     query.key, nullptr, query.plural ? query.plural_text : nullptr,
+          query.narrow, static_cast<std::uint8_t>((query.plural ? nls_places::kPlural : 0) |
+                                                  (query.unchecked ? nls_places::kUnchecked : 0))};
 }
 
-bool holds(const Recent& place, std::uint64_t database, const char* key) {
-  // The same pointer may hold another text now: the text decides.
-  return place.database == database && place.key == key && std::strcmp(key, place.strings.original) == 0;
+// Whether every pointer of `q` is the program's own text.
+bool fixed(const nls_places::Question& q) {
+  const utProgramText& program = ut_program_text();
+  return (q.name == nullptr || program.holds(q.name)) && program.holds(q.text) &&
+         (q.context == nullptr || program.holds(q.context)) && (q.plural == nullptr || program.holds(q.plural));
+}
+
+// The front place of `set`, made room for, keyed as `q` in `database`: its
+// answer still to be written.
+nls_places::Place& put(nls_places::Place* set, const nls_places::Question& q, const nlsDataBase* database,
+                       std::uint64_t database_id) {
+  std::memmove(static_cast<void*>(set + 1), set, sizeof(nls_places::Place) * (nls_places::kWays - 1));
+  nls_places::Place& p = set[0];
+  p.answer = nullptr;
+  p.catalogue = nullptr;
+  p.original = nullptr;
+  p.entry_plural = nullptr;
+  p.database_name = nullptr;
+  p.message = 0;
+  p.forms = 0;
+  p.fixed = false;
+  p.owner = q.owner;
+  p.text = q.text;
+  p.name = q.name;
+  p.context = q.context;
+  p.plural = q.plural;
+  p.narrow = q.narrow;
+  p.kind = q.kind;
+  p.database = database;
+  p.database_id = database_id;
+  return p;
 }
 
 }  // namespace
 
-const char* nlsDataBase::find(const nlsQuery& query) const {
-  // The empty text keys a catalogue's header, which is no message.
-  if (*query.key == '\0') return nullptr;
-  if (again_.load(std::memory_order_relaxed) != 0) try_again();
-  const std::uint64_t id = id_.load(std::memory_order_acquire);
-  if (const Recent* set = recent(id, query.key))
-    for (int i = 0; i < kWays; ++i)
-      if (holds(set[i], id, query.key))
-        if (const char* found = set[i].domain->answer(set[i].message, set[i].strings, query, set[i].second_form))
-          return found;
-  return search(query, id);
+namespace nls_places {
+
+std::uint64_t new_owner() { return g_next_owner.fetch_add(1, std::memory_order_relaxed); }
+
+void remember(Place* set, const Question& q, const Found& found, const char* answer, const nlsDataBase* database,
+              std::uint64_t database_id, const char* database_name) {
+  const nlsCatalogue::Strings& s = found.strings;
+  if (q.plural != nullptr && std::strcmp(q.plural, s.plural) != 0) return;
+  Place& p = put(set, q, database, database_id);
+  p.answer = (q.kind & kPlural) != 0 ? s.translation : answer;
+  p.catalogue = found.catalogue;
+  p.message = found.message;
+  p.original = s.original;
+  p.entry_plural = s.plural;
+  p.database_name = database_name;
+  p.fixed = fixed(q);
 }
 
-const char* nlsDataBase::search(const nlsQuery& query, std::uint64_t id) const {
+void read_forms(Place& p) {
+  p.forms = kManyForms;
+  nlsCatalogue::Strings s;
+  // Checked sound when it was remembered: its strings stay in memory.
+  if (!p.catalogue->strings(p.message, &s) || s.translation != p.answer || s.translation_length > 0xffff) return;
+  std::uint32_t shown = 0;  // an empty form answers nothing
+  unsigned forms = 0;
+  for_each_form(s.translation, s.translation_length, [&](unsigned i, const char* form) {
+    if (i > 0 && i <= 5) p.form_at[i - 1] = static_cast<std::uint16_t>(form - s.translation);
+    if (*form != '\0') shown |= 1u << i;
+    forms = i + 1;
+  });
+  if (forms > 6) return;
+  nlsQuery query(s.original);
+  query.plural = true;
+  query.narrow = p.narrow;
+  query.unchecked = (p.kind & kUnchecked) != 0;
+  p.forms_ok = static_cast<std::uint16_t>(shown & p.catalogue->form_verdicts(p.message, s, query));
+  p.forms = static_cast<std::uint8_t>(forms);
+}
+
+const char* answer_again(const Place& p, unsigned long n) {
+  nlsCatalogue::Strings s;
+  if (!p.catalogue->strings(p.message, &s)) return nullptr;
+  nlsQuery query(s.original);
+  query.plural = true;
+  query.n = n;
+  query.plural_text = p.plural;  // the pointer the caller passes now: `p` was found by it
+  query.narrow = p.narrow;
+  query.unchecked = (p.kind & kUnchecked) != 0;
+  return p.catalogue->answer(p.message, s, query);
+}
+
+void remember_none(Place* set, const Question& q, const nlsDataBase* database, std::uint64_t database_id,
+                   const char* name) {
+  Place& p = put(set, q, database, database_id);
+  p.database_name = name;
+  // The caller's own text answers, whatever it says: only the name counts.
+  p.fixed = q.name == nullptr || ut_is_program_text(q.name);
+}
+
+}  // namespace nls_places
+
+const char* nlsDataBaseLookup::search(const nlsDataBase& db, const nlsQuery& query, nls_places::Found* found) {
   const std::size_t length = std::strlen(query.key);
   // Where an earlier catalogue holds the entry but gave no answer (a
   // plural form refused for this count, say), it may answer another call:
-  // only the first catalogue holding the entry is remembered.
+  // only the first catalogue holding the entry is told.
   bool passed_over = false;
   for (std::size_t i = 0;; ++i) {
     // Catalogues further down the list are loaded the first time a
     // message gets this far.
-    if (i >= next_.load(std::memory_order_acquire) && !load_next(i)) return nullptr;
-    const nlsCatalogue* d = nlsCatalogue::of(loaded_[i].load(std::memory_order_acquire));
+    if (i >= db.next_.load(std::memory_order_acquire) && !db.load_next(i)) return nullptr;
+    const nlsCatalogue* d = nlsCatalogue::of(db.loaded_[i].load(std::memory_order_acquire));
     if (d == nullptr) continue;
     const std::int64_t m = d->locate(query.key, length);
     if (m < 0) continue;
     const auto message = static_cast<std::uint32_t>(m);
     nlsCatalogue::Strings strings;
-    const char* found = d->strings(message, &strings) ? d->answer(message, strings, query) : nullptr;
-    if (found == nullptr) {
+    const char* answer = d->strings(message, &strings) ? d->answer(message, strings, query) : nullptr;
+    if (answer == nullptr) {
       passed_over = true;
       continue;
     }
-    if (!passed_over)
-      if (Recent* set = recent(id, query.key)) {
-        std::memmove(set + 1, set, sizeof(Recent) * (kWays - 1));
-        const std::size_t first_form = std::strlen(strings.translation);
-        set[0] = Recent{id, query.key, d, strings, message,
-                        first_form < strings.translation_length ? static_cast<std::uint32_t>(first_form) + 1 : 0};
-      }
-    return found;
+    if (!passed_over) *found = nls_places::Found{d, message, strings};
+    return answer;
   }
+}
+
+// A database's own lookups keep their places under its id, renewed when a
+// catalogue joins late (docs/threads.md).
+const char* nlsDataBase::find(const nlsQuery& query) const {
+  // The empty text keys a catalogue's header, which is no message.
+  if (*query.key == '\0') return nullptr;
+  const std::uint64_t id = nlsDataBaseLookup::current(*this);
+  const nls_places::Question q = question_of(id, query);
+  if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get())
+    if (nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, q), q))
+      if (const char* found = nls_places::answer_for(*p, query.n)) return found;
+  return search(query, id);
+}
+
+const char* nlsDataBase::search(const nlsQuery& query, std::uint64_t id) const {
+  nls_places::Found found;
+  const char* answer = nlsDataBaseLookup::search(*this, query, &found);
+  if (found.catalogue != nullptr && nlsDataBaseLookup::quiet(*this))
+    if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get()) {
+      const nls_places::Question q = question_of(id, query);
+      nls_places::remember(nls_places::set_of(*mine, q), q, found, answer, this, id, nullptr);
+    }
+  return answer;
 }

@@ -52,6 +52,8 @@ class nlsPluralRule {
     return value < nplurals_ ? value : 0;
   }
 
+  /// Whether form() needs no program run: one comparison or a constant.
+  bool ranged() const noexcept { return ranged_; }
   bool taken() const noexcept { return status_ == nlsPluralStatus::taken; }
   nlsPluralStatus status() const noexcept { return status_; }
   /// The status in words, e.g. "malformed plural expression".

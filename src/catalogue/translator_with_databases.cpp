@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include <dirent.h>
@@ -13,6 +14,8 @@
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
 #include "catalogue/language.h"
+#include "catalogue/answer_places.h"
+#include "util/ut_program_text.h"
 #include "util/ut_thread_cache.h"
 #include "util/kept.h"
 #include "format/grammar.h"
@@ -23,30 +26,6 @@ namespace {
 using Entry = utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry;
 
 bool bypassed(const char* name) { return std::strcmp(name, "DO_NOT_TRANSLATE") == 0; }
-
-std::atomic<std::uint64_t> g_next_translator{1};
-
-// Messages mostly name the database the thread's message before named
-// through the same translator. Kept per thread, so a hit writes nothing
-// another thread reads, a place for each of 8 translators, so requests
-// turning between translators of their languages keep each one's. A place
-// holds its translator's number: the id rule of docs/threads.md.
-struct Last {
-  std::uint64_t translator;
-  const Entry* entry;
-};
-struct LastPlaces {
-  Last places[8];
-};
-
-Last* last_place(std::uint64_t translator) {
-  LastPlaces* mine = utThreadCache<LastPlaces>::get();
-  return mine != nullptr ? &mine->places[translator % 8] : nullptr;
-}
-
-void remember(std::uint64_t translator, const Entry* entry) {
-  if (Last* last = last_place(translator)) *last = Last{translator, entry};
-}
 
 // The names opened so far, for lookups that take no lock: a table of
 // entries, at most half full, replaced by one twice the size when it fills
@@ -93,7 +72,7 @@ struct keznlsTranslatorWithDatabases::Impl {
         has_languages(language_list != nullptr),
         languages(language_list != nullptr ? language_list : ""),
         source_language(original_language),
-        id(g_next_translator.fetch_add(1, std::memory_order_relaxed)) {
+        id(nls_places::new_owner()) {
     retired.push_back(std::make_unique<Names>(8));
     names.store(retired.back().get(), std::memory_order_release);
   }
@@ -101,23 +80,20 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// The database of `name`, opened on first use; null for the name
   /// "DO_NOT_TRANSLATE" and when it could not be allocated.
   const nlsDataBase* database(const char* name) {
-    const Last* last = last_place(id);
-    if (last != nullptr && last->translator == id && std::strcmp(name, last->entry->first.c_str()) == 0)
-      return last->entry->second;
     if (bypassed(name)) return nullptr;
-    return open(name);
+    const Entry* entry = open(name);
+    return entry != nullptr ? static_cast<nlsDataBase*>(entry->second) : nullptr;
   }
 
-  const nlsDataBase* open(const char* name) {
+  /// The name table's entry of `name`, its database opened on first use;
+  /// null when it could not be allocated.
+  const Entry* open(const char* name) {
     const std::size_t hash = hash_of(name);
     const Names* table = names.load(std::memory_order_acquire);
     for (std::size_t i = hash & table->mask;; i = (i + 1) & table->mask) {
       const Entry* entry = table->slots[i].load(std::memory_order_acquire);
       if (entry == nullptr) break;
-      if (std::strcmp(name, entry->first.c_str()) == 0) {
-        remember(id, entry);
-        return entry->second;
-      }
+      if (std::strcmp(name, entry->first.c_str()) == 0) return entry;
     }
     // First use of the name: the lock is taken only here.
     std::lock_guard<std::mutex> hold(opening);
@@ -133,8 +109,7 @@ struct keznlsTranslatorWithDatabases::Impl {
       if (entry->second == nullptr) return nullptr;
       publish(entry, hash);
     }
-    remember(id, entry);
-    return entry->second;
+    return entry;
   }
 
   // Adds `entry` to the lock-free table, growing it when half full.
@@ -162,40 +137,129 @@ struct keznlsTranslatorWithDatabases::Impl {
 
   /// What every call asks: the text to use, from the catalogue or the
   /// caller's. `narrow` is the formatter's grammar when it is the engine's.
-  const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
-    const char* untranslated = m.plural != nullptr && m.n != 1 ? m.plural : m.text;
-    const nlsDataBase* found = database(m.name);
-    if (found == nullptr) return untranslated;
-    const char* translation = m.context == nullptr ? look_up(*found, m.text, m, narrow) : look_up_in_context(*found, m, narrow);
-    return translation != nullptr ? translation : untranslated;
+  /// A message asked before on this thread is answered from its place;
+  /// every call that road may make is its last, so it needs no frame.
+  __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
+    nls_places::Places* mine = utThreadCache<nls_places::Places>::peek();
+    if (mine == nullptr) return search(m, narrow);
+    const nls_places::Question q = question(m, narrow);
+    nls_places::Place* p = nls_places::keyed_as(nls_places::set_of(*mine, q), q);
+    if (p == nullptr) return search(m, narrow);
+    if (!p->fixed) return checked(m, narrow, *p);
+    return from(m, narrow, *p);
   }
 
-  // `language`, when not null, is told which catalogue answered.
-  static const char* look_up(const nlsDataBase& database, const char* key, const keznlsMessage& m,
-                             nlsFormatFilter narrow, std::string* language = nullptr) {
+  // The answer of `p`, keyed as `m` is and holding its texts.
+  __attribute__((always_inline)) const char* from(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                  nls_places::Place& p) {
+    if (!nls_places::current(p)) return search(m, narrow);
+    if (p.answer == nullptr) return untranslated(m);
+    if ((p.kind & nls_places::kPlural) == 0) return p.answer;
+    // Forms read, no more than a place holds, and chosen without a program.
+    const nlsPluralRule& rule = *p.catalogue->plural_rule_;
+    if (static_cast<std::uint8_t>(p.forms - 1) >= 6 || !rule.ranged()) return counted(m, narrow, p);
+    const char* found = nls_places::form_of(p, rule.form(m.n));
+    return found != nullptr ? found : search(m, narrow);
+  }
+
+  // `p` keyed as `m` is, by pointers that may hold other texts now.
+  __attribute__((noinline)) const char* checked(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                nls_places::Place& p) {
+    return nls_places::same_texts(p, question(m, narrow)) ? from(m, narrow, p) : search(m, narrow);
+  }
+
+  // A plural the usual road does not answer: its forms not read yet, more
+  // than a place holds, or a rule that runs a program to choose.
+  __attribute__((noinline)) const char* counted(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                nls_places::Place& p) {
+    const char* found = nls_places::answer_for(p, m.n);
+    return found != nullptr ? found : search(m, narrow);
+  }
+
+  // lend for an object that is not plainly of our class: ours where its
+  // keeps() says it lends as we do, else through its own calls.
+  __attribute__((noinline)) static const char* lend_other(keznlsTranslatorWithDatabases& translator,
+                                                          const keznlsMessage& m) {
+    if (typeid(translator) != typeid(keznlsTranslatorWithDatabases)) {
+      const unsigned kept = translator.keeps();
+      // A derived class that lends otherwise is asked through its own call.
+      if ((kept & keznls_kept_borrow_translation) == 0) return translator.keznlsTranslator::lend(m);
+      if (!keznls_pipeline::keeps_copying_call(kept, m)) return nullptr;
+    }
+    return translator.impl_->answer(m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+  }
+
+  nls_places::Question question(const keznlsMessage& m, nlsFormatFilter narrow) const {
+    return {id, m.name, m.text, m.context, m.plural, narrow,
+            static_cast<std::uint8_t>((m.plural != nullptr ? nls_places::kPlural : 0) |
+                                      (m.typed ? nls_places::kUnchecked : 0))};
+  }
+  static const char* untranslated(const keznlsMessage& m) { return m.plural != nullptr && m.n != 1 ? m.plural : m.text; }
+
+  // The answer looked up, and its place remembered in the thread's places
+  // when it has one.
+  __attribute__((noinline)) const char* search(const keznlsMessage& m, nlsFormatFilter narrow) {
+    nls_places::Places* mine = utThreadCache<nls_places::Places>::get();
+    const Entry* entry = mine != nullptr ? named(*mine, m.name) : bypassed(m.name) ? nullptr : open(m.name);
+    if (entry == nullptr) return untranslated(m);
+    const nls_places::Question q = question(m, narrow);
+    nls_places::Place* set = mine != nullptr ? nls_places::set_of(*mine, q) : nullptr;
+    const nlsDataBase& database = *entry->second;
+    const std::uint64_t database_id = nlsDataBaseLookup::current(database);
+    const Key key(m);
+    const nlsQuery query = query_of(key.text, m, narrow);
+    nls_places::Found found;
+    // The empty text keys a catalogue's header, which is no message.
+    const char* answer = *key.text != '\0' ? nlsDataBaseLookup::search(database, query, &found) : nullptr;
+    if (set != nullptr && nlsDataBaseLookup::quiet(database)) {
+      if (found.catalogue != nullptr)
+        nls_places::remember(set, q, found, answer, &database, database_id, entry->first.c_str());
+      else if (answer == nullptr && nlsDataBaseLookup::settled_empty(database))
+        nls_places::remember_none(set, q, &database, database_id, entry->first.c_str());
+    }
+    return answer != nullptr ? answer : untranslated(m);
+  }
+
+  // The entry of `name`, found first in the thread's name place of this
+  // translator, which it is left in; null for the name "DO_NOT_TRANSLATE"
+  // and when it could not be allocated.
+  const Entry* named(nls_places::Places& mine, const char* name) {
+    nls_places::NamePlace& last = mine.names[id % nls_places::kNames];
+    if (last.owner == id && last.name == name && (last.fixed || std::strcmp(name, last.entry->first.c_str()) == 0))
+      return last.entry;
+    if (bypassed(name)) return nullptr;
+    const Entry* entry = open(name);
+    if (entry != nullptr) last = nls_places::NamePlace{id, name, entry, ut_is_program_text(name)};
+    return entry;
+  }
+
+  /// The key of a message: a catalogue keys an entry in a context as
+  /// context "\004" text, put together on the stack when short.
+  struct Key {
+    explicit Key(const keznlsMessage& m) : text(m.text) {
+      if (m.context == nullptr) return;
+      const std::size_t c = std::strlen(m.context), t = std::strlen(m.text);
+      char* key = c + t + 2 <= sizeof stack ? stack : (long_key.resize(c + t + 1), &long_key[0]);
+      std::memcpy(key, m.context, c);
+      key[c] = '\004';
+      std::memcpy(key + c + 1, m.text, t + 1);
+      text = key;
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    const char* text;
+    char stack[256];
+    std::string long_key;
+  };
+
+  static nlsQuery query_of(const char* key, const keznlsMessage& m, nlsFormatFilter narrow) {
     nlsQuery query(key);
     query.plural = m.plural != nullptr;
     query.n = m.n;
     query.plural_text = m.plural;
     query.narrow = narrow;
     query.unchecked = m.typed;
-    return language == nullptr ? database.find(query) : database.find(query, language);
-  }
-
-  // look_up of `text` in `context`: a catalogue keys that entry as context
-  // "\004" text, put together on the stack when short. Out of line, so the
-  // usual message's frame has no room for it.
-  __attribute__((noinline)) static const char* look_up_in_context(const nlsDataBase& database,
-                                                                  const keznlsMessage& m, nlsFormatFilter narrow,
-                                                                  std::string* language = nullptr) {
-    const std::size_t c = std::strlen(m.context), t = std::strlen(m.text);
-    char stack[256];
-    std::string long_key;
-    char* key = c + t + 2 <= sizeof stack ? stack : (long_key.resize(c + t + 1), &long_key[0]);
-    std::memcpy(key, m.context, c);
-    key[c] = '\004';
-    std::memcpy(key + c + 1, m.text, t + 1);
-    return look_up(database, key, m, narrow, language);
+    return query;
   }
 
   const utString source;
@@ -252,10 +316,9 @@ const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, 
 }
 
 const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
-  const unsigned kept = keeps();
-  // A derived class that lends otherwise is asked through its own call.
-  if ((kept & keznls_kept_borrow_translation) == 0) return keznlsTranslator::lend(message);
-  if (!keznls_pipeline::keeps_copying_call(kept, message)) return nullptr;
+  // An object of exactly this class keeps every member, as keeps() says:
+  // it is known by its type, without the call.
+  if (&typeid(*this) != &typeid(keznlsTranslatorWithDatabases)) return Impl::lend_other(*this, message);
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
 }
 
@@ -275,9 +338,8 @@ std::string keznlsTranslatorWithDatabases::answered_language(const keznlsMessage
   const nlsDataBase* found = impl_->database(m.name);
   if (found == nullptr) return impl_->source_language;
   std::string language;
-  const char* translation =
-      m.context == nullptr ? Impl::look_up(*found, m.text, m, nullptr, &language)
-                           : Impl::look_up_in_context(*found, m, nullptr, &language);
+  const Impl::Key key(m);
+  const char* translation = found->find(Impl::query_of(key.text, m, nullptr), &language);
   return translation != nullptr ? language : impl_->source_language;
 }
 

@@ -8,12 +8,12 @@
 #include <cstring>
 #include <new>
 
+#include "util/ut_program_text.h"
 #include "util/va_args.h"
 #include "format/copy.h"
 #include "format/format_walk.h"
 #include "format/parse_conversion.h"
 #include "format/plan.h"
-#include "format/program_text.h"
 #include "format/render.h"
 #include "format/staged.h"
 
@@ -257,7 +257,7 @@ class Driver {
     Plan& plan = Plans::make(mine, format_, kTyped);
     plan.key = format_;
     plan.typed = kTyped;
-    plan.fixed = in_program_constants(format_, size + 1);
+    plan.fixed = ut_program_text().holds(format_, size + 1);
     plan.count = static_cast<std::uint8_t>(scanned.count);
     plan.named = static_cast<std::uint16_t>(scanned.named);
     plan.contiguous = scanned.named == (1u << scanned.count) - 1;

@@ -3,7 +3,16 @@
 #include "util/va_args.h"
 #include "output/pipeline.h"
 
-void keznlsHelper::tprintf(const char* name, const char* format, ...) { KEZNLS_WITH_ARGS(format, vtprintf(name, format, args)); }
+void keznlsHelper::tprintf(const char* name, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const keznls_detail::VaEnd end_args{args};
+  // A helper of exactly this class prints as its vtprintf does: no call.
+  if (keznls_pipeline::exactly<keznlsHelper>(*this))
+    keznls_pipeline::print(*translator_, *formatter_, *displayer_, {name, nullptr, format, nullptr, 0}, args);
+  else
+    vtprintf(name, format, args);
+}
 
 void keznlsHelper::vtprintf(const char* name, const char* format, va_list args) {
   keznls_pipeline::print(*translator_, *formatter_, *displayer_, {name, nullptr, format, nullptr, 0}, args);
@@ -14,7 +23,7 @@ utString keznlsHelper::vtsprintf(const char* name, const char* format, va_list a
 }
 
 void keznlsHelper::vmessage(const keznlsMessage& message, va_list args) {
-  keznls_pipeline::print(*translator_, *formatter_, *displayer_, message, args);
+  keznls_pipeline::print(*translator_, *formatter_, *displayer_, keznls_pipeline::copy_of(message), args);
 }
 
 void keznlsHelper::vtprint(const keznlsMessage& message, const keznlsArgs& args) {

@@ -6,18 +6,42 @@
 
 #include "format/typed_printf.h"
 #include "util/va_args.h"
+#include "output/pipeline.h"
+
+// The library's helper, exactly: it answers the plural and context calls
+// as its vmessage does, here in the call's own frame.
+struct keznlsHelperRoles {
+  __attribute__((always_inline)) static bool print(kezabsOutput& out, const keznlsMessage& m, va_list args) {
+    if (!keznls_pipeline::exactly<keznlsHelper>(out)) return false;
+    const keznlsHelper& own = static_cast<const keznlsHelper&>(out);
+    keznls_pipeline::print(*own.translator_, *own.formatter_, *own.displayer_, m, args);
+    return true;
+  }
+};
 
 void kezabsOutput::ntprintf(const char* name, const char* singular, const char* plural, unsigned long n, ...) {
-  KEZNLS_WITH_ARGS(n, vntprintf(name, singular, plural, n, args));
+  va_list args;
+  va_start(args, n);
+  const keznls_detail::VaEnd end_args{args};
+  if (!keznlsHelperRoles::print(*this, {name, nullptr, singular, plural, n}, args))
+    vntprintf(name, singular, plural, n, args);
 }
 
 void kezabsOutput::ptprintf(const char* name, const char* context, const char* format, ...) {
-  KEZNLS_WITH_ARGS(format, vptprintf(name, context, format, args));
+  va_list args;
+  va_start(args, format);
+  const keznls_detail::VaEnd end_args{args};
+  if (!keznlsHelperRoles::print(*this, {name, context, format, nullptr, 0}, args))
+    vptprintf(name, context, format, args);
 }
 
 void kezabsOutput::nptprintf(const char* name, const char* context, const char* singular, const char* plural,
                              unsigned long n, ...) {
-  KEZNLS_WITH_ARGS(n, vnptprintf(name, context, singular, plural, n, args));
+  va_list args;
+  va_start(args, n);
+  const keznls_detail::VaEnd end_args{args};
+  if (!keznlsHelperRoles::print(*this, {name, context, singular, plural, n}, args))
+    vnptprintf(name, context, singular, plural, n, args);
 }
 
 void kezabsOutput::vntprintf(const char* name, const char* singular, const char* plural, unsigned long n,

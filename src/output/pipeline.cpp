@@ -1,6 +1,7 @@
 #include "output/pipeline.h"
 
 #include <cstring>
+#include <typeinfo>
 
 #include "keznls/engine.h"
 #include "format/grammar.h"
@@ -12,15 +13,16 @@ namespace keznls_pipeline {
 // class that formats otherwise is asked.
 bool shows_plain_text_as_is(const keznlsFormatter& formatter) {
   constexpr unsigned kOwn = keznls_kept_vformat | keznls_kept_vformat_into;
-  return (formatter.keeps() & kOwn) == kOwn;
+  return exactly<keznlsFormatterSimple>(formatter) || (formatter.keeps() & kOwn) == kOwn;
 }
 
 namespace {
 
 // `message` for `formatter`'s grammar.
 keznlsMessage for_grammar(const keznlsFormatter& formatter, const keznlsMessage& message) {
-  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
-          stored(message.n), formatter.grammar()};
+  keznlsMessage m = copy_of(message);
+  m.grammar = exactly<keznlsFormatterSimple>(formatter) ? keznlsGrammar::engine : formatter.grammar();
+  return m;
 }
 
 }  // namespace
@@ -53,26 +55,22 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& m) {
   return copied(translator, m);
 }
 
-void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
-  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) {
-    displayer.display(format);
-    return;
-  }
-  char stage[1024];
-  if (formatter.vformat_into(stage, sizeof stage, format, args) >= 0) {
-    displayer.display(stage);
-    return;
-  }
+void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args) {
   const utString message = formatter.vformat(format, args);
   displayer.display(message.c_str());
 }
 
-void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           const keznlsMessage& message, va_list args) {
-  // A lent text needs no Translated around it: the usual road, kept short.
-  const keznlsMessage m = for_grammar(formatter, message);
-  if (const char* lent = translator.lend(m)) return show(formatter, displayer, lent, args);
-  show(formatter, displayer, copied(translator, m).text(), args);
+void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 keznlsMessage m, va_list args) {
+  m.grammar = formatter.grammar();
+  const char* lent = translator.lend(m);
+  if (lent == nullptr) return print_copied(translator, formatter, false, displayer, m, args);
+  show(formatter, false, displayer, lent, args);
+}
+
+void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                  const keznlsMessage& m, va_list args) {
+  show(formatter, own, displayer, copied(translator, m).text(), args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,

@@ -9,10 +9,20 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <typeinfo>
 
 #include "keznls/args.h"
+#include "keznls/engine.h"
 #include "keznls/roles.h"
 #include "keznls/ut/ut_string.h"
+
+/// The engine behind the library's own formatter.
+struct keznlsFormatterSimpleEngine {
+  /// `formatter`'s engine; it must be exactly a keznlsFormatterSimple.
+  static const keznlsSprintf& of(const keznlsFormatter& formatter) {
+    return static_cast<const keznlsFormatterSimple&>(formatter).sprintf_;
+  }
+};
 
 namespace keznls_pipeline {
 
@@ -39,15 +49,6 @@ Translated translate(keznlsTranslator& translator, const keznlsMessage& message)
 /// original is used.
 const char* suited(keznlsGrammar grammar, const char* translated, const char* original);
 
-/// Formats `format` and hands the message to `displayer`: on the stack
-/// where the formatter writes into a buffer, else through its `vformat`;
-/// a format without '%' goes as it is where the formatter is one of the
-/// library's, which would only copy it.
-void show(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
-
-/// Translates `message`, formats and displays it.
-void print(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-           const keznlsMessage& message, va_list args);
 /// Translates `message` and formats it into a string of its own.
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
                    va_list args);
@@ -84,6 +85,66 @@ inline bool has_conversion(const char* format) {
 /// Whether `formatter` shows a format without '%' as it is: one of the
 /// library's, formatting as it does.
 bool shows_plain_text_as_is(const keznlsFormatter& formatter);
+
+/// Whether `role` is an object of exactly the class `Own`, which keeps
+/// every member: its fast roads are taken without asking it.
+template <typename Own, typename Role>
+inline bool exactly(const Role& role) {
+  // Mostly the very same type information; else its name decides.
+  const std::type_info& type = typeid(role);
+  return &type == &typeid(Own) || type == typeid(Own);
+}
+
+/// The formatter's text of `format` in `size` characters of `stage`, or
+/// -1 when it does not fit. `own`: the formatter is exactly the engine's,
+/// whose `vformat_into` is the engine's own call.
+inline int format_into(keznlsFormatter& formatter, bool own, char* stage, int size, const char* format,
+                       va_list args) {
+  return own ? keznlsFormatterSimpleEngine::of(formatter).gui_vsprintf_into(stage, size, format, args)
+             : formatter.vformat_into(stage, size, format, args);
+}
+
+/// A text that did not fit the stage: formatted into a string of its own.
+void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
+
+/// Formats `format` and hands the message to `displayer`: on the stack
+/// where the formatter writes into a buffer, else through its `vformat`;
+/// a format without '%' goes as it is where the formatter is one of the
+/// library's, which would only copy it. In the caller's frame: every
+/// message passes here.
+__attribute__((always_inline)) inline void show(keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                                                const char* format, va_list args) {
+  if (!has_conversion(format) && (own || shows_plain_text_as_is(formatter))) return displayer.display(format);
+  char stage[1024];
+  if (format_into(formatter, own, stage, sizeof stage, format, args) >= 0) return displayer.display(stage);
+  show_long(formatter, displayer, format, args);
+}
+
+/// The road of a translator that lent nothing.
+void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                  const keznlsMessage& m, va_list args);
+/// `print` through a formatter that is not exactly the engine's.
+void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 keznlsMessage m, va_list args);
+
+/// Translates `m` for the formatter's grammar (set here), formats and
+/// displays it, in the front end's own frame. One call per role: the
+/// translator's lend, the formatter's grammar (none for the engine's own
+/// formatter) and formatting, the displayer's display.
+__attribute__((always_inline)) inline void print(keznlsTranslator& translator, keznlsFormatter& formatter,
+                                                 keznlsDisplayer& displayer, keznlsMessage m, va_list args) {
+  if (!exactly<keznlsFormatterSimple>(formatter)) return print_other(translator, formatter, displayer, m, args);
+  m.grammar = keznlsGrammar::engine;
+  const char* lent = translator.lend(m);
+  if (lent == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
+  show(formatter, true, displayer, lent, args);
+}
+
+/// `message` as the caller stored it, for `print`.
+inline keznlsMessage copy_of(const keznlsMessage& message) {
+  return {stored(message.name), stored(message.context), stored(message.text), stored(message.plural),
+          stored(message.n)};
+}
 
 /// Puts `format` with `args` into `sink` through `formatter`; where it does
 /// not suit them, `original`; where neither does, `original` with each

@@ -47,13 +47,33 @@ void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* 
 
 namespace {
 
-void show_typed(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, const char* original,
-                const keznlsArgs& args) {
-  if (!has_conversion(format) && shows_plain_text_as_is(formatter)) return displayer.display(format);
-  DisplaySink sink;
-  // Where the translation does not suit the arguments: the original.
-  if (!formatter.tformat(sink, format, args)) format_typed(formatter, sink, original, original, args);
+// A translation the arguments do not suit: its original shown instead.
+__attribute__((noinline)) void show_original(keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                                              DisplaySink& sink, const char* original, const keznlsArgs& args) {
+  format_typed(formatter, sink, original, original, args);
   displayer.display(sink.text());
+}
+
+// `format` with `args` displayed; where the translation does not suit the
+// arguments, the original. `own`: the formatter is exactly the engine's,
+// whose tformat is the engine's own call. In the caller's frame.
+__attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter, bool own,
+                                                      keznlsDisplayer& displayer, const char* format,
+                                                      const char* original, const keznlsArgs& args) {
+  if (!has_conversion(format) && (own || shows_plain_text_as_is(formatter))) return displayer.display(format);
+  DisplaySink sink;
+  const bool shown = own ? keznlsFormatterSimpleEngine::of(formatter).tformat(sink, format, args)
+                         : formatter.tformat(sink, format, args);
+  if (!shown) return show_original(formatter, displayer, sink, original, args);
+  displayer.display(sink.text());
+}
+
+// A translator that lent nothing: its copy.
+__attribute__((noinline)) void print_copied_typed(keznlsTranslator& translator, keznlsFormatter& formatter,
+                                                   bool own, keznlsDisplayer& displayer, const keznlsMessage& m,
+                                                   const keznlsArgs& args) {
+  const Translated translated = translate(translator, m);
+  show_typed(formatter, own, displayer, translated.text(), original_of(m), args);
 }
 
 }  // namespace
@@ -65,10 +85,11 @@ void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznl
   const bool as_asked = message.typed && message.grammar == keznlsGrammar::c_printf;
   const keznlsMessage copy = as_asked ? keznlsMessage{} : typed(message);
   const keznlsMessage& m = as_asked ? message : copy;
+  const bool own = exactly<keznlsFormatterSimple>(formatter);
   // A lent text needs no Translated around it: the usual road, kept short.
-  if (const char* lent = translator.lend(m)) return show_typed(formatter, displayer, lent, original_of(m), args);
-  const Translated translated = translate(translator, m);
-  show_typed(formatter, displayer, translated.text(), original_of(m), args);
+  const char* lent = translator.lend(m);
+  if (lent == nullptr) return print_copied_typed(translator, formatter, own, displayer, m, args);
+  show_typed(formatter, own, displayer, lent, original_of(m), args);
 }
 
 std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,

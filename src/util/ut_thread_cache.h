@@ -23,6 +23,9 @@ class utThreadCache {
     T* p = slot();
     return p != nullptr ? p : make();
   }
+  /// The thread's T if it was made already, else null: for a caller whose
+  /// usual road must not make a call.
+  static T* peek() { return slot(); }
 
  private:
   static T*& slot() {

@@ -8,8 +8,12 @@
 #include <string>
 
 #include "catalogue_files.h"
+#include <gnu/libc-version.h>
+
 #include "keznls/nls/nls.h"
+#include "keznls/translator.h"
 #include "catalogue/language.h"
+#include "util/ut_program_text.h"
 #include "support/mo_image.h"
 
 namespace {
@@ -240,7 +244,7 @@ TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
 
 // A database remembers where a text was found by the caller's pointer, and
 // checks the text itself before it trusts the place: a buffer used again
-// for another text gets that text's answer.
+// for another text gets that text's answer. So does a translator's.
 TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   set_language("LANG", "de");
   const nlsDataBase database(directory("first").c_str(), "demo");
@@ -254,6 +258,50 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
     if (turn.expected == nullptr) EXPECT_EQ(database.find(buffer), nullptr) << turn.text;
     else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
   }
+
+  // A translator's places, by name, text, context and plural pointers,
+  // only the program's own constants trusted unread.
+  keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
+  char name[16], text[16], context[16], plural[16];
+  EXPECT_TRUE(ut_is_program_text("Hello"));
+  EXPECT_FALSE(ut_is_program_text(text));
+  EXPECT_FALSE(ut_is_program_text(std::string("Hello").c_str()));
+  EXPECT_FALSE(ut_is_program_text(gnu_get_libc_version()));  // a shared library's
+  static const char constant[] = "%d apples";
+  EXPECT_TRUE(ut_program_text().holds(constant, sizeof constant));
+  EXPECT_FALSE(ut_program_text().holds(constant, ~std::uintptr_t{0} / 2));  // past its segment's end
+  const struct { const char *name, *context, *text, *plural, *expected; } asks[] = {
+      {"demo", "", "Hello", "", "Hallo"}, {"demo", "", "Language", "", "Deutsch"},
+      {"none", "", "Language", "", "Language"}, {"demo", "menu", "Open", "", "\xC3\x96" "ffnen"},
+      {"demo", "state", "Open", "", "Open"}, {"demo", "", "%d file", "%d files", "%d Dateien"},
+      {"demo", "", "%d file", "%s files", "%s files"},  // the catalogue's form reads another argument
+      {"demo", "", "Hello", "", "Hallo"},
+  };
+  for (const auto& ask : asks) {
+    std::strcpy(name, ask.name), std::strcpy(context, ask.context), std::strcpy(text, ask.text);
+    std::strcpy(plural, ask.plural);
+    const keznlsMessage m{name, *context != '\0' ? context : nullptr, text, *plural != '\0' ? plural : nullptr, 2};
+    EXPECT_STREQ(translator.lend(m), ask.expected) << ask.name << " " << ask.context << " " << ask.plural;
+  }
+}
+
+// A plural's forms are read when its place is first hit again: each count
+// gets the catalogue's form, asked once and again, under a rule that runs
+// a program, for three forms (a count past them takes the first) and for
+// more forms than a place holds.
+TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
+  std::string eight;
+  for (int i = 0; i < 8; ++i) eight += "form " + std::to_string(i) + '\0';
+  eight.pop_back();
+  const TempDirectory dir;
+  dir.add("de", "forms", mo_image("Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=8; plural=n%8;\n",
+                                  {{std::string("one\0many", 8), eight}, {std::string("a\0b", 3), std::string("x\0y\0z", 5)}}));
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
+  for (int round = 0; round < 2; ++round)
+    for (unsigned long n = 0; n < 10; ++n) {
+      EXPECT_EQ(std::string(translator.translate_plural("forms", "one", "many", n).c_str()), "form " + std::to_string(n % 8));
+      EXPECT_STREQ(translator.translate_plural("forms", "a", "b", n).c_str(), n % 8 < 3 ? "x\0y\0z" + 2 * (n % 8) : "x");
+    }
 }
 
 // Entries checked only when a lookup first reaches them, long after the

@@ -192,6 +192,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   // A thread's first formatting allocates, once, the room where it keeps
   // what it read of formats.
   own_formatter.format("%d", 1);
+  // A catalogue builds its own index of the keys, once, after enough lookups.
+  for (int i = 0; i < 64; ++i) own_translator.translate("demo", std::to_string(i).c_str());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     keznlsHelper helper(c.translator, c.formatter, &displayer);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "keznls/engine.h"
-#include "format/program_text.h"
 #include "format/text_reads.h"
 #include "support/alloc_counter.h"
 #include "support/unchecked.h"
@@ -201,16 +200,6 @@ TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
       text[size + 1] = '!';  // past the NUL: no part of the text
       EXPECT_TRUE(kept->same(text)) << offset << " " << size;
     }
-}
-
-// A plan checks no text only in the program's own read-only memory.
-TEST(Sprintf, OnlyTheProgramsConstantsAreTakenAsFixed) {
-  static const char constant[] = "%d apples";
-  char local[] = "%d apples";
-  const std::string heap(40, 'h');
-  EXPECT_TRUE(keznls_engine::in_program_constants(constant, sizeof constant));
-  EXPECT_FALSE(keznls_engine::in_program_constants(local, sizeof local));
-  EXPECT_FALSE(keznls_engine::in_program_constants(heap.c_str(), heap.size() + 1));
 }
 
 // A sink that formats again while it is asked for room, with the same

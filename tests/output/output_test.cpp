@@ -96,6 +96,17 @@ TEST(FrontEnds, PluralAndContextCallsReachTheirTranslatorCall) {
     out->nptprintf("db", "menu", "%d file", "%d files", 1, 1);
     EXPECT_EQ(stream.str(), expected);
   }
+  // A derived helper's own argument-list calls are the ones asked.
+  struct Marking : keznlsHelper {
+    using keznlsHelper::keznlsHelper;
+    void vtprintf(const char*, const char* format, va_list) override { marks += std::string("t:") + format; }
+    void vmessage(const keznlsMessage& m, va_list) override { marks += std::string(" m:") + m.text; }
+    std::string marks;
+  } marking(&naming, &formatter, &displayer);
+  marking.tprintf("db", "a");
+  marking.ntprintf("db", "b", "bs", 2);
+  marking.nptprintf("db", "menu", "c", "cs", 2);
+  EXPECT_EQ(marking.marks, "t:a m:b m:c");
   const keznlsTranslatorAndFormatter pair(&naming, &formatter);
   EXPECT_EQ(std::string(pair.nstprintf("db", "%d file", "%d files", 2, 2).c_str()) +
                 pair.pstprintf("db", "menu", "Open %s", "x").c_str() +

@@ -183,6 +183,10 @@ class KEZNLS_API nlsDataBase {
   std::string first_language() const;
 
  private:
+  // The library's lookups through a translator, which keep the answers
+  // found here in each thread's places.
+  friend struct nlsDataBaseLookup;
+
   struct Candidate {
     std::string path;
     std::string outcome;  // written before the candidate counts as tried
