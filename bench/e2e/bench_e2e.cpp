@@ -27,8 +27,8 @@ constexpr const char* kDomain = "bench_e2e";
 
 #define FILES_TEXT "%d files, %.2f MB free, %s\n"
 #define NEWS_TEXT "%2$s has %1$d new messages.\n"
-#define COPIED_ONE "%d file was copied.\n"
-#define COPIED_MANY "%d files were copied.\n"
+#define COPIED_ONE "%d file was copied to %s.\n"
+#define COPIED_MANY "%d files were copied to %s.\n"
 // The same two messages in Boost.Locale's syntax, numbers as printf gives them.
 constexpr const char* kBoostFiles = "{1} files, {2,num=fixed,precision=2} MB free, {3}\n";
 constexpr const char* kBoostNews = "{2} has {1} new messages.\n";
@@ -45,6 +45,8 @@ const char* const kNames[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "
 // The same values as a C++ program holds them, for the typed calls.
 const std::int64_t kCounts64[kValues] = {1, 7, 0, 12, 3, 250, 42, 5};
 const std::string kNameStrings[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "Fatima", "Günther", "Hiro"};
+const std::string kPlaceStrings[kValues] = {kPlaces[0], kPlaces[1], kPlaces[2], kPlaces[3],
+                                            kPlaces[4], kPlaces[5], kPlaces[6], kPlaces[7]};
 
 char g_out[512];  // where every side leaves its text
 
@@ -128,18 +130,16 @@ const std::vector<Case>& cases() {
                      .str(boost_locale()));
           }}}},
        {"3 Dateien, 0.50 MB frei, /home\n", "1 neue Nachrichten für Anna.\n"}},
+      // Counts 0 to 7: both forms, the singular one time in eight.
       {"plural",
-       {{"keznls",
-         {[](int i) {
-           const unsigned long n = static_cast<unsigned long>(kCounts[i]);
-           helper().ntprintf(kDomain, COPIED_ONE, COPIED_MANY, n, kCounts[i]);
-         }}},
+       {{"keznls", {[](int i) { helper().ntprintf(kDomain, COPIED_ONE, COPIED_MANY, i, i, kPlaces[i]); }}},
         {"snprintf(dngettext)",
          {[](int i) {
-           const unsigned long n = static_cast<unsigned long>(kCounts[i]);
-           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, n), kCounts[i]);
-         }}}},
-       {"1 Datei wurde kopiert.\n"}},
+           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, i), i, kPlaces[i]);
+         }}},
+        {"fmt::sprintf(dngettext)",
+         {[](int i) { keep(fmt::sprintf(dngettext(kDomain, COPIED_ONE, COPIED_MANY, i), i, kPlaces[i])); }}}},
+       {"0 Dateien wurden nach /home kopiert.\n"}},
       // A C++ program's values: a std::string and an int64_t.
       {"typed pair",
        {{"keznls tprint", {[](int i) { helper().tprint(kDomain, NEWS_TEXT, kCounts64[i], kNameStrings[i]); }}},
@@ -156,15 +156,15 @@ const std::vector<Case>& cases() {
       {"typed plural",
        {{"keznls ntprint",
          {[](int i) {
-           helper().ntprint(kDomain, COPIED_ONE, COPIED_MANY, static_cast<unsigned long>(kCounts64[i]), kCounts64[i]);
+           helper().ntprint(kDomain, COPIED_ONE, COPIED_MANY, static_cast<unsigned long>(i), std::int64_t{i},
+                            kPlaceStrings[i]);
          }}},
         {"snprintf(dngettext)",
          {[](int i) {
-           const unsigned long n = static_cast<unsigned long>(kCounts64[i]);
-           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, n),
-                         static_cast<int>(kCounts64[i]));
+           std::snprintf(g_out, sizeof g_out, dngettext(kDomain, COPIED_ONE, COPIED_MANY, i), i,
+                         kPlaceStrings[i].c_str());
          }}}},
-       {"1 Datei wurde kopiert.\n"}},
+       {"0 Dateien wurden nach /home kopiert.\n"}},
   };
   return all;
 }
