@@ -90,9 +90,11 @@ bool shows_plain_text_as_is(const keznlsFormatter& formatter);
 /// every member: its fast roads are taken without asking it.
 template <typename Own, typename Role>
 inline bool exactly(const Role& role) {
-  // Mostly the very same type information; else its name decides.
-  const std::type_info& type = typeid(role);
-  return &type == &typeid(Own) || type == typeid(Own);
+  // The very same type information: comparing by name would cost every
+  // other class a string compare a message. Where a program holds a copy
+  // of ours, the answer is no, and the roles' own calls are taken: slower,
+  // never wrong.
+  return &typeid(role) == &typeid(Own);
 }
 
 /// The formatter's text of `format` in `size` characters of `stage`, or
