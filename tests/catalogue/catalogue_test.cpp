@@ -1,5 +1,4 @@
-// Real catalogues compiled by msgfmt: lookups in every form the reader
-// accepts, which catalogue the environment picks, and damaged files.
+// Real catalogues compiled by msgfmt, the environment's choice, damaged files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -134,8 +133,6 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
   EXPECT_EQ(nlsDataBase("::", "demo").explain(), "skipped: no catalogue folder given\n");
 }
 
-// A header whose plural rule cannot be read: the forms follow n != 1, and
-// explain() says why.
 TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
   Bytes bytes = read_file(directory("first") + "/pl/LC_MESSAGES/demo.mo");
   overwrite(bytes, "plural=(", "plural=)");
@@ -152,8 +149,7 @@ TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
                                             "\"%d free blocks\")\n"));
 }
 
-// Catalogues in ISO-8859-1 and EUC-JP, made by msgconv from UTF-8 sources,
-// hand out UTF-8; one whose charset cannot be converted is passed over.
+// ISO-8859-1 and EUC-JP catalogues (made by msgconv) hand out UTF-8.
 TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   set_language("LANG", "de_DE.UTF-8");
   const std::string charsets = directory("charsets");
@@ -195,8 +191,7 @@ const struct {
              {"%d file", "%d Datei"},  {"menu\x04Open", "\xC3\x96" "ffnen"},
              {"Caf\xC3\xA9", "Kaffeehaus"}, {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}};
 
-// Headers whose charset needs no conversion, and one that does, with a
-// translation longer once converted than the converter's work buffer.
+// The last case is longer once converted than the converter's work buffer.
 TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   const std::string latin(600, '\xE4');  // 600 "ä": 1200 bytes in UTF-8
   std::string utf8;
@@ -222,8 +217,7 @@ TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   }
 }
 
-// Each locale name's forms, most specific first: the modifier weighs most,
-// then the territory, then the codeset as written, then as normalised.
+// Modifier weighs most, then territory, then codeset as written, then normalised.
 TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   using List = std::vector<std::string>;
   const struct {
@@ -242,9 +236,7 @@ TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   for (const auto& c : cases) EXPECT_EQ(nls_language::forms(c.name), c.forms) << c.name;
 }
 
-// A database remembers where a text was found by the caller's pointer, and
-// checks the text itself before it trusts the place: a buffer used again
-// for another text gets that text's answer. So does a translator's.
+// Places remembered by the caller's pointer are checked against the text itself.
 TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   set_language("LANG", "de");
   const nlsDataBase database(directory("first").c_str(), "demo");
@@ -285,10 +277,7 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   }
 }
 
-// A plural's forms are read when its place is first hit again: each count
-// gets the catalogue's form, asked once and again, under a rule that runs
-// a program, for three forms (a count past them takes the first) and for
-// more forms than a place holds.
+// Forms read on a place's first hit again; counts past the three forms take the first.
 TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
   std::string eight;
   for (int i = 0; i < 8; ++i) eight += "form " + std::to_string(i) + '\0';
@@ -304,11 +293,7 @@ TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
     }
 }
 
-// Entries checked only when a lookup first reaches them, long after the
-// catalogue was opened and has answered many others (and built its own
-// index): one in a legacy charset converts, one whose translation reads
-// other arguments is refused, one whose translation runs past its end is
-// passed over.
+// Entries judged when first reached, after the catalogue built its own index.
 TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
   std::vector<std::pair<std::string, std::string>> entries;
   for (int i = 1; i <= 400; ++i) entries.emplace_back("message " + std::to_string(i), "Nachricht " + std::to_string(i));
@@ -333,8 +318,6 @@ TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
                                             "translations refused"));
 }
 
-// A cut file is refused when what opening checks is cut; otherwise each
-// entry gives its whole translation or, cut, none, and the cut is reported.
 TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
   for (const char* name : {"demo", "demo_nohash"})
     for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {

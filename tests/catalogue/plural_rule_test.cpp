@@ -1,5 +1,3 @@
-// Plural rules: the rules of real catalogues, how a header is read, C's
-// operators in unsigned long, and headers that must give the fallback.
 // Expected forms were checked against the C library's dngettext.
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// A server's shared objects raced from their first use: the translator set
-// and named-locale formatters. Run under ThreadSanitizer too.
+// A server's shared objects raced from their first use (run under ThreadSanitizer too).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -49,8 +48,7 @@ TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
   }
 }
 
-// Which catalogue answered, asked while later catalogues of the list are
-// first loaded by other threads' lookups.
+// Asked while other threads first load later catalogues of the list.
 TEST(RequestThreadsTest, TheLanguageAnsweredFromFirstUse) {
   const struct {
     keznlsMessage message;

@@ -1,6 +1,3 @@
-// A program's language list stops at the language its originals are written
-// in; the translator tells which catalogue answered; and says, as values,
-// whether there was anything to answer from.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,8 +12,7 @@ namespace {
 
 using test_catalogues::directory;
 
-// "source" holds demo catalogues for de, de_AT, fr, pl and en_GB; "Hello"
-// is only in de, "Language" in all, "Color" only in en_GB.
+// "Hello" is only in de, "Language" in all, "Color" only in en_GB.
 TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
   const struct { const char *header, *text, *shown, *answered; } cases[] = {
       {"en-US,en;q=0.9,fr;q=0.8", "Language", "Language", "en"},  // no en catalogue: the originals, not French

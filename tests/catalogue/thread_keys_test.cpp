@@ -1,5 +1,4 @@
-// Per-thread caches the process cannot give (no memory, no key left): the
-// answers stay right. A program of its own: the keys, once taken, stay taken.
+// A program of its own: the thread keys, once taken, stay taken.
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -31,8 +30,6 @@ std::atomic<int> g_foreign_values{0};  // values the program's destructors got
 
 void run_thread(const std::function<void()>& work) { std::thread(work).join(); }
 
-// The library's lookups, through a database and a translator: right
-// whether or not the thread has its caches.
 void expect_right_answers(const nlsDataBase& database, keznlsTranslatorWithDatabases& translator) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_STREQ(database["Hello"], "Hallo");

@@ -1,5 +1,3 @@
-// The translator set: one entry per language list, answering in the
-// header's language with numbers to match, within a fixed bound.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,8 +73,7 @@ TEST(TranslatorSetTest, AFullSetAnswersWithTheFirstLanguageOrTheOriginals) {
   EXPECT_EQ(set.size(), 3u);
 }
 
-// Headers are kept with their entries while there is room; past it, and
-// for long ones, they are read each time, with the same answers.
+// Past the room for headers, and for long ones, they are read each time.
 TEST(TranslatorSetTest, ManyHeadersForFewLists) {
   keznlsTranslatorSetOptions options;
   options.capacity = 1;

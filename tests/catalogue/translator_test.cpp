@@ -1,5 +1,3 @@
-// The database translator over real catalogues: which database answers,
-// when databases are opened, and that the translator releases them all.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -62,9 +60,6 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   EXPECT_EQ(live(scope), 0);
 }
 
-// Plural forms chosen by each catalogue's own rule, contexts told apart,
-// the language list walked for both, and the English rule wherever nothing
-// translates.
 TEST(TranslatorTest, PluralFormsAndContexts) {
   set_language("LANG", "pl_PL.UTF-8");
   ::setenv("LANGUAGE", "pl:it:de", 1);
@@ -126,8 +121,7 @@ struct QuietPlainNamedFormatter : keznlsFormatterNamedLocale {
   using keznlsFormatterNamedLocale::keznlsFormatterNamedLocale;
   utString vformat(const char* format, va_list) override { return utString(format); }
 };
-// Writes into the caller's buffer as its base does, in capitals: asked for
-// plain messages too, though its base would only copy them.
+// Capitals in the caller's buffer: asked for plain messages too.
 struct ShoutingFormatter : keznlsFormatterSimple {
   using keznlsFormatterSimple::keznlsFormatterSimple;
   int vformat_into(char* buffer, int size, const char* format, va_list args) override {
@@ -138,10 +132,7 @@ struct ShoutingFormatter : keznlsFormatterSimple {
   unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
 };
 
-// A message costs no block of memory through the library's roles and roles
-// derived from them that keep everything (the translation is lent, the
-// message formatted on the stack); an override is asked through its own
-// calls, with copies, unless keeps() says otherwise, and whenever undeclared.
+// An override is asked, with copies, unless keeps() says otherwise.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
   using DerivedTranslator = Keeping<keznlsTranslatorWithDatabases, keznls_kept_all>;

@@ -1,6 +1,4 @@
-// Against glibc snprintf over the grammar where both must agree: d u x X with
-// the 0 flag or a precision, widths, an `l` reading a long, and s; whole
-// formats with literal text.
+// Against glibc snprintf over the grammar where both must agree.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,3 @@
-// The driver over whole formats: literal text, slots, positional arguments,
-// failures and the limits of the nine-slot table; the formatter role.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -104,10 +102,7 @@ std::string typed(const keznlsSprintf& e, const char* format, const A&... values
   return e.tformat(sink, format, pack.args()) ? text : "(refused)";
 }
 
-// A format seen before is rendered from what its first reading kept: every
-// later call, into a string, a buffer (none too small by one, without an
-// allocation) or a typed sink, writes what the first wrote; a format too
-// long or with too many pieces to keep is read each time.
+// Later calls are rendered from the first reading; too long a format is read each time.
 TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   const keznlsSprintf e(ut_lit(","));
   e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
@@ -156,8 +151,6 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   }
 }
 
-// The same address holding another format, or the same format read in the
-// other grammar, is never rendered from the plan of the first.
 TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
   const keznlsSprintf e(ut_lit("."));
   char format[32];
@@ -177,9 +170,7 @@ TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
   EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
 }
 
-// A kept text is the same as the text at its address only with every
-// character and the NUL after them the same: texts of every length a plan
-// keeps, at every offset within sixteen bytes, each character changed once.
+// Texts of every kept length, at every offset in sixteen bytes, each character changed once.
 TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
   alignas(16) char at[176];
   for (std::size_t offset = 0; offset < 16; ++offset)
@@ -202,8 +193,7 @@ TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
     }
 }
 
-// A sink that formats again while it is asked for room, with the same
-// format and another: neither call disturbs the other's text.
+// A sink that formats again while asked for room: neither call disturbs the other.
 TEST(Sprintf, ASinkFormattingAgainLeavesTheOuterTextWhole) {
   const keznlsSprintf e(ut_lit("."));
   struct Sink final : keznlsTextSink {

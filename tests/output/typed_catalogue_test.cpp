@@ -1,5 +1,4 @@
-// Typed calls over real catalogues: a translation is checked against the
-// kinds of the arguments passed, not against its original's C types.
+// A translation is checked against the kinds passed, not its original's C types.
 #include <cstdint>
 #include <sstream>
 #include <string>

@@ -1,6 +1,4 @@
-// Typed calls through every formatter and front end: each argument read as
-// its own type, translations checked against the kinds passed. Built as
-// C++17 and as C++20 (where the formats below are checked while compiling).
+// Built as C++17 and as C++20 (where the formats below are checked while compiling).
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -16,9 +14,7 @@
 
 namespace {
 
-// A formatter of the argument-list slots only, as an application writes
-// one: typed calls reach it through a C variadic call. Its brackets show
-// that it was the one asked.
+// Argument-list slots only: typed calls reach it through a C variadic call.
 class Bracketing : public keznlsFormatter {
  public:
   utString format(const char* format, ...) override {
@@ -78,9 +74,7 @@ std::vector<Case> value_cases() {
   };
 }
 
-// Every case through the helper (as a string and displayed) and the
-// connector, over every formatter; and the argument-list calls' `%ld`,
-// `%lu` and `%lx`, which read a long, wider than int here.
+// `%ld`, `%lu` and `%lx` read a long, wider than int here.
 TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
   keznlsFormatterSimple engine{ut_lit(".")};
   keznlsFormatterDefault c_printf;

@@ -1,5 +1,3 @@
-// keznls-printf run as a separate process: what it prints, on which stream,
-// with which exit status.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,8 +34,7 @@ std::string slurp(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs the tool with no language variable set but `env` ("NAME=value"),
-// its standard output going to `out` (by default a file read back).
+// Runs the tool with no language variable but `env`, its output going to `out`.
 Outcome run(const std::vector<std::string>& args, const std::string& env = "", std::string out = "") {
   std::string command = "env";
   for (char** e = environ; *e != nullptr; ++e) {
@@ -162,8 +159,7 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   for (const Case& c : cases) check(c, 2);
 }
 
-// The tool shows each formatter's text of a message as the library does
-// (hostile_catalogue_test holds the library to the same texts).
+// hostile_catalogue_test holds the library to the same texts.
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
@@ -210,8 +206,7 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
     }
 }
 
-// A C translation is rendered one conversion at a time; the pieces joined
-// must read as the C library prints the whole format.
+// The pieces joined must read as the C library prints the whole format.
 TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   using keznls_printf::Value;
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
