@@ -102,10 +102,7 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
   const std::string first = directory("first"), bad = damaged.path();
   const std::string source = bad + ":" + first;
   auto file = [](const std::string& dir, const char* folder) { return dir + "/" + folder + "/LC_MESSAGES/demo.mo: "; };
-  struct {
-    const char *language, *lc_all;
-    std::string expected;
-  } const cases[] = {
+  const struct { const char *language, *lc_all; std::string expected; } cases[] = {
       {nullptr, nullptr, "skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C\n"},
       {"de", "C", "skipped: LC_ALL is C\n"},
       {"../x:de_AT.UTF-8:C:fr", "de_DE",
@@ -163,9 +160,7 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
   EXPECT_THAT(japanese.explain(), HasSubstr("converted from EUC-JP\n"));
 
-  // The German catalogue under a charset name no converter knows: passed
-  // over. The Japanese one with a byte that is no EUC-JP text in one entry:
-  // that entry is passed over, found out when first asked.
+  // An unknown charset name: passed over. A byte no EUC-JP text holds: that entry passed over.
   Bytes unknown = read_file(charsets + "/de/LC_MESSAGES/legacy.mo");
   Bytes broken = read_file(charsets + "/ja/LC_MESSAGES/legacy.mo");
   overwrite(unknown, "ISO-8859-1", "KEZ-8859-1");
@@ -184,7 +179,6 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
                                             "1 malformed entries passed over (a translation is not EUC-JP text)\n"));
 }
 
-// What each key of the demo catalogue translates to.
 const struct {
   const char *key, *translation;
 } kDemo[] = {{"Hello", "Hallo"},       {"Language", "Deutsch"},
@@ -220,10 +214,7 @@ TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
 // Modifier weighs most, then territory, then codeset as written, then normalised.
 TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   using List = std::vector<std::string>;
-  const struct {
-    const char* name;
-    List forms;
-  } cases[] = {
+  const struct { const char* name; List forms; } cases[] = {
       {"de", {"de"}},
       {"de_AT", {"de_AT", "de"}},
       {"de_DE.UTF-8", {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
@@ -251,8 +242,7 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
     else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
   }
 
-  // A translator's places, by name, text, context and plural pointers,
-  // only the program's own constants trusted unread.
+  // A translator's places: only the program's own constants are trusted unread.
   keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
   char name[16], text[16], context[16], plural[16];
   EXPECT_TRUE(ut_is_program_text("Hello"));
@@ -343,8 +333,7 @@ TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
   using Edit = std::function<void(Bytes*)>;
   // Header words: 8 count, 12 originals, 16 translations, 20 hash size, 24 hash offset.
   auto header = [](std::size_t at, unsigned value) -> Edit { return [=](Bytes* mo) { set_word(mo, at, value); }; };
-  // Word `field` (0 length, 4 offset) of descriptor `index` in the table at
-  // header word `table`. Entry 0 is the header, 1 "%d entries in %s", 2 "%d file".
+  // Word `field` (0 length, 4 offset) of descriptor `index`; entry 1 is "%d entries in %s".
   auto descriptor = [](std::size_t table, std::size_t index, std::size_t field, unsigned value) -> Edit {
     return [=](Bytes* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
   };

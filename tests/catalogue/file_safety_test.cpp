@@ -130,8 +130,7 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
       const TempDirectory dir;
       dir.add("de", "numbers", old_file);
       const std::string path = dir.path() + "/de/LC_MESSAGES/numbers.mo";
-      // Older than any change: a rewrite gives the file another time,
-      // whatever the clock's resolution.
+      // Older than any change, whatever the clock's resolution.
       const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
       ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
       const auto domain = nlsLoadedDomain::from_file(path.c_str());
@@ -142,16 +141,12 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
       // What was read before the change still answers.
       for (int n : c.before) EXPECT_EQ(domain->find(original(n).c_str()), translation(n));
       EXPECT_GE(right, static_cast<int>(c.before.size()));
-      // The change was seen (a replaced or deleted file may still be read
-      // through a descriptor kept from before).
-      if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") {
-        EXPECT_LT(right, kNumbers);
-      }
+      // The change was seen (a replaced or deleted file may still be read through an old descriptor).
+      if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") { EXPECT_LT(right, kNumbers); }
     }
   }
 }
 
-// A database over a file changed after it was loaded says so.
 TEST(FileChangedAfterOpening, ExplainSaysSo) {
   const TempDirectory dir;
   dir.add("de", "numbers", read("numbers"));
@@ -177,9 +172,7 @@ TEST(Descriptors, AFewForAllCataloguesTogether) {
       EXPECT_STREQ(translator.translate(name.c_str(), original(i).c_str()).c_str(), translation(i).c_str());
       EXPECT_LE(open_descriptors() - before, 8);
     }
-    if (round == 1) {
-      EXPECT_EQ(nlsFileImage::pieces_read(), pieces);
-    }
+    if (round == 1) { EXPECT_EQ(nlsFileImage::pieces_read(), pieces); }  // asked again: nothing read
   }
 }
 
@@ -206,8 +199,7 @@ TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
   low.rlim_cur = std::min(low.rlim_max, static_cast<rlim_t>(open_descriptors() + 32));
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
   {
-    // Made first: with no descriptor left, the sanitizers' own checks of an
-    // object's type (a pipe each) would fail.
+    // Made first: with no descriptor left, the sanitizers' type checks would fail.
     keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de:fr");
     Hoard hoard;
     ASSERT_FALSE(hoard.held.empty());

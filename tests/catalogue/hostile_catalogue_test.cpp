@@ -27,8 +27,7 @@ const struct {
     {[](kezabsOutput& o) { o.tprintf("hostile", "Done\n"); }, "Done\n"},  // a conversion, none in the original
     {[](kezabsOutput& o) { o.tprintf("hostile", "%s has %d new messages\n", "Anna", 3); },
      "3 neue Nachrichten f\xC3\xBCr Anna\n"},  // reordered: compatible
-    // A stale plural entry whose forms read a %s the call does not pass,
-    // at counts that pick each form.
+    // A stale plural entry whose forms read a %s the call does not pass.
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 1, 1); }, "1 file\n"},
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 2, 2); }, "2 files\n"},
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 0, 0); }, "0 files\n"},

@@ -13,11 +13,7 @@ namespace {
 using test_catalogues::directory;
 
 TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
-  const struct {
-    const char* header;
-    const char* language;
-    const char* plural;  // "%d file" for 3
-  } requests[] = {
+  const struct { const char *header, *language, *plural; /* "%d file" for 3 */ } requests[] = {
       {"de-AT,de;q=0.9", "Deutsch (Österreich)", "3 Dateien"},
       {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "3 pliki"},
       {"fr-FR,fr;q=0.9", "Français", "3 files"},
@@ -50,10 +46,7 @@ TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
 
 // Asked while other threads first load later catalogues of the list.
 TEST(RequestThreadsTest, TheLanguageAnsweredFromFirstUse) {
-  const struct {
-    keznlsMessage message;
-    const char* answered;
-  } asked[] = {
+  const struct { keznlsMessage message; const char* answered; } asked[] = {
       {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
       {{"demo", nullptr, "Hello", nullptr, 0}, "de"},
       {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},
@@ -77,8 +70,7 @@ TEST(RequestThreadsTest, NumbersInTwoLocalesAtOnce) {
   keznlsFormatterNamedLocale polish("pl"), german("de");
   ASSERT_TRUE(polish.installed());
   ASSERT_TRUE(german.installed());
-  // What the C library renders for the formatter (grouping with zeros),
-  // as one thread alone gets it.
+  // Grouping with zeros: rendered by the C library, as one thread alone gets it.
   const std::string rare[] = {polish.format("%'012.1f", 1234567.5).c_str(), german.format("%'012.1f", 1234567.5).c_str()};
   std::atomic<int> wrong{0};
   race(2, [&](int t) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue_files.h"
 #include "keznls/keznls.h"
@@ -48,11 +49,7 @@ TEST(SourceLanguageTest, TheListFromAHeaderEndsAtTheSourceLanguage) {
 }
 
 TEST(SourceLanguageTest, AProgramWrittenInGerman) {
-  struct {
-    const char* languages;
-    const char* shown;
-    const char* answered;
-  } cases[] = {
+  const struct { const char *languages, *shown, *answered; } cases[] = {
       {"en_US:de", "Hello", "en"},
       {"fr:de:en", "Hallo", "de"},     // no French; German is the program's own
       {"de_CH:en", "Hallo", "de"},     // a German reader anywhere
@@ -81,8 +78,7 @@ TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
       std::make_unique<keznlsTranslatorWithDatabases>(view, "de", "en"),
   };
   for (auto& t : made) EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Deutsch");
-  // The environment's languages keep the C library's rule: an English entry
-  // with no catalogue falls through to French.
+  // The environment's languages keep the C library's rule: English without a catalogue falls through.
   test_catalogues::set_language("LANG", "fr_FR.UTF-8");
   ::setenv("LANGUAGE", "en:fr", 1);
   for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
@@ -94,10 +90,7 @@ TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
 
 TEST(SourceLanguageTest, TheLanguageAnsweredByEachKindOfMessage) {
   keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
-  const struct {
-    keznlsMessage message;
-    const char* answered;
-  } cases[] = {
+  const struct { keznlsMessage message; const char* answered; } cases[] = {
       {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
       {{"demo", nullptr, "%d file", "%d files", 2}, "de"},
       {{"demo", "menu", "Open", nullptr, 0}, "de"},
@@ -116,8 +109,7 @@ TEST(SourceLanguageTest, TheLanguageAnsweredByEachKindOfMessage) {
 TEST(SourceLanguageTest, StatusSaysWhatIsMissing) {
   const struct {
     std::string folder;
-    const char* languages;
-    const char* name;
+    const char *languages, *name;
     bool folder_exists, has_catalogue, any_language;
     const char* language;
   } cases[] = {
@@ -129,12 +121,11 @@ TEST(SourceLanguageTest, StatusSaysWhatIsMissing) {
   };
   for (const auto& c : cases) {
     keznlsTranslatorWithDatabases translator(c.folder, std::string(c.languages));
+    SCOPED_TRACE(c.folder + " " + c.languages);
     const keznlsCatalogueStatus status = translator.status(c.name);
-    EXPECT_EQ(status.folder_exists, c.folder_exists) << c.folder << " " << c.languages;
-    EXPECT_EQ(status.has_catalogue, c.has_catalogue) << c.folder << " " << c.languages;
-    EXPECT_EQ(bool(status), c.has_catalogue);
-    EXPECT_EQ(status.any_language, c.any_language) << c.folder << " " << c.languages;
-    EXPECT_EQ(status.language, c.language) << c.folder << " " << c.languages;
+    EXPECT_EQ(std::vector<bool>({status.folder_exists, status.has_catalogue, bool(status), status.any_language}),
+              std::vector<bool>({c.folder_exists, c.has_catalogue, c.has_catalogue, c.any_language}));
+    EXPECT_EQ(status.language, c.language);
   }
 }
 

@@ -39,9 +39,7 @@ void expect_right_answers(const nlsDataBase& database, keznlsTranslatorWithDatab
 }
 
 TEST(ThreadCache, EveryFailureLeavesAnswersRightAndTheProgramAlone) {
-  // The program takes every key left before the library's first lookup; in
-  // a thread of its, the library finds none for its caches and writes into
-  // none of the program's.
+  // Every key taken before the library's first lookup: none left for its caches.
   std::vector<pthread_key_t> keys;
   for (pthread_key_t key; pthread_key_create(&key, [](void* value) {
          if (value != nullptr) ++g_foreign_values;

@@ -127,8 +127,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   first.reset();
   EXPECT_EQ(nls_catalogues::alive(), 0u);
 
-  // A file replaced on disk: a translator made afterwards reads the new
-  // one; one made before keeps its copy.
+  // A file replaced on disk: a translator made before keeps its copy.
   const TempDirectory dir;
   dir.add("de", "demo", read("demo"));
   keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
@@ -252,7 +251,6 @@ TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
   EXPECT_EQ(wrong.load(), 0);
 }
 
-// Copies of one string in different threads: the count is shared.
 TEST(SharedString, CopiesLiveAndDieInManyThreads) {
   const utString original("shared text");
   race(kThreads, [&](int) {

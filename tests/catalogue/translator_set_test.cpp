@@ -15,13 +15,7 @@ std::string text(keznlsTranslatorSetEntry& e, const char* format, double value) 
 
 TEST(TranslatorSetTest, HeadersGetTheirLanguageAndItsNumbers) {
   keznlsTranslatorSet set(directory("source"), "demo");
-  const struct {
-    const char* header;
-    const char* shown;
-    const char* language;
-    const char* number_locale;
-    const char* number;
-  } cases[] = {
+  const struct { const char *header, *shown, *language, *number_locale, *number; } cases[] = {
       {"de-AT,de;q=0.9", "Deutsch (Österreich)", "de_AT", "de_DE.UTF-8", "1.024,5"},  // de_AT not generated
       {"de-CH, de;q=0.9, fr;q=0.5", "Deutsch", "de", "de_DE.UTF-8", "1.024,5"},  // no de_CH generated: German ones
       {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "pl", "pl_PL.UTF-8", "1\u202f024,5"},

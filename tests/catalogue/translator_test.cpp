@@ -19,13 +19,11 @@ using namespace test_catalogues;
 std::string text(keznlsTranslator& translator, const char* name, const char* message) {
   return translator.translate(name, message).c_str();
 }
-// Blocks allocated and not yet released since `scope` opened.
 int live(const alloc_counter::Scope& scope) { return scope.count() - scope.released(); }
 
 TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   set_language("LANG", "de");  // read when a database is opened
-  // Databases that would translate under the reserved name, and under a
-  // name that differs from it only in case.
+  // Catalogues under the reserved name, and under one differing only in case.
   const TempDirectory dir;
   dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
   dir.add("de", "do_not_translate", read("demo"));
@@ -46,8 +44,7 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   EXPECT_STREQ(translator->explain("DO_NOT_TRANSLATE").c_str(),
                "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n");
 
-  // Each name is opened once: a catalogue added or a language chosen after
-  // the first use is not seen, even by a database that found nothing.
+  // Each name is opened once: a catalogue or language added after the first use is not seen.
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
   dir.add("de", "late", read("demo"));
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
@@ -70,8 +67,7 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
                               : translator.translate_plural(name, "%d file", "%d files", n);
     return std::string(form.c_str());
   };
-  // The third Polish form of the blocks reads a string: refused, so those
-  // counts come from the next language, Italian; the others stay Polish.
+  // Polish's third form of the blocks reads a string: refused, so Italian answers those counts.
   const struct { unsigned long n; const char *files, *blocks; } counts[] = {
       {1, "jeden plik", "%d wolny blok"},  {2, "%d pliki", "%d wolne bloki"},
       {5, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {22, "%d pliki", "%d wolne bloki"},
@@ -85,8 +81,7 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
     EXPECT_EQ(plural("no_such_domain", "disk", c.n), c.n == 1 ? "%d free block" : "%d free blocks");
   }
   EXPECT_EQ(text(translator, "demo", "Language"), "Italiano");  // not in pl: the next language
-  // Context keys are put together in one place of the stack, call after
-  // call, between plain lookups of the same text: each gets its own entry.
+  // Context keys built in one place of the stack, call after call: each gets its own entry.
   for (int round = 0; round < 3; ++round) {
     EXPECT_STREQ(translator.translate_in_context("demo", "menu", "Open").c_str(), "Otw\xC3\xB3rz");
     EXPECT_STREQ(translator.translate("demo", "Open").c_str(), "Open");
@@ -180,8 +175,7 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       {"named-locale vformat overridden, undeclared", &own_translator, &quiet_plain_named, "Hallo",
        "%2$s: %1$d Eintr\xC3\xA4ge", 5},
   };
-  // A thread's first formatting allocates, once, the room where it keeps
-  // what it read of formats.
+  // A thread's first formatting allocates, once, its room for what it read of formats.
   own_formatter.format("%d", 1);
   // A catalogue builds its own index of the keys, once, after enough lookups.
   for (int i = 0; i < 64; ++i) own_translator.translate("demo", std::to_string(i).c_str());

@@ -24,8 +24,7 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf("%9$d%8$d%7$d%6$d%5$d%4$d%3$d%2$d%1$d", 1, 2, 3, 4, 5, 6, 7, 8, 9)),
             "987654321");
   EXPECT_EQ(str(e.gui_sprintf("%3$s %1$.1f %2$x", 2.25, 255u, "z")), "z 2.3 ff");
-  // A slot at or past the count is never rendered and shows "<unset>"; a
-  // slot below it that nobody names takes no argument.
+  // A slot past the count shows "<unset>"; one below it that nobody names takes no argument.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %3$d"), 5)), "5 <unset>");
   // Many `%` in one format: the writing pass reads the format again.
   const std::string many(60, '%');
@@ -57,8 +56,7 @@ TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {
   const keznlsSprintf e(ut_lit("."));
   const std::pair<const char*, int> cases[] = {
       {"", 0}, {"%.0d", 0}, {"x%dy%s%fz", 1}, {"%q", 1}, {"%d%d%d%d%d%d%d%d%d%d", 1}};
-  // A thread's first formatting allocates, once, the room where it keeps
-  // what it read of formats.
+  // A thread's first formatting allocates, once, its room for what it read of formats.
   e.gui_sprintf("%d", 0);
   for (const auto& [format, allocations] : cases) {
     SCOPED_TRACE(format);

@@ -95,7 +95,6 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
 }
 
 TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
-  // text null: a string without text
   const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
       {nullptr, 0, 1, 0.0, 1},      {"", 0, 0, 0.0, 0},    {"   ", 0, 1, 0.0, 1},
       {"  -42", -42, 0, -42.0, 0},  {"42  ", 42, 1, 42.0, 1}, {"1.5", 1, 1, 1.5, 0},

@@ -26,7 +26,6 @@ std::string glibc(locale_t locale, const char* format, ...) {
   return out;
 }
 
-// Each format with its arguments, through both sides.
 #define BOTH(fmt, ...)                                                                       \
   do {                                                                                          \
     EXPECT_EQ(ours.format(fmt, __VA_ARGS__).c_str(), glibc(theirs, fmt, __VA_ARGS__))    \

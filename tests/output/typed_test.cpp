@@ -31,7 +31,6 @@ class Bracketing : public keznlsFormatter {
   }
 };
 
-// Each case runs one typed call on a front end; the text it must give.
 using Call = std::function<std::string(const kezabsOutput&)>;
 struct Case {
   Call call;
@@ -122,7 +121,6 @@ class Recording : public kezabsOutput {
   std::string shown;
 };
 
-// The outputs without roles, the pair and the library output object.
 TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   Recording recording;
   recording.tprint("db", "%s %d %x %c", std::string_view("abcd", 2), std::int64_t{-5000000000}, std::int16_t{-1}, 'z');
@@ -158,7 +156,6 @@ TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   EXPECT_EQ(sink.str(), "size: 5000000000;<error>;-5000000000");
 }
 
-// utString and the standard library's strings, both ways.
 TEST(Typed, UtStringConvertsToAndFromStandardStrings) {
   const utString from_string(std::string("hello"));
   const utString from_view(std::string_view("hello world").substr(6));

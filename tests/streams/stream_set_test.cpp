@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "keznls/co/co_hash.h"
@@ -68,10 +69,7 @@ struct DigitSlots {
   bool empty(const int* slot) const { return *slot == 0; }
   int* slot(unsigned int index) const { return &(*table)[index]; }
   void store(unsigned int index, const int* e) const { (*table)[index] = *e; }
-  void move(unsigned int from, unsigned int to) const {
-    (*table)[to] = (*table)[from];
-    (*table)[from] = 0;
-  }
+  void move(unsigned int from, unsigned int to) const { (*table)[to] = std::exchange((*table)[from], 0); }
   void vacate(unsigned int index) const { (*table)[index] = 0; }
 };
 
@@ -229,23 +227,15 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   EXPECT_EQ(raw(*nil), nullptr);
   for (int step = 1; step <= steps; ++step) {
     keznlsBaseStream* const s = &streams[rng() % static_cast<unsigned int>(pool * 2 / 3)];
-    if (rng() % 3 == 0) {
-      set.remove(s);
-      oracle.erase(s);
-    } else {
-      set.add(s);
-      oracle.insert(s);
-    }
+    if (rng() % 3 == 0) set.remove(s), oracle.erase(s);
+    else set.add(s), oracle.insert(s);
     if (step % (steps / checks) != 0) continue;
     for (int i = 0; i < pool; ++i) {
       keznlsBaseStream* const e = &streams[i];
       const bool in = oracle.count(e) != 0;
       ASSERT_EQ(set.member(e), in ? 1 : 0) << "stream " << i << " at step " << step;
-      if (in) {
-        ASSERT_EQ(raw(set.find(e)), e);
-      } else {
-        ASSERT_EQ(&set.find(e), nil);
-      }
+      if (in) ASSERT_EQ(raw(set.find(e)), e);
+      else ASSERT_EQ(&set.find(e), nil);
     }
     EXPECT_EQ(set.member(nullptr), 0);
     EXPECT_EQ(&set.find(nullptr), nil);

@@ -103,9 +103,7 @@ TEST(LibraryNlsTest, TextsUpToTheBufferSizeNeedNoHeap) {
     nls.output("%s", "warm-up");
     alloc_counter::Scope scope;
     nls.output("%s", text.c_str());
-    if (length < 1024) {
-      EXPECT_EQ(scope.count(), 0) << length;
-    }
+    if (length < 1024) { EXPECT_EQ(scope.count(), 0) << length; }
     EXPECT_EQ(sink.writes, 2);
     EXPECT_EQ(sink.last, text);
   }

@@ -94,7 +94,6 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\nlibrary: keznls " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
-  // The test catalogues: "demo" has six German messages.
   const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
   check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
          {"database \"demo\" in \"" + first + "\"\nlanguages \"xx:de\" from LANGUAGE\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
@@ -168,8 +167,7 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
     std::vector<std::string> args;
     std::array<const char*, 3> expected;  // with default, simple, locale
   } messages[] = {
-      // Right for C's printf, outside the engine's grammar: the C formatters
-      // show the translation, the engine the original.
+      // Outside the engine's grammar: the C formatters show the translation, the engine the original.
       {"hostile", "%d apples\n", nullptr, {"3"}, {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
       {"hostile", "%d pears\n", nullptr, {"3"}, {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
       {"hostile", "%d plums\n", nullptr, {"3"}, {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
@@ -183,13 +181,11 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
       {"hostile", "%s is ready\n", nullptr, {"x"}, {"x is ready\n", "x is ready\n", "x is ready\n"}},
       {"hostile", "%d copied\n", nullptr, {"4"}, {"4 copied\n", "4 copied\n", "4 copied\n"}},
       {"hostile", "Done\n", nullptr, {}, {"Done\n", "Done\n", "Done\n"}},
-      // The stale plural entry reads an argument the program no longer
-      // passes, whichever form the count picks.
+      // The stale plural entry reads an argument no longer passed, whatever the form.
       {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
       {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
       {"hostile", "%d file\n", "%d files\n", {"0"}, {"0 files\n", "0 files\n", "0 files\n"}},
-      // A singular without the count: the count is passed all the same, and
-      // the form for one thing shows it.
+      // A singular without the count: the count is passed all the same.
       {"keznls_printf", "one file\n", "%d files\n", {"1"}, {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
       {"keznls_printf", "one file\n", "%d files\n", {"7"}, {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
       // A `*` width from another argument, in C's grammar only.
@@ -234,7 +230,6 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
       {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
   };
   keznlsFormatterDefault formatter;
-  // `format` planned and rendered with `values` into `out`.
   const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
     keznls_printf::Plan plan;
     EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
@@ -247,8 +242,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
     EXPECT_FALSE(failure.failed()) << failure.why;
     EXPECT_EQ(out, c.whole(formatter).c_str());
   }
-  // What would cut the text short or read past the values fails, naming
-  // the conversion, before the formatter is called.
+  // What would cut the text short or read past the values fails before the formatter is called.
   const struct {
     const char* format;
     std::vector<Value> values;
@@ -271,12 +265,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
 
 TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
   const std::vector<std::string> calls[] = {
-      {"hello\\n"},
-      {"--formatter", "simple", "%s\\n", "hello"},
-      {"--help"},
-      {"--version"},
-      {"--explain", DEMO},
-  };
+      {"hello\\n"}, {"--formatter", "simple", "%s\\n", "hello"}, {"--help"}, {"--version"}, {"--explain", DEMO}};
   for (const auto& args : calls) {
     SCOPED_TRACE(::testing::PrintToString(args));
     const Outcome r = run(args, "", "/dev/full");
