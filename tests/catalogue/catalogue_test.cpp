@@ -65,11 +65,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
   damaged.add("de_AT", "demo", Bytes(64, 'x'));
   const char *const fr = "Fran\xC3\xA7" "ais", *const at = "Deutsch (\xC3\x96sterreich)", *const none = "Language";
   const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-  struct {
-    const char* vars[4];  // as in `names`; null: unset
-    std::string source;
-    const char *domain, *expected;  // what "Language" becomes
-  } const cases[] = {
+  struct { const char* vars[4]; /* null: unset */ std::string source; const char *domain, *expected; } const cases[] = {
       {{}, first, "demo", none}, {{"de"}, first, "demo", none},  // no locale: C, LANGUAGE ignored
       {{"xx:de:fr", nullptr, nullptr, "en_US"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
@@ -190,11 +186,7 @@ TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   const std::string latin(600, '\xE4');  // 600 "ä": 1200 bytes in UTF-8
   std::string utf8;
   for (int i = 0; i < 600; ++i) utf8 += "\xC3\xA4";
-  const struct {
-    const char* charset;  // null: no charset in the header
-    std::string translation, expected;
-    const char* converted_from;
-  } cases[] = {
+  const struct { const char* charset; /* null: none */ std::string translation, expected; const char* converted_from; } cases[] = {
       {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""}, {"utf8", "x", "x", ""}, {"ASCII", "x", "x", ""},
       {"US-ASCII", "x", "x", ""}, {"ANSI_X3.4-1968", "x", "x", ""}, {nullptr, "x", "x", ""},
       {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
@@ -340,11 +332,8 @@ TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
   const char* const original_problem = "an original past the end or not terminated";
   const char* const translation_problem = "a translation past the end or not terminated";
   const struct {
-    const char* label;
-    Edit edit;
-    bool refused;         // at open
-    const char* damaged;  // the entry passed over, if any
-    const char* problem;  // what the audit reports
+    const char* label; Edit edit; bool refused;  // at open
+    const char *damaged, *problem;  // the entry passed over, if any, and what the audit reports
   } cases[] = {
       {"bad magic", header(0, 0x950412dfu), true, nullptr, nullptr},
       {"major revision 2", header(4, 0x20000u), true, nullptr, nullptr},

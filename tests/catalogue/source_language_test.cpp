@@ -88,24 +88,6 @@ TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
   test_catalogues::set_language();
 }
 
-TEST(SourceLanguageTest, TheLanguageAnsweredByEachKindOfMessage) {
-  keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
-  const struct { keznlsMessage message; const char* answered; } cases[] = {
-      {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
-      {{"demo", nullptr, "%d file", "%d files", 2}, "de"},
-      {{"demo", "menu", "Open", nullptr, 0}, "de"},
-      {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},  // only in pl
-      {{"demo", "disk", "%d free block", "%d free blocks", 5}, "en"},  // pl's form refused
-      {{"demo", nullptr, "Untranslated", nullptr, 0}, "en"},            // empty in de: original
-      {{"absent", nullptr, "Language", nullptr, 0}, "en"},
-      {{"DO_NOT_TRANSLATE", nullptr, "Language", nullptr, 0}, "en"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(translator.answered_language(c.message), c.answered) << c.message.name << " / " << c.message.text;
-  EXPECT_EQ(translator.language("demo"), "de_AT");
-  EXPECT_EQ(translator.language("absent"), "en");
-}
-
 TEST(SourceLanguageTest, StatusSaysWhatIsMissing) {
   const struct {
     std::string folder;

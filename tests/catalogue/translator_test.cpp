@@ -152,12 +152,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
     std::string shown = std::string(64, ' ');  // room enough: no block of its own per message
   } displayer;
   const struct {
-    const char* label;
-    keznlsTranslator* translator;
-    keznlsFormatter* formatter;
-    const char* hello;      // "Hello" as displayed
-    const char* reordered;  // "%d entries in %s" with 3 and "/tmp"
-    int blocks;             // for the five messages below
+    const char* label; keznlsTranslator* translator; keznlsFormatter* formatter;
+    const char *hello, *reordered; int blocks;  // as displayed; blocks for the five messages below
   } cases[] = {
       {"own roles", &own_translator, &own_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
       {"derived, changing nothing", &derived_translator, &derived_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},

@@ -52,8 +52,7 @@ Outcome run(const std::vector<std::string>& args, const std::string& env = "", s
 
 struct Case {
   const char* env;  // "NAME=value" or ""
-  std::vector<std::string> args;
-  std::vector<std::string> expected;  // the whole output, or the parts a refusal must name
+  std::vector<std::string> args, expected;  // the whole output, or the parts a refusal must name
 };
 
 void check(const Case& c, int status) {
@@ -162,8 +161,7 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
-    const char *database, *text;
-    const char* plural;  // null: a plain message; else the count is the first argument
+    const char *database, *text, *plural;  // null: a plain message; else the count is the first argument
     std::vector<std::string> args;
     std::array<const char*, 3> expected;  // with default, simple, locale
   } messages[] = {
@@ -208,11 +206,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
   const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
   const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
-  const struct {
-    const char* format;
-    std::vector<Value> values;
-    std::function<utString(keznlsFormatter&)> whole;
-  } cases[] = {
+  const struct { const char* format; std::vector<Value> values; std::function<utString(keznlsFormatter&)> whole; } cases[] = {
       {"[%2$*1$d]", {i(6), i(42)}, [](keznlsFormatter& f) { return f.format("[%2$*1$d]", 6, 42); }},
       // A negative `*` width aligns left; a negative precision is none.
       {"[%*d|%-*s]", {i(-4), i(7), i(3), s("ab")},
@@ -243,12 +237,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
     EXPECT_EQ(out, c.whole(formatter).c_str());
   }
   // What would cut the text short or read past the values fails before the formatter is called.
-  const struct {
-    const char* format;
-    std::vector<Value> values;
-    const char* written;
-    const char* why;
-  } refused[] = {
+  const struct { const char* format; std::vector<Value> values; const char *written, *why; } refused[] = {
       {"a%c", {i(256)}, "%c", "NUL byte"},
       {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
       {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
