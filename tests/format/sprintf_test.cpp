@@ -8,6 +8,7 @@
 
 #include "keznls/engine.h"
 #include "format/text_reads.h"
+#include "output/pipeline.h"
 #include "support/alloc_counter.h"
 #include "support/unchecked.h"
 
@@ -88,14 +89,7 @@ int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...
 template <typename... A>
 std::string typed(const keznlsSprintf& e, const char* format, const A&... values) {
   std::string text;
-  struct Sink final : keznlsTextSink {
-    std::string* to;
-    char* room(std::size_t size) override {
-      to->resize(size);
-      return &(*to)[0];
-    }
-  } sink;
-  sink.to = &text;
+  keznls_pipeline::StringSink sink(text);
   const keznls_args::Pack<A...> pack(values...);
   return e.tformat(sink, format, pack.args()) ? text : "(refused)";
 }
