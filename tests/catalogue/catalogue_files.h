@@ -50,8 +50,7 @@ inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   return out;
 }
 
-/// Unsets the variables that choose the language, then sets `name` to
-/// `value` if given. Every test runs in its own process: nothing is put back.
+/// Unsets the language variables, then sets `name` to `value` if given.
 inline void set_language(const char* name = nullptr, const char* value = nullptr) {
   for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(var);
   if (name != nullptr) ::setenv(name, value, 1);

@@ -1,5 +1,4 @@
-// Real catalogues compiled by msgfmt: lookups in every form the reader
-// accepts, which catalogue the environment picks, and damaged files.
+// Real catalogues compiled by msgfmt, the environment's choice, damaged files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -66,11 +65,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksFor) {
   damaged.add("de_AT", "demo", Bytes(64, 'x'));
   const char *const fr = "Fran\xC3\xA7" "ais", *const at = "Deutsch (\xC3\x96sterreich)", *const none = "Language";
   const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-  struct {
-    const char* vars[4];  // as in `names`; null: unset
-    std::string source;
-    const char *domain, *expected;  // what "Language" becomes
-  } const cases[] = {
+  struct { const char* vars[4]; /* null: unset */ std::string source; const char *domain, *expected; } const cases[] = {
       {{}, first, "demo", none}, {{"de"}, first, "demo", none},  // no locale: C, LANGUAGE ignored
       {{"xx:de:fr", nullptr, nullptr, "en_US"}, first, "demo", "Deutsch"},
       {{"", "fr", "de", "de"}, first, "demo", fr},  // empty counts as unset
@@ -103,10 +98,7 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
   const std::string first = directory("first"), bad = damaged.path();
   const std::string source = bad + ":" + first;
   auto file = [](const std::string& dir, const char* folder) { return dir + "/" + folder + "/LC_MESSAGES/demo.mo: "; };
-  struct {
-    const char *language, *lc_all;
-    std::string expected;
-  } const cases[] = {
+  const struct { const char *language, *lc_all; std::string expected; } cases[] = {
       {nullptr, nullptr, "skipped: none of LC_ALL, LC_MESSAGES, LANG is set, so the locale is C\n"},
       {"de", "C", "skipped: LC_ALL is C\n"},
       {"../x:de_AT.UTF-8:C:fr", "de_DE",
@@ -134,8 +126,6 @@ TEST(LanguageTest, ExplainsEveryCandidateInTheOrderTried) {
   EXPECT_EQ(nlsDataBase("::", "demo").explain(), "skipped: no catalogue folder given\n");
 }
 
-// A header whose plural rule cannot be read: the forms follow n != 1, and
-// explain() says why.
 TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
   Bytes bytes = read_file(directory("first") + "/pl/LC_MESSAGES/demo.mo");
   overwrite(bytes, "plural=(", "plural=)");
@@ -152,8 +142,7 @@ TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
                                             "\"%d free blocks\")\n"));
 }
 
-// Catalogues in ISO-8859-1 and EUC-JP, made by msgconv from UTF-8 sources,
-// hand out UTF-8; one whose charset cannot be converted is passed over.
+// ISO-8859-1 and EUC-JP catalogues (made by msgconv) hand out UTF-8.
 TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   set_language("LANG", "de_DE.UTF-8");
   const std::string charsets = directory("charsets");
@@ -167,9 +156,7 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
   EXPECT_THAT(japanese.explain(), HasSubstr("converted from EUC-JP\n"));
 
-  // The German catalogue under a charset name no converter knows: passed
-  // over. The Japanese one with a byte that is no EUC-JP text in one entry:
-  // that entry is passed over, found out when first asked.
+  // An unknown charset name: passed over. A byte no EUC-JP text holds: that entry passed over.
   Bytes unknown = read_file(charsets + "/de/LC_MESSAGES/legacy.mo");
   Bytes broken = read_file(charsets + "/ja/LC_MESSAGES/legacy.mo");
   overwrite(unknown, "ISO-8859-1", "KEZ-8859-1");
@@ -188,24 +175,18 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
                                             "1 malformed entries passed over (a translation is not EUC-JP text)\n"));
 }
 
-// What each key of the demo catalogue translates to.
 const struct {
   const char *key, *translation;
 } kDemo[] = {{"Hello", "Hallo"},       {"Language", "Deutsch"},
              {"%d file", "%d Datei"},  {"menu\x04Open", "\xC3\x96" "ffnen"},
              {"Caf\xC3\xA9", "Kaffeehaus"}, {"%d entries in %s", "%2$s: %1$d Eintr\xC3\xA4ge"}};
 
-// Headers whose charset needs no conversion, and one that does, with a
-// translation longer once converted than the converter's work buffer.
+// The last case is longer once converted than the converter's work buffer.
 TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   const std::string latin(600, '\xE4');  // 600 "ä": 1200 bytes in UTF-8
   std::string utf8;
   for (int i = 0; i < 600; ++i) utf8 += "\xC3\xA4";
-  const struct {
-    const char* charset;  // null: no charset in the header
-    std::string translation, expected;
-    const char* converted_from;
-  } cases[] = {
+  const struct { const char* charset; /* null: none */ std::string translation, expected; const char* converted_from; } cases[] = {
       {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""}, {"utf8", "x", "x", ""}, {"ASCII", "x", "x", ""},
       {"US-ASCII", "x", "x", ""}, {"ANSI_X3.4-1968", "x", "x", ""}, {nullptr, "x", "x", ""},
       {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
@@ -222,14 +203,10 @@ TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   }
 }
 
-// Each locale name's forms, most specific first: the modifier weighs most,
-// then the territory, then the codeset as written, then as normalised.
+// Modifier weighs most, then territory, then codeset as written, then normalised.
 TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   using List = std::vector<std::string>;
-  const struct {
-    const char* name;
-    List forms;
-  } cases[] = {
+  const struct { const char* name; List forms; } cases[] = {
       {"de", {"de"}},
       {"de_AT", {"de_AT", "de"}},
       {"de_DE.UTF-8", {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
@@ -242,9 +219,7 @@ TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   for (const auto& c : cases) EXPECT_EQ(nls_language::forms(c.name), c.forms) << c.name;
 }
 
-// A database remembers where a text was found by the caller's pointer, and
-// checks the text itself before it trusts the place: a buffer used again
-// for another text gets that text's answer. So does a translator's.
+// Places remembered by the caller's pointer are checked against the text itself.
 TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   set_language("LANG", "de");
   const nlsDataBase database(directory("first").c_str(), "demo");
@@ -259,8 +234,7 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
     else EXPECT_STREQ(database.find(buffer), turn.expected) << turn.text;
   }
 
-  // A translator's places, by name, text, context and plural pointers,
-  // only the program's own constants trusted unread.
+  // A translator's places: only the program's own constants are trusted unread.
   keznlsTranslatorWithDatabases translator(directory("first").c_str(), "de");
   char name[16], text[16], context[16], plural[16];
   EXPECT_TRUE(ut_is_program_text("Hello"));
@@ -285,10 +259,7 @@ TEST(DataBaseTest, ABufferUsedAgainForAnotherTextGetsItsOwnAnswer) {
   }
 }
 
-// A plural's forms are read when its place is first hit again: each count
-// gets the catalogue's form, asked once and again, under a rule that runs
-// a program, for three forms (a count past them takes the first) and for
-// more forms than a place holds.
+// Forms read on a place's first hit again; counts past the three forms take the first.
 TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
   std::string eight;
   for (int i = 0; i < 8; ++i) eight += "form " + std::to_string(i) + '\0';
@@ -304,11 +275,7 @@ TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
     }
 }
 
-// Entries checked only when a lookup first reaches them, long after the
-// catalogue was opened and has answered many others (and built its own
-// index): one in a legacy charset converts, one whose translation reads
-// other arguments is refused, one whose translation runs past its end is
-// passed over.
+// Entries judged when first reached, after the catalogue built its own index.
 TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
   std::vector<std::pair<std::string, std::string>> entries;
   for (int i = 1; i <= 400; ++i) entries.emplace_back("message " + std::to_string(i), "Nachricht " + std::to_string(i));
@@ -333,8 +300,6 @@ TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
                                             "translations refused"));
 }
 
-// A cut file is refused when what opening checks is cut; otherwise each
-// entry gives its whole translation or, cut, none, and the cut is reported.
 TEST(MalformedCatalogueTest, EveryTruncationIsRefusedOrPassedOverByEntry) {
   for (const char* name : {"demo", "demo_nohash"})
     for (const Bytes& whole : {read(name), byte_swapped(read(name))}) {
@@ -360,19 +325,15 @@ TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
   using Edit = std::function<void(Bytes*)>;
   // Header words: 8 count, 12 originals, 16 translations, 20 hash size, 24 hash offset.
   auto header = [](std::size_t at, unsigned value) -> Edit { return [=](Bytes* mo) { set_word(mo, at, value); }; };
-  // Word `field` (0 length, 4 offset) of descriptor `index` in the table at
-  // header word `table`. Entry 0 is the header, 1 "%d entries in %s", 2 "%d file".
+  // Word `field` (0 length, 4 offset) of descriptor `index`; entry 1 is "%d entries in %s".
   auto descriptor = [](std::size_t table, std::size_t index, std::size_t field, unsigned value) -> Edit {
     return [=](Bytes* mo) { set_word(mo, word(*mo, table) + index * 8 + field, value); };
   };
   const char* const original_problem = "an original past the end or not terminated";
   const char* const translation_problem = "a translation past the end or not terminated";
   const struct {
-    const char* label;
-    Edit edit;
-    bool refused;         // at open
-    const char* damaged;  // the entry passed over, if any
-    const char* problem;  // what the audit reports
+    const char* label; Edit edit; bool refused;  // at open
+    const char *damaged, *problem;  // the entry passed over, if any, and what the audit reports
   } cases[] = {
       {"bad magic", header(0, 0x950412dfu), true, nullptr, nullptr},
       {"major revision 2", header(4, 0x20000u), true, nullptr, nullptr},

@@ -1,5 +1,4 @@
-// Catalogue files changed after opening, read with few descriptors or none
-// left, and files that are no catalogue.
+// Catalogue files changed after opening, few descriptors left, non-catalogues.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -57,8 +56,7 @@ void write_file(const std::string& path, const std::vector<char>& bytes, std::io
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Each message of `domain`'s file answers its translation or none: never
-// another message's text, a fragment or header bytes. How many answered.
+// Each message answers its translation or none, never foreign bytes. How many answered.
 int answered(const nlsLoadedDomain& domain) {
   int right = 0;
   for (int n = 0; n < kNumbers; ++n) {
@@ -71,8 +69,7 @@ int answered(const nlsLoadedDomain& domain) {
   return right;
 }
 
-// The first message whose translation's descriptor {length, offset} crosses
-// a piece boundary, and that boundary.
+// The first message whose translation's descriptor crosses a piece boundary, and that boundary.
 std::pair<int, std::size_t> crossing(const std::vector<char>& mo) {
   const std::size_t table = word(mo, 16);
   for (int n = 0; n < kNumbers; ++n) {
@@ -82,8 +79,7 @@ std::pair<int, std::size_t> crossing(const std::vector<char>& mo) {
   return {-1, 0};
 }
 
-// Every way a file changes after it was opened, each with what was looked
-// up before the change: the file answers only what it held when opened.
+// The file answers only what it held when opened.
 TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
   set_language();
   for (const char* kind : {"numbers", "numbers_nohash"}) {
@@ -134,8 +130,7 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
       const TempDirectory dir;
       dir.add("de", "numbers", old_file);
       const std::string path = dir.path() + "/de/LC_MESSAGES/numbers.mo";
-      // Older than any change: a rewrite gives the file another time,
-      // whatever the clock's resolution.
+      // Older than any change, whatever the clock's resolution.
       const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
       ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
       const auto domain = nlsLoadedDomain::from_file(path.c_str());
@@ -146,16 +141,12 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
       // What was read before the change still answers.
       for (int n : c.before) EXPECT_EQ(domain->find(original(n).c_str()), translation(n));
       EXPECT_GE(right, static_cast<int>(c.before.size()));
-      // The change was seen (a replaced or deleted file may still be read
-      // through a descriptor kept from before).
-      if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") {
-        EXPECT_LT(right, kNumbers);
-      }
+      // The change was seen (a replaced or deleted file may still be read through an old descriptor).
+      if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") { EXPECT_LT(right, kNumbers); }
     }
   }
 }
 
-// A database over a file changed after it was loaded says so.
 TEST(FileChangedAfterOpening, ExplainSaysSo) {
   const TempDirectory dir;
   dir.add("de", "numbers", read("numbers"));
@@ -167,8 +158,6 @@ TEST(FileChangedAfterOpening, ExplainSaysSo) {
               HasSubstr("loaded, 2000 messages, changed on disk since it was loaded"));
 }
 
-// Catalogues opened at once, all of them read in pieces, hold a few
-// descriptors for all of them together; a message asked again reads nothing.
 TEST(Descriptors, AFewForAllCataloguesTogether) {
   const TempDirectory dir;
   constexpr int kCatalogues = 40;
@@ -183,14 +172,11 @@ TEST(Descriptors, AFewForAllCataloguesTogether) {
       EXPECT_STREQ(translator.translate(name.c_str(), original(i).c_str()).c_str(), translation(i).c_str());
       EXPECT_LE(open_descriptors() - before, 8);
     }
-    if (round == 1) {
-      EXPECT_EQ(nlsFileImage::pieces_read(), pieces);
-    }
+    if (round == 1) { EXPECT_EQ(nlsFileImage::pieces_read(), pieces); }  // asked again: nothing read
   }
 }
 
-// Hoards the process's descriptors until none is left; gives them back when
-// it goes.
+// Hoards the process's descriptors until none is left; gives them back when it goes.
 struct Hoard {
   Hoard() {
     for (int fd; (fd = ::dup(0)) >= 0;) held.push_back(fd);
@@ -203,8 +189,6 @@ struct Hoard {
   std::vector<int> held;
 };
 
-// Out of descriptors: the program's own calls fail, and so does loading;
-// once the program gives descriptors back, a later lookup loads them.
 TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
   const TempDirectory dir;
   dir.add("de", "demo", read("demo"));
@@ -215,8 +199,7 @@ TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
   low.rlim_cur = std::min(low.rlim_max, static_cast<rlim_t>(open_descriptors() + 32));
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
   {
-    // Made first: with no descriptor left, the sanitizers' own checks of an
-    // object's type (a pipe each) would fail.
+    // Made first: with no descriptor left, the sanitizers' type checks would fail.
     keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de:fr");
     Hoard hoard;
     ASSERT_FALSE(hoard.held.empty());
@@ -230,8 +213,6 @@ TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
 }
 
-// A piece that cannot be read for want of descriptors answers none for now,
-// not for good.
 TEST(Descriptors, APieceThatCouldNotBeReadIsReadLater) {
   const TempDirectory dir;
   dir.add("de", "numbers", read("numbers"));
@@ -255,8 +236,6 @@ TEST(Descriptors, APieceThatCouldNotBeReadIsReadLater) {
   EXPECT_STREQ(domain->translate("message number 1234"), "Meldung Nummer 1234");
 }
 
-// A FIFO, a directory and a device named like catalogues are refused at
-// once, and the next language answers.
 TEST(NotRegularFiles, AreRefusedWithoutBlocking) {
   const TempDirectory dir;
   dir.add("de", "demo", read("demo"));

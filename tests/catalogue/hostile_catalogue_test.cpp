@@ -1,6 +1,4 @@
-// A catalogue compiled without msgfmt's format check, through every front
-// end and formatter: nothing crashes (the sanitizer build runs this too), a
-// refused translation shows its original, the compatible one shows.
+// A catalogue compiled without msgfmt's format check, through every front end and formatter.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,9 +13,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// Each message called with the arguments its original names, and what must
-// show: the original for every refused translation; for the engine, also
-// for one outside its grammar.
+// Refused translations show their original; for the engine, so do those outside its grammar.
 using Call = std::function<void(kezabsOutput&)>;
 const struct {
   Call call;
@@ -31,8 +27,7 @@ const struct {
     {[](kezabsOutput& o) { o.tprintf("hostile", "Done\n"); }, "Done\n"},  // a conversion, none in the original
     {[](kezabsOutput& o) { o.tprintf("hostile", "%s has %d new messages\n", "Anna", 3); },
      "3 neue Nachrichten f\xC3\xBCr Anna\n"},  // reordered: compatible
-    // A stale plural entry whose forms read a %s the call does not pass,
-    // at counts that pick each form.
+    // A stale plural entry whose forms read a %s the call does not pass.
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 1, 1); }, "1 file\n"},
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 2, 2); }, "2 files\n"},
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 0, 0); }, "0 files\n"},
@@ -93,8 +88,7 @@ TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTran
   EXPECT_EQ(text.str(), "3 files\nTotal: 2.50\nx is ready\n4 copied\nDone\n3 neue Nachrichten f\xC3\xBCr Anna\n");
 }
 
-// The same plural entry asked with the plural text it was made for: the
-// forms are used, and the stale call above did not spoil them.
+// The stale call above must not have spoiled the forms.
 TEST_F(HostileCatalogue, AFormIsCheckedAgainstThePluralTheCallPasses) {
   for (const unsigned long n : {1ul, 2ul}) {
     EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files\n", n).c_str(),

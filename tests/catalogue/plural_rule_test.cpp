@@ -1,5 +1,3 @@
-// Plural rules: the rules of real catalogues, how a header is read, C's
-// operators in unsigned long, and headers that must give the fallback.
 // Expected forms were checked against the C library's dngettext.
 #include <gtest/gtest.h>
 
@@ -74,9 +72,7 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
     const char* const header = c.header != nullptr ? c.header : "(null)";
     EXPECT_EQ(r.status(), c.status) << header << ": " << r.reason();
     EXPECT_EQ(forms(r), c.expected) << header;
-    if (!r.taken()) {
-      EXPECT_EQ(r.nplurals(), 2u) << header;
-    }
+    if (!r.taken()) { EXPECT_EQ(r.nplurals(), 2u) << header; }
   }
 }
 
@@ -99,16 +95,11 @@ TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
 }
 
 TEST(PluralRuleTest, OneComparisonOrAConstantPicksWhatItsExpressionSays) {
-  // Such rules skip the program: every comparison at and around its number
-  // (the largest that fits a word among them), both ends of the counts, and
-  // a single form, which every count then takes.
+  // Such rules skip the program; a single form is taken by every count.
   struct { const char* op; bool (*holds)(unsigned long, unsigned long); } const comparisons[] = {
-      {"==", [](unsigned long n, unsigned long c) { return n == c; }},
-      {"!=", [](unsigned long n, unsigned long c) { return n != c; }},
-      {"<", [](unsigned long n, unsigned long c) { return n < c; }},
-      {"<=", [](unsigned long n, unsigned long c) { return n <= c; }},
-      {">", [](unsigned long n, unsigned long c) { return n > c; }},
-      {">=", [](unsigned long n, unsigned long c) { return n >= c; }},
+      {"==", [](unsigned long n, unsigned long c) { return n == c; }}, {"!=", [](unsigned long n, unsigned long c) { return n != c; }},
+      {"<", [](unsigned long n, unsigned long c) { return n < c; }}, {"<=", [](unsigned long n, unsigned long c) { return n <= c; }},
+      {">", [](unsigned long n, unsigned long c) { return n > c; }}, {">=", [](unsigned long n, unsigned long c) { return n >= c; }},
   };
   for (const auto& comparison : comparisons)
     for (const unsigned long c : {0ul, 1ul, 2ul, 16777215ul})
@@ -150,9 +141,7 @@ TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {
     const std::string shown = c.plural.substr(0, 40);
     EXPECT_EQ(r.status(), c.status) << shown << ": " << r.reason();
     if (c.status == nlsPluralStatus::taken) continue;
-    if (c.position != anywhere) {
-      EXPECT_EQ(r.position(), prefix.size() + c.position) << shown;
-    }
+    if (c.position != anywhere) { EXPECT_EQ(r.position(), prefix.size() + c.position) << shown; }
     EXPECT_EQ(r.nplurals(), 2u) << shown;
     EXPECT_EQ(r.form(1), 0u) << shown;
     EXPECT_EQ(r.form(5), 1u) << shown;

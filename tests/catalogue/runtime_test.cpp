@@ -1,5 +1,4 @@
-// What a program learns about itself at run time: where its catalogues
-// lie, and which library it runs with.
+// Where a program's catalogues lie, and which library it runs with.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -58,8 +57,7 @@ class CatalogueFolder : public ::testing::Test {
   fs::path root_;
 };
 
-// Each layout, made in turn in one scratch tree: the folder a program at
-// `program` is given, "" standing for the fallback.
+// Each layout, made in turn in one scratch tree; "" stands for the fallback.
 TEST_F(CatalogueFolder, EachLayoutGivesItsFolderOrTheFallback) {
   const struct {
     const char* program;
@@ -89,8 +87,6 @@ TEST_F(CatalogueFolder, EachLayoutGivesItsFolderOrTheFallback) {
   EXPECT_EQ(catalogue_folder_for("bin/program", nullptr), "");
 }
 
-// The running program is found from its own file: copied into each
-// layout, and started through a link from elsewhere.
 TEST_F(CatalogueFolder, TheRunningProgramFindsItsOwnCatalogues) {
   const std::string program = path("prefix/bin/probe");
   folder("prefix/bin");

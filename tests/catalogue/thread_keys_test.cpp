@@ -1,5 +1,4 @@
-// Per-thread caches the process cannot give (no memory, no key left): the
-// answers stay right. A program of its own: the keys, once taken, stay taken.
+// A program of its own: the thread keys, once taken, stay taken.
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -31,8 +30,6 @@ std::atomic<int> g_foreign_values{0};  // values the program's destructors got
 
 void run_thread(const std::function<void()>& work) { std::thread(work).join(); }
 
-// The library's lookups, through a database and a translator: right
-// whether or not the thread has its caches.
 void expect_right_answers(const nlsDataBase& database, keznlsTranslatorWithDatabases& translator) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_STREQ(database["Hello"], "Hallo");
@@ -42,9 +39,7 @@ void expect_right_answers(const nlsDataBase& database, keznlsTranslatorWithDatab
 }
 
 TEST(ThreadCache, EveryFailureLeavesAnswersRightAndTheProgramAlone) {
-  // The program takes every key left before the library's first lookup; in
-  // a thread of its, the library finds none for its caches and writes into
-  // none of the program's.
+  // Every key taken before the library's first lookup: none left for its caches.
   std::vector<pthread_key_t> keys;
   for (pthread_key_t key; pthread_key_create(&key, [](void* value) {
          if (value != nullptr) ++g_foreign_values;

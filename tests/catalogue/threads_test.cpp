@@ -1,6 +1,4 @@
-// Objects shared between threads from their first use: every answer a
-// thread gets is the answer one thread alone gets. Run under
-// ThreadSanitizer too, which reports any unsynchronised first use.
+// Run under ThreadSanitizer too, which reports any unsynchronised first use.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -28,9 +26,7 @@ using ::testing::HasSubstr;
 
 constexpr int kThreads = 4;
 
-// Every kind of question: plain, plural at counts that pick each form,
-// contexts, refused and stale translations, the engine's grammar, unknown
-// and reserved names. Each answers with the text to use.
+// Every kind of question; each answers with the text to use.
 std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
   using T = keznlsTranslator;
   std::vector<std::function<std::string(T&)>> q;
@@ -63,8 +59,7 @@ std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
   return q;
 }
 
-// A language list whose later catalogues load when first needed: pl first,
-// then it (in the second folder), then de.
+// Later catalogues of the list load when first needed.
 class SharedTranslator : public ::testing::Test {
  protected:
   void SetUp() override { set_language("LANG", "de_DE.UTF-8"); }
@@ -98,9 +93,6 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
     }
 }
 
-// A server answering each request in its user's language: translators of
-// different languages used at once, each shared by all threads, over the
-// same catalogue files.
 TEST_F(SharedTranslator, TranslatorsOfDifferentLanguagesAtOnce) {
   keznlsTranslatorWithDatabases german(source.c_str(), "de"), polish(source.c_str(), "pl"),
       italian(source.c_str(), "it:de");
@@ -119,8 +111,6 @@ TEST_F(SharedTranslator, TranslatorsOfDifferentLanguagesAtOnce) {
   EXPECT_EQ(wrong.load(), 0);
 }
 
-// Translators over the same files share one loaded copy of each: the second
-// reads no file, and the last one to go frees them.
 TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   ASSERT_EQ(nls_catalogues::alive(), 0u);
   const std::size_t before = nls_catalogues::files_read();
@@ -137,8 +127,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   first.reset();
   EXPECT_EQ(nls_catalogues::alive(), 0u);
 
-  // A file replaced on disk: a translator made afterwards reads the new
-  // one; one made before keeps its copy.
+  // A file replaced on disk: a translator made before keeps its copy.
   const TempDirectory dir;
   dir.add("de", "demo", read("demo"));
   keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
@@ -153,9 +142,6 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
 }
 
-// Entries reached for the first time by several threads at once, after
-// many good lookups: a malformed one, one in a legacy charset, one whose
-// translation is refused. Each is judged once, alike for every thread.
 TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   std::vector<char> many = read("many");
   overwrite(many, std::string("Nachricht 600", 14), "Nachricht 600x");  // loses its terminator
@@ -179,9 +165,7 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   EXPECT_THAT(shared.explain("many").c_str(), HasSubstr("1 malformed entries passed over"));
 }
 
-// Catalogues read in pieces, more of them than the process keeps
-// descriptors for, opened and first read by threads at once: each piece is
-// read once, and every answer is the file's.
+// More catalogues than the process keeps descriptors for.
 TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
   const TempDirectory dir;
   const std::vector<char> numbers = read("numbers");
@@ -203,8 +187,6 @@ TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
   EXPECT_LE(nlsFileImage::descriptors_open(), 8);
 }
 
-// A helper shared by threads over the default displayer: every message
-// reaches standard output whole, never broken by another thread's.
 TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
   set_language("LANG", "de");
   keznlsTranslatorWithDatabases translator(directory("first").c_str());
@@ -242,9 +224,6 @@ TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
   EXPECT_FALSE(screen.failed());
 }
 
-// One formatter, the same formats from every thread from their first
-// use: each thread keeps its own reading of a format, and every thread
-// writes what one thread alone writes, through both calls.
 TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
   keznlsFormatterSimple formatter(",");
   static const char* const kFormats[] = {"%2$s has %1$d new messages.\n", "%d files, %.2f MB free, %s\n",
@@ -272,7 +251,6 @@ TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
   EXPECT_EQ(wrong.load(), 0);
 }
 
-// Copies of one string in different threads: the count is shared.
 TEST(SharedString, CopiesLiveAndDieInManyThreads) {
   const utString original("shared text");
   race(kThreads, [&](int) {
@@ -286,9 +264,7 @@ TEST(SharedString, CopiesLiveAndDieInManyThreads) {
   EXPECT_EQ(original.ref_unique(), 1);
 }
 
-// A catalogue's entry states are cleared a page at a time when first
-// reached: threads reaching the same new pages at once each see the page
-// cleared once, before any of them marks an entry there, so no mark is lost.
+// Entry states are cleared a page at a time when first reached: no mark may be lost.
 TEST(SharedState, PagesFirstReachedTogetherAreClearedOnce) {
   constexpr std::size_t kEntries = 4 * 512 + 7;  // four whole pages and part of one
   for (int round = 0; round < 100; ++round) {
@@ -318,8 +294,6 @@ class Checking : public keznlsBaseStream {
   mutable std::atomic<int> good_{0}, bad_{0};
 };
 
-// keznlsLibraryNls formats each output call on its own stack: texts written
-// at once never mix.
 TEST(LibraryNlsThreads, OutputCallsFromSeveralThreadsNeverMix) {
   constexpr int kRounds = 2000;
   Checking stream;

@@ -1,5 +1,3 @@
-// The translator set: one entry per language list, answering in the
-// header's language with numbers to match, within a fixed bound.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,13 +15,7 @@ std::string text(keznlsTranslatorSetEntry& e, const char* format, double value) 
 
 TEST(TranslatorSetTest, HeadersGetTheirLanguageAndItsNumbers) {
   keznlsTranslatorSet set(directory("source"), "demo");
-  const struct {
-    const char* header;
-    const char* shown;
-    const char* language;
-    const char* number_locale;
-    const char* number;
-  } cases[] = {
+  const struct { const char *header, *shown, *language, *number_locale, *number; } cases[] = {
       {"de-AT,de;q=0.9", "Deutsch (Österreich)", "de_AT", "de_DE.UTF-8", "1.024,5"},  // de_AT not generated
       {"de-CH, de;q=0.9, fr;q=0.5", "Deutsch", "de", "de_DE.UTF-8", "1.024,5"},  // no de_CH generated: German ones
       {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "pl", "pl_PL.UTF-8", "1\u202f024,5"},
@@ -75,8 +67,7 @@ TEST(TranslatorSetTest, AFullSetAnswersWithTheFirstLanguageOrTheOriginals) {
   EXPECT_EQ(set.size(), 3u);
 }
 
-// Headers are kept with their entries while there is room; past it, and
-// for long ones, they are read each time, with the same answers.
+// Past the room for headers, and for long ones, they are read each time.
 TEST(TranslatorSetTest, ManyHeadersForFewLists) {
   keznlsTranslatorSetOptions options;
   options.capacity = 1;

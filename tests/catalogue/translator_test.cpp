@@ -1,5 +1,3 @@
-// The database translator over real catalogues: which database answers,
-// when databases are opened, and that the translator releases them all.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -21,13 +19,11 @@ using namespace test_catalogues;
 std::string text(keznlsTranslator& translator, const char* name, const char* message) {
   return translator.translate(name, message).c_str();
 }
-// Blocks allocated and not yet released since `scope` opened.
 int live(const alloc_counter::Scope& scope) { return scope.count() - scope.released(); }
 
 TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   set_language("LANG", "de");  // read when a database is opened
-  // Databases that would translate under the reserved name, and under a
-  // name that differs from it only in case.
+  // Catalogues under the reserved name, and under one differing only in case.
   const TempDirectory dir;
   dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
   dir.add("de", "do_not_translate", read("demo"));
@@ -48,8 +44,7 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   EXPECT_STREQ(translator->explain("DO_NOT_TRANSLATE").c_str(),
                "not translated: the name DO_NOT_TRANSLATE bypasses the catalogues\n");
 
-  // Each name is opened once: a catalogue added or a language chosen after
-  // the first use is not seen, even by a database that found nothing.
+  // Each name is opened once: a catalogue or language added after the first use is not seen.
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
   dir.add("de", "late", read("demo"));
   EXPECT_EQ(text(*translator, "late", "Hello"), "Hello");
@@ -62,9 +57,6 @@ TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   EXPECT_EQ(live(scope), 0);
 }
 
-// Plural forms chosen by each catalogue's own rule, contexts told apart,
-// the language list walked for both, and the English rule wherever nothing
-// translates.
 TEST(TranslatorTest, PluralFormsAndContexts) {
   set_language("LANG", "pl_PL.UTF-8");
   ::setenv("LANGUAGE", "pl:it:de", 1);
@@ -75,8 +67,7 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
                               : translator.translate_plural(name, "%d file", "%d files", n);
     return std::string(form.c_str());
   };
-  // The third Polish form of the blocks reads a string: refused, so those
-  // counts come from the next language, Italian; the others stay Polish.
+  // Polish's third form of the blocks reads a string: refused, so Italian answers those counts.
   const struct { unsigned long n; const char *files, *blocks; } counts[] = {
       {1, "jeden plik", "%d wolny blok"},  {2, "%d pliki", "%d wolne bloki"},
       {5, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {22, "%d pliki", "%d wolne bloki"},
@@ -90,8 +81,7 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
     EXPECT_EQ(plural("no_such_domain", "disk", c.n), c.n == 1 ? "%d free block" : "%d free blocks");
   }
   EXPECT_EQ(text(translator, "demo", "Language"), "Italiano");  // not in pl: the next language
-  // Context keys are put together in one place of the stack, call after
-  // call, between plain lookups of the same text: each gets its own entry.
+  // Context keys built in one place of the stack, call after call: each gets its own entry.
   for (int round = 0; round < 3; ++round) {
     EXPECT_STREQ(translator.translate_in_context("demo", "menu", "Open").c_str(), "Otw\xC3\xB3rz");
     EXPECT_STREQ(translator.translate("demo", "Open").c_str(), "Open");
@@ -126,8 +116,7 @@ struct QuietPlainNamedFormatter : keznlsFormatterNamedLocale {
   using keznlsFormatterNamedLocale::keznlsFormatterNamedLocale;
   utString vformat(const char* format, va_list) override { return utString(format); }
 };
-// Writes into the caller's buffer as its base does, in capitals: asked for
-// plain messages too, though its base would only copy them.
+// Capitals in the caller's buffer: asked for plain messages too.
 struct ShoutingFormatter : keznlsFormatterSimple {
   using keznlsFormatterSimple::keznlsFormatterSimple;
   int vformat_into(char* buffer, int size, const char* format, va_list args) override {
@@ -138,10 +127,7 @@ struct ShoutingFormatter : keznlsFormatterSimple {
   unsigned keeps() const override { return keznls_kept_all & ~keznls_kept_vformat_into; }
 };
 
-// A message costs no block of memory through the library's roles and roles
-// derived from them that keep everything (the translation is lent, the
-// message formatted on the stack); an override is asked through its own
-// calls, with copies, unless keeps() says otherwise, and whenever undeclared.
+// An override is asked, with copies, unless keeps() says otherwise.
 TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
   set_language("LANG", "de");
   using DerivedTranslator = Keeping<keznlsTranslatorWithDatabases, keznls_kept_all>;
@@ -166,12 +152,8 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
     std::string shown = std::string(64, ' ');  // room enough: no block of its own per message
   } displayer;
   const struct {
-    const char* label;
-    keznlsTranslator* translator;
-    keznlsFormatter* formatter;
-    const char* hello;      // "Hello" as displayed
-    const char* reordered;  // "%d entries in %s" with 3 and "/tmp"
-    int blocks;             // for the five messages below
+    const char* label; keznlsTranslator* translator; keznlsFormatter* formatter;
+    const char *hello, *reordered; int blocks;  // as displayed; blocks for the five messages below
   } cases[] = {
       {"own roles", &own_translator, &own_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
       {"derived, changing nothing", &derived_translator, &derived_formatter, "Hallo", "/tmp: 3 Eintr\xC3\xA4ge", 0},
@@ -189,8 +171,7 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
       {"named-locale vformat overridden, undeclared", &own_translator, &quiet_plain_named, "Hallo",
        "%2$s: %1$d Eintr\xC3\xA4ge", 5},
   };
-  // A thread's first formatting allocates, once, the room where it keeps
-  // what it read of formats.
+  // A thread's first formatting allocates, once, its room for what it read of formats.
   own_formatter.format("%d", 1);
   // A catalogue builds its own index of the keys, once, after enough lookups.
   for (int i = 0; i < 64; ++i) own_translator.translate("demo", std::to_string(i).c_str());

@@ -1,6 +1,4 @@
-// Against glibc snprintf over the grammar where both must agree: d u x X with
-// the 0 flag or a precision, widths, an `l` reading a long, and s; whole
-// formats with literal text.
+// Against glibc snprintf over the grammar where both must agree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,8 +24,7 @@ std::pair<std::string, std::string> call(const std::string& ours, const std::str
   }
   static const keznlsSprintf engine(ut_lit("."));
   char want[4096];
-  // The 0 past the arguments is never read; it keeps a call without
-  // arguments from looking like a misuse of a printf-like call to the compiler.
+  // The 0 past the arguments is never read; it keeps the compiler's printf check quiet.
   std::snprintf(want, sizeof want, theirs.c_str(), a..., 0);
   // A second call renders from what the first kept of the format.
   const std::string first = engine.gui_sprintf(ours.c_str(), a..., 0).c_str();
@@ -55,8 +52,7 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
       const char conversion = "duxXs"[pick(0, 4)];
       std::string body;
       if (conversion != 's') {
-        // printf drops the 0 flag when a precision is given; the engine keeps
-        // it, so the shared grammar uses one or the other.
+        // printf drops the 0 flag under a precision; the engine keeps it: one or the other.
         const bool zero = pick(0, 2) == 0;
         const bool precision = !zero && pick(0, 1) == 0;
         if (zero) body += '0';

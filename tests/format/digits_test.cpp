@@ -11,9 +11,7 @@ namespace {
 
 using namespace keznls_engine;
 
-// put_pairs divides by multiplying with a scale rounded up; the rounding
-// error stays harmless only below 10^N, which is checked value by value.
-// The expected digits are kept as an odometer, one step per value.
+// The scale's rounding error stays harmless only below 10^N: checked value by value.
 template <int N>
 void check_every_value() {
   char expected[N];
@@ -50,8 +48,7 @@ TEST(Digits, CountsDigitsAcrossEveryPowerOfTen) {
   EXPECT_EQ(count_digits(UINT64_MAX), 20);
 }
 
-// copy() takes another way for each size class of run: every length up to
-// past the longest class lands exactly, touching nothing around it.
+// Every run length past the longest size class lands exactly, touching nothing around it.
 TEST(Copy, EveryLengthLandsExactlyAndNothingAround) {
   char source[320];
   for (std::size_t i = 0; i < sizeof source; ++i) source[i] = static_cast<char>('a' + i % 26);

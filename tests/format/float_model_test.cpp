@@ -1,6 +1,4 @@
-// The floating conversions against a step-by-step model of the rendering
-// (scale, add one half, peel digits with fmod), which the engine's faster
-// roads must match over many values, decimal points and conversions.
+// The floating conversions against a step-by-step model (scale, add one half, peel with fmod).
 #include <gtest/gtest.h>
 
 #include <cmath>

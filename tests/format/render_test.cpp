@@ -44,8 +44,7 @@ TEST(Render, OneArgument) {
       {"%f", -kNan, "-nan"},
       {"%E", kNan, "NAN"},
       {"%06g", -kInf, "  -inf"},
-      // The decimal point is cut where the 31 positions run out, which
-      // leaves the number too long.
+      // The decimal point is cut where the 31 positions run out: the number is too long.
       {"%.1f", 1.5, kTooLarge, "<----------------------------->"},
   };
   for (const Case& c : cases) {

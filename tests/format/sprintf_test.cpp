@@ -1,5 +1,3 @@
-// The driver over whole formats: literal text, slots, positional arguments,
-// failures and the limits of the nine-slot table; the formatter role.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 
 #include "keznls/engine.h"
 #include "format/text_reads.h"
+#include "output/pipeline.h"
 #include "support/alloc_counter.h"
 #include "support/unchecked.h"
 
@@ -26,8 +25,7 @@ TEST(Sprintf, LiteralTextAndSlots) {
   EXPECT_EQ(str(e.gui_sprintf("%9$d%8$d%7$d%6$d%5$d%4$d%3$d%2$d%1$d", 1, 2, 3, 4, 5, 6, 7, 8, 9)),
             "987654321");
   EXPECT_EQ(str(e.gui_sprintf("%3$s %1$.1f %2$x", 2.25, 255u, "z")), "z 2.3 ff");
-  // A slot at or past the count is never rendered and shows "<unset>"; a
-  // slot below it that nobody names takes no argument.
+  // A slot past the count shows "<unset>"; one below it that nobody names takes no argument.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %3$d"), 5)), "5 <unset>");
   // Many `%` in one format: the writing pass reads the format again.
   const std::string many(60, '%');
@@ -59,8 +57,7 @@ TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {
   const keznlsSprintf e(ut_lit("."));
   const std::pair<const char*, int> cases[] = {
       {"", 0}, {"%.0d", 0}, {"x%dy%s%fz", 1}, {"%q", 1}, {"%d%d%d%d%d%d%d%d%d%d", 1}};
-  // A thread's first formatting allocates, once, the room where it keeps
-  // what it read of formats.
+  // A thread's first formatting allocates, once, its room for what it read of formats.
   e.gui_sprintf("%d", 0);
   for (const auto& [format, allocations] : cases) {
     SCOPED_TRACE(format);
@@ -92,22 +89,12 @@ int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...
 template <typename... A>
 std::string typed(const keznlsSprintf& e, const char* format, const A&... values) {
   std::string text;
-  struct Sink final : keznlsTextSink {
-    std::string* to;
-    char* room(std::size_t size) override {
-      to->resize(size);
-      return &(*to)[0];
-    }
-  } sink;
-  sink.to = &text;
+  keznls_pipeline::StringSink sink(text);
   const keznls_args::Pack<A...> pack(values...);
   return e.tformat(sink, format, pack.args()) ? text : "(refused)";
 }
 
-// A format seen before is rendered from what its first reading kept: every
-// later call, into a string, a buffer (none too small by one, without an
-// allocation) or a typed sink, writes what the first wrote; a format too
-// long or with too many pieces to keep is read each time.
+// Later calls are rendered from the first reading; too long a format is read each time.
 TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   const keznlsSprintf e(ut_lit(","));
   e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
@@ -156,8 +143,6 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   }
 }
 
-// The same address holding another format, or the same format read in the
-// other grammar, is never rendered from the plan of the first.
 TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
   const keznlsSprintf e(ut_lit("."));
   char format[32];
@@ -177,9 +162,7 @@ TEST(Sprintf, AnAddressHoldingAnotherFormatIsReadAgain) {
   EXPECT_EQ(typed(e, format, 5, 'q'), "5|q");
 }
 
-// A kept text is the same as the text at its address only with every
-// character and the NUL after them the same: texts of every length a plan
-// keeps, at every offset within sixteen bytes, each character changed once.
+// Texts of every kept length, at every offset in sixteen bytes, each character changed once.
 TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
   alignas(16) char at[176];
   for (std::size_t offset = 0; offset < 16; ++offset)
@@ -202,8 +185,7 @@ TEST(Sprintf, AKeptTextMatchesOnlyTheSameText) {
     }
 }
 
-// A sink that formats again while it is asked for room, with the same
-// format and another: neither call disturbs the other's text.
+// A sink that formats again while asked for room: neither call disturbs the other.
 TEST(Sprintf, ASinkFormattingAgainLeavesTheOuterTextWhole) {
   const keznlsSprintf e(ut_lit("."));
   struct Sink final : keznlsTextSink {

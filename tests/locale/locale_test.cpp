@@ -1,5 +1,3 @@
-// The locale-numbers scope, the parsers' retry in the saved locale, and
-// default_is_c() as LANG gave it at load time.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -32,8 +30,7 @@ std::string state() {
 }
 constexpr const char* kComma = "de_DE.UTF-8";
 
-// Each test starts from the state of a freshly loaded library: nothing
-// saved, translation off, the "C" numeric locale.
+// The state of a freshly loaded library: nothing saved, translation off, "C" numbers.
 class LocaleTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -50,8 +47,7 @@ class LocaleTest : public ::testing::Test {
   }
 };
 
-// CTest runs this once per LANG with the expected answer; unset in the
-// discovered run, where LANG names the comma locale.
+// CTest runs this once per LANG; unset in the discovered run.
 TEST(LocaleLoad, DefaultIsCComesFromLangAtLoad) {
   const char* expect = std::getenv("KEZNLS_EXPECT_DEFAULT_IS_C");
   const bool at_load = expect != nullptr && std::strcmp(expect, "1") == 0;
@@ -62,8 +58,6 @@ TEST(LocaleLoad, DefaultIsCComesFromLangAtLoad) {
   EXPECT_EQ(LocaleProbe::default_is_c(), at_load);
 }
 
-// Before save() a scope only switches translation; after it, scopes and the
-// locale formatter move to the saved locale and leave the process there.
 TEST_F(LocaleTest, ScopesSwitchTranslationAndAfterSaveStayInTheSavedLocale) {
   ::setenv("LC_ALL", kComma, 1);  // where a scope that set the category from the empty record lands
   {
@@ -101,7 +95,6 @@ TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
 }
 
 TEST(ParserDefault, ConvertsAndFlagsLeftovers) {
-  // text null: a string without text
   const struct { const char* text; int int_value, int_error; double double_value; int double_error; } cases[] = {
       {nullptr, 0, 1, 0.0, 1},      {"", 0, 0, 0.0, 0},    {"   ", 0, 1, 0.0, 1},
       {"  -42", -42, 0, -42.0, 0},  {"42  ", 42, 1, 42.0, 1}, {"1.5", 1, 1, 1.5, 0},

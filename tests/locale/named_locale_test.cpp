@@ -1,5 +1,4 @@
-// Numbers in a named locale: what glibc's printf writes in that locale
-// (uselocale for the call), without touching any locale ourselves.
+// What glibc's printf writes in the named locale, no locale of ours touched.
 #include <gtest/gtest.h>
 
 #include <locale.h>
@@ -27,7 +26,6 @@ std::string glibc(locale_t locale, const char* format, ...) {
   return out;
 }
 
-// Each format with its arguments, through both sides.
 #define BOTH(fmt, ...)                                                                       \
   do {                                                                                          \
     EXPECT_EQ(ours.format(fmt, __VA_ARGS__).c_str(), glibc(theirs, fmt, __VA_ARGS__))    \
@@ -75,8 +73,7 @@ TEST(NamedLocaleTest, FormatsAsTheCLibraryDoesInThatLocale) {
   }
 }
 
-// Amounts with few decimals take a shorter road: every rounding, ties and
-// values just beside them included, must still be the C library's.
+// Few decimals take a shorter road: ties and their neighbours must still match.
 TEST(NamedLocaleTest, RoundsAsTheCLibraryDoes) {
   keznlsFormatterNamedLocale c("C");
   std::uint64_t state = 42;

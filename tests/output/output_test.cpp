@@ -10,9 +10,7 @@
 
 namespace {
 
-// Translates one message of the "files" database into German with its
-// arguments reordered: a front end that passes the name and text in the wrong
-// order gets the message untranslated.
+// A front end that passes name and text in the wrong order gets it untranslated.
 struct Reordering : keznlsTranslator {
   utString translate(const char* name, const char* text) override {
     const bool known = std::string(name) == "files" && std::string(text) == "%s has %d files";
@@ -34,10 +32,7 @@ struct Overridden : FrontEnd {
   utString vtsprintf(const char*, const char*, va_list) const override { return utString("overridden"); }
 };
 
-// Both front ends translate, format the translated text and display it
-// (the ostream displayer adds nothing and never flushes); neither deletes a
-// borrowed role (they live on the stack). Only the connector displays what
-// its own, possibly overridden, vtsprintf returns.
+// Only the connector displays what its own, possibly overridden, vtsprintf returns.
 TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
   Reordering translator;
   keznlsFormatterDefault formatter;
@@ -57,8 +52,7 @@ TEST(FrontEnds, FormatTheTranslatedTextWithBorrowedRoles) {
   EXPECT_EQ(buf.syncs, 0);
 }
 
-// Answers each kind of call with a text that names the call and what it
-// was given, so a front end that routes a call wrongly shows.
+// Names the call and what it was given, so a wrongly routed call shows.
 struct Naming : keznlsTranslator {
   utString translate(const char* name, const char* text) override { return said("plain", name, "", text, 0); }
   utString translate_plural(const char* name, const char* singular, const char*, unsigned long n) override {
@@ -76,10 +70,7 @@ struct Naming : keznlsTranslator {
   }
 };
 
-// Every front end that translates routes the plural and context calls to
-// the translator's matching call; outputs without a translator, and the
-// translator role's own defaults, use the original text and the English
-// rule: the singular for 1, the plural otherwise.
+// Without a translator: the original text, singular for 1, plural otherwise.
 TEST(FrontEnds, PluralAndContextCallsReachTheirTranslatorCall) {
   Naming naming;
   keznlsFormatterDefault formatter;
@@ -129,8 +120,7 @@ TEST(FrontEnds, PluralAndContextCallsReachTheirTranslatorCall) {
             "abce");
 }
 
-// The stack buffer holds 1023 characters and the NUL; longer texts are
-// formatted again, whole, on the heap.
+// The stack buffer holds 1023 characters; longer texts go on the heap.
 TEST(OutputOstream, WritesWholeMessagesOnEitherSideOfItsBuffer) {
   for (int length : {1023, 1024}) {
     std::ostringstream stream;

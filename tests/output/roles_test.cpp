@@ -13,8 +13,7 @@
 
 namespace {
 
-// Texts on either side of each buffer doubling: every attempt must read the
-// arguments again, so the 7 after the fill shows.
+// Every attempt must read the arguments again, so the 7 after the fill shows.
 TEST(FormatterDefault, DoublesItsBufferAndRereadsTheArguments) {
   keznlsFormatterDefault formatter;
   for (const int length : {4190, 4191, 9999}) {
@@ -42,8 +41,7 @@ TEST(Roles, DefaultDisplayerFlushesTheTextUnchangedAndTranslatorCopies) {
   EXPECT_STREQ(copy.c_str(), "Disk %s is full");
 }
 
-// A full disk (/dev/full): each target tells its caller once a text did not
-// reach it whole; the stream set's other members still get every text.
+// /dev/full: the stream set's other members still get every text.
 TEST(Roles, OutputThatCannotBeWrittenIsReported) {
   std::fflush(stdout);
   const int saved = ::dup(STDOUT_FILENO), full = ::open("/dev/full", O_WRONLY);

@@ -1,5 +1,4 @@
-// Typed calls over real catalogues: a translation is checked against the
-// kinds of the arguments passed, not against its original's C types.
+// A translation is checked against the kinds passed, not its original's C types.
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -17,9 +16,7 @@ constexpr char kHeader[] =
     "Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=2; plural=(n != 1);\n";
 
 TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
-  // German catalogues: "lengths" (every translation differs from its
-  // original in length modifiers only), "kinds" and "more" (translations
-  // that read an argument as another kind, or one more).
+  // "lengths" differ in length modifiers only; "kinds" and "more" read another kind, or one more.
   const test_catalogues::TempDirectory dir;
   const auto add = [&dir](const char* domain, std::vector<std::pair<std::string, std::string>> entries) {
     dir.add("de", domain, test_catalogues::mo_image(kHeader, std::move(entries)));
@@ -45,8 +42,7 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
     EXPECT_EQ(helper.nstprint("lengths", "%d file", "%d files", 1, 1), "1 Datei");
     helper.ntprint("lengths", "%d file", "%d files", 4, short{4});
     EXPECT_EQ(stream.str(), "4 Dateien");
-    // Refused, the original used: the count read as a text, a char read as
-    // a number, one argument more.
+    // Refused: the count read as a text, a char as a number, one argument more.
     EXPECT_EQ(helper.stprint("kinds", "%s has %d", "Anna", 2), "Anna has 2");
     EXPECT_EQ(helper.stprint("more", "%c!", 'y'), "y!");
     EXPECT_EQ(helper.stprint("more", "%s", "once"), "once");

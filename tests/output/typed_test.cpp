@@ -1,6 +1,4 @@
-// Typed calls through every formatter and front end: each argument read as
-// its own type, translations checked against the kinds passed. Built as
-// C++17 and as C++20 (where the formats below are checked while compiling).
+// Built as C++17 and as C++20 (where the formats below are checked while compiling).
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -16,9 +14,7 @@
 
 namespace {
 
-// A formatter of the argument-list slots only, as an application writes
-// one: typed calls reach it through a C variadic call. Its brackets show
-// that it was the one asked.
+// Argument-list slots only: typed calls reach it through a C variadic call.
 class Bracketing : public keznlsFormatter {
  public:
   utString format(const char* format, ...) override {
@@ -35,7 +31,6 @@ class Bracketing : public keznlsFormatter {
   }
 };
 
-// Each case runs one typed call on a front end; the text it must give.
 using Call = std::function<std::string(const kezabsOutput&)>;
 struct Case {
   Call call;
@@ -78,9 +73,7 @@ std::vector<Case> value_cases() {
   };
 }
 
-// Every case through the helper (as a string and displayed) and the
-// connector, over every formatter; and the argument-list calls' `%ld`,
-// `%lu` and `%lx`, which read a long, wider than int here.
+// `%ld`, `%lu` and `%lx` read a long, wider than int here.
 TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
   keznlsFormatterSimple engine{ut_lit(".")};
   keznlsFormatterDefault c_printf;
@@ -128,7 +121,6 @@ class Recording : public kezabsOutput {
   std::string shown;
 };
 
-// The outputs without roles, the pair and the library output object.
 TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   Recording recording;
   recording.tprint("db", "%s %d %x %c", std::string_view("abcd", 2), std::int64_t{-5000000000}, std::int16_t{-1}, 'z');
@@ -164,7 +156,6 @@ TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   EXPECT_EQ(sink.str(), "size: 5000000000;<error>;-5000000000");
 }
 
-// utString and the standard library's strings, both ways.
 TEST(Typed, UtStringConvertsToAndFromStandardStrings) {
   const utString from_string(std::string("hello"));
   const utString from_view(std::string_view("hello world").substr(6));

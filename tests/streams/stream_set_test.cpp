@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "keznls/co/co_hash.h"
@@ -33,8 +34,7 @@ struct NullStream : keznlsBaseStream {
   const keznlsBaseStream& operator<<(const char*) const override { return *this; }
 };
 
-// Size, member hash, traversal and lookups agree with the oracle, and the
-// table is less than half full.
+// Agrees with the oracle, and the table is less than half full.
 ::testing::AssertionResult agrees(const ProbeSet& set, const Oracle& oracle) {
   unsigned int hash = 0;
   std::vector<keznlsBaseStream*> expected(oracle.begin(), oracle.end()), seen;
@@ -59,8 +59,7 @@ void keep_only(Oracle& oracle, Keep keep) {
   for (auto it = oracle.begin(); it != oracle.end();) it = keep(*it) ? std::next(it) : oracle.erase(it);
 }
 
-// The container's probe code over a table of 8 numbers whose tens digit is
-// their home slot, so runs lie where a test wants them; 0 marks an empty slot.
+// A table of 8 numbers whose tens digit is their home slot; 0 marks an empty slot.
 struct DigitSlots {
   std::vector<int>* table;
   unsigned int mask() const { return static_cast<unsigned int>(table->size()) - 1; }
@@ -70,15 +69,11 @@ struct DigitSlots {
   bool empty(const int* slot) const { return *slot == 0; }
   int* slot(unsigned int index) const { return &(*table)[index]; }
   void store(unsigned int index, const int* e) const { (*table)[index] = *e; }
-  void move(unsigned int from, unsigned int to) const {
-    (*table)[to] = (*table)[from];
-    (*table)[from] = 0;
-  }
+  void move(unsigned int from, unsigned int to) const { (*table)[to] = std::exchange((*table)[from], 0); }
   void vacate(unsigned int index) const { (*table)[index] = 0; }
 };
 
-// 71, 72, 73 (home 7) wrap past the end of the table; 1 and 2 (home 0) queue
-// behind them around 31, which is at home.
+// 71, 72, 73 wrap past the end; 1 and 2 (home 0) queue behind them around 31.
 std::vector<int> wrapped_run() {
   std::vector<int> table(8, 0);
   const DigitSlots ops{&table};
@@ -105,9 +100,7 @@ std::vector<int> wrapped_run() {
   return ::testing::AssertionSuccess();
 }
 
-// Removal pulls members back, across the end of the table too, so every
-// one left stays findable; the filtering walk judges each member once even
-// when a removal pulls a member back over the end.
+// The filtering walk judges each member once, even one pulled back over the end.
 TEST(ContainerProbeTest, RemovalKeepsEveryOtherMemberFindable) {
   const std::vector<int> all = {71, 72, 73, 31, 1, 2};
   const std::vector<std::vector<int>> drops = {{71}, {72}, {73}, {31}, {1}, {2}, {71, 1}, {72, 73}, all, {}};
@@ -155,8 +148,6 @@ TEST(StreamSetTest, EmptySetStoredMemberAndNil) {
   EXPECT_TRUE(agrees(set, {s(1), s(2), s(3)})) << "nil is never stored";
 }
 
-// How full a table may get is checked by agrees(); here what clear()'s
-// flag does to the table.
 TEST(StreamSetTest, ClearKeepsTheTableOrReturnsToTheInitialSize) {
   const int initial = ProbeSet(4, 50).slots();
   for (int flag : {0, 1, 7}) {
@@ -172,9 +163,7 @@ TEST(StreamSetTest, ClearKeepsTheTableOrReturnsToTheInitialSize) {
   }
 }
 
-// Random operations on two sets, each checked against std::unordered_set.
-// Tables of 16 to 1024 slots make many runs that wrap around the end, and
-// removals from them.
+// Tables of 16 to 1024 slots: many runs wrap around the end.
 TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   std::mt19937 rng(20261206);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned int>(n)); };
@@ -227,9 +216,7 @@ TEST(StreamSetTest, AgreesWithUnorderedSetUnderRandomOperations) {
   }
 }
 
-// The lookup that judges two slots at once, which only tables this large
-// take: members that removals pulled back or that lie far from home stay
-// found; removed and never-added streams, and nil, find the one nil element.
+// Only tables this large take the lookup that judges two slots at once.
 TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   const int pool = 90000, steps = 200000, checks = 4;
   const std::unique_ptr<NullStream[]> streams(new NullStream[static_cast<std::size_t>(pool)]);
@@ -240,32 +227,22 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
   EXPECT_EQ(raw(*nil), nullptr);
   for (int step = 1; step <= steps; ++step) {
     keznlsBaseStream* const s = &streams[rng() % static_cast<unsigned int>(pool * 2 / 3)];
-    if (rng() % 3 == 0) {
-      set.remove(s);
-      oracle.erase(s);
-    } else {
-      set.add(s);
-      oracle.insert(s);
-    }
+    if (rng() % 3 == 0) set.remove(s), oracle.erase(s);
+    else set.add(s), oracle.insert(s);
     if (step % (steps / checks) != 0) continue;
     for (int i = 0; i < pool; ++i) {
       keznlsBaseStream* const e = &streams[i];
       const bool in = oracle.count(e) != 0;
       ASSERT_EQ(set.member(e), in ? 1 : 0) << "stream " << i << " at step " << step;
-      if (in) {
-        ASSERT_EQ(raw(set.find(e)), e);
-      } else {
-        ASSERT_EQ(&set.find(e), nil);
-      }
+      if (in) ASSERT_EQ(raw(set.find(e)), e);
+      else ASSERT_EQ(&set.find(e), nil);
     }
     EXPECT_EQ(set.member(nullptr), 0);
     EXPECT_EQ(&set.find(nullptr), nil);
   }
 }
 
-// Objects of one array, at a fixed stride, must not cluster at half load
-// more than random keys would (mean probe about 0.5; a single multiply
-// leaves runs of hundreds of slots at stride 8).
+// Strided addresses must not cluster more than random keys (mean probe about 0.5).
 TEST(StreamSetTest, AddressesOfOneArraySpreadOverTheTable) {
   constexpr unsigned int kBits = 21;
   constexpr unsigned int kMask = (1u << kBits) - 1;

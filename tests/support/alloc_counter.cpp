@@ -23,8 +23,7 @@ void release(void* p) noexcept {
 
 }  // namespace
 
-// The nothrow forms too, or their blocks would come from another allocator
-// than the one our operator delete hands them back to.
+// The nothrow forms too, or our operator delete would free another allocator's blocks.
 void* operator new(std::size_t size) { return allocate_or_throw(size); }
 void* operator new[](std::size_t size) { return allocate_or_throw(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {

@@ -1,5 +1,4 @@
-// Counts the global operator new calls of a test program (link
-// tests/support/alloc_counter.cpp into it), and can make the nothrow forms fail.
+// Counts a test program's global operator new calls; can make the nothrow forms fail.
 #pragma once
 
 namespace alloc_counter {

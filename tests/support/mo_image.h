@@ -1,5 +1,4 @@
-// Compiled catalogues made in memory, for tests that need entries msgfmt
-// would refuse or a charset the test data lacks.
+// Compiled catalogues made in memory, for entries msgfmt would refuse.
 #pragma once
 
 #include <algorithm>
@@ -11,10 +10,7 @@
 
 namespace test_catalogues {
 
-/// A .mo image of `entries` (original, translation; a plural's original is
-/// "singular\0plural", its translation the forms NUL-separated), sorted as
-/// the originals must be, without a hash table. `header` is the empty
-/// original's translation.
+/// A sorted .mo image without a hash table; a plural's strings are NUL-separated.
 inline std::vector<char> mo_image(const std::string& header, std::vector<std::pair<std::string, std::string>> entries) {
   entries.emplace_back("", header);
   std::sort(entries.begin(), entries.end());

@@ -1,5 +1,4 @@
-// Runs `work(thread)` on `count` threads released together, so that their
-// first uses of shared objects meet.
+// Runs `work(thread)` on `count` threads released together.
 #pragma once
 
 #include <atomic>

@@ -1,5 +1,4 @@
-// Hides a format from the compiler's printf check, for tests that hand the
-// library a malformed or mismatched format on purpose.
+// Hides a format from the compiler's printf check.
 #ifndef KEZNLS_TESTS_SUPPORT_UNCHECKED_H
 #define KEZNLS_TESTS_SUPPORT_UNCHECKED_H
 

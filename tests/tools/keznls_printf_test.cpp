@@ -1,5 +1,3 @@
-// keznls-printf run as a separate process: what it prints, on which stream,
-// with which exit status.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,8 +34,7 @@ std::string slurp(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs the tool with no language variable set but `env` ("NAME=value"),
-// its standard output going to `out` (by default a file read back).
+// Runs the tool with no language variable but `env`, its output going to `out`.
 Outcome run(const std::vector<std::string>& args, const std::string& env = "", std::string out = "") {
   std::string command = "env";
   for (char** e = environ; *e != nullptr; ++e) {
@@ -55,8 +52,7 @@ Outcome run(const std::vector<std::string>& args, const std::string& env = "", s
 
 struct Case {
   const char* env;  // "NAME=value" or ""
-  std::vector<std::string> args;
-  std::vector<std::string> expected;  // the whole output, or the parts a refusal must name
+  std::vector<std::string> args, expected;  // the whole output, or the parts a refusal must name
 };
 
 void check(const Case& c, int status) {
@@ -97,7 +93,6 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\nlibrary: keznls " KEZNLS_VERSION "\n"}},
   };
   for (const Case& c : cases) check(c, 0);
-  // The test catalogues: "demo" has six German messages.
   const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
   check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
          {"database \"demo\" in \"" + first + "\"\nlanguages \"xx:de\" from LANGUAGE\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
@@ -162,18 +157,15 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   for (const Case& c : cases) check(c, 2);
 }
 
-// The tool shows each formatter's text of a message as the library does
-// (hostile_catalogue_test holds the library to the same texts).
+// hostile_catalogue_test holds the library to the same texts.
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
-    const char *database, *text;
-    const char* plural;  // null: a plain message; else the count is the first argument
+    const char *database, *text, *plural;  // null: a plain message; else the count is the first argument
     std::vector<std::string> args;
     std::array<const char*, 3> expected;  // with default, simple, locale
   } messages[] = {
-      // Right for C's printf, outside the engine's grammar: the C formatters
-      // show the translation, the engine the original.
+      // Outside the engine's grammar: the C formatters show the translation, the engine the original.
       {"hostile", "%d apples\n", nullptr, {"3"}, {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
       {"hostile", "%d pears\n", nullptr, {"3"}, {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
       {"hostile", "%d plums\n", nullptr, {"3"}, {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
@@ -187,13 +179,11 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
       {"hostile", "%s is ready\n", nullptr, {"x"}, {"x is ready\n", "x is ready\n", "x is ready\n"}},
       {"hostile", "%d copied\n", nullptr, {"4"}, {"4 copied\n", "4 copied\n", "4 copied\n"}},
       {"hostile", "Done\n", nullptr, {}, {"Done\n", "Done\n", "Done\n"}},
-      // The stale plural entry reads an argument the program no longer
-      // passes, whichever form the count picks.
+      // The stale plural entry reads an argument no longer passed, whatever the form.
       {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
       {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
       {"hostile", "%d file\n", "%d files\n", {"0"}, {"0 files\n", "0 files\n", "0 files\n"}},
-      // A singular without the count: the count is passed all the same, and
-      // the form for one thing shows it.
+      // A singular without the count: the count is passed all the same.
       {"keznls_printf", "one file\n", "%d files\n", {"1"}, {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
       {"keznls_printf", "one file\n", "%d files\n", {"7"}, {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
       // A `*` width from another argument, in C's grammar only.
@@ -210,18 +200,13 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
     }
 }
 
-// A C translation is rendered one conversion at a time; the pieces joined
-// must read as the C library prints the whole format.
+// The pieces joined must read as the C library prints the whole format.
 TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   using keznls_printf::Value;
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
   const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
   const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
-  const struct {
-    const char* format;
-    std::vector<Value> values;
-    std::function<utString(keznlsFormatter&)> whole;
-  } cases[] = {
+  const struct { const char* format; std::vector<Value> values; std::function<utString(keznlsFormatter&)> whole; } cases[] = {
       {"[%2$*1$d]", {i(6), i(42)}, [](keznlsFormatter& f) { return f.format("[%2$*1$d]", 6, 42); }},
       // A negative `*` width aligns left; a negative precision is none.
       {"[%*d|%-*s]", {i(-4), i(7), i(3), s("ab")},
@@ -239,7 +224,6 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
       {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
   };
   keznlsFormatterDefault formatter;
-  // `format` planned and rendered with `values` into `out`.
   const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
     keznls_printf::Plan plan;
     EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
@@ -252,14 +236,8 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
     EXPECT_FALSE(failure.failed()) << failure.why;
     EXPECT_EQ(out, c.whole(formatter).c_str());
   }
-  // What would cut the text short or read past the values fails, naming
-  // the conversion, before the formatter is called.
-  const struct {
-    const char* format;
-    std::vector<Value> values;
-    const char* written;
-    const char* why;
-  } refused[] = {
+  // What would cut the text short or read past the values fails before the formatter is called.
+  const struct { const char* format; std::vector<Value> values; const char *written, *why; } refused[] = {
       {"a%c", {i(256)}, "%c", "NUL byte"},
       {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
       {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
@@ -276,12 +254,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
 
 TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
   const std::vector<std::string> calls[] = {
-      {"hello\\n"},
-      {"--formatter", "simple", "%s\\n", "hello"},
-      {"--help"},
-      {"--version"},
-      {"--explain", DEMO},
-  };
+      {"hello\\n"}, {"--formatter", "simple", "%s\\n", "hello"}, {"--help"}, {"--version"}, {"--explain", DEMO}};
   for (const auto& args : calls) {
     SCOPED_TRACE(::testing::PrintToString(args));
     const Outcome r = run(args, "", "/dev/full");

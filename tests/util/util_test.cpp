@@ -15,8 +15,7 @@
 
 namespace {
 
-// Bytes compare unsigned; an invalid string sorts before every valid one,
-// the default (empty) one included.
+// An invalid string sorts before every valid one, the empty one included.
 TEST(UtString, CompareGivesMinusOneZeroOrOne) {
   const utString invalid(static_cast<const char*>(nullptr));
   const struct { utString a, b; int expected; } cases[] = {
@@ -29,8 +28,7 @@ TEST(UtString, CompareGivesMinusOneZeroOrOne) {
   }
 }
 
-// Copies share a text until one is written; every kind of text is freed
-// exactly once (the sanitizer build reports a leak or double free).
+// The sanitizer build reports a leak or double free.
 TEST(UtString, CopyOnWriteOverEveryKindOfText) {
   char* const buffer = std::strcpy(new char[6], "owned");
   char source[] = "copied";
@@ -63,8 +61,7 @@ TEST(UtMath, EdgeValues) {
   EXPECT_EQ(utMath::pow(2.0, -2), 0.25);
 }
 
-// Each thread's own T: made zeroed on first use, kept, freed at thread exit;
-// none at all when the process has no thread-specific key left.
+// Made zeroed, kept, freed at thread exit; none when no key is left.
 std::atomic<int> g_freed{0};
 
 // No constructor of its own, as the cache's users: made zeroed.
@@ -97,8 +94,7 @@ struct NoKey {
   long word;
 };
 
-// The first get() of a type makes its key: with every key taken, it has
-// none, and callers must go without rather than leak a T per call.
+// With every key taken, callers must go without rather than leak a T per call.
 TEST(UtThreadCache, NoKeyLeftMeansNoCache) {
   std::vector<pthread_key_t> taken;
   for (pthread_key_t k; pthread_key_create(&k, nullptr) == 0;) taken.push_back(k);
