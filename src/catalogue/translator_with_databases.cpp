@@ -19,7 +19,6 @@
 #include "util/ut_thread_cache.h"
 #include "util/kept.h"
 #include "format/grammar.h"
-#include "output/pipeline.h"
 
 namespace {
 
@@ -184,7 +183,7 @@ struct keznlsTranslatorWithDatabases::Impl {
       const unsigned kept = translator.keeps();
       // A derived class that lends otherwise is asked through its own call.
       if ((kept & keznls_kept_borrow_translation) == 0) return translator.keznlsTranslator::lend(m);
-      if (!keznls_pipeline::keeps_copying_call(kept, m)) return nullptr;
+      if (!keznls_keeps_copying_call(kept, m)) return nullptr;
     }
     return translator.impl_->answer(m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
   }
@@ -311,7 +310,7 @@ const char* keznlsTranslatorWithDatabases::borrow_translation(const char* name, 
                                                               const char* text, const char* plural,
                                                               unsigned long n) {
   const keznlsMessage m{name, context, text, plural, n};
-  if (!keznls_pipeline::keeps_copying_call(keeps(), m)) return nullptr;
+  if (!keznls_keeps_copying_call(keeps(), m)) return nullptr;
   return impl_->answer(m, nullptr);
 }
 

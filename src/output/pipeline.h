@@ -62,16 +62,6 @@ T stored(const T& field) {
   return *static_cast<const volatile T*>(&field);
 }
 
-/// Whether `kept` (a translator's `keeps()`) holds the copying call that
-/// answers `m`: a derived class that answers it otherwise must be asked
-/// through it, not lent an answer.
-inline bool keeps_copying_call(unsigned kept, const keznlsMessage& m) {
-  const unsigned call = m.plural != nullptr
-                            ? (m.context != nullptr ? keznls_kept_translate_plural_in_context : keznls_kept_translate_plural)
-                            : (m.context != nullptr ? keznls_kept_translate_in_context : keznls_kept_translate);
-  return (kept & call) != 0;
-}
-
 /// Whether `format` holds a '%'. A format mostly has its first within a few
 /// characters, found here without a call.
 inline bool has_conversion(const char* format) {

@@ -19,7 +19,7 @@ utString keznlsTranslatorDefault::translate(const char* /*name*/, const char* te
 
 const char* keznlsTranslatorDefault::borrow_translation(const char* name, const char* context, const char* text,
                                                         const char* plural, unsigned long n) {
-  if (!keznls_pipeline::keeps_copying_call(keeps(), {name, context, text, plural, n})) return nullptr;
+  if (!keznls_keeps_copying_call(keeps(), {name, context, text, plural, n})) return nullptr;
   return plural != nullptr && n != 1 ? plural : text;
 }
 

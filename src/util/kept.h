@@ -16,4 +16,14 @@ unsigned keznls_kept_if_exactly(const Own& object) {
   return &typeid(object) == &typeid(Own) ? static_cast<unsigned>(keznls_kept_all) : 0u;
 }
 
+// Whether `kept` (a translator's keeps()) holds the copying call that
+// answers `m`: a derived class that answers it otherwise must be asked
+// through it, not lent an answer.
+inline bool keznls_keeps_copying_call(unsigned kept, const keznlsMessage& m) {
+  const unsigned call = m.plural != nullptr
+                            ? (m.context != nullptr ? keznls_kept_translate_plural_in_context : keznls_kept_translate_plural)
+                            : (m.context != nullptr ? keznls_kept_translate_in_context : keznls_kept_translate);
+  return (kept & call) != 0;
+}
+
 #endif  // KEZNLS_UTIL_KEPT_H
