@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "catalogue/catalogue_state.h"
 #include "catalogue/plural_rule.h"
@@ -93,6 +94,7 @@ struct Places {
   Place sets[kSets][kWays];
   NamePlace names[kNames];
 };
+static_assert(std::is_trivial<Places>::value, "a thread's places need no construction");
 
 inline Place* set_of(Places& mine, const Question& q) {
   const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(q.text) ^ q.owner) * 0x9e3779b97f4a7c15u;

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "keznls/engine.h"
 #include "format/format_walk.h"
@@ -115,9 +117,13 @@ struct Plan {
 struct Plans {
   static constexpr int kSets = 32;
   Plan sets[kSets][2];
-  // The records a call renders its other conversions in, each copied out
-  // before the call returns or calls out of the engine.
-  keznlsPercent scratch[kSlots];
+  // Room for the records a call renders its other conversions in, each
+  // copied out before the call returns or calls out of the engine. Raw
+  // room, made into a record at each use: the plans stay trivial, so the
+  // thread's copy comes zeroed from the system and only the pages used are
+  // ever touched.
+  alignas(keznlsPercent) unsigned char scratch[kSlots][sizeof(keznlsPercent)];
+  keznlsPercent& record(int s) { return *new (scratch[s]) keznlsPercent; }
 
   // The set of `format` read in its grammar: a text read both ways (a
   // typed call's and another's) mostly has its plans in two sets.
@@ -141,6 +147,7 @@ struct Plans {
     return set[0];
   }
 };
+static_assert(std::is_trivial<Plans>::value, "a thread's plans need no construction");
 
 }  // namespace keznls_engine
 #pragma GCC visibility pop

@@ -68,7 +68,7 @@ __attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan
                                                    const char* decimal_point) {
   if (plan.kind[s] == SlotKind::unset) return Shown{kUnset, kMarkerLength};
   DecimalPoint dp(decimal_point);
-  keznlsPercent& r = mine.scratch[s];
+  keznlsPercent& r = mine.record(s);
   plan.specs[s].load(r);
   const std::size_t length = render(r, cursor, dp);
   return Shown{r.text, length};
@@ -79,7 +79,7 @@ __attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan
 __attribute__((noinline)) inline Shown show_typed_record(Plans& mine, const Plan& plan, int s, const keznlsArg& a,
                                                          const char* decimal_point) {
   DecimalPoint dp(decimal_point);
-  keznlsPercent& r = mine.scratch[s];
+  keznlsPercent& r = mine.record(s);
   plan.specs[s].load(r);
   const std::size_t length = render_typed(r, a, dp);
   return Shown{r.text, length};

@@ -3,8 +3,10 @@
 #define KEZNLS_UT_THREAD_CACHE_H
 
 #include <pthread.h>
+#include <sys/mman.h>
 
 #include <new>
+#include <type_traits>
 
 /// A T of the calling thread, made zeroed on its first use there and freed
 /// when it exits. Reached with one load: the thread keeps a pointer in
@@ -47,15 +49,32 @@ class utThreadCache {
   static void destroy(void* p) {
     slot() = nullptr;
     exited() = true;
-    delete static_cast<T*>(p);
+    release(static_cast<T*>(p));
+  }
+  // A trivial T of a page or more is mapped: it comes zeroed from the
+  // system, and a page is touched only once the thread uses it (a short
+  // program touches a few of the caches' tens of KB). Smaller ones, and
+  // any with a constructor, come from the allocator, value-initialised.
+  static constexpr bool kMapped = std::is_trivial<T>::value && sizeof(T) >= 4096;
+  static T* allocate() {
+    if constexpr (kMapped) {
+      void* p = ::mmap(nullptr, sizeof(T), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      return p == MAP_FAILED ? nullptr : static_cast<T*>(p);
+    } else {
+      return new (std::nothrow) T();
+    }
+  }
+  static void release(T* p) {
+    if constexpr (kMapped) ::munmap(p, sizeof(T));
+    else delete p;
   }
   __attribute__((noinline)) static T* make() {
     static const Key key;
     if (!key.made || exited()) return nullptr;
-    T* fresh = new (std::nothrow) T();
+    T* fresh = allocate();
     if (fresh == nullptr) return nullptr;
     if (pthread_setspecific(key.key, fresh) != 0) {
-      delete fresh;
+      release(fresh);
       return nullptr;
     }
     slot() = fresh;
