@@ -147,12 +147,17 @@ int open_file(const char* path) {
   return fd;
 }
 
-// Not zeroed: every byte is written when its chunk is read. A file read in
-// pieces of `piece` bytes lies on their boundaries, so that a piece fills
-// one fresh page rather than faulting in two.
-nlsMemory allocate(std::uint64_t size, std::uint64_t piece = 0) {
-  if (piece == 0) return nlsMemory(static_cast<char*>(std::malloc(size)));
-  return nlsMemory(static_cast<char*>(std::aligned_alloc(piece, (size + piece - 1) / piece * piece)));
+// Not zeroed: every byte is written when its chunk is read. Room for a
+// piece more than the file, so that a file read in pieces can lie on their
+// boundaries (a piece then fills one fresh page rather than faulting in
+// two), still from malloc, which hands a freed copy's memory to the next.
+nlsMemory allocate(std::uint64_t size, std::uint64_t piece = 1) {
+  return nlsMemory(static_cast<char*>(std::malloc(size + piece - 1)));
+}
+
+char* on_boundary(char* memory, std::uint64_t piece) {
+  const auto at = reinterpret_cast<std::uintptr_t>(memory);
+  return memory + ((piece - at % piece) % piece);
 }
 
 }  // namespace
@@ -206,8 +211,8 @@ nlsOpenedFile::~nlsOpenedFile() {
   if (slot_ >= 0) descriptors().give_back(slot_, fd_, false);
 }
 
-nlsFileImage::nlsFileImage(nlsMemory memory, std::uint64_t size, bool complete)
-    : memory_(std::move(memory)), bytes_(memory_.get()), size_(size), complete_(complete) {}
+nlsFileImage::nlsFileImage(nlsMemory memory, char* bytes, std::uint64_t size, bool complete)
+    : memory_(std::move(memory)), bytes_(bytes), size_(size), complete_(complete) {}
 
 nlsFileImage::~nlsFileImage() {
   if (owner_ != 0 && !complete_.load(std::memory_order_relaxed)) descriptors().forget(owner_);
@@ -219,9 +224,11 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
   const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
   std::unique_ptr<nlsFileImage> image;
   try {
-    nlsMemory memory = allocate(size, whole ? 0 : 1u << kChunkBits);
+    const std::uint64_t piece = whole ? 1 : 1u << kChunkBits;
+    nlsMemory memory = allocate(size, piece);
     if (memory == nullptr) throw std::bad_alloc();
-    image.reset(new nlsFileImage(std::move(memory), size, false));
+    char* const bytes = on_boundary(memory.get(), piece);
+    image.reset(new nlsFileImage(std::move(memory), bytes, size, false));
     image->chunks_.reset(new std::atomic<std::uint64_t>[(chunks + 63) / 64]());
     image->path_ = path;
   } catch (const std::bad_alloc&) {
@@ -250,8 +257,9 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
 
 std::unique_ptr<nlsFileImage> nlsFileImage::copy(const void* bytes, std::size_t size, nlsOpenProblem* failure) {
   nlsMemory memory = allocate(size);
-  std::unique_ptr<nlsFileImage> image(memory != nullptr ? new (std::nothrow) nlsFileImage(std::move(memory), size, true)
-                                                        : nullptr);
+  char* const start = memory.get();
+  std::unique_ptr<nlsFileImage> image(
+      memory != nullptr ? new (std::nothrow) nlsFileImage(std::move(memory), start, size, true) : nullptr);
   if (image == nullptr) {
     failure->problem = "unreadable now: out of memory";
     failure->again = true;

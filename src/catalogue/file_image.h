@@ -111,7 +111,8 @@ class nlsFileImage {
 
  private:
   static constexpr unsigned kChunkBits = 12;  // 4 KiB
-  nlsFileImage(nlsMemory memory, std::uint64_t size, bool complete);
+  // `bytes` lies in `memory`: at its start, or at the first piece boundary.
+  nlsFileImage(nlsMemory memory, char* bytes, std::uint64_t size, bool complete);
   bool need(std::uint64_t offset, std::uint64_t length) const;
   /// Reads chunks [first, last], those not read yet; `reading_` held.
   bool read_chunks(std::uint64_t first, std::uint64_t last) const;
