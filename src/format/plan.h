@@ -57,7 +57,7 @@ struct PlanSpec {
 // bare `%d` or `%s`: those are shown straight from the argument, without a
 // record, their digits written in place; the rest go through a record.
 enum class SlotKind : std::uint8_t {
-  record,    // any other conversion: the spec loaded into a record, rendered there
+  record,    // any other conversion: its fields loaded into a record, rendered there
   text,      // `%s`, which ignores width and precision
   decimal,   // `%d` without width, precision or `l`
   unsigned_decimal,  // `%u` likewise
