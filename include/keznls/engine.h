@@ -114,6 +114,8 @@ class KEZNLS_API keznlsSprintf {
   bool tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const;
 
  private:
+  friend struct keznlsFormatterSimpleEngine;  // the library's pipeline
+
   utString decimal_point;
 };
 

@@ -130,6 +130,8 @@ class KEZNLS_API keznlsTranslatorWithDatabases : public keznlsTranslator {
   keznlsCatalogueStatus status(const char* name);
 
  private:
+  friend struct keznlsTranslatorLending;  // the library's pipeline
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

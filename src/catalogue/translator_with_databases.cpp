@@ -15,6 +15,7 @@
 #include "keznls/translator.h"
 #include "catalogue/language.h"
 #include "catalogue/answer_places.h"
+#include "catalogue/lending.h"
 #include "util/ut_program_text.h"
 #include "util/ut_thread_cache.h"
 #include "util/kept.h"
@@ -319,6 +320,10 @@ const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   // it is known by its type, without the call.
   if (&typeid(*this) != &typeid(keznlsTranslatorWithDatabases)) return Impl::lend_other(*this, message);
   return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+}
+
+const char* keznlsTranslatorLending::for_engine(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m) {
+  return translator.impl_->answer(m, &keznls_engine::shows);
 }
 
 unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_if_exactly(*this); }

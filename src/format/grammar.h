@@ -1,9 +1,26 @@
-// What the engine's grammar holds: used where a translation is chosen, so
-// that a formatter over the engine never gets a format it shows as errors.
+// What the engine offers the rest of the library: the grammar it holds,
+// used where a translation is chosen so that a formatter over the engine
+// never gets a format it shows as errors, and formatting a lent text.
 #ifndef KEZNLS_SRC_ENGINE_GRAMMAR_H
 #define KEZNLS_SRC_ENGINE_GRAMMAR_H
 
+#include <cstdarg>
+#include <cstdint>
+
+#include "keznls/ut/ut_string.h"
+
 namespace keznls_engine {
+
+/// Room `vsprintf_lent` needs in its buffer.
+constexpr int kLentRoom = 512;
+
+/// The engine's `gui_vsprintf_into` for the library's pipeline, with
+/// `decimal_point`: `buffer` has room for `size` >= kLentRoom characters
+/// and may be written to even where -1 comes back, which it also does for
+/// a text longer than kLentRoom allows. `lent`: the format's stamp
+/// (ut_lent_stamp) where the library lent it, else 0.
+int vsprintf_lent(const utString& decimal_point, char* buffer, int size, const char* format, std::uint64_t lent,
+                  va_list args);
 
 /// Whether the engine shows `format` without an error marker: every
 /// conversion in its grammar, at most nine, and each argument named by

@@ -87,6 +87,9 @@ struct Plan {
   // the program's own read-only memory and can hold nothing else; else the
   // text decides, since the address may hold another format now.
   const char* key;
+  // Else, where not 0, the stamp of lent texts (see ut_lent_stamp) at which
+  // the key last held the kept text: it still does while the stamp is the same.
+  std::uint64_t stamp;
   bool typed;            // read in a typed call's grammar
   bool fixed;
   bool contiguous;       // slots 0 to count-1 named, none past: what typed calls need
@@ -107,12 +110,18 @@ struct Plan {
   char literals[kPlanText + 32];
   KeptText<kPlanText> text;
 
-  bool holds(const char* format, bool in_grammar) const {
-    return key == format && typed == in_grammar && (fixed || text.same(format));
+  // Whether the plan is `format`'s, read in `in_grammar`; `lent` is the
+  // format's stamp where the library lent it, else 0.
+  bool holds(const char* format, bool in_grammar, std::uint64_t lent) {
+    if (key != format || typed != in_grammar) return false;
+    if (fixed || (lent != 0 && lent == stamp)) return true;
+    if (!text.same(format)) return false;
+    stamp = lent;
+    return true;
   }
 };
 
-// A thread's plans: 32 sets of 2 of 528 bytes, the last made first in its
+// A thread's plans: 32 sets of 2 of 536 bytes, the last made first in its
 // set, and the records conversions are rendered into: about 34 KB.
 struct Plans {
   static constexpr int kSets = 32;
@@ -132,11 +141,12 @@ struct Plans {
     return mine.sets[h >> 59];
   }
 
-  // The plan for `format` read in its grammar, or null.
-  static const Plan* find(Plans& mine, const char* format, bool typed) {
-    const Plan* set = set_of(mine, format, typed);
-    if (set[0].holds(format, typed)) return &set[0];
-    if (set[1].holds(format, typed)) return &set[1];
+  // The plan for `format` read in its grammar, or null; `lent` as for
+  // Plan::holds.
+  static const Plan* find(Plans& mine, const char* format, bool typed, std::uint64_t lent = 0) {
+    Plan* set = set_of(mine, format, typed);
+    if (set[0].holds(format, typed, lent)) return &set[0];
+    if (set[1].holds(format, typed, lent)) return &set[1];
     return nullptr;
   }
 

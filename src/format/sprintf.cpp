@@ -12,6 +12,7 @@
 #include "util/va_args.h"
 #include "format/copy.h"
 #include "format/format_walk.h"
+#include "format/grammar.h"
 #include "format/parse_conversion.h"
 #include "format/plan.h"
 #include "format/render.h"
@@ -256,6 +257,7 @@ class Driver {
     if (!scanned.ok || scanned.events > kMaxEvents || size >= static_cast<std::size_t>(kPlanText)) return;
     Plan& plan = Plans::make(mine, format_, kTyped);
     plan.key = format_;
+    plan.stamp = 0;
     plan.typed = kTyped;
     plan.fixed = ut_program_text().holds(format_, size + 1);
     plan.count = static_cast<std::uint8_t>(scanned.count);
@@ -347,7 +349,7 @@ utString keznlsSprintf::gui_vsprintf(const char* format, va_list args) const {
   if (mine != nullptr)
     if (const Plan* plan = Plans::find(*mine, format, false)) {
       Stage stage;
-      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage.text);
       if (total != kNoRoom) return staged_string(stage, total);
       mine = nullptr;  // read anew, the plan kept
     }
@@ -359,7 +361,7 @@ int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format,
   if (mine != nullptr)
     if (const Plan* plan = Plans::find(*mine, format, false)) {
       Stage stage;
-      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage);
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), stage.text);
       if (total != kNoRoom) {
         if (total >= static_cast<std::size_t>(size)) return -1;
         stage.copy_to(buffer, total + 1);
@@ -370,12 +372,25 @@ int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format,
   return Driver<false>(decimal_point, format).run_into(mine, buffer, size, args);
 }
 
+int keznls_engine::vsprintf_lent(const utString& decimal_point, char* buffer, int size, const char* format,
+                                 std::uint64_t lent, va_list args) {
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false, lent)) {
+      // The buffer has a stage's room: staged in place, no copy.
+      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), buffer);
+      return total != kNoRoom ? static_cast<int>(total) : -1;
+    }
+  return Driver<false>(decimal_point, format).run_into(mine, buffer, size, args);
+}
+
 bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const {
   Plans* mine = plans();
   if (mine != nullptr)
     if (const Plan* plan = Plans::find(*mine, format, true)) {
       Stage stage;
-      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), stage);
+      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), stage.text);
       if (total == kRefused) return false;
       if (total != kNoRoom) {
         // The sink is the program's and may format again: the text is

@@ -221,12 +221,12 @@ inline char* put_number(char* out, Unsigned u) {
   return out;
 }
 
-// The plan's pieces with what `source` gives each slot, into the stage
-// with a NUL after: the length, kRefused where the source refuses an
-// argument, or kNoRoom.
+// The plan's pieces with what `source` gives each slot, into `text` (a
+// stage's, or any room of Stage::kSize) with a NUL after: the length,
+// kRefused where the source refuses an argument, or kNoRoom.
 template <typename Source>
-__attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source& source, Stage& stage) {
-  char* out = stage.text;
+__attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source& source, char* text) {
+  char* out = text;
   const char* literal = plan.literals;
   std::size_t room = plan.text_room;
   for (const PlanPiece* piece = plan.piece;; ++piece) {
@@ -253,13 +253,13 @@ __attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source
     out = copy(out, shown.text, shown.length);
   }
   *out = '\0';
-  return static_cast<std::size_t>(out - stage.text);
+  return static_cast<std::size_t>(out - text);
 }
 
 // A varargs call whose slots come in another order. Out of line: most
 // messages' come in slot order, and this one's frame is larger.
 __attribute__((noinline)) inline std::size_t stage_read(Plans& mine, const Plan& plan, va_list args,
-                                                        const char* decimal_point, Stage& out) {
+                                                        const char* decimal_point, char* out) {
   ReadSource source;
   source.read(mine, plan, args, decimal_point);
   return stage(plan, source, out);
@@ -267,7 +267,7 @@ __attribute__((noinline)) inline std::size_t stage_read(Plans& mine, const Plan&
 
 // A varargs call into the stage: its length, or kNoRoom.
 __attribute__((always_inline)) inline std::size_t stage_varargs(Plans& mine, const Plan& plan, va_list args,
-                                                                const char* decimal_point, Stage& out) {
+                                                                const char* decimal_point, char* out) {
   if (!plan.in_order) return stage_read(mine, plan, args, decimal_point, out);
   InOrderSource source{mine, plan, decimal_point, keznlsVarArgs(args)};
   return stage(plan, source, out);
@@ -277,7 +277,7 @@ __attribute__((always_inline)) inline std::size_t stage_varargs(Plans& mine, con
 // reads argument s, so every slot below the count must be named (no gap,
 // no "<unset>") and passed.
 inline std::size_t stage_typed(Plans& mine, const Plan& plan, const keznlsArgs& args, const char* decimal_point,
-                               Stage& out) {
+                               char* out) {
   if (!plan.contiguous || plan.count > args.count) return kRefused;
   TypedSource source{mine, plan, decimal_point, args.args};
   return stage(plan, source, out);

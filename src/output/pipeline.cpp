@@ -60,17 +60,22 @@ void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const cha
   displayer.display(message.c_str());
 }
 
+void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                const keznlsMessage& m, va_list args) {
+  const char* lent = translator.lend(m);
+  if (lent == nullptr) return print_copied(translator, formatter, own, displayer, m, args);
+  show(formatter, own, displayer, lent, 0, args);
+}
+
 void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
                  keznlsMessage m, va_list args) {
   m.grammar = formatter.grammar();
-  const char* lent = translator.lend(m);
-  if (lent == nullptr) return print_copied(translator, formatter, false, displayer, m, args);
-  show(formatter, false, displayer, lent, args);
+  print_lent(translator, formatter, false, displayer, m, args);
 }
 
 void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                   const keznlsMessage& m, va_list args) {
-  show(formatter, own, displayer, copied(translator, m).text(), args);
+  show(formatter, own, displayer, copied(translator, m).text(), 0, args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,

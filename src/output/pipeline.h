@@ -7,6 +7,7 @@
 #define KEZNLS_SRC_OUTPUT_PIPELINE_H
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <typeinfo>
@@ -14,7 +15,11 @@
 #include "keznls/args.h"
 #include "keznls/engine.h"
 #include "keznls/roles.h"
+#include "keznls/translator.h"
 #include "keznls/ut/ut_string.h"
+#include "catalogue/lending.h"
+#include "format/grammar.h"
+#include "util/ut_program_text.h"
 
 /// The engine behind the library's own formatter.
 struct keznlsFormatterSimpleEngine {
@@ -22,6 +27,8 @@ struct keznlsFormatterSimpleEngine {
   static const keznlsSprintf& of(const keznlsFormatter& formatter) {
     return static_cast<const keznlsFormatterSimple&>(formatter).sprintf_;
   }
+  /// Its decimal point.
+  static const utString& decimal_point(const keznlsFormatter& formatter) { return of(formatter).decimal_point; }
 };
 
 namespace keznls_pipeline {
@@ -89,10 +96,12 @@ inline bool exactly(const Role& role) {
 
 /// The formatter's text of `format` in `size` characters of `stage`, or
 /// -1 when it does not fit. `own`: the formatter is exactly the engine's,
-/// whose `vformat_into` is the engine's own call.
+/// whose `vformat_into` is the engine's own call; `lent` as the engine
+/// takes it.
 inline int format_into(keznlsFormatter& formatter, bool own, char* stage, int size, const char* format,
-                       va_list args) {
-  return own ? keznlsFormatterSimpleEngine::of(formatter).gui_vsprintf_into(stage, size, format, args)
+                       std::uint64_t lent, va_list args) {
+  return own ? keznls_engine::vsprintf_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), stage, size,
+                                            format, lent, args)
              : formatter.vformat_into(stage, size, format, args);
 }
 
@@ -105,16 +114,20 @@ void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const cha
 /// library's, which would only copy it. In the caller's frame: every
 /// message passes here.
 __attribute__((always_inline)) inline void show(keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
-                                                const char* format, va_list args) {
+                                                const char* format, std::uint64_t lent, va_list args) {
   if (!has_conversion(format) && (own || shows_plain_text_as_is(formatter))) return displayer.display(format);
   char stage[1024];
-  if (format_into(formatter, own, stage, sizeof stage, format, args) >= 0) return displayer.display(stage);
+  static_assert(sizeof stage >= keznls_engine::kLentRoom, "the engine stages in place");
+  if (format_into(formatter, own, stage, sizeof stage, format, lent, args) >= 0) return displayer.display(stage);
   show_long(formatter, displayer, format, args);
 }
 
 /// The road of a translator that lent nothing.
 void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                   const keznlsMessage& m, va_list args);
+/// `print` through another translator than exactly ours: its lend asked.
+void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                const keznlsMessage& m, va_list args);
 /// `print` through a formatter that is not exactly the engine's.
 void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
                  keznlsMessage m, va_list args);
@@ -127,9 +140,13 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
                                                  keznlsDisplayer& displayer, keznlsMessage m, va_list args) {
   if (!exactly<keznlsFormatterSimple>(formatter)) return print_other(translator, formatter, displayer, m, args);
   m.grammar = keznlsGrammar::engine;
-  const char* lent = translator.lend(m);
+  if (!exactly<keznlsTranslatorWithDatabases>(translator))
+    return print_lent(translator, formatter, true, displayer, m, args);
+  // Ours is asked without its virtual call, and its catalogues' texts come
+  // stamped: the engine then knows them by address.
+  const char* lent = keznlsTranslatorLending::for_engine(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
   if (lent == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
-  show(formatter, true, displayer, lent, args);
+  show(formatter, true, displayer, lent, lent != m.text && lent != m.plural ? ut_lent_stamp() : 0, args);
 }
 
 /// `message` as the caller stored it, for `print`.

@@ -31,3 +31,5 @@ const utProgramText& ut_program_text() {
   }();
   return ranges;
 }
+
+std::atomic<std::uint64_t> ut_lent_texts_freed{0};

@@ -3,6 +3,7 @@
 #ifndef KEZNLS_UT_PROGRAM_TEXT_H
 #define KEZNLS_UT_PROGRAM_TEXT_H
 
+#include <atomic>
 #include <cstdint>
 
 /// The read-only segments of the main program (its string literals, its
@@ -31,5 +32,14 @@ const utProgramText& ut_program_text();
 
 /// Whether `p` points into a read-only segment of the main program.
 inline bool ut_is_program_text(const void* p) { return ut_program_text().holds(p); }
+
+/// Catalogues freed so far. A text the library lends (a catalogue's
+/// translation) stays at its address, unchanged, while its catalogue
+/// lives, and a catalogue counts here before its memory goes: a text lent
+/// at stamp s still holds what it held while the stamp is s.
+extern std::atomic<std::uint64_t> ut_lent_texts_freed;
+
+/// The stamp of the texts lent now; never 0.
+inline std::uint64_t ut_lent_stamp() { return ut_lent_texts_freed.load(std::memory_order_relaxed) + 1; }
 
 #endif  // KEZNLS_UT_PROGRAM_TEXT_H
