@@ -30,6 +30,10 @@ constexpr int kThreads = 4;
 std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
   using T = keznlsTranslator;
   std::vector<std::function<std::string(T&)>> q;
+  const auto lent = [](T& t, const keznlsMessage& m) {
+    const char* text = t.lend(m);
+    return std::string(text != nullptr ? text : "(none)");
+  };
   for (const char* name : {"demo", "hostile", "legacy", "nope", "DO_NOT_TRANSLATE"}) {
     for (const char* text : {"Hello", "Language", "Untranslated", "%d entries in %s", "%d files\n", "Total: %.2f\n",
                              "%d apples\n", "%s has %d new messages\n"}) {
@@ -37,10 +41,7 @@ std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
       // Texts outside the program's constants: compared at every hit.
       q.push_back([=](T& t) { return std::string(t.translate(std::string(name).c_str(), std::string(text).c_str()).c_str()); });
       for (const keznlsGrammar g : {keznlsGrammar::c_printf, keznlsGrammar::engine})
-        q.push_back([=](T& t) {
-          const char* lent = t.lend(keznlsMessage{name, nullptr, text, nullptr, 0, g});
-          return std::string(lent != nullptr ? lent : "(none)");
-        });
+        q.push_back([=](T& t) { return lent(t, keznlsMessage{name, nullptr, text, nullptr, 0, g}); });
     }
     for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul}) {
       q.push_back([=](T& t) { return std::string(t.translate_plural(name, "%d file", "%d files", n).c_str()); });
@@ -48,10 +49,8 @@ std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
       q.push_back([=](T& t) {
         return std::string(t.translate_plural_in_context(name, "disk", "%d free block", "%d free blocks", n).c_str());
       });
-      q.push_back([=](T& t) {
-        const char* lent = t.lend(keznlsMessage{name, nullptr, "%d file", "%d files", n, keznlsGrammar::engine});
-        return std::string(lent != nullptr ? lent : "(none)");
-      });
+      q.push_back(
+          [=](T& t) { return lent(t, keznlsMessage{name, nullptr, "%d file", "%d files", n, keznlsGrammar::engine}); });
     }
     for (const char* context : {"menu", "state", "window"})
       q.push_back([=](T& t) { return std::string(t.translate_in_context(name, context, "Open").c_str()); });
@@ -281,10 +280,6 @@ class Checking : public keznlsBaseStream {
     (whole ? good_ : bad_).fetch_add(1, std::memory_order_relaxed);
     return *this;
   }
-  int good() const { return good_.load(); }
-  int bad() const { return bad_.load(); }
-
- private:
   mutable std::atomic<int> good_{0}, bad_{0};
 };
 
@@ -300,8 +295,8 @@ TEST(LibraryNlsThreads, OutputCallsFromSeveralThreadsNeverMix) {
       else library.print("thread %d round %d %s", std::int64_t{t}, r, tail);
     }
   });
-  EXPECT_EQ(stream.good(), kThreads * kRounds);
-  EXPECT_EQ(stream.bad(), 0);
+  EXPECT_EQ(stream.good_.load(), kThreads * kRounds);
+  EXPECT_EQ(stream.bad_.load(), 0);
 }
 
 // A server's shared objects.
