@@ -18,7 +18,6 @@
 #include <memory>
 #include <numeric>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "catalogue/file_image.h"
@@ -34,13 +33,13 @@ using ::testing::HasSubstr;
 constexpr int kNumbers = 2000;
 constexpr std::size_t kPiece = 4096;  // what a lookup reads at a time
 
-std::string number(int n) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04d", n);
+std::string numbered(const char* format, int n) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, n);
   return text;
 }
-std::string original(int n) { return "message number " + number(n); }
-std::string translation(int n) { return "Meldung Nummer " + number(n); }
+std::string original(int n) { return numbered("message number %04d", n); }
+std::string translation(int n) { return numbered("Meldung Nummer %04d", n); }
 
 int open_descriptors() {
   int n = 0;
@@ -86,9 +85,8 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
     const std::vector<char> old_file = read(kind);
     const std::vector<char> one_more = read((std::string(kind) == "numbers" ? "numbers_plus" : "numbers_plus_nohash"));
     ASSERT_GT(old_file.size(), 16 * kPiece);  // read a piece at a time
-    int crossing_message;
-    std::size_t boundary;
-    std::tie(crossing_message, boundary) = crossing(old_file);
+    const auto [crossing_message, crossing_at] = crossing(old_file);
+    const std::size_t boundary = crossing_at;  // captured below
     ASSERT_GE(crossing_message, 0);
     std::vector<char> same_size = old_file;  // every translation changed, not one byte more
     for (std::size_t at = 0; at + 7 <= same_size.size(); ++at)

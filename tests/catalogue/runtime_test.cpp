@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_files.h"
 #include "keznls/catalogue_folder.h"
 #include "keznls/version.h"
 #include "catalogue/catalogue_folder_search.h"
@@ -22,23 +23,16 @@ using keznls_detail::catalogue_folder_for;
 // A scratch folder of its own for each test, removed afterwards.
 class CatalogueFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "keznls-folder-XXXXXX").string();
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
+  std::string path(const std::string& relative) const { return scratch_.path() + "/" + relative; }
   std::string folder(const std::string& relative) {
-    fs::create_directories(root_ / relative);
-    return (root_ / relative).string();
+    fs::create_directories(path(relative));
+    return path(relative);
   }
   std::string file(const std::string& relative) {
-    fs::create_directories((root_ / relative).parent_path());
-    std::ofstream(root_ / relative) << "x";
-    return (root_ / relative).string();
+    fs::create_directories(fs::path(path(relative)).parent_path());
+    std::ofstream(path(relative)) << "x";
+    return path(relative);
   }
-  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
 
   // Runs `program` with `fallback` and returns the folder it printed.
   static std::string run(const std::string& program, const std::string& fallback) {
@@ -54,7 +48,7 @@ class CatalogueFolder : public ::testing::Test {
     return out;
   }
 
-  fs::path root_;
+  const test_catalogues::TempDirectory scratch_;
 };
 
 // Each layout, made in turn in one scratch tree; "" stands for the fallback.

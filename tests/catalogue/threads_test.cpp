@@ -30,17 +30,18 @@ constexpr int kThreads = 4;
 std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
   using T = keznlsTranslator;
   std::vector<std::function<std::string(T&)>> q;
-  for (const char* name : {"demo", "hostile", "nope", "DO_NOT_TRANSLATE"}) {
+  const auto lent = [](T& t, const keznlsMessage& m) {
+    const char* text = t.lend(m);
+    return std::string(text != nullptr ? text : "(none)");
+  };
+  for (const char* name : {"demo", "hostile", "legacy", "nope", "DO_NOT_TRANSLATE"}) {
     for (const char* text : {"Hello", "Language", "Untranslated", "%d entries in %s", "%d files\n", "Total: %.2f\n",
                              "%d apples\n", "%s has %d new messages\n"}) {
       q.push_back([=](T& t) { return std::string(t.translate(name, text).c_str()); });
       // Texts outside the program's constants: compared at every hit.
       q.push_back([=](T& t) { return std::string(t.translate(std::string(name).c_str(), std::string(text).c_str()).c_str()); });
       for (const keznlsGrammar g : {keznlsGrammar::c_printf, keznlsGrammar::engine})
-        q.push_back([=](T& t) {
-          const char* lent = t.lend(keznlsMessage{name, nullptr, text, nullptr, 0, g});
-          return std::string(lent != nullptr ? lent : "(none)");
-        });
+        q.push_back([=](T& t) { return lent(t, keznlsMessage{name, nullptr, text, nullptr, 0, g}); });
     }
     for (const unsigned long n : {0ul, 1ul, 2ul, 5ul, 22ul}) {
       q.push_back([=](T& t) { return std::string(t.translate_plural(name, "%d file", "%d files", n).c_str()); });
@@ -48,10 +49,8 @@ std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
       q.push_back([=](T& t) {
         return std::string(t.translate_plural_in_context(name, "disk", "%d free block", "%d free blocks", n).c_str());
       });
-      q.push_back([=](T& t) {
-        const char* lent = t.lend(keznlsMessage{name, nullptr, "%d file", "%d files", n, keznlsGrammar::engine});
-        return std::string(lent != nullptr ? lent : "(none)");
-      });
+      q.push_back(
+          [=](T& t) { return lent(t, keznlsMessage{name, nullptr, "%d file", "%d files", n, keznlsGrammar::engine}); });
     }
     for (const char* context : {"menu", "state", "window"})
       q.push_back([=](T& t) { return std::string(t.translate_in_context(name, context, "Open").c_str()); });
@@ -63,7 +62,7 @@ std::vector<std::function<std::string(keznlsTranslator&)>> questions() {
 class SharedTranslator : public ::testing::Test {
  protected:
   void SetUp() override { set_language("LANG", "de_DE.UTF-8"); }
-  const std::string source = directory("second") + ":" + directory("first");
+  const std::string source = directory("second") + ":" + directory("first") + ":" + directory("charsets");
   const char* const languages = "xx:pl:it:de";
 };
 
@@ -86,6 +85,7 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
   std::vector<std::string> reference;
   for (const auto& question : asked) reference.push_back(question(alone));
   EXPECT_EQ(reference[0], "Hallo");  // pl and it have none: de's
+  EXPECT_STREQ(alone.translate("legacy", "Language").c_str(), "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
   for (int t = 0; t < kThreads; ++t)
     for (std::size_t i = 0; i < asked.size(); ++i) {
       const std::size_t k = (i * (2 * t + 1) + static_cast<std::size_t>(t) * 7) % asked.size();
@@ -93,36 +93,34 @@ TEST_F(SharedTranslator, ThreadsFromTheFirstLookupGetWhatOneThreadGets) {
     }
 }
 
-TEST_F(SharedTranslator, TranslatorsOfDifferentLanguagesAtOnce) {
-  keznlsTranslatorWithDatabases german(source.c_str(), "de"), polish(source.c_str(), "pl"),
-      italian(source.c_str(), "it:de");
-  keznlsTranslatorWithDatabases* by_language[] = {&german, &polish, &italian};
-  const char* expected[] = {"Deutsch", "Language", "Italiano"};
-  const char* files[] = {"%d Dateien", "%d pliki", "%d Dateien"};  // it has none: de's
-  std::atomic<int> wrong{0};
-  race(kThreads, [&](int t) {
-    for (int i = 0; i < 300; ++i) {
-      const int l = (i + t) % 3;
-      keznlsTranslatorWithDatabases& tr = *by_language[l];
-      if (std::string(tr.translate("demo", "Language").c_str()) != expected[l]) wrong.fetch_add(1);
-      if (std::string(tr.translate_plural("demo", "%d file", "%d files", 3).c_str()) != files[l]) wrong.fetch_add(1);
-    }
-  });
-  EXPECT_EQ(wrong.load(), 0);
-}
-
 TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   ASSERT_EQ(nls_catalogues::alive(), 0u);
   const std::size_t before = nls_catalogues::files_read();
   auto first = std::make_unique<keznlsTranslatorWithDatabases>(source.c_str(), "de");
   EXPECT_STREQ(first->translate("demo", "Hello").c_str(), "Hallo");
-  const std::size_t after_first = nls_catalogues::files_read();
-  EXPECT_EQ(after_first - before, 1u);
-  race(kThreads, [&](int) {
-    keznlsTranslatorWithDatabases another(source.c_str(), "de");
-    EXPECT_STREQ(another.translate("demo", "Hello").c_str(), "Hallo");
-  });
-  EXPECT_EQ(nls_catalogues::files_read(), after_first);
+  EXPECT_EQ(nls_catalogues::files_read() - before, 1u);
+  {
+    // Translators of other languages at once: de shared, pl and it read once whoever asks first.
+    keznlsTranslatorWithDatabases german(source.c_str(), "de"), polish(source.c_str(), "pl"),
+        italian(source.c_str(), "it:de");
+    keznlsTranslatorWithDatabases* by_language[] = {&german, &polish, &italian};
+    const char* expected[] = {"Deutsch", "Language", "Italiano"};
+    const char* files[] = {"%d Dateien", "%d pliki", "%d Dateien"};  // it has none: de's
+    std::atomic<int> wrong{0};
+    race(kThreads, [&](int t) {
+      keznlsTranslatorWithDatabases another(source.c_str(), "de");
+      if (std::string(another.translate("demo", "Hello").c_str()) != "Hallo") wrong.fetch_add(1);
+      for (int i = 0; i < 300; ++i) {
+        const int l = (i + t) % 3;
+        keznlsTranslatorWithDatabases& tr = *by_language[l];
+        if (std::string(tr.translate("demo", "Language").c_str()) != expected[l]) wrong.fetch_add(1);
+        if (std::string(tr.translate_plural("demo", "%d file", "%d files", 3).c_str()) != files[l]) wrong.fetch_add(1);
+      }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(nls_catalogues::files_read() - before, 3u);
+    EXPECT_EQ(nls_catalogues::alive(), 3u);
+  }
   EXPECT_EQ(nls_catalogues::alive(), 1u);
   first.reset();
   EXPECT_EQ(nls_catalogues::alive(), 0u);
@@ -134,9 +132,9 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
   std::vector<char> changed = read("demo");
   overwrite(changed, "Hallo", "Servu");
-  const std::string replacement = dir.path() + "/de/LC_MESSAGES/demo.mo.new";
-  std::ofstream(replacement, std::ios::binary).write(changed.data(), static_cast<std::streamsize>(changed.size()));
-  ASSERT_EQ(std::rename(replacement.c_str(), (dir.path() + "/de/LC_MESSAGES/demo.mo").c_str()), 0);
+  dir.add("de", "next", changed);
+  const std::string folder = dir.path() + "/de/LC_MESSAGES/";
+  ASSERT_EQ(std::rename((folder + "next.mo").c_str(), (folder + "demo.mo").c_str()), 0);
   keznlsTranslatorWithDatabases after_change(dir.path().c_str(), "de");
   EXPECT_STREQ(after_change.translate("demo", "Hello").c_str(), "Servu");
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
@@ -148,8 +146,6 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
   const TempDirectory dir;
   dir.add("de", "many", many);
   keznlsTranslatorWithDatabases shared(dir.path().c_str(), "de");
-  keznlsTranslatorWithDatabases legacy(directory("charsets").c_str(), "de");
-  keznlsTranslatorWithDatabases hostile(directory("first").c_str(), "de");
   std::atomic<int> wrong{0};
   race(kThreads, [&](int t) {
     for (int i = 1; i < 600; ++i) {
@@ -157,9 +153,6 @@ TEST_F(SharedTranslator, EntriesFirstReachedByManyThreadsAtOnce) {
       if (shared.translate("many", key.c_str()) == utString(key.c_str())) wrong.fetch_add(1);
     }
     if (std::string(shared.translate("many", "message 600").c_str()) != "message 600") wrong.fetch_add(1);
-    if (std::string(legacy.translate("legacy", "Language").c_str()) != "Deutsch f\xC3\xBCr \xC3\x96sterreicher")
-      wrong.fetch_add(1);
-    if (std::string(hostile.translate("hostile", "Total: %.2f\n").c_str()) != "Total: %.2f\n") wrong.fetch_add(1);
   });
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_THAT(shared.explain("many").c_str(), HasSubstr("1 malformed entries passed over"));
@@ -287,10 +280,6 @@ class Checking : public keznlsBaseStream {
     (whole ? good_ : bad_).fetch_add(1, std::memory_order_relaxed);
     return *this;
   }
-  int good() const { return good_.load(); }
-  int bad() const { return bad_.load(); }
-
- private:
   mutable std::atomic<int> good_{0}, bad_{0};
 };
 
@@ -306,8 +295,99 @@ TEST(LibraryNlsThreads, OutputCallsFromSeveralThreadsNeverMix) {
       else library.print("thread %d round %d %s", std::int64_t{t}, r, tail);
     }
   });
-  EXPECT_EQ(stream.good(), kThreads * kRounds);
-  EXPECT_EQ(stream.bad(), 0);
+  EXPECT_EQ(stream.good_.load(), kThreads * kRounds);
+  EXPECT_EQ(stream.bad_.load(), 0);
+}
+
+// A server's shared objects.
+TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
+  const struct { const char *header, *language, *plural; /* "%d file" for 3 */ } requests[] = {
+      {"de-AT,de;q=0.9", "Deutsch (Österreich)", "3 Dateien"},
+      {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "3 pliki"},
+      {"fr-FR,fr;q=0.9", "Français", "3 files"},
+      {"en-US,en;q=0.9,fr;q=0.8", "Language", "3 files"},
+      {"de", "Deutsch", "3 Dateien"},
+  };
+  constexpr int kRequests = sizeof requests / sizeof requests[0];
+  constexpr int kSetThreads = 6;
+  for (int round = 0; round < 3; ++round) {
+    keznlsTranslatorSet set(directory("source"), "demo");
+    keznlsTranslatorSetEntry* seen[kSetThreads][kRequests] = {};
+    std::atomic<int> wrong{0};
+    race(kSetThreads, [&](int t) {
+      for (int i = 0; i < 4 * kRequests; ++i) {
+        const int r = (i + t) % kRequests;
+        keznlsTranslatorSetEntry& e = set.for_header(requests[r].header);
+        if (seen[t][r] != nullptr && seen[t][r] != &e) ++wrong;
+        seen[t][r] = &e;
+        if (std::string(e.translator().translate("demo", "Language").c_str()) != requests[r].language) ++wrong;
+        if (std::string(e.text().nstprintf("demo", "%d file", "%d files", 3, 3).c_str()) != requests[r].plural)
+          ++wrong;
+      }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+    for (int r = 0; r < kRequests; ++r)
+      for (int t = 1; t < kSetThreads; ++t) EXPECT_EQ(seen[t][r], seen[0][r]) << requests[r].header;  // made once
+    EXPECT_EQ(set.size(), 1u + kRequests);
+  }
+}
+
+// Asked while other threads first load later catalogues of the list.
+TEST(RequestThreadsTest, TheLanguageAnsweredByEachKindOfMessageFromFirstUse) {
+  const struct { keznlsMessage message; const char* answered; } asked[] = {
+      {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
+      {{"demo", nullptr, "Hello", nullptr, 0}, "de"},
+      {{"demo", nullptr, "%d file", "%d files", 2}, "de"},
+      {{"demo", "menu", "Open", nullptr, 0}, "de"},
+      {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},  // only in pl
+      {{"demo", "disk", "%d free block", "%d free blocks", 5}, "en"},  // pl's form refused
+      {{"demo", nullptr, "Untranslated", nullptr, 0}, "en"},            // empty in de: original
+      {{"absent", nullptr, "Language", nullptr, 0}, "en"},
+      {{"DO_NOT_TRANSLATE", nullptr, "Language", nullptr, 0}, "en"},
+  };
+  constexpr int kAsked = sizeof asked / sizeof asked[0];
+  for (int round = 0; round < 5; ++round) {
+    keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
+    std::string got[kThreads][kAsked];
+    race(kThreads, [&](int t) {
+      for (int i = 0; i < kAsked; ++i) {
+        got[t][(i + t) % kAsked] = translator.answered_language(asked[(i + t) % kAsked].message);
+        translator.translate_plural_in_context("demo", "disk", "%d free block", "%d free blocks", 2);
+      }
+    });
+    for (int t = 0; t < kThreads; ++t)
+      for (int i = 0; i < kAsked; ++i)
+        EXPECT_EQ(got[t][i], asked[i].answered) << "thread " << t << ": " << asked[i].message.name << " / "
+                                                << asked[i].message.text << " n=" << asked[i].message.n;
+    EXPECT_EQ(translator.language("demo"), "de_AT");
+    EXPECT_EQ(translator.language("absent"), "en");
+  }
+}
+
+TEST(RequestThreadsTest, NumbersInTwoLocalesAtOnce) {
+  keznlsFormatterNamedLocale polish("pl"), german("de");
+  ASSERT_TRUE(polish.installed());
+  ASSERT_TRUE(german.installed());
+  // Grouping with zeros: rendered by the C library, as one thread alone gets it.
+  const std::string rare[] = {polish.format("%'012.1f", 1234567.5).c_str(), german.format("%'012.1f", 1234567.5).c_str()};
+  std::atomic<int> wrong{0};
+  race(2, [&](int t) {
+    keznlsFormatterNamedLocale& f = t == 0 ? polish : german;
+    const char* want = t == 0 ? "1\u202f234\u202f567,50 zł" : "1.234.567,50 zł";
+    for (int i = 0; i < 2000; ++i) {
+      if (std::string(f.format("%'.2f zł", 1234567.5).c_str()) != want) ++wrong;
+      if (i % 10 == 0 && std::string(f.format("%'012.1f", 1234567.5).c_str()) != rare[t]) ++wrong;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+  // And both from one formatter's first use on.
+  race(4, [&](int t) {
+    keznlsFormatterNamedLocale own(t % 2 == 0 ? "fr" : "de");
+    const std::string want = t % 2 == 0 ? "10\u202f000" : "10.000";
+    for (int i = 0; i < 500; ++i)
+      if (std::string(own.format("%'d", 10000).c_str()) != want) ++wrong;
+  });
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

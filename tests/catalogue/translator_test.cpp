@@ -1,20 +1,24 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "catalogue_files.h"
-#include "keznls/engine.h"
-#include "keznls/locale.h"
-#include "keznls/locale_formatter.h"
-#include "keznls/output.h"
-#include "keznls/translator.h"
+#include "keznls/keznls.h"
 #include "support/alloc_counter.h"
 
 namespace {
 
 using namespace test_catalogues;
+using ::testing::HasSubstr;
 
 std::string text(keznlsTranslator& translator, const char* name, const char* message) {
   return translator.translate(name, message).c_str();
@@ -192,6 +196,184 @@ TEST(TranslatorTest, AMessageAllocatesNothingUnlessARoleIsReplaced) {
     EXPECT_EQ(live, 0);
     EXPECT_TRUE(reordered) << c.reordered;
     EXPECT_TRUE(hello) << c.hello;
+  }
+}
+
+// A catalogue compiled without msgfmt's format check, through every front end and formatter.
+// Refused translations show their original; for the engine, so do those outside its grammar.
+using Call = std::function<void(kezabsOutput&)>;
+const struct {
+  Call call;
+  const char* expected;
+  const char* engine = nullptr;  // null: as `expected`
+} kMessages[] = {
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d files\n", 3); }, "3 files\n"},  // %s for %d
+    {[](kezabsOutput& o) { o.tprintf("hostile", "Total: %.2f\n", 2.5); }, "Total: 2.50\n"},  // %d for %.2f
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%s is ready\n", "x"); }, "x is ready\n"},  // one more
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d copied\n", 4); }, "4 copied\n"},  // %n
+    {[](kezabsOutput& o) { o.tprintf("hostile", "Done\n"); }, "Done\n"},  // a conversion, none in the original
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%s has %d new messages\n", "Anna", 3); },
+     "3 neue Nachrichten f\xC3\xBCr Anna\n"},  // reordered: compatible
+    // A stale plural entry whose forms read a %s the call does not pass.
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 1, 1); }, "1 file\n"},
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 2, 2); }, "2 files\n"},
+    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 0, 0); }, "0 files\n"},
+    // C's printf shows these; the engine would show an error marker.
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d apples\n", 3); }, "3 \xC3\x84pfel\n", "3 apples\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d pears\n", 3); }, "3     Birnen\n", "3 pears\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d plums\n", 3); }, "+3 Pflaumen\n", "3 plums\n"},
+    {[](kezabsOutput& o) { o.tprintf("hostile", "%d cherries\n", 'K'); }, "K Kirschen\n", "75 cherries\n"},
+};
+
+std::string expected_all(bool engine) {
+  std::string all;
+  for (const auto& m : kMessages) all += engine && m.engine != nullptr ? m.engine : m.expected;
+  return all;
+}
+
+class HostileCatalogue : public ::testing::Test {
+ protected:
+  void SetUp() override { set_language("LANG", "de"); }
+  keznlsTranslatorWithDatabases translator{directory("first").c_str()};
+};
+
+TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTranslation) {
+  keznlsFormatterDefault by_default;
+  keznlsFormatterSimple simple(".");
+  keznlsFormatterLocale in_locale;
+  for (keznlsFormatter* formatter : {static_cast<keznlsFormatter*>(&by_default),
+                                     static_cast<keznlsFormatter*>(&simple), static_cast<keznlsFormatter*>(&in_locale)}) {
+    SCOPED_TRACE(formatter == &simple ? "simple" : formatter == &by_default ? "default" : "locale");
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, formatter, &displayer);
+    keznlsConnector connector(&translator, formatter, &displayer);
+    for (kezabsOutput* out : {static_cast<kezabsOutput*>(&helper), static_cast<kezabsOutput*>(&connector)}) {
+      stream.str("");
+      for (const auto& m : kMessages) m.call(*out);
+      EXPECT_EQ(stream.str(), expected_all(formatter == &simple));
+    }
+    const keznlsTranslatorAndFormatter pair(&translator, formatter);
+    EXPECT_STREQ(pair.stprintf("hostile", "%d files\n", 3).c_str(), "3 files\n");
+    EXPECT_STREQ(pair.stprintf("hostile", "%s has %d new messages\n", "Ben", 2).c_str(),
+                 "2 neue Nachrichten f\xC3\xBCr Ben\n");
+    EXPECT_STREQ(pair.nstprintf("hostile", "%d file\n", "%d files\n", 2, 2).c_str(), "2 files\n");
+    EXPECT_STREQ(pair.stprintf("hostile", "%d pears\n", 4).c_str(), formatter == &simple ? "4 pears\n" : "4     Birnen\n");
+  }
+  // The library output object, through its own formatting.
+  std::ostringstream written;
+  keznlsOstream stream(&written);
+  keznlsLibraryNls nls;
+  nls.stream(&stream);
+  nls.nls_data_base(directory("first").c_str(), "hostile");
+  nls.output("%d files\n", 3);
+  nls.output("Total: %.2f\n", 2.5);
+  nls.output("%s is ready\n", "x");
+  nls.output("%d copied\n", 4);
+  nls.output("Done\n");
+  nls.output("%s has %d new messages\n", "Anna", 3);
+  EXPECT_EQ(written.str(), "3 files\nTotal: 2.50\nx is ready\n4 copied\nDone\n3 neue Nachrichten f\xC3\xBCr Anna\n");
+}
+
+// The stale call above must not have spoiled the forms.
+TEST_F(HostileCatalogue, AFormIsCheckedAgainstThePluralTheCallPasses) {
+  for (const unsigned long n : {1ul, 2ul}) {
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files\n", n).c_str(),
+                 n == 1 ? "%d file\n" : "%d files\n");
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files in %s\n", n).c_str(),
+                 n == 1 ? "%d Datei in %s\n" : "%d Dateien in %s\n");
+    EXPECT_STREQ(translator.translate_plural("hostile", "%d file\n", "%d files\n", n).c_str(),
+                 n == 1 ? "%d file\n" : "%d files\n");
+  }
+  EXPECT_THAT(translator.explain("hostile").c_str(),
+              HasSubstr(", 4 translations use conversions the library's engine does not have (\"%i \xC3\x84pfel\\n\" "
+                        "for \"%d apples\\n\", ...)"));
+}
+
+// "Hello" is only in de, "Language" in all, "Color" only in en_GB.
+TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
+  const struct { const char *header, *text, *shown, *answered; } cases[] = {
+      {"en-US,en;q=0.9,fr;q=0.8", "Language", "Language", "en"},  // no en catalogue: the originals, not French
+      {"en-GB", "Language", "English (United Kingdom)", "en_GB"},
+      {"en-GB", "Color", "Colour", "en_GB"},
+      {"en-GB,de;q=0.8", "Hello", "Hello", "en"},                 // after en_GB the list stops
+      {"en-AU,fr;q=0.9", "Language", "Language", "en"},           // no en_AU catalogue: still the originals
+      {"pt-BR, fr;q=0.9, en;q=0.8", "Language", "Français", "fr"},
+      {"en;q=0, fr", "Language", "Français", "fr"},               // English refused
+      {"*", "Language", "Language", "en"},
+      {"it, fr;q=0.5", "Language", "Français", "fr"},           // no Italian catalogue here
+      {"de-AT", "Language", "Deutsch (Österreich)", "de_AT"},
+      {"de-AT", "Hello", "Hallo", "de"},                          // fallen through to de
+      {"de-CH,fr;q=0.5", "Language", "Deutsch", "de"},
+  };
+  for (const auto& c : cases) {
+    // The header's whole list; the translator cuts it.
+    keznlsTranslatorWithDatabases translator(directory("source").c_str(), keznls_accept_language_list(c.header));
+    EXPECT_STREQ(translator.translate("demo", c.text).c_str(), c.shown) << c.header << " / " << c.text;
+    EXPECT_EQ(translator.answered_language("demo", c.text), c.answered) << c.header << " / " << c.text;
+  }
+}
+
+TEST(SourceLanguageTest, AProgramWrittenInGerman) {
+  const struct { const char *languages, *shown, *answered; } cases[] = {
+      {"en_US:de", "Hello", "en"},
+      {"fr:de:en", "Hallo", "de"},     // no French; German is the program's own
+      {"de_CH:en", "Hallo", "de"},     // a German reader anywhere
+      {"", "Hallo", "de"},
+  };
+  for (const auto& c : cases) {
+    keznlsTranslatorWithDatabases translator(directory("german"), std::string(c.languages), "de");
+    EXPECT_EQ(translator.source_language(), "de");
+    EXPECT_STREQ(translator.translate("demo", "Hallo").c_str(), c.shown) << c.languages;
+    EXPECT_EQ(translator.answered_language("demo", "Hallo"), c.answered) << c.languages;
+  }
+}
+
+// Every mix of the text types picks one constructor, and all agree.
+TEST(SourceLanguageTest, ConstructorsTakeEachTextType) {
+  const std::string folder = directory("source");
+  const std::string_view view = folder;
+  const utString legacy(folder.c_str());
+  std::unique_ptr<keznlsTranslatorWithDatabases> made[] = {
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder, "de"),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(folder.c_str(), std::string_view("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(legacy, std::string("de")),
+      std::make_unique<keznlsTranslatorWithDatabases>(view, "de", "en"),
+  };
+  for (auto& t : made) EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Deutsch");
+  // The environment's languages keep the C library's rule: English without a catalogue falls through.
+  set_language("LANG", "fr_FR.UTF-8");
+  ::setenv("LANGUAGE", "en:fr", 1);
+  for (auto& t : {std::make_unique<keznlsTranslatorWithDatabases>(folder),
+                  std::make_unique<keznlsTranslatorWithDatabases>(view),
+                  std::make_unique<keznlsTranslatorWithDatabases>(legacy)})
+    EXPECT_STREQ(t->translate("demo", "Language").c_str(), "Français");
+  set_language();
+}
+
+TEST(SourceLanguageTest, StatusSaysWhatIsMissing) {
+  const struct {
+    std::string folder;
+    const char *languages, *name;
+    bool folder_exists, has_catalogue, any_language;
+    const char* language;
+  } cases[] = {
+      {directory("source"), "de_CH:de", "demo", true, true, true, "de"},
+      {directory("source"), "it", "demo", true, false, true, ""},
+      {directory("source"), "de", "absent", true, false, false, ""},
+      {directory("source") + "/nowhere", "de", "demo", false, false, false, ""},
+      {"/nowhere:" + directory("source"), "pl", "demo", true, true, true, "pl"},
+  };
+  for (const auto& c : cases) {
+    keznlsTranslatorWithDatabases translator(c.folder, std::string(c.languages));
+    SCOPED_TRACE(c.folder + " " + c.languages);
+    const keznlsCatalogueStatus status = translator.status(c.name);
+    EXPECT_EQ(std::vector<bool>({status.folder_exists, status.has_catalogue, bool(status), status.any_language}),
+              std::vector<bool>({c.folder_exists, c.has_catalogue, c.has_catalogue, c.any_language}));
+    EXPECT_EQ(status.language, c.language);
   }
 }
 
