@@ -4,56 +4,36 @@
 #include <httplib.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-// The server as a child process, stopped with SIGTERM at the end.
+// The server as a child process, stopped with SIGTERM at the end. The shell
+// prints its pid, then becomes the server.
 class Server {
  public:
-  Server() {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char program[] = KEZNLS_SERVER;
-    char* argv[] = {program, nullptr};
-    if (posix_spawn(&pid_, program, &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    // "listening on http://127.0.0.1:<port>/"
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    close(out[0]);
-    std::sscanf(line.c_str(), "listening on http://127.0.0.1:%d/", &port_);
+  Server() : out_(popen("echo $$; exec '" KEZNLS_SERVER "'", "r")) {
+    if (out_ == nullptr || std::fscanf(out_, "%d listening on http://127.0.0.1:%d/", &pid_, &port_) != 2) port_ = 0;
   }
   ~Server() { stop(); }
   int stop() {
-    if (pid_ <= 0) return -1;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
+    if (out_ == nullptr) return -1;
+    if (pid_ > 0) kill(pid_, SIGTERM);
+    const int status = pclose(std::exchange(out_, nullptr));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   int port() const { return port_; }
 
  private:
-  pid_t pid_ = -1;
-  int port_ = 0;
+  FILE* out_;
+  int pid_ = 0, port_ = 0;
 };
 
 struct Case {

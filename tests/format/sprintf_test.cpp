@@ -46,7 +46,7 @@ TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
   // Positions are the digits 1 to 9.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%10$d %0$d"), 5)), "<error>$d <error>$d");
   std::string ten;
-  for (int i = 0; i < 10; ++i) ten += "<error>";
+  while (ten.size() < 70) ten += "<error>";
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10)), ten);
   // One slot named twice: the types could disagree, so nothing is taken.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %1$s"), 5)), "<error> <error>");
@@ -66,15 +66,6 @@ TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {
     EXPECT_EQ(scope.count(), allocations);
   }
 }
-
-class Doubling : public keznlsFormatterSimple {
- public:
-  using keznlsFormatterSimple::keznlsFormatterSimple;
-  utString vformat(const char* format, va_list args) override {
-    const std::string once = keznlsFormatterSimple::vformat(format, args).c_str();
-    return utString((once + once).c_str());
-  }
-};
 
 // Into a caller's buffer: the text's length, or -1 when it and its NUL do not fit.
 int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...) {
@@ -128,14 +119,12 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
       EXPECT_EQ(scope.count(), 0);
     }
   }
-  // A text argument longer than a planned call has room for: read anew.
   const std::string wide(700, 'w');
   for (int round = 0; round < 3; ++round) {
+    // A text argument longer than a planned call has room for: read anew.
     EXPECT_EQ(str(e.gui_sprintf("<%s|%d>", wide.c_str(), 5)), "<" + wide + "|5>");
     EXPECT_EQ(typed(e, "<%s|%d>", wide, 5), "<" + wide + "|5>");
-  }
-  // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
-  for (int round = 0; round < 3; ++round) {
+    // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
     EXPECT_EQ(typed(e, "%2$c=%1$hd%%", 7, 'k'), "k=7%");
     EXPECT_EQ(typed(e, "%s/%d", std::string("a"), 2), "a/2");
     EXPECT_EQ(typed(e, "%s/%d", 2, std::string("a")), "(refused)");
@@ -208,9 +197,12 @@ TEST(Sprintf, ASinkFormattingAgainLeavesTheOuterTextWhole) {
 }
 
 TEST(FormatterSimple, FormatsWithItsDecimalPointAndGoesThroughVformat) {
-  keznlsFormatterSimple comma(ut_lit(","));
-  EXPECT_EQ(str(comma.format("%s=%.1f", "x", 2.25)), "x=2,3");
-  Doubling twice(ut_lit("."));
-  EXPECT_EQ(str(twice.format("%d;", 4)), "4;4;");
+  struct Marking : keznlsFormatterSimple {
+    using keznlsFormatterSimple::keznlsFormatterSimple;
+    utString vformat(const char* format, va_list args) override {
+      return (std::string(keznlsFormatterSimple::vformat(format, args).c_str()) + "|marked").c_str();
+    }
+  } comma(ut_lit(","));
+  EXPECT_EQ(str(comma.format("%s=%.1f", "x", 2.25)), "x=2,3|marked");
 }
 }  // namespace

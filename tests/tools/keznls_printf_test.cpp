@@ -182,7 +182,6 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
       // The stale plural entry reads an argument no longer passed, whatever the form.
       {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
       {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
-      {"hostile", "%d file\n", "%d files\n", {"0"}, {"0 files\n", "0 files\n", "0 files\n"}},
       // A singular without the count: the count is passed all the same.
       {"keznls_printf", "one file\n", "%d files\n", {"1"}, {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
       {"keznls_printf", "one file\n", "%d files\n", {"7"}, {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
@@ -206,25 +205,25 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
   const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
   const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
-  const struct { const char* format; std::vector<Value> values; std::function<utString(keznlsFormatter&)> whole; } cases[] = {
-      {"[%2$*1$d]", {i(6), i(42)}, [](keznlsFormatter& f) { return f.format("[%2$*1$d]", 6, 42); }},
+  // The format, then the C library's call with it; errno is 0 for %m.
+#define WHOLE(fmt, ...) fmt, [](keznlsFormatter& f) { return errno = 0, f.format(fmt, __VA_ARGS__); }
+  const struct { const char* format; std::function<utString(keznlsFormatter&)> whole; std::vector<Value> values; } cases[] = {
+      {WHOLE("[%2$*1$d]", 6, 42), {i(6), i(42)}},
       // A negative `*` width aligns left; a negative precision is none.
-      {"[%*d|%-*s]", {i(-4), i(7), i(3), s("ab")},
-       [](keznlsFormatter& f) { return f.format("[%*d|%-*s]", -4, 7, 3, "ab"); }},
-      {"%.*f %.*f", {i(2), d(3.14159), i(-1), d(2.5)},
-       [](keznlsFormatter& f) { return f.format("%.*f %.*f", 2, 3.14159, -1, 2.5); }},
-      {"%1$0*2$.*3$f|", {d(2.5), i(9), i(3)}, [](keznlsFormatter& f) { return f.format("%1$0*2$.*3$f|", 2.5, 9, 3); }},
-      {"%3$s %1$+.3i %2$#X 100%%", {i(5), i(255), s("x")},
-       [](keznlsFormatter& f) { return f.format("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"); }},
-      {"%1$d again %1$-5d|%1$c", {i(72)}, [](keznlsFormatter& f) { return f.format("%1$d again %1$-5d|%1$c", 72); }},
+      {WHOLE("[%*d|%-*s]", -4, 7, 3, "ab"), {i(-4), i(7), i(3), s("ab")}},
+      {WHOLE("%.*f %.*f", 2, 3.14159, -1, 2.5), {i(2), d(3.14159), i(-1), d(2.5)}},
+      {WHOLE("%1$0*2$.*3$f|", 2.5, 9, 3), {d(2.5), i(9), i(3)}},
+      {WHOLE("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"), {i(5), i(255), s("x")}},
+      {WHOLE("%1$d again %1$-5d|%1$c", 72), {i(72)}},
       // An `l` conversion gets a long; a negative unsigned its 32 bits.
-      {"%ld|%lu|%lx|%u", {i(-1), i(-1), i(-1), i(-2)},
-       [](keznlsFormatter& f) { return f.format("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U); }},
-      {"%.2s%5.1e", {s("xyz"), d(1234.5)}, [](keznlsFormatter& f) { return f.format("%.2s%5.1e", "xyz", 1234.5); }},
-      {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
+      {WHOLE("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U), {i(-1), i(-1), i(-1), i(-2)}},
+      {WHOLE("%.2s%5.1e", "xyz", 1234.5), {s("xyz"), d(1234.5)}},
+      {WHOLE("%m: %s", "f"), {s("f")}},
   };
+#undef WHOLE
   keznlsFormatterDefault formatter;
   const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
+    errno = 0;
     keznls_printf::Plan plan;
     EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
     return keznls_printf::render(formatter, plan, values, out);
@@ -281,11 +280,10 @@ TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
     EXPECT_EQ(out, c.expected) << c.typed;
   }
   // Refused rather than dropped or wrapped: the message names the escape.
+  const std::string nul = "\" in --plural yields a NUL byte, which ends a format";
   const struct { const char* typed; std::string reason; } refused[] = {
-      {"\\7777", "escape \"\\777\" in --plural is above \\377"},
-      {"x\\0y", "escape \"\\0\" in --plural yields a NUL byte, which ends a format"},
-      {"\\00", "escape \"\\00\" in --plural yields a NUL byte, which ends a format"},
-      {"\\x0", "escape \"\\x0\" in --plural yields a NUL byte, which ends a format"},
+      {"\\7777", "escape \"\\777\" in --plural is above \\377"}, {"x\\0y", "escape \"\\0" + nul},
+      {"\\00", "escape \"\\00" + nul}, {"\\x0", "escape \"\\x0" + nul},
   };
   for (const auto& c : refused) {
     std::string out;
