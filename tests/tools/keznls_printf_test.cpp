@@ -217,8 +217,7 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
       {WHOLE("%1$d again %1$-5d|%1$c", 72), {i(72)}},
       // An `l` conversion gets a long; a negative unsigned its 32 bits.
       {WHOLE("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U), {i(-1), i(-1), i(-1), i(-2)}},
-      {WHOLE("%.2s%5.1e", "xyz", 1234.5), {s("xyz"), d(1234.5)}},
-      {WHOLE("%m: %s", "f"), {s("f")}},
+      {WHOLE("%.2s%5.1e", "xyz", 1234.5), {s("xyz"), d(1234.5)}}, {WHOLE("%m: %s", "f"), {s("f")}},
   };
 #undef WHOLE
   keznlsFormatterDefault formatter;
@@ -237,10 +236,8 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   }
   // What would cut the text short or read past the values fails before the formatter is called.
   const struct { const char* format; std::vector<Value> values; const char *written, *why; } refused[] = {
-      {"a%c", {i(256)}, "%c", "NUL byte"},
-      {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
-      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
-      {"%s", {i(1)}, "%s", "const char*"},
+      {"a%c", {i(256)}, "%c", "NUL byte"}, {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
+      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"}, {"%s", {i(1)}, "%s", "const char*"},
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(c.format);
@@ -266,10 +263,8 @@ TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
 
 TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
   const struct { const char* typed; std::string expected; } cases[] = {
-      {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"},
-      {"\\101\\0102", "A\b2"},  // octal stops after three digits
-      {"\\18", "\0018"},
-      {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
+      {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"}, {"\\101\\0102", "A\b2"},  // octal stops after three digits
+      {"\\18", "\0018"}, {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
       {"\\q\\", "\\q\\"},       // unknown escape and trailing backslash kept
       {"\\x41\\x7e1\\xC3\\xa9", "A~1\xC3\xA9"},  // at most two hexadecimal digits
       {"y\\xg", "y\\xg"},  // no digit, no escape
