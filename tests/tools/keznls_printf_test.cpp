@@ -91,15 +91,15 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\nlibrary: keznls " KEZNLS_VERSION "\n"}},
+#define FIRST KEZNLS_TEST_CATALOGUES "/first"
+      {"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {TEST_DEMO, "--explain"},
+       {"database \"demo\" in \"" FIRST "\"\nlanguages \"xx:de\" from LANGUAGE\n" FIRST
+        "/xx/LC_MESSAGES/demo.mo: missing\n" FIRST "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
+#undef FIRST
+      {"LC_ALL=C LANGUAGE=de", {"--explain", DEMO},
+       {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE "\"\nskipped: LC_ALL is C\n"}},
   };
   for (const Case& c : cases) check(c, 0);
-  const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
-  check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
-         {"database \"demo\" in \"" + first + "\"\nlanguages \"xx:de\" from LANGUAGE\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
-          "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
-        0);
-  check({"LC_ALL=C LANGUAGE=de", {"--explain", DEMO}, {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE
-                                                       "\"\nskipped: LC_ALL is C\n"}}, 0);
 }
 
 TEST(KeznlsPrintf, EveryFormatterPlacesArgumentsAndReadsNumbersAlike) {
