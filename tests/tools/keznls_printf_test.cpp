@@ -157,7 +157,8 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   for (const Case& c : cases) check(c, 2);
 }
 
-// hostile_catalogue_test holds the library to the same texts.
+// hostile_catalogue_test holds the library to the same texts, and to every other refused
+// translation there (each reaches the tool as its original, as "%d files" does here).
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
@@ -167,18 +168,12 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   } messages[] = {
       // Outside the engine's grammar: the C formatters show the translation, the engine the original.
       {"hostile", "%d apples\n", nullptr, {"3"}, {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
-      {"hostile", "%d pears\n", nullptr, {"3"}, {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
-      {"hostile", "%d plums\n", nullptr, {"3"}, {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
       {"hostile", "%d cherries\n", nullptr, {"65"}, {"A Kirschen\n", "65 cherries\n", "A Kirschen\n"}},
       // Reordered, in both grammars.
       {"hostile", "%s has %d new messages\n", nullptr, {"Anna", "3"},
        {"3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n"}},
-      // Refused translations: another type, another argument, %n.
+      // A refused translation.
       {"hostile", "%d files\n", nullptr, {"3"}, {"3 files\n", "3 files\n", "3 files\n"}},
-      {"hostile", "Total: %.2f\n", nullptr, {"2.5"}, {"Total: 2.50\n", "Total: 2.50\n", "Total: 2,50\n"}},
-      {"hostile", "%s is ready\n", nullptr, {"x"}, {"x is ready\n", "x is ready\n", "x is ready\n"}},
-      {"hostile", "%d copied\n", nullptr, {"4"}, {"4 copied\n", "4 copied\n", "4 copied\n"}},
-      {"hostile", "Done\n", nullptr, {}, {"Done\n", "Done\n", "Done\n"}},
       // The stale plural entry reads an argument no longer passed, whatever the form.
       {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
       {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
