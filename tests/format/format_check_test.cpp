@@ -77,8 +77,7 @@ TEST(FormatCheckTest, TypesEachLengthWithEachLetter) {
 
 TEST(FormatCheckTest, MapsEachArgumentToItsTypeAndConversion) {
   struct Case { const char *format, *types; std::vector<std::string> conversions; /* the first to read each */ } const cases[] = {
-      {"no conversion, 100%% sure", "", {}},
-      {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
+      {"no conversion, 100%% sure", "", {}}, {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
       {"%1$*2$.*3$Lf", "long double, int, int", {"%1$*2$.*3$Lf", "%1$*2$.*3$Lf", "%1$*2$.*3$Lf"}},
       {"%1$d=%1$c", "int", {"%1$d"}},  // %c reads an int too
       {"%hd %zu of %td", "int, size_t, ptrdiff_t", {"%hd", "%zu", "%td"}},
