@@ -27,8 +27,7 @@ TEST(FormatCheckTest, ReadsOneConversion) {
       {"%012d|", "int", 12, -1, -1, -1, 0}, {"%2147483647d|", "int", 2147483647, -1, -1, -1, 0},
       {"%.f|", "double", -1, 0, -1, -1, 0}, {"%-*.*e|", "double", -1, -1, 0, 1, 2},  // width, precision, value
       {"%01$d|", "int", -1, -1, -1, -1, 0},  // leading zeros in an index
-      {"%3$*1$.*2$s|", "const char*", -1, -1, 0, 1, 2},
-      {"%2$-+*10$.7Lg|", "long double", -1, 7, 9, -1, 1},
+      {"%3$*1$.*2$s|", "const char*", -1, -1, 0, 1, 2}, {"%2$-+*10$.7Lg|", "long double", -1, 7, 9, -1, 1},
       {"%-20.3m|", "nothing", 20, 3, -1, -1, -1},
       {"%2$m|", "nothing", -1, -1, -1, -1, 1},  // names an argument it does not read
   };
@@ -78,8 +77,7 @@ TEST(FormatCheckTest, TypesEachLengthWithEachLetter) {
 
 TEST(FormatCheckTest, MapsEachArgumentToItsTypeAndConversion) {
   struct Case { const char *format, *types; std::vector<std::string> conversions; /* the first to read each */ } const cases[] = {
-      {"no conversion, 100%% sure", "", {}},
-      {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
+      {"no conversion, 100%% sure", "", {}}, {"%2$d neue Nachrichten für %1$s", "const char*, int", {"%1$s", "%2$d"}},
       {"%1$*2$.*3$Lf", "long double, int, int", {"%1$*2$.*3$Lf", "%1$*2$.*3$Lf", "%1$*2$.*3$Lf"}},
       {"%1$d=%1$c", "int", {"%1$d"}},  // %c reads an int too
       {"%hd %zu of %td", "int, size_t, ptrdiff_t", {"%hd", "%zu", "%td"}},
@@ -129,16 +127,14 @@ TEST(FormatCheckTest, RefusesMalformedFormats) {
 
 TEST(FormatCheckTest, AcceptsOnlyTranslationsReadingTheOriginalsArguments) {
   struct Case { const char *original, *translation; bool all, leading; /* Match::kAll, kLeading */ } const cases[] = {
-      {"Hello", "Hallo", true, true},
-      {"%s, %s and %d", "%3$d: %2$s, %1$s", true, true},
+      {"Hello", "Hallo", true, true}, {"%s, %s and %d", "%3$d: %2$s, %1$s", true, true},
       {"%s %d", "%1$s %1$s %2$d", true, true},  // reading one twice is fine
       {"Total: %.2f", "Summe: %-9.3f", true, true},  // flags, width and precision are free
       {"%d", "%255d", true, true}, {"%.300f", "%.300f", true, true},  // up to a bound, or the original's
       {"%d", "%2147483646d", false, false}, {"%s", "%.256s", false, false},  // megabytes of padding
       {"%*d", "%2$*1$d", true, true}, {"%*d", "%d %d", true, true},
       {"%d", "%c", true, true}, {"%u", "%x", true, true}, {"%ls", "%S", true, true},
-      {"%m: %s", "%s: %m", true, true},
-      {"%s", "%d", false, false}, {"Total: %.2f", "Summe: %d", false, false},
+      {"%m: %s", "%s: %m", true, true}, {"%s", "%d", false, false}, {"Total: %.2f", "Summe: %d", false, false},
       {"%d", "%u", false, false}, {"%d", "%ld", false, false}, {"%zu", "%lu", false, false},
       {"%d", "%d %d", false, false}, {"Hello", "Hallo %s", false, false},
       {"%d", "%d%n", false, false}, {"%d%n", "%d%n", false, false},

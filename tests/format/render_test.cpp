@@ -20,18 +20,11 @@ TEST(Render, OneArgument) {
   };
   const Case cases[] = {
       // The 0 flag still fills when a precision is given (printf would not).
-      {"%08.3d", 5, "00000005"},
-      {"%5s", "ab", "ab"},
-      {"%s", nullptr, "(null)"},
+      {"%08.3d", 5, "00000005"}, {"%5s", "ab", "ab"}, {"%s", nullptr, "(null)"},
       {"%32d", 7, kTooLarge},  // past the 31 positions
-      {"%.40u", 1u, kTooLarge},
-      {"%.40d", 1, std::string(30, '0') + "1"},
-      {"%.40d", -1, kTooLarge},
+      {"%.40u", 1u, kTooLarge}, {"%.40d", 1, std::string(30, '0') + "1"}, {"%.40d", -1, kTooLarge},
       {"%.400f", 1.0, kTooLarge},  // scaling overflows
-      {"%.400f", 0.0, kTooLarge},
-      {"%.400g", 0.0, "0"},
-      {"%f", -0.0, "0.000000"},
-      {"%.0f", 2.5, "3"},
+      {"%.400f", 0.0, kTooLarge}, {"%.400g", 0.0, "0"}, {"%f", -0.0, "0.000000"}, {"%.0f", 2.5, "3"},
       // Past 2^53 the digits are the fmod loop's, whose steps round.
       {"%.0f", 1e30, "1000000000000000424684240284426"},
       {"%.0f", -1e30, kTooLarge},  // its sign would be the 32nd position
@@ -41,9 +34,7 @@ TEST(Render, OneArgument) {
       {"%g", 1234.5678, "1234.5678"},  // P fraction digits, trimmed
       {"%.0g", 3.0, "3e+00"},
       // Not-a-number and infinities as printf shows them, space-padded.
-      {"%f", -kNan, "-nan"},
-      {"%E", kNan, "NAN"},
-      {"%06g", -kInf, "  -inf"},
+      {"%f", -kNan, "-nan"}, {"%E", kNan, "NAN"}, {"%06g", -kInf, "  -inf"},
       // The decimal point is cut where the 31 positions run out: the number is too long.
       {"%.1f", 1.5, kTooLarge, "<----------------------------->"},
   };

@@ -18,8 +18,6 @@ std::string str(const utString& s) { return s.c_str(); }
 
 TEST(Sprintf, LiteralTextAndSlots) {
   const keznlsSprintf e(ut_lit("."));
-  EXPECT_EQ(str(e.gui_sprintf(unchecked(""), 0)), "");
-  EXPECT_EQ(str(e.gui_sprintf("100%%")), "100%");
   EXPECT_EQ(str(e.gui_sprintf("%d files, %.2f MB free, %s", 3, 0.125, "ok")), "3 files, 0.13 MB free, ok");
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9)), "123456789");
   EXPECT_EQ(str(e.gui_sprintf("%9$d%8$d%7$d%6$d%5$d%4$d%3$d%2$d%1$d", 1, 2, 3, 4, 5, 6, 7, 8, 9)),
@@ -46,7 +44,7 @@ TEST(Sprintf, ABadConversionOrSlotFailsTheWholeFormat) {
   // Positions are the digits 1 to 9.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%10$d %0$d"), 5)), "<error>$d <error>$d");
   std::string ten;
-  for (int i = 0; i < 10; ++i) ten += "<error>";
+  while (ten.size() < 70) ten += "<error>";
   EXPECT_EQ(str(e.gui_sprintf("%d%d%d%d%d%d%d%d%d%d", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10)), ten);
   // One slot named twice: the types could disagree, so nothing is taken.
   EXPECT_EQ(str(e.gui_sprintf(unchecked("%d %1$s"), 5)), "<error> <error>");
@@ -66,15 +64,6 @@ TEST(Sprintf, OneAllocationForANonEmptyResultNoneForAnEmptyOne) {
     EXPECT_EQ(scope.count(), allocations);
   }
 }
-
-class Doubling : public keznlsFormatterSimple {
- public:
-  using keznlsFormatterSimple::keznlsFormatterSimple;
-  utString vformat(const char* format, va_list args) override {
-    const std::string once = keznlsFormatterSimple::vformat(format, args).c_str();
-    return utString((once + once).c_str());
-  }
-};
 
 // Into a caller's buffer: the text's length, or -1 when it and its NUL do not fit.
 int into(const keznlsSprintf& e, char* buffer, int size, const char* format, ...) {
@@ -100,14 +89,9 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
   e.gui_sprintf("%d", 0);  // a thread's first formatting allocates its room for plans
   const std::string long_text(200, 'y');
   const struct { std::string format; std::string expected; } cases[] = {
-      {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"},
-      {"[%05d|%8.3f|%s]", "[00003|   2,500|x]"},
-      {"100%% of %d%%", "100% of 3%"},
-      {"%d %3$s", "3 <unset>"},
-      {"%q %d", "<error>q <error>"},
-      {"", ""},
-      {"plain", "plain"},
-      {"%%%%%%%%%%%%%d", "%%%%%%3"},  // more pieces than a plan holds
+      {"%3$s has %2$.1f and %1$d", "x has 2,5 and 3"}, {"[%05d|%8.3f|%s]", "[00003|   2,500|x]"},
+      {"100%% of %d%%", "100% of 3%"}, {"%d %3$s", "3 <unset>"}, {"%q %d", "<error>q <error>"}, {"", ""},
+      {"plain", "plain"}, {"%%%%%%%%%%%%%d", "%%%%%%3"},  // more pieces than a plan holds
       {"%%%%%%%%%%%%%%%%%%%%%%%%%%%d", std::string(13, '%') + "3"},
       {long_text + "%d", long_text + "3"},  // longer than a plan holds
       {std::string(126, 'z') + "%d", std::string(126, 'z') + "3"},  // just fits
@@ -128,14 +112,12 @@ TEST(Sprintf, AFormatSeenBeforeWritesWhatItsFirstReadingWrote) {
       EXPECT_EQ(scope.count(), 0);
     }
   }
-  // A text argument longer than a planned call has room for: read anew.
   const std::string wide(700, 'w');
   for (int round = 0; round < 3; ++round) {
+    // A text argument longer than a planned call has room for: read anew.
     EXPECT_EQ(str(e.gui_sprintf("<%s|%d>", wide.c_str(), 5)), "<" + wide + "|5>");
     EXPECT_EQ(typed(e, "<%s|%d>", wide, 5), "<" + wide + "|5>");
-  }
-  // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
-  for (int round = 0; round < 3; ++round) {
+    // Typed calls keep their own grammar's reading: `%c` and `%hd` are theirs.
     EXPECT_EQ(typed(e, "%2$c=%1$hd%%", 7, 'k'), "k=7%");
     EXPECT_EQ(typed(e, "%s/%d", std::string("a"), 2), "a/2");
     EXPECT_EQ(typed(e, "%s/%d", 2, std::string("a")), "(refused)");
@@ -208,9 +190,12 @@ TEST(Sprintf, ASinkFormattingAgainLeavesTheOuterTextWhole) {
 }
 
 TEST(FormatterSimple, FormatsWithItsDecimalPointAndGoesThroughVformat) {
-  keznlsFormatterSimple comma(ut_lit(","));
-  EXPECT_EQ(str(comma.format("%s=%.1f", "x", 2.25)), "x=2,3");
-  Doubling twice(ut_lit("."));
-  EXPECT_EQ(str(twice.format("%d;", 4)), "4;4;");
+  struct Marking : keznlsFormatterSimple {
+    using keznlsFormatterSimple::keznlsFormatterSimple;
+    utString vformat(const char* format, va_list args) override {
+      return (std::string(keznlsFormatterSimple::vformat(format, args).c_str()) + "|marked").c_str();
+    }
+  } comma(ut_lit(","));
+  EXPECT_EQ(str(comma.format("%s=%.1f", "x", 2.25)), "x=2,3|marked");
 }
 }  // namespace

@@ -79,10 +79,7 @@ TEST_F(LocaleTest, ScopesSwitchTranslationAndAfterSaveStayInTheSavedLocale) {
 
 TEST_F(LocaleTest, SaveDecidesDefaultAndCurrentLocaleTests) {
   const struct { const char *saved, *now; bool default_is_c; int is_c, is_not_c; } cases[] = {
-      {"C", "C", true, 1, 1},
-      {kComma, kComma, false, 0, 1},
-      {kComma, "C", false, 1, 0},
-      {"C.UTF-8", "C", false, 1, 0},
+      {"C", "C", true, 1, 1}, {kComma, kComma, false, 0, 1}, {kComma, "C", false, 1, 0}, {"C.UTF-8", "C", false, 1, 0},
   };
   const LocaleProbe probe;
   for (const auto& c : cases) {

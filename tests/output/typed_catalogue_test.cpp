@@ -22,8 +22,7 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
     dir.add("de", domain, test_catalogues::mo_image(kHeader, std::move(entries)));
   };
   add("lengths", {{"%d files", "%ld Dateien"},
-                  {"%s: %u of %d", "%1$s: %2$llu von %3$hd"},
-                  {"%d of %s", "%2$s: %1$lld"},
+                  {"%s: %u of %d", "%1$s: %2$llu von %3$hd"}, {"%d of %s", "%2$s: %1$lld"},
                   {std::string("%d file\0%d files", 16), std::string("%zu Datei\0%zu Dateien", 21)}});
   add("kinds", {{"%s has %d", "%2$s hat %1$s"}});
   add("more", {{"%c!", "%d!"}, {"%s", "%s %s"}});

@@ -41,36 +41,31 @@ std::vector<Case> value_cases() {
   static const char buffer[] = "--abcdef--";
   static const utString earlier("round trip");
   using O = const kezabsOutput&;
+#define SHOWN(...) [](O o) { return o.stprint("db", __VA_ARGS__); }
   return {
-      {[](O o) { return o.stprint("db", "%d", std::numeric_limits<std::int64_t>::min()); }, "-9223372036854775808"},
-      {[](O o) { return o.stprint("db", "%u", std::numeric_limits<std::uint64_t>::max()); }, "18446744073709551615"},
+      {SHOWN("%d", std::numeric_limits<std::int64_t>::min()), "-9223372036854775808"},
+      {SHOWN("%u", std::numeric_limits<std::uint64_t>::max()), "18446744073709551615"},
       // Length modifiers change nothing; an int is shown at its own width.
-      {[](O o) { return o.stprint("db", "%lx", std::uint64_t{0xdeadbeefcafebabe}); }, "deadbeefcafebabe"},
-      {[](O o) {
-         return o.stprint("db", "%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2,
-                          3, 4, 5, 0.5);
-       },
+      {SHOWN("%lx", std::uint64_t{0xdeadbeefcafebabe}), "deadbeefcafebabe"},
+      {SHOWN("%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2, 3, 4, 5, 0.5),
        "-300 70000 1 2 3 4 5 0.5"},
-      {[](O o) { return o.stprint("db", "%zu", std::size_t{5000000000u}); }, "5000000000"},
-      {[](O o) { return o.stprint("db", "%x", -1); }, "ffffffff"},
-      {[](O o) { return o.stprint("db", "%hhu", static_cast<unsigned char>(200)); }, "200"},
+      {SHOWN("%zu", std::size_t{5000000000u}), "5000000000"}, {SHOWN("%x", -1), "ffffffff"},
+      {SHOWN("%hhu", static_cast<unsigned char>(200)), "200"}, {SHOWN("%c%c", 'o', 'k'), "ok"},
       // A view into the middle of a buffer, an empty one, a utString back in.
-      {[](O o) { return o.stprint("db", "<%s>", std::string_view(buffer + 2, 3)); }, "<abc>"},
-      {[](O o) { return o.stprint("db", "[%s]", std::string_view()); }, "[]"},
-      {[](O o) { return o.stprint("db", "%s!", earlier); }, "round trip!"},
-      {[](O o) { return o.stprint("db", "%c%c", 'o', 'k'); }, "ok"},
-      {[](O o) { return o.stprint("db", "%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna")); },
+      {SHOWN("<%s>", std::string_view(buffer + 2, 3)), "<abc>"}, {SHOWN("[%s]", std::string_view()), "[]"},
+      {SHOWN("%s!", earlier), "round trip!"}, {SHOWN("%s", static_cast<const char*>(nullptr)), "(null)"},
+      {SHOWN("%2$s has %1$d new messages.", std::int64_t{5000000000}, std::string("Anna")),
        "Anna has 5000000000 new messages."},
-      {[](O o) { return o.stprint("db", "%.2f|%g", 2.5, 0.25f); }, "2.50|0.25"},
-      {[](O o) { return o.stprint("db", "%s", static_cast<const char*>(nullptr)); }, "(null)"},
+      {SHOWN("%.2f|%g", 2.5, 0.25f), "2.50|0.25"},
       {[](O o) { return o.nstprint("db", "one file", "%d files", 3, 3); }, "3 files"},
       {[](O o) { return o.pstprint("db", "menu", "Open %s", std::string("x")); }, "Open x"},
       {[](O o) { return o.npstprint("db", "disk", "one block", "%d blocks", 1, 1); }, "one block"},  // no count
       // Known only at run time: refused where it does not suit, never misread.
-      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"n=%d"}, std::string("x")); }, "n=<error>"},
-      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%d %d"}, 1); }, "<error> <error>"},
-      {[](O o) { return o.stprint("db", keznlsRuntimeFormat{"%2$d"}, 1, 2); }, "<error>"},
+      {SHOWN(keznlsRuntimeFormat{"n=%d"}, std::string("x")), "n=<error>"},
+      {SHOWN(keznlsRuntimeFormat{"%d %d"}, 1), "<error> <error>"},
+      {SHOWN(keznlsRuntimeFormat{"%2$d"}, 1, 2), "<error>"},
   };
+#undef SHOWN
 }
 
 // `%ld`, `%lu` and `%lx` read a long, wider than int here.

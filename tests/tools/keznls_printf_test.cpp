@@ -91,15 +91,15 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       // A form may leave the count out; the argument is still taken.
       {"LANG=pl_PL.UTF-8", {TEST_DEMO, "--plural", "%d files", "--count", "1", "%d file", "1"}, {"jeden plik"}},
       {"", {"--version"}, {"keznls-printf (keznls) " KEZNLS_VERSION "\nlibrary: keznls " KEZNLS_VERSION "\n"}},
+#define FIRST KEZNLS_TEST_CATALOGUES "/first"
+      {"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {TEST_DEMO, "--explain"},
+       {"database \"demo\" in \"" FIRST "\"\nlanguages \"xx:de\" from LANGUAGE\n" FIRST
+        "/xx/LC_MESSAGES/demo.mo: missing\n" FIRST "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
+#undef FIRST
+      {"LC_ALL=C LANGUAGE=de", {"--explain", DEMO},
+       {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE "\"\nskipped: LC_ALL is C\n"}},
   };
   for (const Case& c : cases) check(c, 0);
-  const std::string first = std::string(KEZNLS_TEST_CATALOGUES) + "/first";
-  check({"LANG=de_DE.UTF-8 LANGUAGE=xx:de", {"--catalogue", first, "--database", "demo", "--explain"},
-         {"database \"demo\" in \"" + first + "\"\nlanguages \"xx:de\" from LANGUAGE\n" + first + "/xx/LC_MESSAGES/demo.mo: missing\n" + first +
-          "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
-        0);
-  check({"LC_ALL=C LANGUAGE=de", {"--explain", DEMO}, {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE
-                                                       "\"\nskipped: LC_ALL is C\n"}}, 0);
 }
 
 TEST(KeznlsPrintf, EveryFormatterPlacesArgumentsAndReadsNumbersAlike) {
@@ -157,7 +157,8 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   for (const Case& c : cases) check(c, 2);
 }
 
-// hostile_catalogue_test holds the library to the same texts.
+// hostile_catalogue_test holds the library to the same texts, and to every other refused
+// translation there (each reaches the tool as its original, as "%d files" does here).
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
@@ -167,22 +168,15 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   } messages[] = {
       // Outside the engine's grammar: the C formatters show the translation, the engine the original.
       {"hostile", "%d apples\n", nullptr, {"3"}, {"3 \u00c4pfel\n", "3 apples\n", "3 \u00c4pfel\n"}},
-      {"hostile", "%d pears\n", nullptr, {"3"}, {"3     Birnen\n", "3 pears\n", "3     Birnen\n"}},
-      {"hostile", "%d plums\n", nullptr, {"3"}, {"+3 Pflaumen\n", "3 plums\n", "+3 Pflaumen\n"}},
       {"hostile", "%d cherries\n", nullptr, {"65"}, {"A Kirschen\n", "65 cherries\n", "A Kirschen\n"}},
       // Reordered, in both grammars.
       {"hostile", "%s has %d new messages\n", nullptr, {"Anna", "3"},
        {"3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n"}},
-      // Refused translations: another type, another argument, %n.
+      // A refused translation.
       {"hostile", "%d files\n", nullptr, {"3"}, {"3 files\n", "3 files\n", "3 files\n"}},
-      {"hostile", "Total: %.2f\n", nullptr, {"2.5"}, {"Total: 2.50\n", "Total: 2.50\n", "Total: 2,50\n"}},
-      {"hostile", "%s is ready\n", nullptr, {"x"}, {"x is ready\n", "x is ready\n", "x is ready\n"}},
-      {"hostile", "%d copied\n", nullptr, {"4"}, {"4 copied\n", "4 copied\n", "4 copied\n"}},
-      {"hostile", "Done\n", nullptr, {}, {"Done\n", "Done\n", "Done\n"}},
       // The stale plural entry reads an argument no longer passed, whatever the form.
       {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
       {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
-      {"hostile", "%d file\n", "%d files\n", {"0"}, {"0 files\n", "0 files\n", "0 files\n"}},
       // A singular without the count: the count is passed all the same.
       {"keznls_printf", "one file\n", "%d files\n", {"1"}, {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
       {"keznls_printf", "one file\n", "%d files\n", {"7"}, {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
@@ -206,25 +200,24 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
   const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
   const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
-  const struct { const char* format; std::vector<Value> values; std::function<utString(keznlsFormatter&)> whole; } cases[] = {
-      {"[%2$*1$d]", {i(6), i(42)}, [](keznlsFormatter& f) { return f.format("[%2$*1$d]", 6, 42); }},
+  // The format, then the C library's call with it; errno is 0 for %m.
+#define WHOLE(fmt, ...) fmt, [](keznlsFormatter& f) { return errno = 0, f.format(fmt, __VA_ARGS__); }
+  const struct { const char* format; std::function<utString(keznlsFormatter&)> whole; std::vector<Value> values; } cases[] = {
+      {WHOLE("[%2$*1$d]", 6, 42), {i(6), i(42)}},
       // A negative `*` width aligns left; a negative precision is none.
-      {"[%*d|%-*s]", {i(-4), i(7), i(3), s("ab")},
-       [](keznlsFormatter& f) { return f.format("[%*d|%-*s]", -4, 7, 3, "ab"); }},
-      {"%.*f %.*f", {i(2), d(3.14159), i(-1), d(2.5)},
-       [](keznlsFormatter& f) { return f.format("%.*f %.*f", 2, 3.14159, -1, 2.5); }},
-      {"%1$0*2$.*3$f|", {d(2.5), i(9), i(3)}, [](keznlsFormatter& f) { return f.format("%1$0*2$.*3$f|", 2.5, 9, 3); }},
-      {"%3$s %1$+.3i %2$#X 100%%", {i(5), i(255), s("x")},
-       [](keznlsFormatter& f) { return f.format("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"); }},
-      {"%1$d again %1$-5d|%1$c", {i(72)}, [](keznlsFormatter& f) { return f.format("%1$d again %1$-5d|%1$c", 72); }},
+      {WHOLE("[%*d|%-*s]", -4, 7, 3, "ab"), {i(-4), i(7), i(3), s("ab")}},
+      {WHOLE("%.*f %.*f", 2, 3.14159, -1, 2.5), {i(2), d(3.14159), i(-1), d(2.5)}},
+      {WHOLE("%1$0*2$.*3$f|", 2.5, 9, 3), {d(2.5), i(9), i(3)}},
+      {WHOLE("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"), {i(5), i(255), s("x")}},
+      {WHOLE("%1$d again %1$-5d|%1$c", 72), {i(72)}},
       // An `l` conversion gets a long; a negative unsigned its 32 bits.
-      {"%ld|%lu|%lx|%u", {i(-1), i(-1), i(-1), i(-2)},
-       [](keznlsFormatter& f) { return f.format("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U); }},
-      {"%.2s%5.1e", {s("xyz"), d(1234.5)}, [](keznlsFormatter& f) { return f.format("%.2s%5.1e", "xyz", 1234.5); }},
-      {"%m: %s", {s("f")}, [](keznlsFormatter& f) { errno = 0; return f.format("%m: %s", "f"); }},
+      {WHOLE("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U), {i(-1), i(-1), i(-1), i(-2)}},
+      {WHOLE("%.2s%5.1e", "xyz", 1234.5), {s("xyz"), d(1234.5)}}, {WHOLE("%m: %s", "f"), {s("f")}},
   };
+#undef WHOLE
   keznlsFormatterDefault formatter;
   const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
+    errno = 0;
     keznls_printf::Plan plan;
     EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
     return keznls_printf::render(formatter, plan, values, out);
@@ -238,10 +231,8 @@ TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
   }
   // What would cut the text short or read past the values fails before the formatter is called.
   const struct { const char* format; std::vector<Value> values; const char *written, *why; } refused[] = {
-      {"a%c", {i(256)}, "%c", "NUL byte"},
-      {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
-      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"},
-      {"%s", {i(1)}, "%s", "const char*"},
+      {"a%c", {i(256)}, "%c", "NUL byte"}, {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
+      {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"}, {"%s", {i(1)}, "%s", "const char*"},
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(c.format);
@@ -267,10 +258,8 @@ TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
 
 TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
   const struct { const char* typed; std::string expected; } cases[] = {
-      {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"},
-      {"\\101\\0102", "A\b2"},  // octal stops after three digits
-      {"\\18", "\0018"},
-      {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
+      {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"}, {"\\101\\0102", "A\b2"},  // octal stops after three digits
+      {"\\18", "\0018"}, {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
       {"\\q\\", "\\q\\"},       // unknown escape and trailing backslash kept
       {"\\x41\\x7e1\\xC3\\xa9", "A~1\xC3\xA9"},  // at most two hexadecimal digits
       {"y\\xg", "y\\xg"},  // no digit, no escape
@@ -281,11 +270,10 @@ TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
     EXPECT_EQ(out, c.expected) << c.typed;
   }
   // Refused rather than dropped or wrapped: the message names the escape.
+  const std::string nul = "\" in --plural yields a NUL byte, which ends a format";
   const struct { const char* typed; std::string reason; } refused[] = {
-      {"\\7777", "escape \"\\777\" in --plural is above \\377"},
-      {"x\\0y", "escape \"\\0\" in --plural yields a NUL byte, which ends a format"},
-      {"\\00", "escape \"\\00\" in --plural yields a NUL byte, which ends a format"},
-      {"\\x0", "escape \"\\x0\" in --plural yields a NUL byte, which ends a format"},
+      {"\\7777", "escape \"\\777\" in --plural is above \\377"}, {"x\\0y", "escape \"\\0" + nul},
+      {"\\00", "escape \"\\00" + nul}, {"\\x0", "escape \"\\x0" + nul},
   };
   for (const auto& c : refused) {
     std::string out;

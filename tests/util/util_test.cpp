@@ -1,12 +1,9 @@
 // The utility layer: strings, math edge values, per-thread caches.
-#include <pthread.h>
-
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +58,7 @@ TEST(UtMath, EdgeValues) {
   EXPECT_EQ(utMath::pow(2.0, -2), 0.25);
 }
 
-// Made zeroed, kept, freed at thread exit; none when no key is left.
+// Made zeroed, kept, freed at thread exit (thread_keys_test: none when no key is left).
 std::atomic<int> g_freed{0};
 
 // No constructor of its own, as the cache's users: made zeroed.
@@ -88,20 +85,6 @@ TEST(UtThreadCache, OnePerThreadZeroedKeptAndFreedAtExit) {
   EXPECT_EQ(their_first, 0) << "another thread's T is its own, zeroed";
   EXPECT_EQ(g_freed, before + 1) << "freed when its thread exited";
   EXPECT_EQ(utThreadCache<Counted>::get()->words[0], 42);
-}
-
-struct NoKey {
-  long word;
-};
-
-// With every key taken, callers must go without rather than leak a T per call.
-TEST(UtThreadCache, NoKeyLeftMeansNoCache) {
-  std::vector<pthread_key_t> taken;
-  for (pthread_key_t k; pthread_key_create(&k, nullptr) == 0;) taken.push_back(k);
-  ASSERT_FALSE(taken.empty());
-  EXPECT_EQ(utThreadCache<NoKey>::get(), nullptr);
-  for (pthread_key_t k : taken) pthread_key_delete(k);
-  EXPECT_EQ(utThreadCache<NoKey>::get(), nullptr) << "the key is looked for once per process";
 }
 
 }  // namespace
