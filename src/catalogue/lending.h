@@ -3,12 +3,19 @@
 #ifndef KEZNLS_SRC_CATALOGUE_LENDING_H
 #define KEZNLS_SRC_CATALOGUE_LENDING_H
 
+#include "keznls/nls/nls.h"
 #include "keznls/translator.h"
+#include "format/grammar.h"
 
 struct keznlsTranslatorLending {
-  /// What `translator.lend(m)` gives for the engine's grammar: a
-  /// catalogue's text, or `m`'s own where none answers.
-  static const char* for_engine(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m);
+  /// What `translator.lend(m)` gives: a catalogue's text, or `m`'s own
+  /// where none answers.
+  static const char* lend(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m) {
+    return answer(translator, m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+  }
+  /// The same for a formatter whose grammar `narrow` tells (null: any).
+  static const char* answer(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m,
+                            nlsFormatFilter narrow);
 };
 
 #endif  // KEZNLS_SRC_CATALOGUE_LENDING_H

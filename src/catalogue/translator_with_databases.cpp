@@ -319,11 +319,12 @@ const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   // An object of exactly this class keeps every member, as keeps() says:
   // it is known by its type, without the call.
   if (&typeid(*this) != &typeid(keznlsTranslatorWithDatabases)) return Impl::lend_other(*this, message);
-  return impl_->answer(message, message.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+  return keznlsTranslatorLending::lend(*this, message);
 }
 
-const char* keznlsTranslatorLending::for_engine(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m) {
-  return translator.impl_->answer(m, &keznls_engine::shows);
+const char* keznlsTranslatorLending::answer(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m,
+                                            nlsFormatFilter narrow) {
+  return translator.impl_->answer(m, narrow);
 }
 
 unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_if_exactly(*this); }

@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdint>
 
+#include "keznls/args.h"
 #include "keznls/ut/ut_string.h"
 
 namespace keznls_engine {
@@ -21,6 +22,11 @@ constexpr int kLentRoom = 512;
 /// (ut_lent_stamp) where the library lent it, else 0.
 int vsprintf_lent(const utString& decimal_point, char* buffer, int size, const char* format, std::uint64_t lent,
                   va_list args);
+
+/// The engine's `tformat` with `decimal_point`, `format` lent at stamp
+/// `lent` as for vsprintf_lent.
+bool tformat_lent(const utString& decimal_point, keznlsTextSink& sink, const char* format, std::uint64_t lent,
+                  const keznlsArgs& args);
 
 /// Whether the engine shows `format` without an error marker: every
 /// conversion in its grammar, at most nine, and each argument named by

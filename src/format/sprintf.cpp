@@ -386,9 +386,14 @@ int keznls_engine::vsprintf_lent(const utString& decimal_point, char* buffer, in
 }
 
 bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const keznlsArgs& args) const {
+  return tformat_lent(decimal_point, sink, format, 0, args);
+}
+
+bool keznls_engine::tformat_lent(const utString& decimal_point, keznlsTextSink& sink, const char* format,
+                                 std::uint64_t lent, const keznlsArgs& args) {
   Plans* mine = plans();
   if (mine != nullptr)
-    if (const Plan* plan = Plans::find(*mine, format, true)) {
+    if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
       Stage stage;
       const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), stage.text);
       if (total == kRefused) return false;

@@ -94,6 +94,25 @@ inline bool exactly(const Role& role) {
   return &typeid(role) == &typeid(Own);
 }
 
+/// The stamp of `lent`, what a translator of exactly our class lent for
+/// `m`: a catalogue's text, which the engine may then know by its address;
+/// 0 for the caller's own.
+inline std::uint64_t stamp_of(const keznlsMessage& m, const char* lent) {
+  return lent != m.text && lent != m.plural ? ut_lent_stamp() : 0;
+}
+
+/// What `translator` lends for `m`, its stamp in `lent_at`. Ours is asked
+/// without its virtual call.
+inline const char* lend(keznlsTranslator& translator, const keznlsMessage& m, std::uint64_t& lent_at) {
+  if (!exactly<keznlsTranslatorWithDatabases>(translator)) {
+    lent_at = 0;
+    return translator.lend(m);
+  }
+  const char* lent = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
+  lent_at = stamp_of(m, lent);
+  return lent;
+}
+
 /// The formatter's text of `format` in `size` characters of `stage`, or
 /// -1 when it does not fit. `own`: the formatter is exactly the engine's,
 /// whose `vformat_into` is the engine's own call; `lent` as the engine
@@ -142,11 +161,10 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
   m.grammar = keznlsGrammar::engine;
   if (!exactly<keznlsTranslatorWithDatabases>(translator))
     return print_lent(translator, formatter, true, displayer, m, args);
-  // Ours is asked without its virtual call, and its catalogues' texts come
-  // stamped: the engine then knows them by address.
-  const char* lent = keznlsTranslatorLending::for_engine(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
+  // As `lend` does, another translator's road out of line.
+  const char* lent = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
   if (lent == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
-  show(formatter, true, displayer, lent, lent != m.text && lent != m.plural ? ut_lent_stamp() : 0, args);
+  show(formatter, true, displayer, lent, stamp_of(m, lent), args);
 }
 
 /// `message` as the caller stored it, for `print`.
