@@ -89,7 +89,7 @@ struct NamePlace {
 /// mostly keep theirs. A set keeps the last 2 remembered there (a message
 /// remembered moves one place, not three). Beside them, a name place for
 /// each of 8 translators.
-constexpr int kSetBits = 7, kSets = 1 << kSetBits, kWays = 2, kNames = 8;
+constexpr int kSetBits = 6, kSets = 1 << kSetBits, kWays = 4, kNames = 8;
 struct Places {
   Place sets[kSets][kWays];
   NamePlace names[kNames];

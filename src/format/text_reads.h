@@ -49,6 +49,30 @@ inline std::size_t short_length(const char* s) {
 #endif
 }
 
+// Whether the text at `s` holds a '%': a message's format mostly does
+// not, and is read here sixteen bytes at a time.
+inline bool has_percent(const char* s) {
+#ifdef KEZNLS_BYTE_READS
+  return std::strchr(s, '%') != nullptr;
+#else
+  // Aligned blocks, as short_length reads them.
+  const std::uintptr_t skip = reinterpret_cast<std::uintptr_t>(s) & 15;
+  const auto* block = reinterpret_cast<const __m128i*>(s - skip);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i percent = _mm_set1_epi8('%');
+  const auto bits = [](__m128i b, __m128i c) { return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, c))); };
+  __m128i b = _mm_load_si128(block);
+  unsigned nul = bits(b, zero) >> skip, found = bits(b, percent) >> skip;
+  while (nul == 0) {
+    if (found != 0) return true;
+    b = _mm_load_si128(++block);
+    nul = bits(b, zero);
+    found = bits(b, percent);
+  }
+  return (found & ((nul & (0u - nul)) - 1)) != 0;  // a '%' before the NUL
+#endif
+}
+
 // A kept copy of a text of at most N characters with its NUL, and what
 // comparing a text at the same address with it needs: the copy sits at the
 // address's offset within sixteen bytes, so that both are read in the same

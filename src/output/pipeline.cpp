@@ -62,9 +62,10 @@ void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const cha
 
 void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                 const keznlsMessage& m, va_list args) {
-  const char* lent = translator.lend(m);
+  std::uint64_t lent_at;
+  const char* lent = lend(translator, m, lent_at);
   if (lent == nullptr) return print_copied(translator, formatter, own, displayer, m, args);
-  show(formatter, own, displayer, lent, 0, args);
+  show(formatter, own, displayer, lent, lent_at, args);
 }
 
 void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,

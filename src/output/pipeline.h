@@ -19,6 +19,7 @@
 #include "keznls/ut/ut_string.h"
 #include "catalogue/lending.h"
 #include "format/grammar.h"
+#include "format/text_reads.h"
 #include "util/ut_program_text.h"
 
 /// The engine behind the library's own formatter.
@@ -69,15 +70,8 @@ T stored(const T& field) {
   return *static_cast<const volatile T*>(&field);
 }
 
-/// Whether `format` holds a '%'. A format mostly has its first within a few
-/// characters, found here without a call.
-inline bool has_conversion(const char* format) {
-  for (int i = 0; i < 16; ++i) {
-    if (format[i] == '%') return true;
-    if (format[i] == '\0') return false;
-  }
-  return std::strchr(format + 16, '%') != nullptr;
-}
+/// Whether `format` holds a '%'.
+inline bool has_conversion(const char* format) { return keznls_engine::has_percent(format); }
 
 /// Whether `formatter` shows a format without '%' as it is: one of the
 /// library's, formatting as it does.
@@ -144,7 +138,7 @@ __attribute__((always_inline)) inline void show(keznlsFormatter& formatter, bool
 /// The road of a translator that lent nothing.
 void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                   const keznlsMessage& m, va_list args);
-/// `print` through another translator than exactly ours: its lend asked.
+/// `print` once `m` has its formatter's grammar, out of line.
 void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                 const keznlsMessage& m, va_list args);
 /// `print` through a formatter that is not exactly the engine's.
