@@ -85,10 +85,10 @@ struct NamePlace {
   bool fixed;  ///< `name` is the program's own text
 };
 
-/// 128 sets of 2 places, 32 KB a thread: a server's few hundred messages
-/// mostly keep theirs. A set keeps the last 2 remembered there (a message
-/// remembered moves one place, not three). Beside them, a name place for
-/// each of 8 translators.
+/// 64 sets of 4 places, 32 KB a thread: a server's few hundred messages
+/// mostly keep theirs, and a request that turns through them finds no set
+/// fuller than its ways as often as with fewer. A set keeps the last 4
+/// remembered there. Beside them, a name place for each of 8 translators.
 constexpr int kSetBits = 6, kSets = 1 << kSetBits, kWays = 4, kNames = 8;
 struct Places {
   Place sets[kSets][kWays];
