@@ -72,6 +72,8 @@ struct alignas(64) Place {
   /// Every pointer of the question is the program's own text: the same
   /// pointer is the same text.
   bool fixed;
+  /// The answer of a singular holds no '%': shown as it is, unread.
+  bool plain;
 };
 static_assert(sizeof(Place) == 128, "a place is two cache lines");
 
@@ -97,7 +99,11 @@ struct Places {
 static_assert(std::is_trivial<Places>::value, "a thread's places need no construction");
 
 inline Place* set_of(Places& mine, const Question& q) {
-  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(q.text) ^ q.owner) * 0x9e3779b97f4a7c15u;
+  // One message asked in two grammars (a typed call's and the engine's)
+  // mostly lands in two sets.
+  const std::uint64_t h = (reinterpret_cast<std::uintptr_t>(q.text) ^ reinterpret_cast<std::uintptr_t>(q.narrow) ^
+                           q.owner ^ q.kind) *
+                          0x9e3779b97f4a7c15u;
   return mine.sets[h >> (64 - kSetBits)];
 }
 

@@ -9,13 +9,14 @@
 
 struct keznlsTranslatorLending {
   /// What `translator.lend(m)` gives: a catalogue's text, or `m`'s own
-  /// where none answers.
-  static const char* lend(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m) {
-    return answer(translator, m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+  /// where none answers. `plain` is set where the text is known to hold no
+  /// '%' (else left as it is).
+  static const char* lend(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m, bool& plain) {
+    return answer(translator, m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr, plain);
   }
   /// The same for a formatter whose grammar `narrow` tells (null: any).
   static const char* answer(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m,
-                            nlsFormatFilter narrow);
+                            nlsFormatFilter narrow, bool& plain);
 };
 
 #endif  // KEZNLS_SRC_CATALOGUE_LENDING_H

@@ -7,6 +7,7 @@
 #include "catalogue/answer_places.h"
 #include "catalogue/catalogue_state.h"
 #include "format/format_check.h"
+#include "format/text_reads.h"
 #include "catalogue/mo_format.h"
 #include "catalogue/plural_rule.h"
 #include "util/ut_quoted.h"
@@ -475,6 +476,7 @@ nls_places::Place& put(nls_places::Place* set, const nls_places::Question& q, co
   p.message = 0;
   p.forms = 0;
   p.fixed = false;
+  p.plain = false;
   p.owner = q.owner;
   p.text = q.text;
   p.name = q.name;
@@ -499,6 +501,7 @@ void remember(Place* set, const Question& q, const Found& found, const char* ans
   if (q.plural != nullptr && std::strcmp(q.plural, s.plural) != 0) return;
   Place& p = put(set, q, database, database_id);
   p.answer = (q.kind & kPlural) != 0 ? s.translation : answer;
+  p.plain = (q.kind & kPlural) == 0 && answer != nullptr && !keznls_engine::has_percent(answer);
   p.catalogue = found.catalogue;
   p.message = found.message;
   p.original = s.original;

@@ -104,6 +104,12 @@ struct keznlsTranslatorSet::Impl {
   keznlsTranslatorSetEntry& get(std::string_view list) {
     const std::size_t hash = hash_of(list);
     if (keznlsTranslatorSetEntry* e = find(list, hash)) return *e;
+    return first_use(list, hash);
+  }
+
+  // A list not in the table yet: made under the lock. Out of line, so that
+  // a request's lookup keeps a small frame.
+  __attribute__((noinline)) keznlsTranslatorSetEntry& first_use(std::string_view list, std::size_t hash) {
     std::lock_guard<std::mutex> hold(making);
     if (keznlsTranslatorSetEntry* e = find(list, hash)) return *e;  // made meanwhile
     if (entries.size() < options.capacity + 1) return *make(std::string(list));

@@ -139,22 +139,27 @@ struct keznlsTranslatorWithDatabases::Impl {
   /// caller's. `narrow` is the formatter's grammar when it is the engine's.
   /// A message asked before on this thread is answered from its place;
   /// every call that road may make is its last, so it needs no frame.
-  __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow) {
+  /// `plain`, where given, is set when the answer is known to hold no '%'.
+  __attribute__((always_inline)) const char* answer(const keznlsMessage& m, nlsFormatFilter narrow,
+                                                    bool* plain = nullptr) {
     nls_places::Places* mine = utThreadCache<nls_places::Places>::peek();
     if (mine == nullptr) return search(m, narrow);
     const nls_places::Question q = question(m, narrow);
     nls_places::Place* p = nls_places::keyed_as(nls_places::set_of(*mine, q), q);
     if (p == nullptr) return search(m, narrow);
     if (!p->fixed) return checked(m, narrow, *p);
-    return from(m, narrow, *p);
+    return from(m, narrow, *p, plain);
   }
 
   // The answer of `p`, keyed as `m` is and holding its texts.
   __attribute__((always_inline)) const char* from(const keznlsMessage& m, nlsFormatFilter narrow,
-                                                  nls_places::Place& p) {
+                                                  nls_places::Place& p, bool* plain = nullptr) {
     if (!nls_places::current(p)) return search(m, narrow);
     if (p.answer == nullptr) return untranslated(m);
-    if ((p.kind & nls_places::kPlural) == 0) return p.answer;
+    if ((p.kind & nls_places::kPlural) == 0) {
+      if (plain != nullptr) *plain = p.plain;
+      return p.answer;
+    }
     // Forms read, no more than a place holds, and chosen without a program.
     const nlsPluralRule& rule = *p.catalogue->plural_rule_;
     if (static_cast<std::uint8_t>(p.forms - 1) >= 6 || !rule.ranged()) return counted(m, narrow, p);
@@ -319,12 +324,13 @@ const char* keznlsTranslatorWithDatabases::lend(const keznlsMessage& message) {
   // An object of exactly this class keeps every member, as keeps() says:
   // it is known by its type, without the call.
   if (&typeid(*this) != &typeid(keznlsTranslatorWithDatabases)) return Impl::lend_other(*this, message);
-  return keznlsTranslatorLending::lend(*this, message);
+  bool plain = false;
+  return keznlsTranslatorLending::lend(*this, message, plain);
 }
 
 const char* keznlsTranslatorLending::answer(keznlsTranslatorWithDatabases& translator, const keznlsMessage& m,
-                                            nlsFormatFilter narrow) {
-  return translator.impl_->answer(m, narrow);
+                                            nlsFormatFilter narrow, bool& plain) {
+  return translator.impl_->answer(m, narrow, &plain);
 }
 
 unsigned keznlsTranslatorWithDatabases::keeps() const { return keznls_kept_if_exactly(*this); }

@@ -62,10 +62,9 @@ void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const cha
 
 void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                 const keznlsMessage& m, va_list args) {
-  std::uint64_t lent_at;
-  const char* lent = lend(translator, m, lent_at);
-  if (lent == nullptr) return print_copied(translator, formatter, own, displayer, m, args);
-  show(formatter, own, displayer, lent, lent_at, args);
+  const Lent lent = lend(translator, m);
+  if (lent.text == nullptr) return print_copied(translator, formatter, own, displayer, m, args);
+  show(formatter, own, displayer, lent, args);
 }
 
 void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
@@ -76,7 +75,7 @@ void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznl
 
 void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                   const keznlsMessage& m, va_list args) {
-  show(formatter, own, displayer, copied(translator, m).text(), 0, args);
+  show(formatter, own, displayer, Lent{copied(translator, m).text()}, args);
 }
 
 utString to_string(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,

@@ -70,8 +70,6 @@ T stored(const T& field) {
   return *static_cast<const volatile T*>(&field);
 }
 
-/// Whether `format` holds a '%'.
-inline bool has_conversion(const char* format) { return keznls_engine::has_percent(format); }
 
 /// Whether `formatter` shows a format without '%' as it is: one of the
 /// library's, formatting as it does.
@@ -88,23 +86,26 @@ inline bool exactly(const Role& role) {
   return &typeid(role) == &typeid(Own);
 }
 
-/// The stamp of `lent`, what a translator of exactly our class lent for
-/// `m`: a catalogue's text, which the engine may then know by its address;
-/// 0 for the caller's own.
-inline std::uint64_t stamp_of(const keznlsMessage& m, const char* lent) {
-  return lent != m.text && lent != m.plural ? ut_lent_stamp() : 0;
+/// A text a translator lent, and what is known of it.
+struct Lent {
+  const char* text;
+  /// A catalogue's text lent by a translator of exactly our class has the
+  /// stamp the engine may know it by (see ut_lent_stamp); any other, 0.
+  std::uint64_t stamp = 0;
+  bool plain = false;  ///< known to hold no '%'
+};
+
+/// What a translator of exactly our class lends for `m`.
+inline Lent ours(keznlsTranslator& translator, const keznlsMessage& m) {
+  Lent lent{nullptr};
+  lent.text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, lent.plain);
+  if (lent.text != m.text && lent.text != m.plural) lent.stamp = ut_lent_stamp();
+  return lent;
 }
 
-/// What `translator` lends for `m`, its stamp in `lent_at`. Ours is asked
-/// without its virtual call.
-inline const char* lend(keznlsTranslator& translator, const keznlsMessage& m, std::uint64_t& lent_at) {
-  if (!exactly<keznlsTranslatorWithDatabases>(translator)) {
-    lent_at = 0;
-    return translator.lend(m);
-  }
-  const char* lent = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
-  lent_at = stamp_of(m, lent);
-  return lent;
+/// What `translator` lends for `m`: ours asked without its virtual call.
+inline Lent lend(keznlsTranslator& translator, const keznlsMessage& m) {
+  return exactly<keznlsTranslatorWithDatabases>(translator) ? ours(translator, m) : Lent{translator.lend(m)};
 }
 
 /// The formatter's text of `format` in `size` characters of `stage`, or
@@ -121,18 +122,27 @@ inline int format_into(keznlsFormatter& formatter, bool own, char* stage, int si
 /// A text that did not fit the stage: formatted into a string of its own.
 void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
 
-/// Formats `format` and hands the message to `displayer`: on the stack
-/// where the formatter writes into a buffer, else through its `vformat`;
-/// a format without '%' goes as it is where the formatter is one of the
-/// library's, which would only copy it. In the caller's frame: every
-/// message passes here.
+/// Whether `format` goes to the displayer as it is: it holds no '%' and the
+/// formatter is one of the library's, which would only copy it. The
+/// engine's own road looks for a '%' only where the translator knows there
+/// is none: its plans copy a plain text at little more cost.
+inline bool as_it_is(const keznlsFormatter& formatter, bool own, const Lent& format) {
+  if (format.plain) return own || shows_plain_text_as_is(formatter);
+  return !own && !keznls_engine::has_percent(format.text) && shows_plain_text_as_is(formatter);
+}
+
+/// Formats `format` (the text lent) and hands the message to `displayer`:
+/// on the stack where the formatter writes into a buffer, else through its
+/// `vformat`; plain text goes as it is (see `as_it_is`). In the caller's
+/// frame: every message passes here.
 __attribute__((always_inline)) inline void show(keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
-                                                const char* format, std::uint64_t lent, va_list args) {
-  if (!has_conversion(format) && (own || shows_plain_text_as_is(formatter))) return displayer.display(format);
+                                                const Lent& format, va_list args) {
+  if (as_it_is(formatter, own, format)) return displayer.display(format.text);
   char stage[1024];
   static_assert(sizeof stage >= keznls_engine::kLentRoom, "the engine stages in place");
-  if (format_into(formatter, own, stage, sizeof stage, format, lent, args) >= 0) return displayer.display(stage);
-  show_long(formatter, displayer, format, args);
+  if (format_into(formatter, own, stage, sizeof stage, format.text, format.stamp, args) >= 0)
+    return displayer.display(stage);
+  show_long(formatter, displayer, format.text, args);
 }
 
 /// The road of a translator that lent nothing.
@@ -156,9 +166,9 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
   if (!exactly<keznlsTranslatorWithDatabases>(translator))
     return print_lent(translator, formatter, true, displayer, m, args);
   // As `lend` does, another translator's road out of line.
-  const char* lent = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m);
-  if (lent == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
-  show(formatter, true, displayer, lent, stamp_of(m, lent), args);
+  const Lent lent = ours(translator, m);
+  if (lent.text == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
+  show(formatter, true, displayer, lent, args);
 }
 
 /// `message` as the caller stored it, for `print`.

@@ -59,14 +59,13 @@ __attribute__((noinline)) void show_original(keznlsFormatter& formatter, keznlsD
 // arguments, the original. `own`: the formatter is exactly the engine's,
 // whose tformat is the engine's own call. In the caller's frame.
 __attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter, bool own,
-                                                      keznlsDisplayer& displayer, const char* format,
-                                                      std::uint64_t lent, const char* original,
-                                                      const keznlsArgs& args) {
-  if (!has_conversion(format) && (own || shows_plain_text_as_is(formatter))) return displayer.display(format);
+                                                      keznlsDisplayer& displayer, const Lent& format,
+                                                      const char* original, const keznlsArgs& args) {
+  if (as_it_is(formatter, own, format)) return displayer.display(format.text);
   DisplaySink sink;
-  const bool shown =
-      own ? keznls_engine::tformat_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), sink, format, lent, args)
-          : formatter.tformat(sink, format, args);
+  const bool shown = own ? keznls_engine::tformat_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), sink,
+                                                       format.text, format.stamp, args)
+                         : formatter.tformat(sink, format.text, args);
   if (!shown) return show_original(formatter, displayer, sink, original, args);
   displayer.display(sink.text());
 }
@@ -76,7 +75,7 @@ __attribute__((noinline)) void print_copied_typed(keznlsTranslator& translator, 
                                                    bool own, keznlsDisplayer& displayer, const keznlsMessage& m,
                                                    const keznlsArgs& args) {
   const Translated translated = translate(translator, m);
-  show_typed(formatter, own, displayer, translated.text(), 0, original_of(m), args);
+  show_typed(formatter, own, displayer, Lent{translated.text()}, original_of(m), args);
 }
 
 }  // namespace
@@ -90,10 +89,9 @@ void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznl
   const keznlsMessage& m = as_asked ? message : copy;
   const bool own = exactly<keznlsFormatterSimple>(formatter);
   // A lent text needs no Translated around it: the usual road, kept short.
-  std::uint64_t lent_at;
-  const char* lent = lend(translator, m, lent_at);
-  if (lent == nullptr) return print_copied_typed(translator, formatter, own, displayer, m, args);
-  show_typed(formatter, own, displayer, lent, lent_at, original_of(m), args);
+  const Lent lent = lend(translator, m);
+  if (lent.text == nullptr) return print_copied_typed(translator, formatter, own, displayer, m, args);
+  show_typed(formatter, own, displayer, lent, original_of(m), args);
 }
 
 std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
