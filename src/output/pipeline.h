@@ -8,7 +8,6 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <typeinfo>
 
@@ -69,7 +68,6 @@ template <typename T>
 T stored(const T& field) {
   return *static_cast<const volatile T*>(&field);
 }
-
 
 /// Whether `formatter` shows a format without '%' as it is: one of the
 /// library's, formatting as it does.
