@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +27,15 @@ inline std::vector<char> read_file(const std::string& path) {
 inline std::vector<char> read(const char* domain) {
   return read_file(directory("first") + "/de/LC_MESSAGES/" + domain + ".mo");
 }
+
+/// Message `n` of the "numbers" catalogues and its translation.
+inline std::string numbered(const char* format, int n) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, n);
+  return text;
+}
+inline std::string original(int n) { return numbered("message number %04d", n); }
+inline std::string translation(int n) { return numbered("Meldung Nummer %04d", n); }
 
 /// Overwrites the first `from` in `bytes` with `to`.
 inline void overwrite(std::vector<char>& bytes, const std::string& from, const std::string& to) {

@@ -32,14 +32,6 @@ using ::testing::HasSubstr;
 constexpr int kNumbers = 2000;
 constexpr std::size_t kPiece = 4096;  // what a lookup reads at a time
 
-std::string numbered(const char* format, int n) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, n);
-  return text;
-}
-std::string original(int n) { return numbered("message number %04d", n); }
-std::string translation(int n) { return numbered("Meldung Nummer %04d", n); }
-
 void write_file(const std::string& path, const std::vector<char>& bytes, std::ios::openmode mode = {}) {
   std::ofstream(path, std::ios::binary | std::ios::out | mode)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -159,12 +159,9 @@ TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
     if (std::string(shared.translate("numbers0", "message number 1999").c_str()) != "message number 1999")
       wrong.fetch_add(1);
     for (int i = 0; i < 600; ++i) {
-      char key[32], want[32];
       const int n = (i * 7 + t * 101) % 1999;
-      std::snprintf(key, sizeof key, "message number %04d", n);
-      std::snprintf(want, sizeof want, "Meldung Nummer %04d", n);
       const std::string name = "numbers" + std::to_string((i + t) % kFiles);
-      if (std::string(shared.translate(name.c_str(), key).c_str()) != want) wrong.fetch_add(1);
+      if (shared.translate(name.c_str(), original(n).c_str()).c_str() != translation(n)) wrong.fetch_add(1);
     }
   };
   race(kThreads, ask);
@@ -328,30 +325,26 @@ TEST(RequestThreadsTest, TheSetRacedFromFirstUse) {
   }
 }
 
+// Each thread's own formatter, from its first use, beside one of the other locale.
 TEST(RequestThreadsTest, NumbersInTwoLocalesAtOnce) {
-  keznlsFormatterNamedLocale polish("pl"), german("de");
-  ASSERT_TRUE(polish.installed());
-  ASSERT_TRUE(german.installed());
-  // Grouping with zeros: rendered by the C library, as one thread alone gets it.
-  const std::string rare[] = {polish.format("%'012.1f", 1234567.5).c_str(), german.format("%'012.1f", 1234567.5).c_str()};
+  std::string rare[4];  // grouping with zeros: rendered by the C library, compared below with one thread's
   std::atomic<int> wrong{0};
-  race(2, [&](int t) {
-    keznlsFormatterNamedLocale& f = t == 0 ? polish : german;
-    const char* want = t == 0 ? "1\u202f234\u202f567,50 zł" : "1.234.567,50 zł";
+  race(4, [&](int t) {
+    keznlsFormatterNamedLocale own(t % 2 == 0 ? "pl" : "de");
+    const char* want = t % 2 == 0 ? "1\u202f234\u202f567,50 zł" : "1.234.567,50 zł";
+    rare[t] = own.format("%'012.1f", 1234567.5).c_str();
     for (int i = 0; i < 2000; ++i) {
-      if (std::string(f.format("%'.2f zł", 1234567.5).c_str()) != want) ++wrong;
-      if (i % 10 == 0 && std::string(f.format("%'012.1f", 1234567.5).c_str()) != rare[t]) ++wrong;
+      if (std::string(own.format("%'.2f zł", 1234567.5).c_str()) != want) ++wrong;
+      if (std::string(own.format("%'d", 10000).c_str()) != (t % 2 == 0 ? "10\u202f000" : "10.000")) ++wrong;
+      if (i % 10 == 0 && std::string(own.format("%'012.1f", 1234567.5).c_str()) != rare[t]) ++wrong;
     }
   });
   EXPECT_EQ(wrong.load(), 0);
-  // And both from one formatter's first use on.
-  race(4, [&](int t) {
-    keznlsFormatterNamedLocale own(t % 2 == 0 ? "fr" : "de");
-    const std::string want = t % 2 == 0 ? "10\u202f000" : "10.000";
-    for (int i = 0; i < 500; ++i)
-      if (std::string(own.format("%'d", 10000).c_str()) != want) ++wrong;
-  });
-  EXPECT_EQ(wrong.load(), 0);
+  keznlsFormatterNamedLocale polish("pl"), german("de");
+  ASSERT_TRUE(polish.installed());
+  ASSERT_TRUE(german.installed());
+  for (int t = 0; t < 4; ++t)
+    EXPECT_STREQ(rare[t].c_str(), (t % 2 == 0 ? polish : german).format("%'012.1f", 1234567.5).c_str()) << t;
 }
 
 }  // namespace
