@@ -31,11 +31,9 @@ TEST(AcceptLanguageTest, HeadersBecomeListsOfGlibcNames) {
       {"es-419,es;q=0.9", "es_419:es"},
       {"zh-Hant-HK,zh-Hans-SG;q=0.8,zh-Hant;q=0.6,zh-Hans;q=0.4", "zh_HK:zh_SG:zh_TW:zh_CN"},
       {"ca-ES-valencia,ca;q=0.9", "ca_ES@valencia:ca"},
-      {"*", ""},
       {"", ""},
       {"EN-us", "en_US"},                 // subtags in any case
-      {"uz-Cyrl-UZ", "uz_UZ@cyrillic"},   // scripts glibc spells as a modifier
-      {"ks-Deva", "ks@devanagari"},       // the longest
+      {"ks-Deva", "ks@devanagari"},       // scripts glibc spells as a modifier; the longest
       {"pa-Arab-PK", "pa_PK"},            // other scripts dropped
       {"ja-Hant", "ja"},                  // Hans/Hant imply a region only for Chinese
       {"zh-Hans-TW", "zh_TW"},            // the tag's own region wins

@@ -132,9 +132,6 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   EXPECT_STREQ(german["Language"], "Deutsch f\xC3\xBCr \xC3\x96sterreicher");
   EXPECT_STREQ(german["%d file"], "%d Datei (gro\xC3\x9F)");  // plural forms are converted too
   EXPECT_THAT(german.explain(), HasSubstr("loaded, 2 messages, converted from ISO-8859-1\n"));
-  ::setenv("LANGUAGE", "ja", 1);
-  const nlsDataBase japanese(charsets.c_str(), "legacy");
-  EXPECT_STREQ(japanese["Hello"], "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF");
 
   // An unknown charset name: passed over. A byte no EUC-JP text holds: that entry passed over.
   Bytes unknown = read_file(charsets + "/de/LC_MESSAGES/legacy.mo");
@@ -146,7 +143,7 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   dir.add("yy", "legacy", broken);
   ::setenv("LANGUAGE", "xx:yy:de", 1);
   const nlsDataBase database((dir.path() + ":" + charsets).c_str(), "legacy");
-  EXPECT_STREQ(database["Language"], "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");  // yy's, sound
+  EXPECT_STREQ(database["Language"], "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");  // yy's, sound, from EUC-JP
   const char* const greeting = "Hello";
   EXPECT_EQ(database[greeting], greeting);  // yy's is not, and de has none
   EXPECT_THAT(database.explain(),
@@ -305,7 +302,6 @@ TEST(MalformedCatalogueTest, DamageRefusesTheFileOrPassesOverTheEntry) {
       {"translations table past the end", header(16, 0x1000u), true, nullptr, nullptr},
       {"absurd hash size", header(20, 0x40000000u), true, nullptr, nullptr},
       {"header entry past the end", descriptor(16, 0, 0, 0x1000u), true, nullptr, nullptr},
-      {"string offset past the end", descriptor(12, 1, 4, 0x1000u), false, "%d entries in %s", original_problem},
       {"string length past the end", descriptor(16, 1, 0, 0x1000u), false, "%d entries in %s", translation_problem},
       // In 32 bits this wraps around to a NUL inside the file.
       {"offset + length overflow", descriptor(12, 1, 0, 0xffffffffu), false, "%d entries in %s", original_problem},

@@ -196,10 +196,9 @@ TEST(NotRegularFiles, AreRefusedWithoutBlocking) {
     return folder + "/demo.mo";
   };
   ASSERT_EQ(::mkfifo(place("fifo").c_str(), 0600), 0);
-  std::filesystem::create_directory(place("folder"));
   std::filesystem::create_symlink("/dev/zero", place("device"));
   auto work = std::async(std::launch::async, [&] {
-    keznlsTranslatorWithDatabases translator(dir.path().c_str(), "fifo:folder:device:de");
+    keznlsTranslatorWithDatabases translator(dir.path().c_str(), "fifo:device:de");
     return std::string(translator.translate("demo", "Hello").c_str()) + "\n" + translator.explain("demo").c_str();
   });
   if (work.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
@@ -208,7 +207,7 @@ TEST(NotRegularFiles, AreRefusedWithoutBlocking) {
   }
   const std::string got = work.get();
   EXPECT_EQ(got.substr(0, got.find('\n')), "Hallo");
-  for (const char* language : {"fifo", "folder", "device"})
+  for (const char* language : {"fifo", "device"})
     EXPECT_THAT(got, HasSubstr(std::string(language) + "/LC_MESSAGES/demo.mo: not a regular file"));
 }
 
