@@ -82,6 +82,10 @@ inline void set_language(const char* name = nullptr, const char* value = nullptr
 struct TempDirectory {
   std::string path_ = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
   TempDirectory() { if (::mkdtemp(path_.data()) == nullptr) path_ = "/nonexistent"; }
+  /// With one catalogue in it.
+  TempDirectory(const char* language, const char* domain, const std::vector<char>& bytes) : TempDirectory() {
+    add(language, domain, bytes);
+  }
   ~TempDirectory() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::string& path() const { return path_; }
   void add(const char* language, const char* domain, const std::vector<char>& bytes) const {

@@ -61,8 +61,7 @@ TEST(CatalogueTest, FindsEveryMessageOfALargeCatalogue) {
 
 TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksForAndSaysWhy) {
   const std::string first = directory("first"), second = directory("second");
-  const TempDirectory damaged;
-  damaged.add("de_AT", "demo", Bytes(64, 'x'));
+  const TempDirectory damaged("de_AT", "demo", Bytes(64, 'x'));
   const char *const fr = "Fran\xC3\xA7" "ais", *const at = "Deutsch (\xC3\x96sterreich)", *const none = "Language";
   const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
   auto file = [&](const char* folder, bool bad) {
@@ -110,8 +109,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksForAndSaysWhy) {
 TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
   Bytes bytes = read_file(directory("first") + "/pl/LC_MESSAGES/demo.mo");
   overwrite(bytes, "plural=(", "plural=)");
-  const TempDirectory dir;
-  dir.add("pl", "demo", bytes);
+  const TempDirectory dir("pl", "demo", bytes);
   set_language("LANG", "pl");
   const nlsDataBase database(dir.path().c_str(), "demo");
   EXPECT_STREQ(database.find_plural("%d file", 5), "%d pliki");  // the second form, as for 2
@@ -138,8 +136,7 @@ TEST(CharsetTest, LegacyCataloguesAreConvertedToUtf8) {
   Bytes broken = read_file(charsets + "/ja/LC_MESSAGES/legacy.mo");
   overwrite(unknown, "ISO-8859-1", "KEZ-8859-1");
   overwrite(broken, "\xA4\xB3\xA4\xF3", "\xFF");  // in the first two characters of the greeting
-  const TempDirectory dir;
-  dir.add("xx", "legacy", unknown);
+  const TempDirectory dir("xx", "legacy", unknown);
   dir.add("yy", "legacy", broken);
   ::setenv("LANGUAGE", "xx:yy:de", 1);
   const nlsDataBase database((dir.path() + ":" + charsets).c_str(), "legacy");
@@ -245,8 +242,7 @@ TEST(DataBaseTest, EntriesReachedLateAreJudgedAsAtOpen) {
   entries.emplace_back("Broken", "Kaputt");
   std::vector<char> image = mo_image("Content-Type: text/plain; charset=ISO-8859-1\n", entries);
   overwrite(image, std::string("Kaputt", 7), "Kaputtx");  // its terminator
-  const TempDirectory dir;
-  dir.add("de", "late", image);
+  const TempDirectory dir("de", "late", image);
   set_language("LANG", "de");
   const nlsDataBase database(dir.path().c_str(), "late");
   for (int round = 0; round < 3; ++round)

@@ -96,8 +96,7 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
     };
     for (const auto& c : changes) {
       SCOPED_TRACE(std::string(kind) + ": " + c.label);
-      const TempDirectory dir;
-      dir.add("de", "numbers", old_file);
+      const TempDirectory dir("de", "numbers", old_file);
       const std::string path = dir.path() + "/de/LC_MESSAGES/numbers.mo";
       // Older than any change, whatever the clock's resolution.
       const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
@@ -117,8 +116,7 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
 }
 
 TEST(FileChangedAfterOpening, ExplainSaysSo) {
-  const TempDirectory dir;
-  dir.add("de", "numbers", read("numbers"));
+  const TempDirectory dir("de", "numbers", read("numbers"));
   keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
   EXPECT_STREQ(translator.translate("numbers", "message number 0042").c_str(), "Meldung Nummer 0042");
   ASSERT_EQ(::truncate((dir.path() + "/de/LC_MESSAGES/numbers.mo").c_str(), 0), 0);
@@ -141,8 +139,7 @@ struct Hoard {
 };
 
 TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
-  const TempDirectory dir;
-  dir.add("de", "demo", read("demo"));
+  const TempDirectory dir("de", "demo", read("demo"));
   dir.add("fr", "demo", read("demo"));
   rlimit saved;
   ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -165,8 +162,7 @@ TEST(Descriptors, ALoadThatRanOutIsTriedAgain) {
 }
 
 TEST(Descriptors, APieceThatCouldNotBeReadIsReadLater) {
-  const TempDirectory dir;
-  dir.add("de", "numbers", read("numbers"));
+  const TempDirectory dir("de", "numbers", read("numbers"));
   const auto domain = nlsLoadedDomain::from_file((dir.path() + "/de/LC_MESSAGES/numbers.mo").c_str());
   ASSERT_NE(domain, nullptr);
   // Other files read in pieces take the descriptors kept between reads.
@@ -188,8 +184,7 @@ TEST(Descriptors, APieceThatCouldNotBeReadIsReadLater) {
 }
 
 TEST(NotRegularFiles, AreRefusedWithoutBlocking) {
-  const TempDirectory dir;
-  dir.add("de", "demo", read("demo"));
+  const TempDirectory dir("de", "demo", read("demo"));
   const auto place = [&](const char* language) {
     const std::string folder = dir.path() + "/" + language + "/LC_MESSAGES";
     std::filesystem::create_directories(folder);

@@ -130,8 +130,7 @@ TEST_F(SharedTranslator, EachCatalogueIsLoadedOncePerProcess) {
   EXPECT_EQ(nls_catalogues::alive(), 0u);
 
   // A file replaced on disk: a translator made before keeps its copy.
-  const TempDirectory dir;
-  dir.add("de", "demo", read("demo"));
+  const TempDirectory dir("de", "demo", read("demo"));
   keznlsTranslatorWithDatabases before_change(dir.path().c_str(), "de");
   EXPECT_STREQ(before_change.translate("demo", "Hello").c_str(), "Hallo");
   std::vector<char> changed = read("demo");

@@ -28,8 +28,7 @@ int live(const alloc_counter::Scope& scope) { return scope.count() - scope.relea
 TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   set_language("LANG", "de");  // read when a database is opened
   // Catalogues under the reserved name, and under one differing only in case.
-  const TempDirectory dir;
-  dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
+  const TempDirectory dir("de", "DO_NOT_TRANSLATE", read("demo"));
   dir.add("de", "do_not_translate", read("demo"));
   // The process-wide list of loaded catalogues, made once, is not the translator's.
   keznlsTranslatorWithDatabases(utString(directory("first").c_str())).translate("demo", "Hello");
