@@ -233,7 +233,8 @@ class HostileCatalogue : public ::testing::Test {
 TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTranslation) {
   keznlsFormatterDefault by_default;
   keznlsFormatterSimple simple(".");
-  for (keznlsFormatter* formatter : {static_cast<keznlsFormatter*>(&by_default), static_cast<keznlsFormatter*>(&simple)}) {
+  for (keznlsFormatter* formatter :
+       {static_cast<keznlsFormatter*>(&by_default), static_cast<keznlsFormatter*>(&simple)}) {
     SCOPED_TRACE(formatter == &simple ? "simple" : "default");
     std::ostringstream stream;
     keznlsDisplayerOstream displayer(stream);
