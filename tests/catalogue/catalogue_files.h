@@ -1,7 +1,10 @@
 // Catalogue files and environment control shared by the catalogue tests.
 #pragma once
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +27,15 @@ inline std::vector<char> read_file(const std::string& path) {
 inline std::vector<char> read(const char* domain) {
   return read_file(directory("first") + "/de/LC_MESSAGES/" + domain + ".mo");
 }
+
+/// Message `n` of the "numbers" catalogues and its translation.
+inline std::string numbered(const char* format, int n) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, n);
+  return text;
+}
+inline std::string original(int n) { return numbered("message number %04d", n); }
+inline std::string translation(int n) { return numbered("Meldung Nummer %04d", n); }
 
 /// Overwrites the first `from` in `bytes` with `to`.
 inline void overwrite(std::vector<char>& bytes, const std::string& from, const std::string& to) {
@@ -50,6 +62,16 @@ inline std::vector<char> byte_swapped(const std::vector<char>& mo) {
   return out;
 }
 
+/// The descriptors this process has open.
+inline int open_descriptors() {
+  int n = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir) != nullptr) ++n;
+    ::closedir(dir);
+  }
+  return n - 3;  // ".", ".." and the directory's own
+}
+
 /// Unsets the language variables, then sets `name` to `value` if given.
 inline void set_language(const char* name = nullptr, const char* value = nullptr) {
   for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(var);
@@ -60,6 +82,10 @@ inline void set_language(const char* name = nullptr, const char* value = nullptr
 struct TempDirectory {
   std::string path_ = (std::filesystem::temp_directory_path() / "keznls-catalogue-XXXXXX").string();
   TempDirectory() { if (::mkdtemp(path_.data()) == nullptr) path_ = "/nonexistent"; }
+  /// With one catalogue in it.
+  TempDirectory(const char* language, const char* domain, const std::vector<char>& bytes) : TempDirectory() {
+    add(language, domain, bytes);
+  }
   ~TempDirectory() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::string& path() const { return path_; }
   void add(const char* language, const char* domain, const std::vector<char>& bytes) const {

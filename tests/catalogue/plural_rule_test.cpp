@@ -27,25 +27,13 @@ TEST(PluralRuleTest, ReadsTheHeaderAsTheCLibraryDoes) {
   using S = nlsPluralStatus;
   const std::string pf = "Plural-Forms: nplurals=";
   struct { std::string header; /* "-": none */ S status; unsigned long nplurals; const char* expected; } const cases[] = {
-      // Rules of real catalogues: ja, de, fr, ru, pl, cs, ga, sl, ar, ro, lt.
+      // Rules of real catalogues: ja (a constant), de (one comparison), pl and ar (the program).
       {pf + "1; plural=0;", S::taken, 1, "000000000000000000000"},
       {pf + "2; plural=(n != 1);", S::taken, 2, "101111111111111111111"},
-      {pf + "2; plural=n > 1;", S::taken, 2, "001111111111111111111"},
-      {pf + "3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);",
-       S::taken, 3, "201112222220120112222"},
       {pf + "3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);", S::taken, 3,
        "201112222222122112222"},
-      {pf + "3; plural=(n==1) ? 0 : (n>=2 && n<=4) ? 1 : 2;", S::taken, 3, "201112222222222222222"},
-      {pf + "5; plural=n==1 ? 0 : n==2 ? 1 : (n>2 && n<7) ? 2 :(n>6 && n<11) ? 3 : 4;", S::taken, 5,
-       "401222334444444444444"},
-      {pf + "4; plural=(n%100==1 ? 1 : n%100==2 ? 2 : n%100==3 || n%100==4 ? 3 : 0);", S::taken, 4,
-       "012330000000001230000"},
       {pf + "6; plural=n==0 ? 0 : n==1 ? 1 : n==2 ? 2 : n%100>=3 && n%100<=10 ? 3 : n%100>=11 ? 4 : 5;", S::taken,
        6, "012333334444445534454"},
-      {pf + "3; plural=(n==1 ? 0 : (n==0 || (n%100 > 0 && n%100 < 20)) ? 1 : 2);", S::taken, 3,
-       "101111111112221111121"},
-      {pf + "3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && (n%100<10 || n%100>=20) ? 1 : 2);", S::taken, 3,
-       "201111122220110112222"},
       {pf + "3; plural=n%3;\n", S::taken, 3, "012012112020112010110"},
       // The first nplurals= and plural= anywhere count, in any field and order.
       {"X-Rule: plural=n>1;\nPlural-Forms: nplurals=2; plural=n%3;\n", S::taken, 2, "001111111111111111111"},

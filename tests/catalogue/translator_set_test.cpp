@@ -21,7 +21,6 @@ TEST(TranslatorSetTest, HeadersGetTheirLanguageAndItsNumbers) {
       {"pl-PL,pl;q=0.9,en;q=0.5", "Language", "pl", "pl_PL.UTF-8", "1\u202f024,5"},
       {"fr-FR,fr;q=0.9", "Français", "fr", "fr_FR.UTF-8", "1\u202f024,5"},
       {"en-US,en;q=0.9,fr;q=0.8", "Language", "en", "en_US.UTF-8", "1,024.5"},
-      {"", "Language", "en", "en_US.UTF-8", "1,024.5"},
   };
   for (const auto& c : cases) {
     keznlsTranslatorSetEntry& e = set.for_header(c.header);

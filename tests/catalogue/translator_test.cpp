@@ -28,8 +28,7 @@ int live(const alloc_counter::Scope& scope) { return scope.count() - scope.relea
 TEST(TranslatorTest, OpensEachNamedDatabaseOnceAndReleasesThemAll) {
   set_language("LANG", "de");  // read when a database is opened
   // Catalogues under the reserved name, and under one differing only in case.
-  const TempDirectory dir;
-  dir.add("de", "DO_NOT_TRANSLATE", read("demo"));
+  const TempDirectory dir("de", "DO_NOT_TRANSLATE", read("demo"));
   dir.add("de", "do_not_translate", read("demo"));
   // The process-wide list of loaded catalogues, made once, is not the translator's.
   keznlsTranslatorWithDatabases(utString(directory("first").c_str())).translate("demo", "Hello");
@@ -75,8 +74,7 @@ TEST(TranslatorTest, PluralFormsAndContexts) {
   const struct { unsigned long n; const char *files, *blocks; } counts[] = {
       {1, "jeden plik", "%d wolny blok"},  {2, "%d pliki", "%d wolne bloki"},
       {5, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {22, "%d pliki", "%d wolne bloki"},
-      {25, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {0, "%d plik\xC3\xB3w", "%d blocchi liberi"},
-      {112, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {1, "jeden plik", "%d wolny blok"},
+      {0, "%d plik\xC3\xB3w", "%d blocchi liberi"}, {112, "%d plik\xC3\xB3w", "%d blocchi liberi"},
   };
   for (const auto& c : counts) {
     EXPECT_EQ(plural("demo", nullptr, c.n), c.files) << c.n;
@@ -208,8 +206,6 @@ const struct {
   const char* engine = nullptr;  // null: as `expected`
 } kMessages[] = {
     {[](kezabsOutput& o) { o.tprintf("hostile", "%d files\n", 3); }, "3 files\n"},  // %s for %d
-    {[](kezabsOutput& o) { o.tprintf("hostile", "Total: %.2f\n", 2.5); }, "Total: 2.50\n"},  // %d for %.2f
-    {[](kezabsOutput& o) { o.tprintf("hostile", "%s is ready\n", "x"); }, "x is ready\n"},  // one more
     {[](kezabsOutput& o) { o.tprintf("hostile", "%d copied\n", 4); }, "4 copied\n"},  // %n
     {[](kezabsOutput& o) { o.tprintf("hostile", "Done\n"); }, "Done\n"},  // a conversion, none in the original
     {[](kezabsOutput& o) { o.tprintf("hostile", "%s has %d new messages\n", "Anna", 3); },
@@ -217,11 +213,8 @@ const struct {
     // A stale plural entry whose forms read a %s the call does not pass.
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 1, 1); }, "1 file\n"},
     {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 2, 2); }, "2 files\n"},
-    {[](kezabsOutput& o) { o.ntprintf("hostile", "%d file\n", "%d files\n", 0, 0); }, "0 files\n"},
     // C's printf shows these; the engine would show an error marker.
-    {[](kezabsOutput& o) { o.tprintf("hostile", "%d apples\n", 3); }, "3 \xC3\x84pfel\n", "3 apples\n"},
     {[](kezabsOutput& o) { o.tprintf("hostile", "%d pears\n", 3); }, "3     Birnen\n", "3 pears\n"},
-    {[](kezabsOutput& o) { o.tprintf("hostile", "%d plums\n", 3); }, "+3 Pflaumen\n", "3 plums\n"},
     {[](kezabsOutput& o) { o.tprintf("hostile", "%d cherries\n", 'K'); }, "K Kirschen\n", "75 cherries\n"},
 };
 
@@ -240,10 +233,9 @@ class HostileCatalogue : public ::testing::Test {
 TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTranslation) {
   keznlsFormatterDefault by_default;
   keznlsFormatterSimple simple(".");
-  keznlsFormatterLocale in_locale;
-  for (keznlsFormatter* formatter : {static_cast<keznlsFormatter*>(&by_default),
-                                     static_cast<keznlsFormatter*>(&simple), static_cast<keznlsFormatter*>(&in_locale)}) {
-    SCOPED_TRACE(formatter == &simple ? "simple" : formatter == &by_default ? "default" : "locale");
+  for (keznlsFormatter* formatter :
+       {static_cast<keznlsFormatter*>(&by_default), static_cast<keznlsFormatter*>(&simple)}) {
+    SCOPED_TRACE(formatter == &simple ? "simple" : "default");
     std::ostringstream stream;
     keznlsDisplayerOstream displayer(stream);
     keznlsHelper helper(&translator, formatter, &displayer);
@@ -267,12 +259,10 @@ TEST_F(HostileCatalogue, EveryFrontEndAndFormatterShowsTheOriginalOfARefusedTran
   nls.stream(&stream);
   nls.nls_data_base(directory("first").c_str(), "hostile");
   nls.output("%d files\n", 3);
-  nls.output("Total: %.2f\n", 2.5);
-  nls.output("%s is ready\n", "x");
   nls.output("%d copied\n", 4);
   nls.output("Done\n");
   nls.output("%s has %d new messages\n", "Anna", 3);
-  EXPECT_EQ(written.str(), "3 files\nTotal: 2.50\nx is ready\n4 copied\nDone\n3 neue Nachrichten f\xC3\xBCr Anna\n");
+  EXPECT_EQ(written.str(), "3 files\n4 copied\nDone\n3 neue Nachrichten f\xC3\xBCr Anna\n");
 }
 
 // The stale call above must not have spoiled the forms.
@@ -294,17 +284,12 @@ TEST_F(HostileCatalogue, AFormIsCheckedAgainstThePluralTheCallPasses) {
 TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
   const struct { const char *header, *text, *shown, *answered; } cases[] = {
       {"en-US,en;q=0.9,fr;q=0.8", "Language", "Language", "en"},  // no en catalogue: the originals, not French
-      {"en-GB", "Language", "English (United Kingdom)", "en_GB"},
       {"en-GB", "Color", "Colour", "en_GB"},
       {"en-GB,de;q=0.8", "Hello", "Hello", "en"},                 // after en_GB the list stops
-      {"en-AU,fr;q=0.9", "Language", "Language", "en"},           // no en_AU catalogue: still the originals
       {"pt-BR, fr;q=0.9, en;q=0.8", "Language", "Français", "fr"},
       {"en;q=0, fr", "Language", "Français", "fr"},               // English refused
-      {"*", "Language", "Language", "en"},
-      {"it, fr;q=0.5", "Language", "Français", "fr"},           // no Italian catalogue here
       {"de-AT", "Language", "Deutsch (Österreich)", "de_AT"},
       {"de-AT", "Hello", "Hallo", "de"},                          // fallen through to de
-      {"de-CH,fr;q=0.5", "Language", "Deutsch", "de"},
   };
   for (const auto& c : cases) {
     // The header's whole list; the translator cuts it.
@@ -312,6 +297,27 @@ TEST(SourceLanguageTest, RequestsStopAtTheProgramsLanguage) {
     EXPECT_STREQ(translator.translate("demo", c.text).c_str(), c.shown) << c.header << " / " << c.text;
     EXPECT_EQ(translator.answered_language("demo", c.text), c.answered) << c.header << " / " << c.text;
   }
+}
+
+// Down the list for each kind of message; the program's language where no catalogue answers.
+TEST(SourceLanguageTest, EachKindOfMessageSaysWhichLanguageAnswered) {
+  const struct { keznlsMessage message; const char* answered; } asked[] = {
+      {{"demo", nullptr, "Language", nullptr, 0}, "de_AT"},
+      {{"demo", nullptr, "Hello", nullptr, 0}, "de"},
+      {{"demo", nullptr, "%d file", "%d files", 2}, "de"},
+      {{"demo", "menu", "Open", nullptr, 0}, "de"},
+      {{"demo", "disk", "%d free block", "%d free blocks", 2}, "pl"},  // only in pl
+      {{"demo", "disk", "%d free block", "%d free blocks", 5}, "en"},  // pl's form refused
+      {{"demo", nullptr, "Untranslated", nullptr, 0}, "en"},            // empty in de: original
+      {{"absent", nullptr, "Language", nullptr, 0}, "en"},
+      {{"DO_NOT_TRANSLATE", nullptr, "Language", nullptr, 0}, "en"},
+  };
+  keznlsTranslatorWithDatabases translator(directory("source"), std::string("de_AT:pl"), "en");
+  for (const auto& a : asked)
+    EXPECT_EQ(translator.answered_language(a.message), a.answered)
+        << a.message.name << " / " << a.message.text << " n=" << a.message.n;
+  EXPECT_EQ(translator.language("demo"), "de_AT");
+  EXPECT_EQ(translator.language("absent"), "en");
 }
 
 TEST(SourceLanguageTest, AProgramWrittenInGerman) {
