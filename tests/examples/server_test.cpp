@@ -34,19 +34,16 @@ class Server {
 };
 
 // The Accept-Language header (null: none sent), the count asked, the Content-Language and body expected.
+// How headers pick a language is translator_set_test's; here each language's answer, whole.
 struct Case { const char* header; long count; const char *language, *body; };
 
 const Case kCases[] = {
     {"de-CH", 1, "de", "Hallo vom Dateiserver.\nSie haben 1 Datei.\nZusammen belegen sie 1.234,6 MB.\n"},
-    {"fr-CH, fr;q=0.9, en;q=0.8, de;q=0.7, *;q=0.5", 1, "fr",
-     "Bonjour du serveur de fichiers.\nVous avez 1 fichier.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
     {"fr-FR,fr;q=0.9", 0, "fr",
      "Bonjour du serveur de fichiers.\nVous avez 0 fichier.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
     {"pl,en-US;q=0.7,en;q=0.3", 3, "pl", "Witaj na serwerze plików.\nMasz 3 pliki.\nRazem zajmują 1\u202f234,6 MB.\n"},
     {"pt-BR, fr;q=0.9, en;q=0.8", 2, "fr",
      "Bonjour du serveur de fichiers.\nVous avez 2 fichiers.\nEnsemble, ils occupent 1\u202f234,6 Mo.\n"},
-    {"en-US,en;q=0.9,fr;q=0.8", 2, "en",
-     "Hello from the file server.\nYou have 2 files.\nTogether they take 1,234.6 MB.\n"},
     {nullptr, 2, "en", "Hello from the file server.\nYou have 2 files.\nTogether they take 1,234.6 MB.\n"},
 };
 
