@@ -86,9 +86,9 @@ TEST(NamedLocaleTest, RoundsAsTheCLibraryDoes) {
 // A missing locale gives the C conventions.
 TEST(NamedLocaleTest, ConventionsReadOnceFromTheLocale) {
   const struct { const char *name, *locale, *decimal_point, *grouped; } cases[] = {
-      {"de", "de_DE.UTF-8", ",", "1.024,5|1.000.000"}, {"fr_FR", "fr_FR.UTF-8", ",", "1\u202f024,5|1\u202f000\u202f000"},
-      {"de_DE.UTF-8", "de_DE.UTF-8", ",", "1.024,5|1.000.000"}, {"xx_YY", "C", ".", "1024.5|1000000"},
-      {"", "C", ".", "1024.5|1000000"},
+      {"de", "de_DE.UTF-8", ",", "1.024,5|1.000.000"}, {"de_DE.UTF-8", "de_DE.UTF-8", ",", "1.024,5|1.000.000"},
+      {"fr_FR", "fr_FR.UTF-8", ",", "1\u202f024,5|1\u202f000\u202f000"},
+      {"xx_YY", "C", ".", "1024.5|1000000"}, {"", "C", ".", "1024.5|1000000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
