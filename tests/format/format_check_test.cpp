@@ -8,9 +8,7 @@
 
 namespace {
 
-using nls_format::ArgType;
 using nls_format::ArgumentMap;
-using nls_format::Conversion;
 using nls_format::FormatError;
 using nls_format::Match;
 
@@ -19,32 +17,6 @@ std::string types(const ArgumentMap& map) {
   std::string out;
   for (int i = 0; i < map.size(); ++i) out += (i ? ", " : "") + std::string(type_name(map.type(i)));
   return out;
-}
-
-TEST(FormatCheckTest, ReadsOneConversion) {
-  struct Case { const char *format, *type; int width, precision, width_arg, precision_arg, value_arg; } const cases[] = {
-      {"%d|", "int", -1, -1, -1, -1, 0}, {"%--0-+ #'I0d|", "int", -1, -1, -1, -1, 0},
-      {"%012d|", "int", 12, -1, -1, -1, 0}, {"%2147483647d|", "int", 2147483647, -1, -1, -1, 0},
-      {"%.f|", "double", -1, 0, -1, -1, 0}, {"%-*.*e|", "double", -1, -1, 0, 1, 2},  // width, precision, value
-      {"%01$d|", "int", -1, -1, -1, -1, 0},  // leading zeros in an index
-      {"%3$*1$.*2$s|", "const char*", -1, -1, 0, 1, 2}, {"%2$-+*10$.7Lg|", "long double", -1, 7, 9, -1, 1},
-      {"%-20.3m|", "nothing", 20, 3, -1, -1, -1},
-      {"%2$m|", "nothing", -1, -1, -1, -1, 1},  // names an argument it does not read
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.format);
-    const char* cursor = c.format;
-    int next_arg = 0;
-    Conversion conversion;
-    ASSERT_EQ(nls_format::read_conversion(cursor, next_arg, conversion), FormatError::kNone);
-    EXPECT_EQ(*cursor, '|');
-    EXPECT_EQ(conversion.text, std::string(c.format, cursor));
-    EXPECT_STREQ(type_name(conversion.type), c.type);
-    EXPECT_EQ(std::vector<int>({conversion.width, conversion.precision, conversion.width_arg, conversion.precision_arg,
-                                conversion.value_arg}),
-              std::vector<int>({c.width, c.precision, c.width_arg, c.precision_arg, c.value_arg}));
-    EXPECT_EQ(conversion.numbered, std::string(c.format).find('$') != std::string::npos);
-  }
 }
 
 TEST(FormatCheckTest, TypesEachLengthWithEachLetter) {
@@ -62,7 +34,6 @@ TEST(FormatCheckTest, TypesEachLengthWithEachLetter) {
       {"p", {"void*", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},
       {"n", {"int*", "signed char*", "short*", "long*", "long long*", "long long*", "long long*", "intmax_t*", "ssize_t*",
              "ssize_t*", "ptrdiff_t*"}},
-      {"m", {"", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},  // reads nothing
   };
   for (const Row& row : rows)
     for (const char* letter = row.letters; *letter; ++letter)
@@ -81,6 +52,10 @@ TEST(FormatCheckTest, MapsEachArgumentToItsTypeAndConversion) {
       {"%1$*2$.*3$Lf", "long double, int, int", {"%1$*2$.*3$Lf", "%1$*2$.*3$Lf", "%1$*2$.*3$Lf"}},
       {"%1$d=%1$c", "int", {"%1$d"}},  // %c reads an int too
       {"%hd %zu of %td", "int, size_t, ptrdiff_t", {"%hd", "%zu", "%td"}},
+      // glibc's flags, then a `*` width and precision, then the widest width written
+      {"%--0-+ #'I0d %-*.*e %2147483647d", "int, int, int, double, int",
+       {"%--0-+ #'I0d", "%-*.*e", "%-*.*e", "%-*.*e", "%2147483647d"}},
+      {"%01$d %2$-+*3$.7Lg", "int, long double, int", {"%01$d", "%2$-+*3$.7Lg", "%2$-+*3$.7Lg"}},  // 0s in an index
       {"%2$m %2$s %1$d", "int, const char*", {"%1$d", "%2$s"}},  // %m reads nothing
   };
   for (const Case& c : cases) {
@@ -105,12 +80,10 @@ TEST(FormatCheckTest, RefusesMalformedFormats) {
       {"%d %y", FormatError::kUnknownConversion, 3}, {"%*%", FormatError::kUnknownConversion, 0},
       {"%0$d", FormatError::kUnknownConversion, 0},  // index 0: a `0` flag, then `$`
       {"%*5d", FormatError::kUnknownConversion, 0},  // digits after `*` need a `$`
-      {"%lll", FormatError::kUnknownConversion, 0},
-      {"%hf", FormatError::kBadLength, 0}, {"%zs", FormatError::kBadLength, 0},
+      {"%hf", FormatError::kBadLength, 0}, {"%2147483648d", FormatError::kNumberTooLarge, 0},
       {"%1$Ld", FormatError::kBadLength, 0},  // glibc's positional reader takes it for an int
-      {"%2147483648d", FormatError::kNumberTooLarge, 0},
-      {"%65$d", FormatError::kTooManyArguments, 0}, {"%1$*65$d", FormatError::kTooManyArguments, 0},
-      {"%1$d %d", FormatError::kMixedNumbering, 5}, {"%*1$d", FormatError::kMixedNumbering, 0},
+      {"%1$*65$d", FormatError::kTooManyArguments, 0}, {"%1$d %d", FormatError::kMixedNumbering, 5},
+      {"%*1$d", FormatError::kMixedNumbering, 0},
       {"%1$s %3$d", FormatError::kGap, -1}, {"%2$m %1$d", FormatError::kGap, -1},  // named, never read
       {"%1$d %1$s", FormatError::kTypeConflict, 5}, {"%1$*1$f", FormatError::kTypeConflict, 0},
   };
@@ -133,15 +106,13 @@ TEST(FormatCheckTest, AcceptsOnlyTranslationsReadingTheOriginalsArguments) {
       {"%d", "%255d", true, true}, {"%.300f", "%.300f", true, true},  // up to a bound, or the original's
       {"%d", "%2147483646d", false, false}, {"%s", "%.256s", false, false},  // megabytes of padding
       {"%*d", "%2$*1$d", true, true}, {"%*d", "%d %d", true, true},
-      {"%d", "%c", true, true}, {"%u", "%x", true, true}, {"%ls", "%S", true, true},
-      {"%m: %s", "%s: %m", true, true}, {"%s", "%d", false, false}, {"Total: %.2f", "Summe: %d", false, false},
-      {"%d", "%u", false, false}, {"%d", "%ld", false, false}, {"%zu", "%lu", false, false},
+      {"%d", "%c", true, true}, {"%ls", "%S", true, true}, {"%m: %s", "%s: %m", true, true},
+      {"%s", "%d", false, false}, {"%d", "%u", false, false}, {"%d", "%ld", false, false}, {"%zu", "%lu", false, false},
       {"%d", "%d %d", false, false}, {"Hello", "Hallo %s", false, false},
       {"%d", "%d%n", false, false}, {"%d%n", "%d%n", false, false},
       // plural forms: a form may leave out the arguments at the end
       {"%d files", "jeden plik", false, true}, {"%s %d", "%1$s %1$s", false, true},
       {"%d files in %s", "in %2$s", false, false},  // skipping the first is a gap
-      {"%d files", "%d plik%n", false, false},
       // translations of an original that does not parse are never used
       {"50%", "50%", false, false}, {"%2$d", "", false, false},
   };

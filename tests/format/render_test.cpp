@@ -24,15 +24,13 @@ TEST(Render, OneArgument) {
       {"%32d", 7, kTooLarge},  // past the 31 positions
       {"%.40u", 1u, kTooLarge}, {"%.40d", 1, std::string(30, '0') + "1"}, {"%.40d", -1, kTooLarge},
       {"%.400f", 1.0, kTooLarge},  // scaling overflows
-      {"%.400f", 0.0, kTooLarge}, {"%.400g", 0.0, "0"}, {"%f", -0.0, "0.000000"}, {"%.0f", 2.5, "3"},
+      {"%.400f", 0.0, kTooLarge}, {"%.400g", 0.0, "0"}, {"%f", -0.0, "0.000000"},
       // Past 2^53 the digits are the fmod loop's, whose steps round.
       {"%.0f", 1e30, "1000000000000000424684240284426"},
       {"%.0f", -1e30, kTooLarge},  // its sign would be the 32nd position
-      {"%e", 9.9999999, "10.000000e+00"},  // not renormalised
       // Subnormals: the mantissa is scaled in two steps, not divided by zero.
       {"%e", 5e-324, "4.940656e-324"},
-      {"%g", 1234.5678, "1234.5678"},  // P fraction digits, trimmed
-      {"%.0g", 3.0, "3e+00"},
+      // (Finite values at everyday precisions: float_model_test, at random.)
       // Not-a-number and infinities as printf shows them, space-padded.
       {"%f", -kNan, "-nan"}, {"%E", kNan, "NAN"}, {"%06g", -kInf, "  -inf"},
       // The decimal point is cut where the 31 positions run out: the number is too long.

@@ -38,8 +38,6 @@ TEST(NamedLocaleTest, FormatsAsTheCLibraryDoesInThatLocale) {
       const int n = into(ours, got, sizeof got, format, args...);
       EXPECT_EQ(std::string(got, static_cast<std::size_t>(n < 0 ? 0 : n)), want) << name << " (into): " << format;
     };
-    both("%'.1f", 1024.0);
-    both("%'d files, %'.2f MB", 1234567, 9876543.21);
     both("%'d|%'i|%'u|%'ld|%'lld", -1000, 999, 4000000000u, -9223372036854775807L, 123456789012LL);
     both("%'15d|%'13d|%-'15d|%'15.1f|%'40lld", 1234567, 1234567, 1234567, 1234567.0, -4921502395214680366LL);
     both("%'.0f", -1.2345678901234567e+200);  // 67 groups
@@ -57,7 +55,6 @@ TEST(NamedLocaleTest, FormatsAsTheCLibraryDoesInThatLocale) {
     both("%1$s %1$s %2$d", "twice", 3);
     // What only the C library renders, still in the locale.
     both("%'010d|%'.6d|%a|%Lf|%#g", 1234567, 1234, 1.5, static_cast<long double>(1234.5), 2.0);
-    both("%s", "no number at all");
     freelocale(theirs);
   }
 }
@@ -89,10 +86,9 @@ TEST(NamedLocaleTest, RoundsAsTheCLibraryDoes) {
 // A missing locale gives the C conventions.
 TEST(NamedLocaleTest, ConventionsReadOnceFromTheLocale) {
   const struct { const char *name, *locale, *decimal_point, *grouped; } cases[] = {
-      {"pl", "pl_PL.UTF-8", ",", "1\u202f024,5|1\u202f000\u202f000"}, {"de", "de_DE.UTF-8", ",", "1.024,5|1.000.000"},
+      {"de", "de_DE.UTF-8", ",", "1.024,5|1.000.000"}, {"de_DE.UTF-8", "de_DE.UTF-8", ",", "1.024,5|1.000.000"},
       {"fr_FR", "fr_FR.UTF-8", ",", "1\u202f024,5|1\u202f000\u202f000"},
-      {"de_DE.UTF-8", "de_DE.UTF-8", ",", "1.024,5|1.000.000"},
-      {"xx_YY", "C", ".", "1024.5|1000000"}, {"", "C", ".", "1024.5|1000000"}, {"tlh", "C", ".", "1024.5|1000000"},
+      {"xx_YY", "C", ".", "1024.5|1000000"}, {"", "C", ".", "1024.5|1000000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -111,13 +111,6 @@ TEST(FrontEnds, PluralAndContextCallsReachTheirTranslatorCall) {
   untranslated.ptprintf("db", "menu", "Open|");
   untranslated.nptprintf("db", "menu", "%d file|", "%d files|", 1, 1);
   EXPECT_EQ(plain.str(), "one file0 files|Open|1 file|");
-
-  keznlsTranslatorDefault none;
-  const auto text = [](const utString& s) { return std::string(s.c_str()); };
-  EXPECT_EQ(text(none.translate_plural("db", "a", "b", 1)) + text(none.translate_plural("db", "a", "b", 0)) +
-                text(none.translate_in_context("db", "menu", "c")) +
-                text(none.translate_plural_in_context("db", "menu", "d", "e", 2)),
-            "abce");
 }
 
 // The stack buffer holds 1023 characters; longer texts go on the heap.

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,22 +40,9 @@ TEST(Roles, DefaultDisplayerFlushesTheTextUnchangedAndTranslatorCopies) {
   EXPECT_STREQ(copy.c_str(), "Disk %s is full");
 }
 
-// /dev/full: the stream set's other members still get every text.
+// /dev/full: the stream set's other members still get every text. The default displayer's
+// failure is keznls-printf's write error (KeznlsPrintf.ReportsAWriteErrorWithStatusOne).
 TEST(Roles, OutputThatCannotBeWrittenIsReported) {
-  std::fflush(stdout);
-  const int saved = ::dup(STDOUT_FILENO), full = ::open("/dev/full", O_WRONLY);
-  ASSERT_GE(full, 0);
-  ::dup2(full, STDOUT_FILENO);
-  keznlsDisplayerDefault screen;
-  EXPECT_FALSE(screen.failed());
-  screen.display("lost");
-  const bool screen_failed = screen.failed();
-  std::clearerr(stdout);
-  ::dup2(saved, STDOUT_FILENO);
-  ::close(saved);
-  ::close(full);
-  EXPECT_TRUE(screen_failed);
-
   std::ofstream disk;
   disk.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: each text is written at once
   disk.open("/dev/full");

@@ -46,10 +46,9 @@ std::vector<Case> value_cases() {
       {SHOWN("%d", std::numeric_limits<std::int64_t>::min()), "-9223372036854775808"},
       {SHOWN("%u", std::numeric_limits<std::uint64_t>::max()), "18446744073709551615"},
       // Length modifiers change nothing; an int is shown at its own width.
-      {SHOWN("%lx", std::uint64_t{0xdeadbeefcafebabe}), "deadbeefcafebabe"},
       {SHOWN("%hhd %hd %ld %lld %jd %zd %td %.1Lf", std::int64_t{-300}, std::int64_t{70000}, 1, 2, 3, 4, 5, 0.5),
        "-300 70000 1 2 3 4 5 0.5"},
-      {SHOWN("%zu", std::size_t{5000000000u}), "5000000000"}, {SHOWN("%x", -1), "ffffffff"},
+      {SHOWN("%x", -1), "ffffffff"},
       {SHOWN("%hhu", static_cast<unsigned char>(200)), "200"}, {SHOWN("%c%c", 'o', 'k'), "ok"},
       // A view into the middle of a buffer, an empty one, a utString back in.
       {SHOWN("<%s>", std::string_view(buffer + 2, 3)), "<abc>"}, {SHOWN("[%s]", std::string_view()), "[]"},

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -17,7 +16,6 @@
 
 #include <keznls/keznls.h>
 
-#include "escapes.h"
 #include "format_plan.h"
 #include "render.h"
 
@@ -78,13 +76,15 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
       {kDe, {"--catalogue", KEZNLS_DEMO_CATALOGUE, kReordered, "7", "Ben"}, {"Ben has 7 new messages.\n"}},
       // The user's locale writes "2,5"; both spellings are read as numbers.
       {kDe, {"--formatter", "default", "%.1f %.1f", "2,5", "0.125"}, {"2.5 0.1"}},
-      {kDe, {"--formatter", "locale", "%.1f %.1f", "2,5", "0.125"}, {"2,5 0,1"}},
       {kDe, {"--formatter=simple", "--decimal-point=<>", "%.1f", "2,5"}, {"2<>5"}},
       {"", {"--", "--%s--", "x"}, {"--x--"}},
+      // Escapes as a catalogue spells them: octal stops after three digits, hexadecimal after two;
+      // an unknown one, a \x without a digit and a trailing backslash are kept.
+      {"", {"\\n\\t\\\\\\\"|\\101\\0102|\\18|\\0400\\377|\\x41\\x7e1\\xC3\\xa9|y\\xg\\q\\"},
+       {"\n\t\\\"|A\b2|\0018| 0\xFF|A~1\xC3\xA9|y\\xg\\q\\"}},
       // Plural forms by the catalogue's rule (Polish has three), contexts.
       {"LANG=pl_PL.UTF-8", {DEMO, "--plural", "%d files were copied.\\n", "--count", "22", "%d file was copied.\\n", "22"},
        {"22 pliki zosta\u0142y skopiowane.\n"}},
-      {"", {"--plural", "%d files\\n", "--count", "1", "%d file\\n", "1"}, {"1 file\n"}},
       // The arguments are the plural's; the singular may leave them out.
       {"", {"--plural", "%d files\\n", "--count", "1", "one file\\n", "1"}, {"one file\n"}},
       {kDe, {DEMO, "--context", "state of a file", "Open\\n"}, {"Offen\n"}},
@@ -96,8 +96,6 @@ TEST(KeznlsPrintf, PrintsTranslatedAndFormatted) {
        {"database \"demo\" in \"" FIRST "\"\nlanguages \"xx:de\" from LANGUAGE\n" FIRST
         "/xx/LC_MESSAGES/demo.mo: missing\n" FIRST "/de/LC_MESSAGES/demo.mo: loaded, 6 messages\n"}},
 #undef FIRST
-      {"LC_ALL=C LANGUAGE=de", {"--explain", DEMO},
-       {"database \"keznls-demo\" in \"" KEZNLS_DEMO_CATALOGUE "\"\nskipped: LC_ALL is C\n"}},
   };
   for (const Case& c : cases) check(c, 0);
 }
@@ -121,7 +119,6 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   const Case cases[] = {
       {"", {"%d apples", "many"}, {"argument 1", "\"many\"", "\"%d\"", "not an integer"}},
       {"", {"%s: %.2f", "x", "1.5kg"}, {"argument 2", "\"1.5kg\"", "\"%.2f\"", "not a number"}},
-      {"", {"%x", ""}, {"argument 1", "\"\"", "\"%x\""}},
       {"", {"%d", "99999999999"}, {"argument 1", "\"99999999999\"", "\"%d\"", "range"}},
       {"", {"%s and %d", "one"}, {"\"%d\"", "argument 2", "1 was given"}},
       {"", {"%1$d %3$d", "1", "2", "3"}, {"argument 2", "\"2\"", "not taken", "\"%1$d %3$d\""}},
@@ -132,7 +129,6 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {"%10$d", "1"}, {"\"%10$\""}},  // positions are one digit
       // Messages name the conversions as typed, not as translated.
       {kDe, {DEMO, kReordered, "7"}, {"\"%2$s\"", "argument 2"}},
-      {kDe, {TEST_DEMO, "%d entries in %s", "x", "/tmp"}, {"argument 1", "\"x\"", "\"%d\""}},
       // A conversion a formatter cannot show fails, as a bad argument does.
       {"", {"--formatter", "default", "A%2147483647dB|", "5"}, {"\"%2147483647d\"", "cannot be shown"}},
       {"", {"--formatter", "simple", "A%40dB|", "5"}, {"\"%40d\"", "cannot be shown"}},
@@ -146,7 +142,6 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
       {"", {"--plural", "%d files", "--count", "1", "one file"}, {"\"%d\"", "argument 1", "0 were given"}},
       // Escapes no byte or no C string holds, wherever they are typed.
       {"", {"a\\400b"}, {"escape \"\\400\" in FORMAT is above \\377"}},
-      {"", {"\\000"}, {"escape \"\\000\" in FORMAT yields a NUL byte"}},
       {"", {"--plural", "%d files\\0", "--count", "2", "%d file", "2"}, {"\"\\0\" in --plural", "NUL byte"}},
       {"", {"--context", "x\\x00", "a"}, {"\"\\x00\" in --context", "NUL byte"}},
       // The C library reads %ls as a wide string; a command line has none.
@@ -157,8 +152,8 @@ TEST(KeznlsPrintf, RefusesBadInputWithStatusTwoAndNothingPrinted) {
   for (const Case& c : cases) check(c, 2);
 }
 
-// hostile_catalogue_test holds the library to the same texts, and to every other refused
-// translation there (each reaches the tool as its original, as "%d files" does here).
+// The HostileCatalogue tests (catalogue/translator_test.cpp) hold the library to the same texts and
+// to every refused translation there (each reaches the tool as its original).
 TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
   const char kCatalogues[] = KEZNLS_TEST_CATALOGUES "/first:" KEZNLS_TEST_CATALOGUES "/printf";
   const struct {
@@ -172,16 +167,20 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
       // Reordered, in both grammars.
       {"hostile", "%s has %d new messages\n", nullptr, {"Anna", "3"},
        {"3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n", "3 neue Nachrichten f\u00fcr Anna\n"}},
-      // A refused translation.
-      {"hostile", "%d files\n", nullptr, {"3"}, {"3 files\n", "3 files\n", "3 files\n"}},
-      // The stale plural entry reads an argument no longer passed, whatever the form.
-      {"hostile", "%d file\n", "%d files\n", {"1"}, {"1 file\n", "1 file\n", "1 file\n"}},
-      {"hostile", "%d file\n", "%d files\n", {"2"}, {"2 files\n", "2 files\n", "2 files\n"}},
       // A singular without the count: the count is passed all the same.
       {"keznls_printf", "one file\n", "%d files\n", {"1"}, {"1 Datei\n", "1 Datei\n", "1 Datei\n"}},
-      {"keznls_printf", "one file\n", "%d files\n", {"7"}, {"7 Dateien\n", "7 Dateien\n", "7 Dateien\n"}},
-      // A `*` width from another argument, in C's grammar only.
+      // C's grammar only: `*` widths and precisions (negative: left-aligned, or none), an argument read
+      // twice, `%m` reading none.
       {"keznls_printf", "[%d|%d]\n", nullptr, {"6", "42"}, {"[    42]\n", "[6|42]\n", "[    42]\n"}},
+      {"keznls_printf", "[%d|%d|%d|%s]\n", nullptr, {"-4", "7", "3", "ab"},
+       {"[7   |ab ]\n", "[-4|7|3|ab]\n", "[7   |ab ]\n"}},
+      {"keznls_printf", "%d %f %d %f\n", nullptr, {"2", "3.14159", "-1", "2.5"},
+       {"3.14 2.500000\n", "2 3.141590 -1 2.500000\n", "3,14 2,500000\n"}},
+      {"keznls_printf", "%f %d %d|\n", nullptr, {"2.5", "9", "3"},
+       {"00002.500|\n", "2.500000 9 3|\n", "00002,500|\n"}},
+      {"keznls_printf", "%d again\n", nullptr, {"72"}, {"72 again 72   |H\n", "72 again\n", "72 again 72   |H\n"}},
+      {"keznls_printf", "%s|%f|%s\n", nullptr, {"xyz", "1234.5", "f"},
+       {"xy1.2e+03f\n", "xyz|1234.500000|f\n", "xy1,2e+03f\n"}},
   };
   const char* const names[] = {"default", "simple", "locale"};
   for (int f = 0; f < 3; ++f)
@@ -194,58 +193,31 @@ TEST(KeznlsPrintf, PrintsWhatTheLibraryPrintsWithEachFormatter) {
     }
 }
 
-// The pieces joined must read as the C library prints the whole format.
-TEST(KeznlsPrintf, RendersACTranslationAsTheWholeFormatPrints) {
+// What the library's check of a translation keeps from the tool, refused all the same.
+TEST(KeznlsPrintf, RendersNothingThatWouldReadPastOrCutTheText) {
   using keznls_printf::Value;
   const auto i = [](int v) { Value x; x.kind = Value::kInteger; x.integer = v; return x; };
-  const auto d = [](double v) { Value x; x.kind = Value::kDouble; x.real = v; return x; };
   const auto s = [](const char* v) { Value x; x.kind = Value::kText; x.text = v; return x; };
-  // The format, then the C library's call with it; errno is 0 for %m.
-#define WHOLE(fmt, ...) fmt, [](keznlsFormatter& f) { return errno = 0, f.format(fmt, __VA_ARGS__); }
-  const struct { const char* format; std::function<utString(keznlsFormatter&)> whole; std::vector<Value> values; } cases[] = {
-      {WHOLE("[%2$*1$d]", 6, 42), {i(6), i(42)}},
-      // A negative `*` width aligns left; a negative precision is none.
-      {WHOLE("[%*d|%-*s]", -4, 7, 3, "ab"), {i(-4), i(7), i(3), s("ab")}},
-      {WHOLE("%.*f %.*f", 2, 3.14159, -1, 2.5), {i(2), d(3.14159), i(-1), d(2.5)}},
-      {WHOLE("%1$0*2$.*3$f|", 2.5, 9, 3), {d(2.5), i(9), i(3)}},
-      {WHOLE("%3$s %1$+.3i %2$#X 100%%", 5, 255, "x"), {i(5), i(255), s("x")}},
-      {WHOLE("%1$d again %1$-5d|%1$c", 72), {i(72)}},
-      // An `l` conversion gets a long; a negative unsigned its 32 bits.
-      {WHOLE("%ld|%lu|%lx|%u", -1L, 4294967295UL, 4294967295UL, 4294967294U), {i(-1), i(-1), i(-1), i(-2)}},
-      {WHOLE("%.2s%5.1e", "xyz", 1234.5), {s("xyz"), d(1234.5)}}, {WHOLE("%m: %s", "f"), {s("f")}},
-  };
-#undef WHOLE
-  keznlsFormatterDefault formatter;
-  const auto render = [&formatter](const char* format, const std::vector<Value>& values, std::string& out) {
-    errno = 0;
-    keznls_printf::Plan plan;
-    EXPECT_EQ(keznls_printf::plan_c_format(format, plan), "");
-    return keznls_printf::render(formatter, plan, values, out);
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.format);
-    std::string out;
-    const keznls_printf::Failure failure = render(c.format, c.values, out);
-    EXPECT_FALSE(failure.failed()) << failure.why;
-    EXPECT_EQ(out, c.whole(formatter).c_str());
-  }
-  // What would cut the text short or read past the values fails before the formatter is called.
+  // Refused before the formatter is called.
   const struct { const char* format; std::vector<Value> values; const char *written, *why; } refused[] = {
       {"a%c", {i(256)}, "%c", "NUL byte"}, {"%1$d %2$d", {i(1)}, "%2$d", "argument 2, which was not given"},
       {"%2$*1$d", {s("x"), i(1)}, "%2$*1$d", "no integer"}, {"%s", {i(1)}, "%s", "const char*"},
   };
+  keznlsFormatterDefault formatter;
   for (const auto& c : refused) {
     SCOPED_TRACE(c.format);
+    keznls_printf::Plan plan;
+    EXPECT_EQ(keznls_printf::plan_c_format(c.format, plan), "");
     std::string out;
-    const keznls_printf::Failure failure = render(c.format, c.values, out);
+    const keznls_printf::Failure failure = keznls_printf::render(formatter, plan, c.values, out);
     EXPECT_EQ(failure.written, c.written);
     EXPECT_THAT(failure.why, HasSubstr(c.why));
   }
 }
 
 TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
-  const std::vector<std::string> calls[] = {
-      {"hello\\n"}, {"--formatter", "simple", "%s\\n", "hello"}, {"--help"}, {"--version"}, {"--explain", DEMO}};
+  // Each text goes out through one call, whatever printed it.
+  const std::vector<std::string> calls[] = {{"--formatter", "simple", "%s\\n", "hello"}, {"--explain", DEMO}};
   for (const auto& args : calls) {
     SCOPED_TRACE(::testing::PrintToString(args));
     const Outcome r = run(args, "", "/dev/full");
@@ -254,31 +226,6 @@ TEST(KeznlsPrintf, ReportsAWriteErrorWithStatusOne) {
   }
   // Refused input is reported as such, with nothing written.
   EXPECT_EQ(run({"%d", "x"}, "", "/dev/full").status, 2);
-}
-
-TEST(KeznlsPrintf, ExpandsEscapesLikeACatalogueSpellsThem) {
-  const struct { const char* typed; std::string expected; } cases[] = {
-      {"\\n\\t\\\\\\\"\\'", "\n\t\\\"'"}, {"\\101\\0102", "A\b2"},  // octal stops after three digits
-      {"\\18", "\0018"}, {"\\0400\\377", " 0\xFF"},  // \040 and a 0; the highest byte
-      {"\\q\\", "\\q\\"},       // unknown escape and trailing backslash kept
-      {"\\x41\\x7e1\\xC3\\xa9", "A~1\xC3\xA9"},  // at most two hexadecimal digits
-      {"y\\xg", "y\\xg"},  // no digit, no escape
-  };
-  for (const auto& c : cases) {
-    std::string out;
-    EXPECT_EQ(keznls_printf::expand_escapes(c.typed, "FORMAT", "format", out), "") << c.typed;
-    EXPECT_EQ(out, c.expected) << c.typed;
-  }
-  // Refused rather than dropped or wrapped: the message names the escape.
-  const std::string nul = "\" in --plural yields a NUL byte, which ends a format";
-  const struct { const char* typed; std::string reason; } refused[] = {
-      {"\\7777", "escape \"\\777\" in --plural is above \\377"}, {"x\\0y", "escape \"\\0" + nul},
-      {"\\00", "escape \"\\00" + nul}, {"\\x0", "escape \"\\x0" + nul},
-  };
-  for (const auto& c : refused) {
-    std::string out;
-    EXPECT_EQ(keznls_printf::expand_escapes(c.typed, "--plural", "format", out), c.reason) << c.typed;
-  }
 }
 
 }  // namespace

@@ -1,14 +1,11 @@
-// The utility layer: strings, math edge values, per-thread caches.
-#include <atomic>
+// The utility layer: strings and math edge values (per-thread caches: the threads tests).
 #include <cmath>
 #include <cstring>
 #include <sstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "keznls/ut/ut_string.h"
-#include "util/ut_thread_cache.h"
 
 namespace {
 
@@ -56,35 +53,6 @@ TEST(UtMath, EdgeValues) {
   const struct { double x; int expected; } floors[] = {{-2.5, -3}, {2.9, 2}, {1e300, 2147483647}, {-1e300, -2147483647 - 1}, {std::nan(""), 0}};
   for (const auto& f : floors) EXPECT_EQ(utMath::floor(f.x), f.expected) << f.x;
   EXPECT_EQ(utMath::pow(2.0, -2), 0.25);
-}
-
-// Made zeroed, kept, freed at thread exit (thread_keys_test: none when no key is left).
-std::atomic<int> g_freed{0};
-
-// No constructor of its own, as the cache's users: made zeroed.
-struct Counted {
-  ~Counted() { ++g_freed; }
-  long words[8];
-};
-
-TEST(UtThreadCache, OnePerThreadZeroedKeptAndFreedAtExit) {
-  Counted* mine = utThreadCache<Counted>::get();
-  ASSERT_NE(mine, nullptr);
-  for (long w : mine->words) EXPECT_EQ(w, 0);
-  mine->words[0] = 42;
-  EXPECT_EQ(utThreadCache<Counted>::get(), mine);
-
-  const int before = g_freed;
-  Counted* theirs = nullptr;
-  long their_first = -1;
-  std::thread([&] {
-    theirs = utThreadCache<Counted>::get();
-    their_first = theirs != nullptr ? theirs->words[0] : -1;
-  }).join();
-  EXPECT_NE(theirs, mine);
-  EXPECT_EQ(their_first, 0) << "another thread's T is its own, zeroed";
-  EXPECT_EQ(g_freed, before + 1) << "freed when its thread exited";
-  EXPECT_EQ(utThreadCache<Counted>::get()->words[0], 42);
 }
 
 }  // namespace
