@@ -67,12 +67,6 @@ void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool o
   show(formatter, own, displayer, lent, args);
 }
 
-void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                 keznlsMessage m, va_list args) {
-  m.grammar = formatter.grammar();
-  print_lent(translator, formatter, false, displayer, m, args);
-}
-
 void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                   const keznlsMessage& m, va_list args) {
   show(formatter, own, displayer, Lent{copied(translator, m).text()}, args);

@@ -149,9 +149,6 @@ void print_copied(keznlsTranslator& translator, keznlsFormatter& formatter, bool
 /// `print` once `m` has its formatter's grammar, out of line.
 void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                 const keznlsMessage& m, va_list args);
-/// `print` through a formatter that is not exactly the engine's.
-void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                 keznlsMessage m, va_list args);
 
 /// Translates `m` for the formatter's grammar (set here), formats and
 /// displays it, in the front end's own frame. One call per role: the
@@ -159,7 +156,10 @@ void print_other(keznlsTranslator& translator, keznlsFormatter& formatter, keznl
 /// formatter) and formatting, the displayer's display.
 __attribute__((always_inline)) inline void print(keznlsTranslator& translator, keznlsFormatter& formatter,
                                                  keznlsDisplayer& displayer, keznlsMessage m, va_list args) {
-  if (!exactly<keznlsFormatterSimple>(formatter)) return print_other(translator, formatter, displayer, m, args);
+  if (!exactly<keznlsFormatterSimple>(formatter)) {
+    m.grammar = formatter.grammar();
+    return print_lent(translator, formatter, false, displayer, m, args);
+  }
   m.grammar = keznlsGrammar::engine;
   if (!exactly<keznlsTranslatorWithDatabases>(translator))
     return print_lent(translator, formatter, true, displayer, m, args);
