@@ -70,8 +70,7 @@ TEST(LanguageTest, OpensTheCatalogueTheEnvironmentAsksForAndSaysWhy) {
       {{nullptr, nullptr, nullptr, "de"}, "::" + first + ":", "demo", "Deutsch"},
       {{nullptr, nullptr, nullptr, "de"}, first, "", none},
       {{nullptr, nullptr, nullptr, "de"}, "::", "demo", none, "skipped: no catalogue folder given\n"},
-      {{nullptr, nullptr, nullptr, "de"}, first, "a/b", none,
-       "skipped: a database name must be a file name, not \"a/b\"\n"},
+      {{nullptr, nullptr, nullptr, "de"}, first, "a/b", none},
       {{"../x:de_AT:C:fr", "de_DE"}, damaged.path() + ":" + first, "demo", at,
        "languages \"../x:de_AT:C:fr\" from LANGUAGE\n"
        "skipped: \"../x\" in LANGUAGE is not a language name\n"
@@ -100,11 +99,8 @@ TEST(LanguageTest, ExplainsAPluralRuleItCannotRead) {
   const nlsDataBase database(dir.path().c_str(), "demo");
   EXPECT_STREQ(database.find_plural("%d file", 5), "%d pliki");  // the second form, as for 2
   EXPECT_STREQ(database.find_plural("%d file", 1), "jeden plik");
-  EXPECT_THAT(database.explain(), HasSubstr("/pl/LC_MESSAGES/demo.mo: loaded, 4 messages, Plural-Forms not used "
-                                            "(malformed plural expression at "));
-  EXPECT_THAT(database.explain(), HasSubstr(" of the header): forms by n != 1, 1 translations refused for reading "
-                                            "other arguments than their originals (\"%s wolnych blok\xC3\xB3w\" for "
-                                            "\"%d free blocks\")\n"));
+  EXPECT_THAT(database.explain(), HasSubstr("Plural-Forms not used (malformed plural expression at "));
+  EXPECT_THAT(database.explain(), HasSubstr("): forms by n != 1, 1 translations refused"));
 }
 
 // ISO-8859-1 and EUC-JP catalogues (made by msgconv) hand out UTF-8.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "format/format_check.h"
 #include "support/alloc_counter.h"
