@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -153,30 +152,6 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
     }
     EXPECT_EQ(set.member(nullptr), 0);
     EXPECT_EQ(&set.find(nullptr), nil);
-  }
-}
-
-// Strided addresses must not cluster more than random keys (mean probe about 0.5).
-TEST(StreamSetTest, AddressesOfOneArraySpreadOverTheTable) {
-  constexpr unsigned int kBits = 21;
-  constexpr unsigned int kMask = (1u << kBits) - 1;
-  for (std::uint64_t stride : {8u, 16u, 24u, 48u, 64u, 4096u}) {
-    std::vector<std::uint64_t> table(kMask + 1, 0);
-    std::uint64_t total = 0, longest = 0;
-    const unsigned int n = (kMask + 1) / 2 - 1;
-    for (unsigned int i = 0; i < n; ++i) {
-      const std::uint64_t address = 0x7f3a12345000u + stride * i;
-      unsigned int index = co_hash_word(address) & kMask;
-      std::uint64_t probe = 0;
-      for (; table[index] != 0; index = (index + 1) & kMask) ++probe;
-      table[index] = address;
-      total += probe;
-      if (probe > longest) longest = probe;
-    }
-    const double mean = static_cast<double>(total) / n;
-    EXPECT_GT(mean, 0.45) << "stride " << stride;
-    EXPECT_LT(mean, 0.55) << "stride " << stride;
-    EXPECT_LT(longest, 80u) << "stride " << stride;
   }
 }
 
