@@ -31,7 +31,6 @@ TEST(AcceptLanguageTest, HeadersBecomeListsOfGlibcNames) {
       {"es-419,es;q=0.9", "es_419:es"},
       {"zh-Hant-HK,zh-Hans-SG;q=0.8,zh-Hant;q=0.6,zh-Hans;q=0.4", "zh_HK:zh_SG:zh_TW:zh_CN"},
       {"ca-ES-valencia,ca;q=0.9", "ca_ES@valencia:ca"},
-      {"", ""},
       {"EN-us", "en_US"},                 // subtags in any case
       {"ks-Deva", "ks@devanagari"},       // scripts glibc spells as a modifier; the longest
       {"pa-Arab-PK", "pa_PK"},            // other scripts dropped

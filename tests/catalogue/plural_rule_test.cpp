@@ -76,7 +76,7 @@ TEST(PluralRuleTest, EvaluatesCOperatorsInUnsignedLong) {
   }
 }
 
-TEST(PluralRuleTest, OneComparisonOrAConstantPicksWhatItsExpressionSays) {
+TEST(PluralRuleTest, OneComparisonPicksWhatItsExpressionSays) {
   // Such rules skip the program; a single form is taken by every count.
   struct { const char* op; bool (*holds)(unsigned long, unsigned long); } const comparisons[] = {
       {"==", [](unsigned long n, unsigned long c) { return n == c; }}, {"!=", [](unsigned long n, unsigned long c) { return n != c; }},
@@ -93,11 +93,6 @@ TEST(PluralRuleTest, OneComparisonOrAConstantPicksWhatItsExpressionSays) {
           EXPECT_EQ(r.form(n), expected) << plural << " nplurals=" << nplurals << " at n=" << n;
         }
       }
-  for (const unsigned long n : {0ul, 1ul, ULONG_MAX}) {
-    EXPECT_EQ(rule("0;", "2").form(n), 0u);
-    EXPECT_EQ(rule("1;", "2").form(n), 1u);
-    EXPECT_EQ(rule("2;", "2").form(n), 0u);  // out of range
-  }
 }
 
 TEST(PluralRuleTest, RefusesHostileExpressionsAndSaysWhere) {

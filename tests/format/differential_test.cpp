@@ -1,7 +1,6 @@
 // Against glibc snprintf over the grammar where both must agree.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>

@@ -1,4 +1,4 @@
-// The digit writers, padding and short copies shared by every renderer.
+// The digit writers shared by every renderer.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -46,20 +46,6 @@ TEST(Digits, CountsDigitsAcrossEveryPowerOfTen) {
   }
   EXPECT_EQ(count_digits(power), 20);
   EXPECT_EQ(count_digits(UINT64_MAX), 20);
-}
-
-// Every run length past the longest size class lands exactly, touching nothing around it.
-TEST(Copy, EveryLengthLandsExactlyAndNothingAround) {
-  char source[320];
-  for (std::size_t i = 0; i < sizeof source; ++i) source[i] = static_cast<char>('a' + i % 26);
-  for (std::size_t n = 0; n <= 300; ++n) {
-    char out[320];
-    std::memset(out, '#', sizeof out);
-    EXPECT_EQ(copy(out + 1, source, n), out + 1 + n) << n;
-    EXPECT_EQ(std::string(out + 1, n), std::string(source, n)) << n;
-    EXPECT_EQ(out[0], '#') << n;
-    EXPECT_EQ(out[1 + n], '#') << n;
-  }
 }
 
 }  // namespace

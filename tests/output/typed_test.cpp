@@ -129,10 +129,6 @@ TEST(Typed, OtherFrontEndsFormatTypedArguments) {
   out.ntprint("db", "%d thing;", "%d things;", 2, 2u);
   EXPECT_EQ(stream.str(), "big=9223372036854775807;2 things;");
 
-  keznlsOutputToNowhere nowhere;
-  nowhere.tprint("db", "%s", "ignored");
-  EXPECT_EQ(nowhere.stprint("db", "%d", 1), "");
-
   keznlsTranslatorDefault translator;
   keznlsFormatterSimple engine(ut_lit(","));
   const keznlsTranslatorAndFormatter pair(&translator, &engine);

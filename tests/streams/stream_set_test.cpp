@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -65,7 +64,6 @@ TEST(StreamSetTest, EmptySetStoredMemberAndNil) {
   empty.find(s(0));
   empty.remove(s(0));
   EXPECT_FALSE(empty.has_table()) << "lookups in an empty set allocate nothing";
-  EXPECT_FALSE(ProbeSet(ut_copy, empty).has_table());
 
   ProbeSet set{s(1), s(2), s(3)};
   EXPECT_EQ(&set.add(s(1)), &set.find(s(1))) << "the stored member, not a copy";
@@ -155,33 +153,6 @@ TEST(StreamSetTest, ALargeTableFindsExactlyItsMembers) {
     EXPECT_EQ(set.member(nullptr), 0);
     EXPECT_EQ(&set.find(nullptr), nil);
   }
-}
-
-// Strided addresses must not cluster more than random keys (mean probe about 0.5).
-TEST(StreamSetTest, AddressesOfOneArraySpreadOverTheTable) {
-  constexpr unsigned int kBits = 21;
-  constexpr unsigned int kMask = (1u << kBits) - 1;
-  for (std::uint64_t stride : {8u, 16u, 24u, 48u, 64u, 4096u}) {
-    std::vector<std::uint64_t> table(kMask + 1, 0);
-    std::uint64_t total = 0, longest = 0;
-    const unsigned int n = (kMask + 1) / 2 - 1;
-    for (unsigned int i = 0; i < n; ++i) {
-      const std::uint64_t address = 0x7f3a12345000u + stride * i;
-      unsigned int index = co_hash_word(address) & kMask;
-      std::uint64_t probe = 0;
-      for (; table[index] != 0; index = (index + 1) & kMask) ++probe;
-      table[index] = address;
-      total += probe;
-      if (probe > longest) longest = probe;
-    }
-    const double mean = static_cast<double>(total) / n;
-    EXPECT_GT(mean, 0.45) << "stride " << stride;
-    EXPECT_LT(mean, 0.55) << "stride " << stride;
-    EXPECT_LT(longest, 80u) << "stride " << stride;
-  }
-  std::uint64_t word = 0x7f3a12345678u;
-  EXPECT_EQ(co_hash(&word, sizeof word), co_hash_word(word));
-  EXPECT_EQ(co_hash_word(0), 0u);
 }
 
 }  // namespace
