@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "catalogue/file_image.h"
 #include "keznls/keznls.h"
 #include "output/pipeline.h"
+#include "support/mo_image.h"
 #include "support/race.h"
 
 namespace {
@@ -232,6 +234,38 @@ TEST(SharedFormatter, FormatsSeenFirstByManyThreadsAtOnce) {
     for (int i = 0; i < 20; ++i)
       for (const char* format : kFormats)
         if (varargs(format, i) + typed(format, i) != expected[k++]) wrong.fetch_add(1);
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST(SharedFormatter, CataloguesFreedWhileOtherThreadsPrint) {
+  // Two threads each make and drop translators of their own, turn by turn
+  // over two catalogues as long with other texts, which mostly land where
+  // the one before lay; the others print from first use through one that
+  // lives on. The engine may know a catalogue's text by its address only
+  // until a catalogue is freed.
+  constexpr char kHeader[] = "Content-Type: text/plain; charset=UTF-8\n";
+  const char* const translations[] = {"%1$d von %2$s", "%2$s hat %1$d"};
+  const auto folder = [&](int turn) {
+    return std::make_unique<TempDirectory>("de", "m", mo_image(kHeader, {{"%d of %s", translations[turn]}}));
+  };
+  // Each churning thread its own two folders: no catalogue of theirs is shared.
+  const std::unique_ptr<TempDirectory> folders[2][2] = {{folder(0), folder(1)}, {folder(0), folder(1)}};
+  const std::unique_ptr<TempDirectory> lasting = folder(1);
+  keznlsTranslatorWithDatabases kept(lasting->path().c_str(), "de");
+  keznlsFormatterSimple engine(".");
+  std::atomic<int> wrong{0};
+  race(kThreads, [&](int t) {
+    for (int i = 0; i < 30; ++i) {
+      std::ostringstream stream;
+      keznlsDisplayerOstream displayer(stream);
+      const int turn = t < 2 ? i % 2 : 1;
+      keznlsTranslatorWithDatabases own(t < 2 ? folders[t][turn]->path().c_str() : "/nonexistent", "de");
+      keznlsHelper helper(t < 2 ? &own : &kept, &engine, &displayer);
+      helper.tprintf("m", "%d of %s", i, "x");
+      const std::string expected = turn == 0 ? std::to_string(i) + " von x" : "x hat " + std::to_string(i);
+      if (stream.str() != expected || helper.stprint("m", "%d of %s", i, "x") != expected) wrong.fetch_add(1);
+    }
   });
   EXPECT_EQ(wrong.load(), 0);
 }

@@ -53,24 +53,4 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
   EXPECT_THAT(translator.explain("kinds").c_str(), ::testing::HasSubstr("\"%2$s hat %1$s\" for \"%s has %d\""));
 }
 
-TEST(TypedCatalogue, ANewCatalogueWhereAFreedOneLayIsReadAgain) {
-  // Each round's catalogue goes with its translator, and the next one, as
-  // long, mostly lands at the same address: the engine must read the new
-  // text there, not keep what it read of the old one.
-  const test_catalogues::TempDirectory dir;
-  keznlsFormatterSimple engine(ut_lit("."));
-  const char* const translations[] = {"%1$d von %2$s", "%2$s hat %1$d"};
-  const char* const shown[] = {"3 von x", "x hat 3"};
-  for (int round = 0; round < 6; ++round) {
-    dir.add("de", "lent", test_catalogues::mo_image(kHeader, {{"%d of %s", translations[round % 2]}}));
-    keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
-    std::ostringstream stream;
-    keznlsDisplayerOstream displayer(stream);
-    keznlsHelper helper(&translator, &engine, &displayer);
-    helper.tprintf("lent", "%d of %s", 3, "x");
-    helper.tprint("lent", "%d of %s", 3, "x");
-    EXPECT_EQ(stream.str(), std::string(shown[round % 2]) + shown[round % 2]) << "round " << round;
-  }
-}
-
 }  // namespace
