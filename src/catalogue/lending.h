@@ -1,5 +1,6 @@
 // What the library's own pipeline asks a translator of exactly our class,
-// without its virtual call.
+// without its virtual call. Keeps nothing: any thread may call it, as it
+// may the translator.
 #ifndef KEZNLS_SRC_CATALOGUE_LENDING_H
 #define KEZNLS_SRC_CATALOGUE_LENDING_H
 

@@ -191,7 +191,8 @@ struct keznlsTranslatorWithDatabases::Impl {
       if ((kept & keznls_kept_borrow_translation) == 0) return translator.keznlsTranslator::lend(m);
       if (!keznls_keeps_copying_call(kept, m)) return nullptr;
     }
-    return translator.impl_->answer(m, m.grammar == keznlsGrammar::engine ? &keznls_engine::shows : nullptr);
+    bool plain = false;
+    return keznlsTranslatorLending::lend(translator, m, plain);
   }
 
   nls_places::Question question(const keznlsMessage& m, nlsFormatFilter narrow) const {
