@@ -194,7 +194,7 @@ class nlsCatalogue final : public nlsLoadedDomain {
   std::int64_t locate(const char* key, std::size_t length) const;
   /// The same through the file's own table or sorted originals; `*missing`
   /// set when what it needs cannot be read.
-  std::int64_t locate_in_file(const char* key, bool* missing) const;
+  std::int64_t locate_in_file(const char* key, std::size_t length, bool* missing) const;
   /// Builds our own index of the keys, once lookups have paid for it.
   void build_index() const;
   /// Entry `m`'s answer to `query`; null when it has none.
@@ -217,8 +217,9 @@ class nlsCatalogue final : public nlsLoadedDomain {
   FormVerdicts other_plural(std::uint32_t m, const Strings& s, const char* plural, nlsFormatFilter narrow) const;
   /// Entry `m`'s original, whose text up to its first NUL is the key it is
   /// found by; null when it does not lie whole in the file, or cannot be
-  /// read (`*missing` set).
-  const char* original(std::uint32_t m, bool* missing) const;
+  /// read (`*missing` set), or (not read then) when the entry says it is
+  /// shorter than `at_least`.
+  const char* original(std::uint32_t m, bool* missing, std::size_t at_least = 0) const;
   /// Whether `key` is entry `m`'s original (up to its first NUL).
   bool holds_key(std::uint32_t m, const char* key) const {
     bool missing = false;

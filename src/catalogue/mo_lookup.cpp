@@ -100,7 +100,7 @@ bool nlsCatalogue::strings(std::uint32_t m, Strings* out) const {
   return true;
 }
 
-const char* nlsCatalogue::original(std::uint32_t m, bool* missing) const {
+const char* nlsCatalogue::original(std::uint32_t m, bool* missing, std::size_t at_least) const {
   const std::uint64_t at_m = std::uint64_t{m} * 8;
   // An entry checked sound is in memory, whatever became of the file since:
   // the usual case of a message asked again.
@@ -111,15 +111,17 @@ const char* nlsCatalogue::original(std::uint32_t m, bool* missing) const {
     *missing = true;
     return nullptr;
   }
+  if (length < at_least) return nullptr;
   return fits(length, offset, missing) ? image_->read(offset) : nullptr;
 }
 
-std::int64_t nlsCatalogue::locate_in_file(const char* key, bool* missing) const {
+std::int64_t nlsCatalogue::locate_in_file(const char* key, std::size_t length, bool* missing) const {
   // Whatever cannot be read ends the search: nothing is found through it.
   if (hash_size_ > 2) {
     // The file's own table: double hashing, as the catalogue compiler
     // built it. A slot naming no message of ours is stepped over; a table
-    // without an empty slot ends after one round.
+    // without an empty slot ends after one round. An entry shorter than
+    // the key is passed without reading its text from the file.
     const std::uint32_t h = nls_mo::file_hash(key), size = hash_size_;
     std::uint32_t index = h % size;
     const std::uint32_t step = 1 + h % (size - 2);
@@ -131,7 +133,7 @@ std::int64_t nlsCatalogue::locate_in_file(const char* key, bool* missing) const 
       }
       if (slot == 0) return -1;
       if (slot <= count_) {
-        const char* text = original(slot - 1, missing);
+        const char* text = original(slot - 1, missing, length);
         if (*missing) return -1;
         if (text != nullptr && std::strcmp(key, text) == 0) return slot - 1;
       }
@@ -173,7 +175,7 @@ std::int64_t nlsCatalogue::locate(const char* key, std::size_t length) const {
     }
   }
   bool missing = false;
-  const std::int64_t found = locate_in_file(key, &missing);
+  const std::int64_t found = locate_in_file(key, length, &missing);
   // Counted only until the index exists (docs/threads.md); the thread that reaches the mark
   // builds it while the others go on through the file's table.
   if (lazy_->lookups.fetch_add(1, std::memory_order_relaxed) + 1 == lookups_before_index(count_)) build_index();

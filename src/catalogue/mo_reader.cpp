@@ -119,7 +119,7 @@ const char* nlsCatalogue::check_header() {
   // Every lookup reads the header entry's charset and plural rule: it
   // must be sound now, not when first reached.
   bool missing = false;
-  header_entry_ = locate_in_file("", &missing);
+  header_entry_ = locate_in_file("", 0, &missing);
   if (missing) return kUnread;
   Strings header;
   if (header_entry_ >= 0 && !strings(static_cast<std::uint32_t>(header_entry_), &header)) {
