@@ -110,7 +110,8 @@ struct Roads {
       out.emplace_back("into", buffer);
       out.emplace_back("typed", typed(conversion, v));
       // Arguments read ahead of their slots.
-      out.emplace_back("reordered", std::string(engine.gui_sprintf(unchecked(reordered.c_str()), v, "").c_str()).substr(1));
+      const std::string both = engine.gui_sprintf(unchecked(reordered.c_str()), v, "").c_str();
+      out.emplace_back("reordered", both.substr(1));
       shown.str("");
       helper.tprintf("db", unchecked(conversion.c_str()), v);
       out.emplace_back("helper", shown.str());
@@ -197,7 +198,7 @@ TEST(Differential, DirectFixedSlotAgreesWithSnprintfAwayFromTies) {
     char want[64];
     std::snprintf(want, sizeof want, unchecked(conversion.c_str()), v);
     for (const auto& [road, got] : roads.texts(conversion, v))
-      if (got != want) ADD_FAILURE() << road << ": " << conversion << " of " << v << ": " << got << ", snprintf " << want;
+      if (got != want) ADD_FAILURE() << road << ": " << conversion << " of " << v << ": " << got << ", printf " << want;
     ++compared;
   }
   EXPECT_GT(compared, 15000);
