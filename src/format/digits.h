@@ -14,6 +14,10 @@ namespace keznls_engine {
 // Number of characters a rendering may show; one more is "<too large to show>".
 constexpr int kShown = 31;
 
+// The most fraction digits a `%f` is written with straight from its
+// double (see put_fixed): the fraction then fits 32 bits.
+constexpr int kFixedDigits = 9;
+
 inline constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -156,6 +160,23 @@ inline char* put_counted(char* end, const char* start, std::uint64_t v, int coun
     return end - count;
   }
   return put_exact(end, v, count);
+}
+
+// The decimal digits of u at `out`; returns their end. Counts in messages
+// are mostly below a hundred: those are put without counting digits.
+template <typename Unsigned>
+inline char* put_number(char* out, Unsigned u) {
+  if (u < 10) {
+    *out = static_cast<char>('0' + u);
+    return out + 1;
+  }
+  if (u < 100) {
+    std::memcpy(out, kDigitPairs + 2 * u, 2);
+    return out + 2;
+  }
+  out += count_digits(u);
+  put_decimal(out, u);
+  return out;
 }
 
 // The sign and the padding to `width` in front of a number's characters

@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "keznls/engine.h"
+#include "format/digits.h"
 #include "format/format_walk.h"
 #include "format/text_reads.h"
 #include "util/ut_thread_cache.h"
@@ -54,20 +55,25 @@ struct PlanSpec {
 };
 
 // How a slot is rendered from a plan. Most conversions in messages are a
-// bare `%d` or `%s`: those are shown straight from the argument, without a
-// record, their digits written in place; the rest go through a record.
+// bare `%d` or `%s`, or an amount as `%.2f`: those are shown straight from
+// the argument, without a record, their digits written in place; the rest
+// go through a record.
 enum class SlotKind : std::uint8_t {
   record,    // any other conversion: its fields loaded into a record, rendered there
   text,      // `%s`, which ignores width and precision
   decimal,   // `%d` without width, precision or `l`
   unsigned_decimal,  // `%u` likewise
+  fixed,     // `%f` without width, its precision (6 where none) at most kFixedDigits
   unset,     // named at or past the count: never rendered, takes no argument
 };
 
 // The kind of a parsed conversion. A typed call reads each argument as its
-// own type, so there the length modifiers change nothing.
+// own type, so there the length modifiers change nothing; `%f` reads a
+// double with or without `l`, the 0 flag fills nothing without a width, and
+// a precision not given reads 0.
 inline SlotKind kind_of(const keznlsPercent& r, bool typed) {
   if (r.conversion == 's') return SlotKind::text;
+  if (r.conversion == 'f' && !r.has_width && r.precision <= kFixedDigits) return SlotKind::fixed;
   if (r.has_width || r.has_precision || (r.length != 0 && !typed)) return SlotKind::record;
   if (r.conversion == 'd') return SlotKind::decimal;
   if (r.conversion == 'u') return SlotKind::unsigned_decimal;
@@ -80,6 +86,7 @@ struct PlanPiece {
   std::uint8_t length;
   std::int8_t slot;
   SlotKind kind;  // the slot's, kept here so that a piece is read once
+  std::uint8_t digits;  // a fixed slot's fraction digits
 };
 
 struct Plan {

@@ -81,6 +81,12 @@ inline std::size_t render_integer(keznlsPercent& r, char c, Unsigned u, bool neg
 // outweighs a call.
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point);
 
+// `%.Nf` of `v` written at `out` (N at most kFixedDigits, no width) as
+// render_double shows it; returns the end. Null, and nothing shown, where
+// the rendering needs render_double's other roads: a decimal point other
+// than one character, a value not finite or too large for exact digits.
+char* put_fixed(char* out, double v, int precision, const char* decimal_point);
+
 // `%ld`, `%lu`, `%lx`: a `long` argument, wider than `int` here. Out of
 // line: rare in messages.
 std::size_t render_long(keznlsPercent& r, keznlsVarArgs& args);

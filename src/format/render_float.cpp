@@ -49,6 +49,11 @@ const PowersOfTen& powers_of_ten() {
 // the same digits, much faster.
 constexpr double kExactIntegers = 9007199254740992.0;
 
+// y >= 0 scaled by `power` (10^precision) plus one half: its integer part
+// is the rounded digits. One expression for fixed and put_fixed, so that
+// both round alike under any contraction the compiler may do.
+__attribute__((always_inline)) inline double scaled_half(double y, double power) { return y * power + 0.5; }
+
 // The mantissa v / 10^X. Where 10^X is subnormal or zero (the smallest
 // values) the division would lose digits or overflow, so scale in two steps.
 double mantissa(double v, int exponent) {
@@ -295,7 +300,7 @@ __attribute__((noinline)) char* peel_digits(double y, int precision, bool trim, 
 __attribute__((always_inline)) inline char* fixed(double y, int precision, bool trim, DecimalPoint& decimal_point,
                                                   char* buffer, char* p) {
   if (precision <= 19) {
-    const double scaled = y * powers_of_ten().exact(precision) + 0.5;
+    const double scaled = scaled_half(y, powers_of_ten().exact(precision));
     if (scaled < kExactIntegers &&
         exact_digits(static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled)), precision, trim, decimal_point,
                      buffer, p))
@@ -357,7 +362,54 @@ __attribute__((always_inline)) inline std::size_t render_finite(keznlsPercent& r
   return finish_number(r, p, negative, r.zero_pad);
 }
 
+// 10^0 .. 10^kFixedDigits, exact as doubles, as powers_of_ten has them:
+// put_fixed's scales, with no table to make first.
+constexpr double kFixedScales[kFixedDigits + 1] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// The scaled value u written with F fraction digits at `out`, as
+// exact_digits writes it; returns the end.
+template <int F>
+char* put_fixed_digits(char* out, std::uint64_t u, char point) {
+  out = put_number(out, u / kPow10[F]);
+  if constexpr (F == 0) {
+    return out;
+  } else {
+    const auto fraction = static_cast<std::uint32_t>(u % kPow10[F]);
+    *out = point;
+    out += F + 1;
+    if constexpr (F % 2 == 0) put_pairs<F>(out, fraction);
+    else put_small(out, fraction, F);
+    return out;
+  }
+}
+
 }  // namespace
+
+char* put_fixed(char* out, double v, int precision, const char* decimal_point) {
+  if (static_cast<unsigned>(precision) > kFixedDigits || decimal_point[0] == '\0' || decimal_point[1] != '\0')
+    return nullptr;
+  // As render_finite and fixed take it: -0.0 shows no sign (and scales as
+  // 0.0 does); NaN and the infinities fail the compare.
+  const bool negative = v < 0.0;
+  const double scaled = scaled_half(std::fabs(v), kFixedScales[precision]);
+  if (!(scaled < kExactIntegers)) return nullptr;
+  const auto u = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
+  *out = '-';
+  out += negative ? 1 : 0;
+  const char point = decimal_point[0];
+  switch (precision) {
+    case 0: return put_fixed_digits<0>(out, u, point);
+    case 1: return put_fixed_digits<1>(out, u, point);
+    case 2: return put_fixed_digits<2>(out, u, point);
+    case 3: return put_fixed_digits<3>(out, u, point);
+    case 4: return put_fixed_digits<4>(out, u, point);
+    case 5: return put_fixed_digits<5>(out, u, point);
+    case 6: return put_fixed_digits<6>(out, u, point);
+    case 7: return put_fixed_digits<7>(out, u, point);
+    case 8: return put_fixed_digits<8>(out, u, point);
+    default: return put_fixed_digits<9>(out, u, point);
+  }
+}
 
 std::size_t render_double(keznlsPercent& r, double v, DecimalPoint& decimal_point) {
   const char conversion = r.conversion;

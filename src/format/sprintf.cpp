@@ -283,13 +283,14 @@ class Driver {
         *literal++ = '%';
         ++run;
       } else {
-        plan.piece[pieces++] = PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot), SlotKind::record};
+        plan.piece[pieces++] =
+            PlanPiece{static_cast<std::uint8_t>(run), static_cast<std::int8_t>(e.slot), SlotKind::record, 0};
         run = 0;
       }
       p = e.resume;
     }
     take(scanned.end);
-    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1, SlotKind::record};
+    plan.piece[pieces] = PlanPiece{static_cast<std::uint8_t>(run), -1, SlotKind::record, 0};
     std::memset(literal, 0, static_cast<std::size_t>(plan.literals + sizeof plan.literals - literal));
     for (int s = 0; s < kSlots; ++s) {
       if ((scanned.named & (1u << s)) == 0) continue;
@@ -305,6 +306,8 @@ class Driver {
     for (int i = 0; i < pieces; ++i) {
       const int s = plan.piece[i].slot;
       plan.piece[i].kind = plan.kind[s];
+      if (plan.kind[s] == SlotKind::fixed)
+        plan.piece[i].digits = static_cast<std::uint8_t>(plan.specs[s].has_precision ? plan.specs[s].precision : 6);
       if (plan.kind[s] == SlotKind::unset) continue;
       if (s < last) plan.in_order = false;
       last = s;

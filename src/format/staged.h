@@ -61,9 +61,9 @@ struct Shown {
   std::size_t length;
 };
 
-// A slot that is no bare `%d`, `%u` or `%s`, from a varargs call: its
-// record's rendering, or "<unset>". Out of line: rarer, and the renderers
-// are large.
+// A slot that is no bare `%d`, `%u`, `%s` or direct `%f`, from a varargs
+// call: its record's rendering, or "<unset>". Out of line: rarer, and the
+// renderers are large.
 __attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan, int s, keznlsVarArgs& cursor,
                                                    const char* decimal_point) {
   if (plan.kind[s] == SlotKind::unset) return Shown{kUnset, kMarkerLength};
@@ -72,6 +72,25 @@ __attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan
   plan.specs[s].load(r);
   const std::size_t length = render(r, cursor, dp);
   return Shown{r.text, length};
+}
+
+// A direct `%f` slot's double where put_fixed leaves it to the renderer.
+__attribute__((noinline)) inline Shown show_double(Plans& mine, const Plan& plan, int s, double v,
+                                                   const char* decimal_point) {
+  DecimalPoint dp(decimal_point);
+  keznlsPercent& r = mine.record(s);
+  plan.specs[s].load(r);
+  const std::size_t length = render_double(r, v, dp);
+  return Shown{r.text, length};
+}
+
+// A direct `%f` slot's rendering of v with `digits` fraction digits at
+// `out`; returns the end.
+inline char* put_fixed_slot(Plans& mine, const Plan& plan, int s, int digits, double v, const char* decimal_point,
+                            char* out) {
+  if (char* end = put_fixed(out, v, digits, decimal_point)) return end;
+  const Shown shown = show_double(mine, plan, s, v, decimal_point);
+  return copy(out, shown.text, shown.length);
 }
 
 // The same for a typed call's argument; a length of kRefused where the
@@ -133,6 +152,10 @@ struct InOrderSource {
     }
     return true;
   }
+  bool fixed(int s, int digits, char*& out) {
+    out = put_fixed_slot(mine, plan, s, digits, cursor.va_arg_double(), decimal_point, out);
+    return true;
+  }
   bool record(int s, Shown& shown) {
     shown = show_record(mine, plan, s, cursor, decimal_point);
     return true;
@@ -142,15 +165,22 @@ struct InOrderSource {
 // A varargs call whose slots come in another order: its arguments all read
 // first, in slot order.
 struct ReadSource {
+  Plans* mine;
+  const Plan* plan;
+  const char* decimal_point;
   Shown shown[kSlots];
   unsigned numbers[kSlots];
+  double reals[kSlots];
   using Magnitude = unsigned;
 
-  void read(Plans& mine, const Plan& plan, va_list args, const char* decimal_point) {
+  void read(Plans& plans, const Plan& read_plan, va_list args, const char* point) {
+    mine = &plans;
+    plan = &read_plan;
+    decimal_point = point;
     keznlsVarArgs cursor(args);
-    for (unsigned named = plan.named; named != 0; named &= named - 1) {
+    for (unsigned named = read_plan.named; named != 0; named &= named - 1) {
       const int s = __builtin_ctz(named);
-      const SlotKind kind = plan.kind[s];
+      const SlotKind kind = read_plan.kind[s];
       if (kind == SlotKind::text) {
         const char* text = cursor.va_arg_str();
         if (text == nullptr) text = kNull;
@@ -159,8 +189,10 @@ struct ReadSource {
         numbers[s] = static_cast<unsigned>(cursor.va_arg_int());
       } else if (kind == SlotKind::unsigned_decimal) {
         numbers[s] = cursor.va_arg_unsigned();
+      } else if (kind == SlotKind::fixed) {
+        reals[s] = cursor.va_arg_double();
       } else {
-        shown[s] = show_record(mine, plan, s, cursor, decimal_point);
+        shown[s] = show_record(plans, read_plan, s, cursor, point);
       }
     }
   }
@@ -173,6 +205,10 @@ struct ReadSource {
     const unsigned bits = numbers[s];
     negative = kind == SlotKind::decimal && static_cast<int>(bits) < 0;
     magnitude = negative ? 0u - bits : bits;
+    return true;
+  }
+  bool fixed(int s, int digits, char*& out) {
+    out = put_fixed_slot(*mine, *plan, s, digits, reals[s], decimal_point, out);
     return true;
   }
   bool record(int s, Shown& out) {
@@ -198,28 +234,17 @@ struct TypedSource {
   bool number(int s, SlotKind kind, std::uint64_t& magnitude, bool& negative) {
     return typed_magnitude(args[s], kind == SlotKind::decimal, magnitude, negative);
   }
+  bool fixed(int s, int digits, char*& out) {
+    const keznlsArg& a = args[s];
+    if (a.type != keznlsArg::Type::floating) return false;
+    out = put_fixed_slot(mine, plan, s, digits, a.f, decimal_point, out);
+    return true;
+  }
   bool record(int s, Shown& shown) {
     shown = show_typed_record(mine, plan, s, args[s], decimal_point);
     return shown.length != kRefused;
   }
 };
-
-// The decimal digits of u at `out`; returns their end. Counts in messages
-// are mostly below a hundred: those are put without counting digits.
-template <typename Unsigned>
-inline char* put_number(char* out, Unsigned u) {
-  if (u < 10) {
-    *out = static_cast<char>('0' + u);
-    return out + 1;
-  }
-  if (u < 100) {
-    std::memcpy(out, kDigitPairs + 2 * u, 2);
-    return out + 2;
-  }
-  out += count_digits(u);
-  put_decimal(out, u);
-  return out;
-}
 
 // The plan's pieces with what `source` gives each slot, into `text` (a
 // stage's, or any room of Stage::kSize) with a NUL after: the length,
@@ -246,6 +271,9 @@ __attribute__((always_inline)) inline std::size_t stage(const Plan& plan, Source
       if (!source.number(s, kind, magnitude, negative)) return kRefused;
       if (negative) *out++ = '-';
       out = put_number(out, magnitude);
+      continue;
+    } else if (kind == SlotKind::fixed) {
+      if (!source.fixed(s, piece->digits, out)) return kRefused;
       continue;
     } else if (!source.record(s, shown)) {
       return kRefused;

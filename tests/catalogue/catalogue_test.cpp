@@ -203,7 +203,7 @@ TEST(DataBaseTest, RememberedPluralsAnswerEachCountAsTheCatalogue) {
   for (int round = 0; round < 2; ++round)
     for (unsigned long n = 0; n < 10; ++n) {
       EXPECT_EQ(std::string(translator.translate_plural("forms", "one", "many", n).c_str()), "form " + std::to_string(n % 8));
-      EXPECT_STREQ(translator.translate_plural("forms", "a", "b", n).c_str(), n % 8 < 3 ? "x\0y\0z" + 2 * (n % 8) : "x");
+      EXPECT_STREQ(translator.translate_plural("forms", "a", "b", n).c_str(), n % 8 < 3 ? &"x\0y\0z"[2 * (n % 8)] : "x");
     }
 }
 

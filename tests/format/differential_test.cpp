@@ -1,13 +1,20 @@
 // Against glibc snprintf over the grammar where both must agree.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdarg>
 #include <cstdio>
+#include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "keznls/engine.h"
+#include "keznls/keznls.h"
+#include "output/pipeline.h"
+#include "support/unchecked.h"
 
 namespace {
 
@@ -82,6 +89,119 @@ TEST(Differential, AgreesWithSnprintfOnTheSharedGrammar) {
       ADD_FAILURE() << "format \"" << ours << "\": engine \"" << got << "\", snprintf \"" << want << "\"";
   }
   EXPECT_EQ(differences, 0);
+}
+
+// A `%f` without width is written straight from its double where it can
+// be; every road to that slot must write what the general renderer writes.
+// Each road is asked twice: the second call renders from the plan.
+struct Roads {
+  explicit Roads(const std::string& point)
+      : engine(utString(point.c_str())), formatter(utString(point.c_str())), displayer(shown),
+        helper(&translator, &formatter, &displayer) {}
+
+  // Every road's text of `conversion` (e.g. "%.2f") of v, labelled.
+  std::vector<std::pair<const char*, std::string>> texts(const std::string& conversion, double v) {
+    std::vector<std::pair<const char*, std::string>> out;
+    const std::string reordered = "%2$s|" + conversion.substr(0, 1) + "1$" + conversion.substr(1);
+    for (int round = 0; round < 2; ++round) {
+      out.emplace_back("varargs", engine.gui_sprintf(unchecked(conversion.c_str()), v).c_str());
+      char buffer[64];
+      into(buffer, sizeof buffer, conversion.c_str(), v);
+      out.emplace_back("into", buffer);
+      out.emplace_back("typed", typed(conversion, v));
+      // Arguments read ahead of their slots.
+      const std::string both = engine.gui_sprintf(unchecked(reordered.c_str()), v, "").c_str();
+      out.emplace_back("reordered", both.substr(1));
+      shown.str("");
+      helper.tprintf("db", unchecked(conversion.c_str()), v);
+      out.emplace_back("helper", shown.str());
+    }
+    return out;
+  }
+  void into(char* buffer, int size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    engine.gui_vsprintf_into(buffer, size, format, args);
+    va_end(args);
+  }
+  template <typename T>
+  std::string typed(const std::string& format, T v) {
+    std::string text;
+    keznls_pipeline::StringSink sink(text);
+    const keznls_args::Pack<T> pack(v);
+    return engine.tformat(sink, format.c_str(), pack.args()) ? text : "(refused)";
+  }
+  // The general renderer's: a width of 1 pads nothing, and keeps the
+  // conversion off the direct slot.
+  std::string renderer(const std::string& conversion, double v) {
+    const std::size_t flags = conversion[1] == '0' ? 2 : 1;
+    const std::string wide = conversion.substr(0, flags) + "1" + conversion.substr(flags);
+    return engine.gui_sprintf(unchecked(wide.c_str()), v).c_str();
+  }
+
+  keznlsSprintf engine;
+  keznlsFormatterSimple formatter;
+  keznlsTranslatorDefault translator;
+  std::ostringstream shown;
+  keznlsDisplayerOstream displayer;
+  keznlsHelper helper;
+};
+
+TEST(Differential, DirectFixedSlotWritesWhatTheRendererWrites) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  const double values[] = {0.0, -0.0, 0.005, 0.015, 0.125, 0.375, 2.5, -2.5, 1.005, 0.1, -0.001, 999.995,
+                           123456.789, 0.9999999995, 1e15, -1e15, 4503599627370495.5, 9007199254740991.0,
+                           1e16, 1e300, -1e300, std::numeric_limits<double>::max(), 5e-324, nan, -nan, inf, -inf};
+  const char* const conversions[] = {"%f", "%.f", "%.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.5f", "%.6f", "%.7f",
+                                     "%.8f", "%.9f", "%.10f", "%.12f", "%.20f", "%.40f", "%0.2f", "%.2lf"};
+  // One character, none, and longer ones (the last as UTF-8 bytes).
+  for (const std::string point : {".", ",", "", "<dp>", "\xd9\xab"}) {
+    Roads roads(point);
+    for (const char* conversion : conversions)
+      for (const double v : values) {
+        const std::string want = roads.renderer(conversion, v);
+        for (const auto& [road, got] : roads.texts(conversion, v))
+          EXPECT_EQ(got, want) << road << ": " << conversion << " of " << v << " point \"" << point << "\"";
+        // A float reaches the typed road as the double it widens to.
+        const auto f = static_cast<float>(v);
+        EXPECT_EQ(roads.typed(conversion, f), roads.renderer(conversion, f)) << conversion << " of float " << f;
+      }
+  }
+  // What the slot keeps of the renderer's rounding: the scaled value plus
+  // one half, so a tie in binary rounds up and a value just below one in
+  // decimal may too (printf writes 0.12 and 0.01); no sign for -0.0.
+  const struct { const char* format; double v; const char* expected; } kept[] = {
+      {"%.2f", 0.125, "0.13"}, {"%.2f", 0.015, "0.02"}, {"%.2f", -0.0, "0.00"}, {"%.2f", -0.001, "-0.00"},
+      {"%.0f", 2.5, "3"}, {"%.9f", 0.1, "0.100000000"}, {"%f", -1.5, "-1.500000"}, {"%.1f", -inf, "-inf"},
+  };
+  Roads roads(".");
+  for (const auto& k : kept)
+    for (const auto& [road, got] : roads.texts(k.format, k.v)) EXPECT_EQ(got, k.expected) << road << ": " << k.format;
+  EXPECT_EQ(roads.typed("%.2f", 'x'), "(refused)");
+  EXPECT_EQ(roads.typed("%.2f", 2), "(refused)");
+}
+
+// Away from ties, where the last digit does not hang on how the scaled
+// value was rounded, the direct slot writes printf's digits.
+TEST(Differential, DirectFixedSlotAgreesWithSnprintfAwayFromTies) {
+  std::mt19937_64 rng(20261207u);
+  Roads roads(".");
+  int compared = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const int precision = static_cast<int>(rng() % 11) - 1;  // -1: none, 6
+    const int digits = precision < 0 ? 6 : precision;
+    const double v = (rng() % 2 ? -1.0 : 1.0) * std::uniform_real_distribution<double>(0.0, 1.0)(rng) *
+                     std::pow(10.0, static_cast<int>(rng() % 12) - 4);
+    const long double scaled = std::fabs(static_cast<long double>(v)) * std::pow(10.0L, digits);
+    if (scaled >= 0x1p40L || std::fabs(scaled - std::floor(scaled) - 0.5L) < 1e-3L) continue;
+    const std::string conversion = precision < 0 ? "%f" : "%." + std::to_string(precision) + "f";
+    char want[64];
+    std::snprintf(want, sizeof want, unchecked(conversion.c_str()), v);
+    for (const auto& [road, got] : roads.texts(conversion, v))
+      if (got != want) ADD_FAILURE() << road << ": " << conversion << " of " << v << ": " << got << ", printf " << want;
+    ++compared;
+  }
+  EXPECT_GT(compared, 15000);
 }
 
 }  // namespace
