@@ -28,6 +28,15 @@ int vsprintf_lent(const utString& decimal_point, char* buffer, int size, const c
 bool tformat_lent(const utString& decimal_point, keznlsTextSink& sink, const char* format, std::uint64_t lent,
                   const keznlsArgs& args);
 
+/// tformat_lent's usual road, straight into `buffer` (room for kLentRoom
+/// characters, which may be written to whatever comes back): the text's
+/// length; kTypedRefused where the arguments do not suit `format`; -1
+/// where the text takes tformat_lent's road (a format not read yet in this
+/// thread, or a text longer than kLentRoom allows).
+constexpr int kTypedRefused = -2;
+int tformat_lent_into(const utString& decimal_point, char* buffer, const char* format, std::uint64_t lent,
+                      const keznlsArgs& args);
+
 /// Whether the engine shows `format` without an error marker: every
 /// conversion in its grammar, at most nine, and each argument named by
 /// exactly one of them, none left out.

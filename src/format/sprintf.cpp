@@ -392,6 +392,19 @@ bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const kezn
   return tformat_lent(decimal_point, sink, format, 0, args);
 }
 
+int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer, const char* format,
+                                     std::uint64_t lent, const keznlsArgs& args) {
+  Plans* mine = plans();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
+      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
+      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), buffer);
+      if (total == kRefused) return kTypedRefused;
+      if (total != kNoRoom) return static_cast<int>(total);
+    }
+  return -1;
+}
+
 bool keznls_engine::tformat_lent(const utString& decimal_point, keznlsTextSink& sink, const char* format,
                                  std::uint64_t lent, const keznlsArgs& args) {
   Plans* mine = plans();

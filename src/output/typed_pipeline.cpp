@@ -21,9 +21,13 @@ class DisplaySink final : public keznlsTextSink {
     return text_ = heap_.get();
   }
   const char* text() const { return text_; }
+  // The stack room, for the engine to write into without asking.
+  char* stack() { return stack_; }
 
  private:
-  char stack_[1024];
+  static constexpr std::size_t kStack = 1024;
+  static_assert(kStack >= keznls_engine::kLentRoom, "room for the engine's text");
+  char stack_[kStack];
   std::unique_ptr<char[]> heap_;
   char* text_ = nullptr;
 };
@@ -63,9 +67,18 @@ __attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter
                                                       const char* original, const keznlsArgs& args) {
   if (as_it_is(formatter, own, format)) return displayer.display(format.text);
   DisplaySink sink;
-  const bool shown = own ? keznls_engine::tformat_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), sink,
-                                                       format.text, format.stamp, args)
-                         : formatter.tformat(sink, format.text, args);
+  bool shown;
+  if (own) {
+    const utString& decimal_point = keznlsFormatterSimpleEngine::decimal_point(formatter);
+    // Mostly written straight into the sink's room, without asking for it.
+    const int length =
+        keznls_engine::tformat_lent_into(decimal_point, sink.stack(), format.text, format.stamp, args);
+    if (length >= 0) return displayer.display(sink.stack());
+    shown = length != keznls_engine::kTypedRefused &&
+            keznls_engine::tformat_lent(decimal_point, sink, format.text, format.stamp, args);
+  } else {
+    shown = formatter.tformat(sink, format.text, args);
+  }
   if (!shown) return show_original(formatter, displayer, sink, original, args);
   displayer.display(sink.text());
 }
@@ -78,20 +91,32 @@ __attribute__((noinline)) void print_copied_typed(keznlsTranslator& translator, 
   show_typed(formatter, own, displayer, Lent{translated.text()}, original_of(m), args);
 }
 
-}  // namespace
-
-void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                 const keznlsMessage& message, const keznlsArgs& args) {
-  // The typed calls ask as a typed formatting needs; another caller's
-  // message is copied to ask so.
-  const bool as_asked = message.typed && message.grammar == keznlsGrammar::c_printf;
-  const keznlsMessage copy = as_asked ? keznlsMessage{} : typed(message);
-  const keznlsMessage& m = as_asked ? message : copy;
+// `m`, asked as a typed formatting needs.
+__attribute__((always_inline)) inline void print_asked(keznlsTranslator& translator, keznlsFormatter& formatter,
+                                                       keznlsDisplayer& displayer, const keznlsMessage& m,
+                                                       const keznlsArgs& args) {
   const bool own = exactly<keznlsFormatterSimple>(formatter);
   // A lent text needs no Translated around it: the usual road, kept short.
   const Lent lent = lend(translator, m);
   if (lent.text == nullptr) return print_copied_typed(translator, formatter, own, displayer, m, args);
   show_typed(formatter, own, displayer, lent, original_of(m), args);
+}
+
+// Another caller's message, copied to ask as a typed formatting needs.
+__attribute__((noinline)) void print_retyped(keznlsTranslator& translator, keznlsFormatter& formatter,
+                                              keznlsDisplayer& displayer, const keznlsMessage& message,
+                                              const keznlsArgs& args) {
+  print_asked(translator, formatter, displayer, typed(message), args);
+}
+
+}  // namespace
+
+void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                 const keznlsMessage& message, const keznlsArgs& args) {
+  // The typed calls ask so themselves.
+  if (message.typed && message.grammar == keznlsGrammar::c_printf)
+    return print_asked(translator, formatter, displayer, message, args);
+  print_retyped(translator, formatter, displayer, message, args);
 }
 
 std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter, const keznlsMessage& message,
