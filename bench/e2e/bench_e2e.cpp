@@ -71,12 +71,16 @@ keznlsTranslatorWithDatabases& translator() {
   static keznlsTranslatorWithDatabases translator{utString(BENCH_CATALOGUES)};
   return translator;
 }
-keznlsHelper& helper() {
+keznlsHelper& built_helper() {
   static keznlsFormatterSimple formatter{ut_lit(".")};
   static keznlsDisplayerBuffer displayer;
   static keznlsHelper helper(&translator(), &formatter, &displayer);
   return helper;
 }
+// Reached through a pointer set once in main: a message pays no check of
+// whether the helper is built yet, as a program's own helper does not.
+keznlsHelper* g_helper = nullptr;
+keznlsHelper& helper() { return *g_helper; }
 // German messages; numbers without grouping and with a decimal point, as
 // the C locale's printf writes them.
 const std::locale& boost_locale() {
@@ -245,7 +249,9 @@ bool check() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!set_up() || !check()) return 1;
+  if (!set_up()) return 1;
+  g_helper = &built_helper();
+  if (!check()) return 1;
   for (const Case& c : cases())
     for (const Side& side : c.sides) benchmark::RegisterBenchmark(benchmark_name(c, side).c_str(), run_side, &side);
   benchmark::Initialize(&argc, argv);
