@@ -254,7 +254,16 @@ int main(int argc, char** argv) {
   if (!check()) return 1;
   for (const Case& c : cases())
     for (const Side& side : c.sides) benchmark::RegisterBenchmark(benchmark_name(c, side).c_str(), run_side, &side);
-  benchmark::Initialize(&argc, argv);
+  // Unless told otherwise, each side runs five times, interleaved with the
+  // others, and a ratio is of the medians: the peers' times swing by a
+  // fifth from run to run on a busy machine.
+  static char repetitions[] = "--benchmark_repetitions=5";
+  static char interleaved[] = "--benchmark_enable_random_interleaving=true";
+  std::vector<char*> args(argv, argv + argc);
+  if (argc == 1) args.insert(args.end(), {repetitions, interleaved});
+  int count = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
