@@ -304,8 +304,8 @@ __attribute__((always_inline)) inline std::size_t stage_varargs(Plans& mine, con
 // A typed call into the stage: its length, kRefused or kNoRoom. Slot s
 // reads argument s, so every slot below the count must be named (no gap,
 // no "<unset>") and passed.
-inline std::size_t stage_typed(Plans& mine, const Plan& plan, const keznlsArgs& args, const char* decimal_point,
-                               char* out) {
+__attribute__((always_inline)) inline std::size_t stage_typed(Plans& mine, const Plan& plan, const keznlsArgs& args,
+                                                               const char* decimal_point, char* out) {
   if (!plan.contiguous || plan.count > args.count) return kRefused;
   TypedSource source{mine, plan, decimal_point, args.args};
   return stage(plan, source, out);

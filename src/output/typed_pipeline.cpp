@@ -21,13 +21,9 @@ class DisplaySink final : public keznlsTextSink {
     return text_ = heap_.get();
   }
   const char* text() const { return text_; }
-  // The stack room, for the engine to write into without asking.
-  char* stack() { return stack_; }
 
  private:
-  static constexpr std::size_t kStack = 1024;
-  static_assert(kStack >= keznls_engine::kLentRoom, "room for the engine's text");
-  char stack_[kStack];
+  char stack_[1024];
   std::unique_ptr<char[]> heap_;
   char* text_ = nullptr;
 };
@@ -52,10 +48,17 @@ void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* 
 
 namespace {
 
-// A translation the arguments do not suit: its original shown instead.
-__attribute__((noinline)) void show_original(keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                                              DisplaySink& sink, const char* original, const keznlsArgs& args) {
-  format_typed(formatter, sink, original, original, args);
+// `format` with `args` displayed through a sink; where the translation
+// does not suit the arguments (`refused`: known already), the original.
+__attribute__((noinline)) void show_through_sink(keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
+                                                  const Lent& format, const char* original, const keznlsArgs& args,
+                                                  bool refused) {
+  DisplaySink sink;
+  if (!refused)
+    refused = own ? !keznls_engine::tformat_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), sink,
+                                                 format.text, format.stamp, args)
+                  : !formatter.tformat(sink, format.text, args);
+  if (refused) format_typed(formatter, sink, original, original, args);
   displayer.display(sink.text());
 }
 
@@ -66,21 +69,16 @@ __attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter
                                                       keznlsDisplayer& displayer, const Lent& format,
                                                       const char* original, const keznlsArgs& args) {
   if (as_it_is(formatter, own, format)) return displayer.display(format.text);
-  DisplaySink sink;
-  bool shown;
+  bool refused = false;
   if (own) {
-    const utString& decimal_point = keznlsFormatterSimpleEngine::decimal_point(formatter);
-    // Mostly written straight into the sink's room, without asking for it.
-    const int length =
-        keznls_engine::tformat_lent_into(decimal_point, sink.stack(), format.text, format.stamp, args);
-    if (length >= 0) return displayer.display(sink.stack());
-    shown = length != keznls_engine::kTypedRefused &&
-            keznls_engine::tformat_lent(decimal_point, sink, format.text, format.stamp, args);
-  } else {
-    shown = formatter.tformat(sink, format.text, args);
+    // Mostly written straight into room of our own, without a sink.
+    char text[keznls_engine::kLentRoom];
+    const int length = keznls_engine::tformat_lent_into(keznlsFormatterSimpleEngine::decimal_point(formatter), text,
+                                                        format.text, format.stamp, args);
+    if (length >= 0) return displayer.display(text);
+    refused = length == keznls_engine::kTypedRefused;
   }
-  if (!shown) return show_original(formatter, displayer, sink, original, args);
-  displayer.display(sink.text());
+  show_through_sink(formatter, own, displayer, format, original, args, refused);
 }
 
 // A translator that lent nothing: its copy.
