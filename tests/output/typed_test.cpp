@@ -90,8 +90,10 @@ TEST(Typed, EveryValueThroughEveryFormatterAndFrontEnd) {
     helper.tprint("db", "%d|", std::numeric_limits<std::int64_t>::min());
     connector.ntprint("db", "%d file|", "%d files|", 1, std::int8_t{1});
     helper.tprintf("db", "%ld %lu %lx", -5000000000L, 4294967303UL, 0x123456789abUL);
-    EXPECT_EQ(stream.str(),
-              shown("-9223372036854775808|") + shown("1 file|") + shown("-5000000000 4294967303 123456789ab"));
+    // Displayed, and again from what the first call read of the format.
+    for (int i = 0; i < 2; ++i) helper.tprint("db", keznlsRuntimeFormat{"|n=%d"}, std::string("x"));
+    EXPECT_EQ(stream.str(), shown("-9223372036854775808|") + shown("1 file|") +
+                                shown("-5000000000 4294967303 123456789ab") + "|n=<error>|n=<error>");
   }
 }
 
