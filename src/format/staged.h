@@ -61,27 +61,33 @@ struct Shown {
   std::size_t length;
 };
 
+// Slot s's fields loaded into its record and rendered there by
+// `render(record, decimal point)`, which returns the length.
+template <typename Render>
+__attribute__((always_inline)) inline Shown rendered(Plans& mine, const Plan& plan, int s, const char* decimal_point,
+                                                     Render render) {
+  DecimalPoint dp(decimal_point);
+  keznlsPercent& r = mine.record(s);
+  plan.specs[s].load(r);
+  const std::size_t length = render(r, dp);  // sets r.text
+  return Shown{r.text, length};
+}
+
 // A slot that is no bare `%d`, `%u`, `%s` or direct `%f`, from a varargs
 // call: its record's rendering, or "<unset>". Out of line: rarer, and the
 // renderers are large.
 __attribute__((noinline)) inline Shown show_record(Plans& mine, const Plan& plan, int s, keznlsVarArgs& cursor,
                                                    const char* decimal_point) {
   if (plan.kind[s] == SlotKind::unset) return Shown{kUnset, kMarkerLength};
-  DecimalPoint dp(decimal_point);
-  keznlsPercent& r = mine.record(s);
-  plan.specs[s].load(r);
-  const std::size_t length = render(r, cursor, dp);
-  return Shown{r.text, length};
+  return rendered(mine, plan, s, decimal_point,
+                  [&](keznlsPercent& r, DecimalPoint& dp) { return render(r, cursor, dp); });
 }
 
 // A direct `%f` slot's double where put_fixed leaves it to the renderer.
 __attribute__((noinline)) inline Shown show_double(Plans& mine, const Plan& plan, int s, double v,
                                                    const char* decimal_point) {
-  DecimalPoint dp(decimal_point);
-  keznlsPercent& r = mine.record(s);
-  plan.specs[s].load(r);
-  const std::size_t length = render_double(r, v, dp);
-  return Shown{r.text, length};
+  return rendered(mine, plan, s, decimal_point,
+                  [&](keznlsPercent& r, DecimalPoint& dp) { return render_double(r, v, dp); });
 }
 
 // A direct `%f` slot's rendering of v with `digits` fraction digits at
@@ -97,11 +103,8 @@ inline char* put_fixed_slot(Plans& mine, const Plan& plan, int s, int digits, do
 // conversion reads another kind.
 __attribute__((noinline)) inline Shown show_typed_record(Plans& mine, const Plan& plan, int s, const keznlsArg& a,
                                                          const char* decimal_point) {
-  DecimalPoint dp(decimal_point);
-  keznlsPercent& r = mine.record(s);
-  plan.specs[s].load(r);
-  const std::size_t length = render_typed(r, a, dp);
-  return Shown{r.text, length};
+  return rendered(mine, plan, s, decimal_point,
+                  [&](keznlsPercent& r, DecimalPoint& dp) { return render_typed(r, a, dp); });
 }
 
 // A typed integer shown in decimal, as render_typed shows it: a signed one
