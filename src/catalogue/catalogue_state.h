@@ -91,7 +91,8 @@ class ZeroedArray {
  public:
   explicit ZeroedArray(std::size_t count)  // throws std::bad_alloc
       : count_(count),
-        items_(static_cast<T*>(std::malloc(count == 0 ? 1 : count * sizeof(T)))),
+        // On page boundaries: clearing one of our pages touches one of the system's.
+        items_(static_cast<T*>(std::aligned_alloc(4096, (count * sizeof(T) + 4095) / 4096 * 4096 + (count == 0) * 4096))),
         pages_(new std::atomic<std::uint8_t>[(count + kPerPage - 1) / kPerPage]()) {
     if (items_ == nullptr) throw std::bad_alloc();
   }

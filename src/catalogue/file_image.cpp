@@ -35,7 +35,7 @@ class Descriptors {
 
   /// A slot for `owner`: with its kept descriptor in `*fd`, or empty (`*fd`
   /// -1) for a descriptor the caller opens.
-  int lend(std::uint64_t owner, int* fd) {
+  __attribute__((noinline)) int lend(std::uint64_t owner, int* fd) {
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
       for (int i = 0; i < kMax; ++i)
@@ -62,7 +62,7 @@ class Descriptors {
   /// Ends the loan of `slot`: keeps `fd` for the slot's owner when `keep`,
   /// else closes it (-1: nothing to close, or a number that is no longer
   /// ours and must not be touched).
-  void give_back(int slot, int fd, bool keep) {
+  __attribute__((noinline)) void give_back(int slot, int fd, bool keep) {
     {
       std::lock_guard<std::mutex> hold(lock_);
       Slot& s = slots_[slot];
@@ -82,7 +82,7 @@ class Descriptors {
   }
 
   /// Closes what is kept for `owner`.
-  void forget(std::uint64_t owner) {
+  __attribute__((noinline)) void forget(std::uint64_t owner) {
     std::lock_guard<std::mutex> hold(lock_);
     for (Slot& s : slots_)
       if (!s.lent && s.fd >= 0 && s.owner == owner) {
@@ -92,7 +92,7 @@ class Descriptors {
   }
 
   /// Closes every kept descriptor: the process ran out of them.
-  void close_kept() {
+  __attribute__((noinline)) void close_kept() {
     std::lock_guard<std::mutex> hold(lock_);
     for (Slot& s : slots_)
       if (!s.lent && s.fd >= 0) {
@@ -101,7 +101,7 @@ class Descriptors {
       }
   }
 
-  int open_now() {
+  __attribute__((noinline)) int open_now() {
     std::lock_guard<std::mutex> hold(lock_);
     int n = 0;
     for (const Slot& s : slots_) n += s.lent || s.fd >= 0;
@@ -145,19 +145,6 @@ int open_file(const char* path) {
     fd = ::open(path, kFlags);
   }
   return fd;
-}
-
-// Not zeroed: every byte is written when its chunk is read. Room for a
-// piece more than the file, so that a file read in pieces can lie on their
-// boundaries (a piece then fills one fresh page rather than faulting in
-// two), still from malloc, which hands a freed copy's memory to the next.
-nlsMemory allocate(std::uint64_t size, std::uint64_t piece = 1) {
-  return nlsMemory(static_cast<char*>(std::malloc(size + piece - 1)));
-}
-
-char* on_boundary(char* memory, std::uint64_t piece) {
-  const auto at = reinterpret_cast<std::uintptr_t>(memory);
-  return memory + ((piece - at % piece) % piece);
 }
 
 }  // namespace
@@ -211,8 +198,10 @@ nlsOpenedFile::~nlsOpenedFile() {
   if (slot_ >= 0) descriptors().give_back(slot_, fd_, false);
 }
 
-nlsFileImage::nlsFileImage(nlsMemory memory, char* bytes, std::uint64_t size, bool complete)
-    : memory_(std::move(memory)), bytes_(bytes), size_(size), complete_(complete) {}
+nlsFileImage::nlsFileImage(std::uint64_t size, std::uint64_t pieces)
+    : size_(size),
+      capacity_(static_cast<std::uint32_t>(std::min<std::uint64_t>(kFirstPieces + std::max<std::uint64_t>(pieces / 4, kMaxReach),
+                                                                    kMaxStored))) {}
 
 nlsFileImage::~nlsFileImage() {
   if (owner_ != 0 && !complete_.load(std::memory_order_relaxed)) descriptors().forget(owner_);
@@ -221,28 +210,51 @@ nlsFileImage::~nlsFileImage() {
 std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const char* path, nlsOpenProblem* failure) {
   const auto size = static_cast<std::uint64_t>(opened.identity_.size);
   const bool whole = size <= kWholeUpTo;
-  const std::uint64_t chunks = (size + (1u << kChunkBits) - 1) >> kChunkBits;
-  std::unique_ptr<nlsFileImage> image;
-  try {
-    const std::uint64_t piece = whole ? 1 : 1u << kChunkBits;
-    nlsMemory memory = allocate(size, piece);
-    if (memory == nullptr) throw std::bad_alloc();
-    char* const bytes = on_boundary(memory.get(), piece);
-    image.reset(new nlsFileImage(std::move(memory), bytes, size, false));
-    image->chunks_.reset(new std::atomic<std::uint64_t>[(chunks + 63) / 64]());
-    image->path_ = path;
-  } catch (const std::bad_alloc&) {
+  const std::uint64_t pieces = (size + kPiece - 1) >> kPieceBits;
+  std::unique_ptr<nlsFileImage> image(new (std::nothrow) nlsFileImage(size, pieces));
+  if (image != nullptr) {
+    image->identity_ = opened.identity_;
+    image->owner_ = opened.owner_;
+    try {
+      image->path_ = path;
+    } catch (const std::bad_alloc&) {
+      image.reset();
+    }
+  }
+  if (image != nullptr && whole) {
+    image->whole_memory_.reset(static_cast<char*>(std::malloc(size)));
+    if (image->whole_memory_ == nullptr) image.reset();
+  } else if (image != nullptr) {
+    // Only the index is cleared: the store's pages are touched only as
+    // pieces are read into them.
+    const std::uint64_t index_bytes = (pieces * sizeof(std::uint32_t) + 63) / 64 * 64;
+    image->small_.reset(static_cast<char*>(std::malloc(index_bytes + kFirstPieces * kPiece)));
+    if (image->small_ == nullptr) {
+      image.reset();
+    } else {
+      std::memset(image->small_.get(), 0, index_bytes);
+      image->index_ = reinterpret_cast<std::atomic<std::uint32_t>*>(image->small_.get());
+      image->first_ = image->small_.get() + index_bytes;
+    }
+  }
+  if (image == nullptr) {
     failure->problem = "unreadable now: out of memory";
     failure->again = true;
     return nullptr;
   }
-  image->identity_ = opened.identity_;
-  image->owner_ = opened.owner_;
   // Read now, with the descriptor in hand: the whole of a small file, the
   // first piece (the header) of a large one.
-  const std::uint64_t first = whole ? size : std::min<std::uint64_t>(size, 1u << kChunkBits);
-  const bool read = image->read_bytes(opened.fd_, 0, first) && image->same_file(opened.fd_);
-  if (read) image->mark_read(0, first);
+  bool read;
+  if (whole) {
+    read = image->read_bytes(opened.fd_, image->whole_memory_.get(), 0, size) && image->same_file(opened.fd_);
+  } else {
+    const std::uint64_t first = std::min<std::uint64_t>(size, kPiece);
+    read = image->read_bytes(opened.fd_, image->first_, 0, first) && image->same_file(opened.fd_);
+    if (read) {
+      image->index_[0].store((1u << kReachBits) | 1, std::memory_order_relaxed);
+      image->stored_ = 1;
+    }
+  }
   // A large file's descriptor is kept for the lookups to come.
   descriptors().give_back(opened.slot_, opened.fd_, read && !whole);
   opened.slot_ = opened.fd_ = -1;
@@ -251,34 +263,46 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
     failure->again = true;
     return nullptr;
   }
-  if (whole) image->complete_.store(true, std::memory_order_release);
+  if (whole) {
+    image->whole_ = image->whole_memory_.get();
+    image->complete_.store(true, std::memory_order_release);
+  }
   return image;
 }
 
 std::unique_ptr<nlsFileImage> nlsFileImage::copy(const void* bytes, std::size_t size, nlsOpenProblem* failure) {
-  nlsMemory memory = allocate(size);
-  char* const start = memory.get();
-  std::unique_ptr<nlsFileImage> image(
-      memory != nullptr ? new (std::nothrow) nlsFileImage(std::move(memory), start, size, true) : nullptr);
-  if (image == nullptr) {
+  std::unique_ptr<nlsFileImage> image(new (std::nothrow) nlsFileImage(size, 0));
+  if (image != nullptr) image->whole_memory_.reset(static_cast<char*>(std::malloc(size)));
+  if (image == nullptr || image->whole_memory_ == nullptr) {
     failure->problem = "unreadable now: out of memory";
     failure->again = true;
     return nullptr;
   }
-  std::memcpy(image->bytes_, bytes, size);
+  std::memcpy(image->whole_memory_.get(), bytes, size);
+  image->whole_ = image->whole_memory_.get();
+  image->complete_.store(true, std::memory_order_release);
   return image;
 }
 
-bool nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const {
-  const std::uint64_t first = offset >> kChunkBits;
-  const std::uint64_t last = (offset + (length > 0 ? length - 1 : 0)) >> kChunkBits;
-  for (std::uint64_t c = first; c <= last; ++c)
-    if (!has(c)) {
-      // The lock is taken only while some of the file is still unread.
-      std::lock_guard<std::mutex> hold(reading_);
-      return read_chunks(c, last);
-    }
-  return true;
+const char* nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const {
+  // The lock is taken only while some of the file is still unread.
+  std::lock_guard<std::mutex> hold(reading_);
+  const std::uint64_t within = offset & (kPiece - 1);
+  const std::uint64_t first = offset >> kPieceBits;
+  const std::uint64_t last = (offset + (length > 0 ? length - 1 : 0)) >> kPieceBits;
+  if (!complete_.load(std::memory_order_relaxed)) {
+    // Another thread may have read them meanwhile.
+    const std::uint32_t e = index_[first].load(std::memory_order_relaxed);
+    if (e != 0 && within + length <= std::uint64_t{reach(e)} << kPieceBits) return piece(e) + within;
+    if (stale()) return nullptr;
+    // Pieces are read as one run, those read before included, so that the
+    // bytes asked for lie together. A run too long for an index entry, or
+    // a store full, means the file is better read whole.
+    const Outcome run = last - first < kMaxReach ? read_run(first, last) : Outcome::no_room;
+    if (run == Outcome::read) return piece(index_[first].load(std::memory_order_relaxed)) + within;
+    if (run == Outcome::failed || !read_whole()) return nullptr;
+  }
+  return whole_ + offset;
 }
 
 bool nlsFileImage::same_file(int fd) const {
@@ -288,9 +312,9 @@ bool nlsFileImage::same_file(int fd) const {
   return false;
 }
 
-bool nlsFileImage::read_bytes(int fd, std::uint64_t from, std::uint64_t to) const {
+bool nlsFileImage::read_bytes(int fd, char* into, std::uint64_t from, std::uint64_t to) const {
   for (std::uint64_t done = from; done < to;) {
-    const ssize_t n = ::pread(fd, bytes_ + done, to - done, static_cast<off_t>(done));
+    const ssize_t n = ::pread(fd, into + (done - from), to - done, static_cast<off_t>(done));
     g_pieces_read.fetch_add(1, std::memory_order_relaxed);
     if (n > 0) {
       done += static_cast<std::uint64_t>(n);
@@ -305,14 +329,7 @@ bool nlsFileImage::read_bytes(int fd, std::uint64_t from, std::uint64_t to) cons
   return true;
 }
 
-void nlsFileImage::mark_read(std::uint64_t from, std::uint64_t to) const {
-  const std::uint64_t end = (to + (1u << kChunkBits) - 1) >> kChunkBits;
-  for (std::uint64_t c = from >> kChunkBits; c < end; ++c)
-    chunks_[c >> 6].fetch_or(std::uint64_t{1} << (c & 63), std::memory_order_release);
-}
-
-bool nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
-  if (stale()) return false;
+bool nlsFileImage::read_file(char* into, std::uint64_t from, std::uint64_t to) const {
   int fd;
   int slot = descriptors().lend(owner_, &fd);
   if (fd >= 0) {
@@ -343,46 +360,60 @@ bool nlsFileImage::read_chunks(std::uint64_t first, std::uint64_t last) const {
       return false;
     }
   }
-  // One read for each run of chunks not read yet; the file must still be
-  // the one opened after them, or none of it is kept.
-  const std::uint64_t end_chunk = (size_ + (1u << kChunkBits) - 1) >> kChunkBits;
-  struct Run {
-    std::uint64_t from, to;
-  } runs[8];
-  int count = 0;
-  bool ok = true;
-  for (std::uint64_t c = first; ok && c <= last && c < end_chunk;) {
-    if (has(c)) {
-      ++c;
-      continue;
-    }
-    std::uint64_t run_end = c + 1;
-    while (run_end <= last && run_end < end_chunk && !has(run_end)) ++run_end;
-    const Run run{c << kChunkBits, run_end << kChunkBits < size_ ? run_end << kChunkBits : size_};
-    ok = read_bytes(fd, run.from, run.to);
-    if (count == 8) {
-      // Many runs (reading all of a file): checked a batch at a time.
-      ok = ok && same_file(fd);
-      for (const Run& r : runs) if (ok) mark_read(r.from, r.to);
-      count = 0;
-    }
-    runs[count++] = run;
-    c = run_end;
-  }
-  ok = ok && same_file(fd);
-  for (int i = 0; ok && i < count; ++i) mark_read(runs[i].from, runs[i].to);
+  // The file must still be the one opened after the reads, or none of it is kept.
+  const bool ok = read_bytes(fd, into, from, to) && same_file(fd);
   descriptors().give_back(slot, fd, ok);
   return ok;
+}
+
+nlsFileImage::Outcome nlsFileImage::read_run(std::uint64_t first, std::uint64_t last) const {
+  const auto count = static_cast<std::uint32_t>(last - first + 1);
+  // A run lies in one block: one that does not fit what is left of the first starts the second.
+  std::uint32_t at = stored_;
+  if (at < kFirstPieces && at + count > kFirstPieces) at = kFirstPieces;
+  if (at + count > capacity_) return Outcome::no_room;
+  if (at >= kFirstPieces && more_ == nullptr) {
+    more_memory_.reset(static_cast<char*>(std::malloc(std::uint64_t{capacity_ - kFirstPieces} << kPieceBits)));
+    if (more_memory_ == nullptr) return Outcome::failed;
+    more_ = more_memory_.get();
+  }
+  char* const into = at < kFirstPieces ? first_ + (std::uint64_t{at} << kPieceBits)
+                                       : more_ + (std::uint64_t{at - kFirstPieces} << kPieceBits);
+  const std::uint64_t end = std::min<std::uint64_t>((last + 1) << kPieceBits, size_);
+  if (!read_file(into, first << kPieceBits, end)) return Outcome::failed;
+  // Each piece now also lies here, followed by the rest of the run: an
+  // entry moves only to a longer reach, so whatever an earlier `at`
+  // returned still runs as far as it asked, where `read` finds it.
+  for (std::uint64_t p = first; p <= last; ++p) {
+    const auto run = static_cast<std::uint32_t>(last - p + 1);
+    if (reach(index_[p].load(std::memory_order_relaxed)) < run)
+      index_[p].store((static_cast<std::uint32_t>(at + (p - first) + 1) << kReachBits) | run,
+                      std::memory_order_release);
+  }
+  stored_ = at + count;
+  return Outcome::read;
+}
+
+bool nlsFileImage::read_whole() const {
+  if (whole_memory_ == nullptr) {
+    whole_memory_.reset(static_cast<char*>(std::malloc(size_)));
+    if (whole_memory_ == nullptr) return false;
+  }
+  char* const into = whole_memory_.get();
+  if (!read_file(into, 0, size_)) {
+    whole_memory_.reset();
+    return false;
+  }
+  descriptors().forget(owner_);
+  whole_ = into;
+  complete_.store(true, std::memory_order_release);
+  return true;
 }
 
 bool nlsFileImage::read_all() const {
   if (complete_.load(std::memory_order_acquire)) return true;
   std::lock_guard<std::mutex> hold(reading_);
-  if (complete_.load(std::memory_order_relaxed)) return true;
-  if (!read_chunks(0, (size_ - 1) >> kChunkBits)) return false;
-  descriptors().forget(owner_);
-  complete_.store(true, std::memory_order_release);
-  return true;
+  return complete_.load(std::memory_order_relaxed) || (!stale() && read_whole());
 }
 
 int nlsFileImage::descriptors_open() { return descriptors().open_now(); }

@@ -1,10 +1,11 @@
 // A catalogue file's bytes in memory of our own. A small file is read whole
-// when it is opened; a large one a piece at a time as lookups first need
-// them, so opening costs the same whatever the file's size. No descriptor
-// is kept per file: a later piece reopens the file through a process-wide
-// set of at most 8 descriptors, and the file must still be the one opened
-// (same device, inode, size, modification and change times), or the image
-// is stale: what was read keeps answering, nothing more is read.
+// when it is opened; of a large one only the pieces lookups reach are read,
+// and packed one after the other, so that opening and a few lookups cost
+// the same whatever the file's size and touch a few pages, not one a piece.
+// No descriptor is kept per file: a later piece reopens the file through a
+// process-wide set of at most 8 descriptors, and the file must still be the
+// one opened (same device, inode, size, modification and change times), or
+// the image is stale: what was read keeps answering, nothing more is read.
 #ifndef NLS_FILE_IMAGE_H
 #define NLS_FILE_IMAGE_H
 
@@ -89,52 +90,86 @@ class nlsFileImage {
   /// of it is read.
   bool stale() const { return stale_.load(std::memory_order_acquire); }
   /// The `length` bytes at `offset` (which the caller keeps inside the
-  /// file), read first where they were not; null when they cannot be had:
-  /// the image is stale, or the file cannot be reopened now (no
-  /// descriptor or memory left), which a later call tries again. Bytes
-  /// once read never change.
+  /// file), in one run, read first where they were not; null when they
+  /// cannot be had: the image is stale, or the file cannot be reopened now
+  /// (no descriptor or memory left), which a later call tries again.
+  /// Bytes once read never change or move.
   const char* at(std::uint64_t offset, std::uint64_t length) const {
-    if (!complete_.load(std::memory_order_acquire) && !need(offset, length)) return nullptr;
-    return bytes_ + offset;
+    if (complete_.load(std::memory_order_acquire)) return whole_ + offset;
+    const std::uint32_t e = index_[offset >> kPieceBits].load(std::memory_order_acquire);
+    const std::uint64_t within = offset & (kPiece - 1);
+    if (e != 0 && within + length <= std::uint64_t{reach(e)} << kPieceBits) return piece(e) + within;
+    return need(offset, length);
   }
-  /// The bytes at `offset`, which the caller knows were read already.
-  const char* read(std::uint64_t offset) const { return bytes_ + offset; }
-  /// Reads what is not read yet; afterwards `at` never touches the file.
-  /// False when some of it cannot be had.
+  /// The bytes at `offset`, which an earlier `at` returned (they run as far
+  /// as it asked).
+  const char* read(std::uint64_t offset) const {
+    if (complete_.load(std::memory_order_acquire)) return whole_ + offset;
+    return piece(index_[offset >> kPieceBits].load(std::memory_order_acquire)) + (offset & (kPiece - 1));
+  }
+  /// Reads what is not read yet, in one copy at file offsets; afterwards
+  /// `at` never touches the file. False when some of it cannot be had.
   bool read_all() const;
 
   /// Files the library holds a descriptor of now, lent or kept between
   /// reads: for tests and diagnostics (at most 8).
   static int descriptors_open();
-  /// Pieces read from files so far, process-wide: for tests and benchmarks.
+  /// Reads from files so far, process-wide: for tests and benchmarks.
   static std::uint64_t pieces_read();
 
  private:
-  static constexpr unsigned kChunkBits = 12;  // 4 KiB
-  // `bytes` lies in `memory`: at its start, or at the first piece boundary.
-  nlsFileImage(nlsMemory memory, char* bytes, std::uint64_t size, bool complete);
-  bool need(std::uint64_t offset, std::uint64_t length) const;
-  /// Reads chunks [first, last], those not read yet; `reading_` held.
-  bool read_chunks(std::uint64_t first, std::uint64_t last) const;
+  static constexpr unsigned kPieceBits = 9;  // 512 bytes
+  static constexpr std::uint64_t kPiece = std::uint64_t{1} << kPieceBits;
+  // Piece p's entry in `index_`: 0 while unread, else where it is kept
+  // (one more than its number in the store, 24 bits) and its reach (8
+  // bits): how many pieces of the file follow from it there in one run.
+  static constexpr unsigned kReachBits = 8;
+  static constexpr std::uint32_t kMaxReach = (1u << kReachBits) - 1;
+  static constexpr std::uint32_t kMaxStored = (1u << (32 - kReachBits)) - 2;
+  static std::uint32_t reach(std::uint32_t e) { return e & kMaxReach; }
+  const char* piece(std::uint32_t e) const {
+    const std::uint32_t at = (e >> kReachBits) - 1;
+    return at < kFirstPieces ? first_ + (std::uint64_t{at} << kPieceBits)
+                             : more_ + (std::uint64_t{at - kFirstPieces} << kPieceBits);
+  }
+  // The store: a first block beside the index, from the allocator's small
+  // memory, then one more of up to a quarter of the file; a file asked for
+  // more than that is read whole.
+  static constexpr std::uint32_t kFirstPieces = 32;
+
+  nlsFileImage(std::uint64_t size, std::uint64_t pieces);
+  const char* need(std::uint64_t offset, std::uint64_t length) const;
+  enum class Outcome { read, failed, no_room };
+  /// Pieces [first, last] read into the store in one run; `reading_` held.
+  /// `no_room` when the store is full.
+  Outcome read_run(std::uint64_t first, std::uint64_t last) const;
+  /// Everything read into `whole_`; `reading_` held.
+  bool read_whole() const;
+  /// Reads [from, to) of the file into `into` through a descriptor of the
+  /// process-wide set, checking it is still the file opened before and
+  /// after; `reading_` held.
+  bool read_file(char* into, std::uint64_t from, std::uint64_t to) const;
   /// Whether `fd` is still the file opened; marks the image stale if not.
   bool same_file(int fd) const;
-  /// Reads [from, to) through `fd`; a short read marks the image stale.
-  bool read_bytes(int fd, std::uint64_t from, std::uint64_t to) const;
-  /// Chunks holding [from, to) are read (and checked).
-  void mark_read(std::uint64_t from, std::uint64_t to) const;
-  bool has(std::uint64_t chunk) const {
-    return (chunks_[chunk >> 6].load(std::memory_order_acquire) >> (chunk & 63) & 1) != 0;
-  }
+  /// Reads [from, to) of the file through `fd` into `into`; a short read
+  /// marks the image stale.
+  bool read_bytes(int fd, char* into, std::uint64_t from, std::uint64_t to) const;
 
-  const nlsMemory memory_;  // a chunk's bytes are set when it is read
-  char* const bytes_;
   const std::uint64_t size_;
   std::string path_;
   nlsFileIdentity identity_;
   std::uint64_t owner_ = 0;  // its descriptor's owner in the process-wide set
   mutable std::mutex reading_;
-  std::unique_ptr<std::atomic<std::uint64_t>[]> chunks_;  // bit c: chunk c read
-  mutable std::atomic<bool> complete_;
+  nlsMemory small_;                        // the index, then the store's first block
+  std::atomic<std::uint32_t>* index_ = nullptr;  // an entry a piece
+  char* first_ = nullptr;
+  mutable nlsMemory more_memory_;  // the store's second block, made when needed
+  mutable char* more_ = nullptr;
+  mutable std::uint32_t stored_ = 0;  // pieces in the store (`reading_`)
+  std::uint32_t capacity_ = 0;        // pieces the store may hold
+  mutable nlsMemory whole_memory_;  // the file at its offsets, once read whole
+  mutable const char* whole_ = nullptr;  // set before `complete_`
+  mutable std::atomic<bool> complete_{false};
   mutable std::atomic<bool> stale_{false};
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +31,8 @@ using namespace test_catalogues;
 using ::testing::HasSubstr;
 
 constexpr int kNumbers = 2000;
-constexpr std::size_t kPiece = 4096;  // what a lookup reads at a time
+constexpr std::size_t kPiece = 512;  // what a lookup reads at a time
+constexpr std::size_t kReadWhole = 64 * 1024;  // files up to this are read whole when opened
 
 void write_file(const std::string& path, const std::vector<char>& bytes, std::ios::openmode mode = {}) {
   std::ofstream(path, std::ios::binary | std::ios::out | mode)
@@ -66,7 +68,7 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
   for (const char* kind : {"numbers", "numbers_nohash"}) {
     const std::vector<char> old_file = read(kind);
     const std::vector<char> one_more = read((std::string(kind) == "numbers" ? "numbers_plus" : "numbers_plus_nohash"));
-    ASSERT_GT(old_file.size(), 16 * kPiece);  // read a piece at a time
+    ASSERT_GT(old_file.size(), kReadWhole);
     const auto [crossing_message, crossing_at] = crossing(old_file);
     const std::size_t boundary = crossing_at;  // captured below
     ASSERT_GE(crossing_message, 0);
@@ -113,6 +115,45 @@ TEST(FileChangedAfterOpening, AnswersWhatItHeldOrNone) {
       if (std::string(c.label) != "replaced" && std::string(c.label) != "deleted") { EXPECT_LT(right, kNumbers); }
     }
   }
+}
+
+// Every range handed out keeps its bytes where `read` finds them, while
+// later runs overlap it and the store fills until the file is read whole.
+TEST(FileImage, RangesStayWhereTheyWereRead) {
+  std::vector<char> bytes(300 * 1024);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const TempDirectory dir("de", "bytes", bytes);
+  const std::string path = dir.path() + "/de/LC_MESSAGES/bytes.mo";
+  nlsOpenProblem failure;
+  nlsOpenedFile opened(path.c_str(), &failure);
+  ASSERT_TRUE(opened.ok()) << failure.problem;
+  const auto image = nlsFileImage::load(opened, path.c_str(), &failure);
+  ASSERT_NE(image, nullptr) << failure.problem;
+  struct Given {
+    std::uint64_t offset, length;
+    const char* at;
+  };
+  std::vector<Given> given;
+  const auto take = [&](std::uint64_t offset, std::uint64_t length) {
+    const char* at = image->at(offset, length);
+    ASSERT_NE(at, nullptr) << offset;
+    given.push_back({offset, length, at});
+    for (const Given& g : given) {
+      ASSERT_EQ(std::memcmp(g.at, &bytes[g.offset], g.length), 0) << g.offset << " after " << offset;
+      ASSERT_EQ(std::memcmp(image->read(g.offset), &bytes[g.offset], g.length), 0) << g.offset << " after " << offset;
+    }
+  };
+  // Inside the first piece, across a boundary from an unread piece, the
+  // same piece further on, over pieces some of which were read, backwards.
+  for (const auto& [offset, length] : std::initializer_list<std::pair<std::uint64_t, std::uint64_t>>{
+           {0, 28}, {1020, 8}, {1000, 30}, {1500, 2000}, {511, 2}, {900, 3000}, {4000, 200}, {1023, 1}})
+    take(offset, length);
+  // Scattered until the store is full: the rest is read whole, once.
+  for (std::uint64_t offset = 7; offset + 100 < bytes.size(); offset += 700) take(offset, 100);
+  const std::uint64_t reads = nlsFileImage::pieces_read();
+  take(bytes.size() - 50, 50);
+  take(123457, 10000);
+  EXPECT_EQ(nlsFileImage::pieces_read(), reads);
 }
 
 TEST(FileChangedAfterOpening, ExplainSaysSo) {
