@@ -225,17 +225,13 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
     image->whole_memory_.reset(static_cast<char*>(std::malloc(size)));
     if (image->whole_memory_ == nullptr) image.reset();
   } else if (image != nullptr) {
-    // Only the index is cleared: the store's pages are touched only as
-    // pieces are read into them.
-    const std::uint64_t index_bytes = (pieces * sizeof(std::uint32_t) + 63) / 64 * 64;
-    image->small_.reset(static_cast<char*>(std::malloc(index_bytes + kFirstPieces * kPiece)));
-    if (image->small_ == nullptr) {
-      image.reset();
-    } else {
-      std::memset(image->small_.get(), 0, index_bytes);
-      image->index_ = reinterpret_cast<std::atomic<std::uint32_t>*>(image->small_.get());
-      image->first_ = image->small_.get() + index_bytes;
+    try {
+      image->index_.reset(new nls_state::ZeroedArray<std::atomic<std::uint32_t>>(pieces));
+      image->first_memory_.reset(static_cast<char*>(std::malloc(kFirstPieces * kPiece)));
+      image->first_ = image->first_memory_.get();
+    } catch (const std::bad_alloc&) {
     }
+    if (image->first_ == nullptr) image.reset();
   }
   if (image == nullptr) {
     failure->problem = "unreadable now: out of memory";
@@ -251,7 +247,7 @@ std::unique_ptr<nlsFileImage> nlsFileImage::load(nlsOpenedFile& opened, const ch
     const std::uint64_t first = std::min<std::uint64_t>(size, kPiece);
     read = image->read_bytes(opened.fd_, image->first_, 0, first) && image->same_file(opened.fd_);
     if (read) {
-      image->index_[0].store((1u << kReachBits) | 1, std::memory_order_relaxed);
+      (*image->index_)[0].store((1u << kReachBits) | 1, std::memory_order_relaxed);
       image->stored_ = 1;
     }
   }
@@ -292,14 +288,14 @@ const char* nlsFileImage::need(std::uint64_t offset, std::uint64_t length) const
   const std::uint64_t last = (offset + (length > 0 ? length - 1 : 0)) >> kPieceBits;
   if (!complete_.load(std::memory_order_relaxed)) {
     // Another thread may have read them meanwhile.
-    const std::uint32_t e = index_[first].load(std::memory_order_relaxed);
+    const std::uint32_t e = (*index_)[first].load(std::memory_order_relaxed);
     if (e != 0 && within + length <= std::uint64_t{reach(e)} << kPieceBits) return piece(e) + within;
     if (stale()) return nullptr;
     // Pieces are read as one run, those read before included, so that the
     // bytes asked for lie together. A run too long for an index entry, or
     // a store full, means the file is better read whole.
     const Outcome run = last - first < kMaxReach ? read_run(first, last) : Outcome::no_room;
-    if (run == Outcome::read) return piece(index_[first].load(std::memory_order_relaxed)) + within;
+    if (run == Outcome::read) return piece((*index_)[first].load(std::memory_order_relaxed)) + within;
     if (run == Outcome::failed || !read_whole()) return nullptr;
   }
   return whole_ + offset;
@@ -386,8 +382,9 @@ nlsFileImage::Outcome nlsFileImage::read_run(std::uint64_t first, std::uint64_t 
   // returned still runs as far as it asked, where `read` finds it.
   for (std::uint64_t p = first; p <= last; ++p) {
     const auto run = static_cast<std::uint32_t>(last - p + 1);
-    if (reach(index_[p].load(std::memory_order_relaxed)) < run)
-      index_[p].store((static_cast<std::uint32_t>(at + (p - first) + 1) << kReachBits) | run,
+    std::atomic<std::uint32_t>& entry = (*index_)[p];
+    if (reach(entry.load(std::memory_order_relaxed)) < run)
+      entry.store((static_cast<std::uint32_t>(at + (p - first) + 1) << kReachBits) | run,
                       std::memory_order_release);
   }
   stored_ = at + count;

@@ -18,13 +18,8 @@
 #include <mutex>
 #include <string>
 
-/// Memory from the allocator, freed with it: a program that opens
-/// catalogues again and again (a translator a request) reuses what an
-/// earlier one freed instead of faulting in fresh pages from the kernel.
-struct nlsFreeMemory {
-  void operator()(void* memory) const { std::free(memory); }
-};
-using nlsMemory = std::unique_ptr<char[], nlsFreeMemory>;
+#include "catalogue/zeroed_array.h"
+
 
 /// What tells one version of a file from the next, as fstat tells it of a
 /// descriptor: a replaced file has another inode, one rewritten in place
@@ -96,7 +91,7 @@ class nlsFileImage {
   /// Bytes once read never change or move.
   const char* at(std::uint64_t offset, std::uint64_t length) const {
     if (complete_.load(std::memory_order_acquire)) return whole_ + offset;
-    const std::uint32_t e = index_[offset >> kPieceBits].load(std::memory_order_acquire);
+    const std::uint32_t e = (*index_)[offset >> kPieceBits].load(std::memory_order_acquire);
     const std::uint64_t within = offset & (kPiece - 1);
     if (e != 0 && within + length <= std::uint64_t{reach(e)} << kPieceBits) return piece(e) + within;
     return need(offset, length);
@@ -105,7 +100,7 @@ class nlsFileImage {
   /// as it asked).
   const char* read(std::uint64_t offset) const {
     if (complete_.load(std::memory_order_acquire)) return whole_ + offset;
-    return piece(index_[offset >> kPieceBits].load(std::memory_order_acquire)) + (offset & (kPiece - 1));
+    return piece((*index_)[offset >> kPieceBits].load(std::memory_order_acquire)) + (offset & (kPiece - 1));
   }
   /// Reads what is not read yet, in one copy at file offsets; afterwards
   /// `at` never touches the file. False when some of it cannot be had.
@@ -132,9 +127,9 @@ class nlsFileImage {
     return at < kFirstPieces ? first_ + (std::uint64_t{at} << kPieceBits)
                              : more_ + (std::uint64_t{at - kFirstPieces} << kPieceBits);
   }
-  // The store: a first block beside the index, from the allocator's small
-  // memory, then one more of up to a quarter of the file; a file asked for
-  // more than that is read whole.
+  // The store: a first block from the allocator's small memory, then one
+  // more of up to a quarter of the file; a file asked for more than that is
+  // read whole.
   static constexpr std::uint32_t kFirstPieces = 32;
 
   nlsFileImage(std::uint64_t size, std::uint64_t pieces);
@@ -160,8 +155,10 @@ class nlsFileImage {
   nlsFileIdentity identity_;
   std::uint64_t owner_ = 0;  // its descriptor's owner in the process-wide set
   mutable std::mutex reading_;
-  nlsMemory small_;                        // the index, then the store's first block
-  std::atomic<std::uint32_t>* index_ = nullptr;  // an entry a piece
+  // An entry a piece, cleared a page at a time: opening a large file
+  // clears nothing.
+  std::unique_ptr<nls_state::ZeroedArray<std::atomic<std::uint32_t>>> index_;
+  nlsMemory first_memory_;  // the store's first block
   char* first_ = nullptr;
   mutable nlsMemory more_memory_;  // the store's second block, made when needed
   mutable char* more_ = nullptr;
