@@ -20,7 +20,6 @@
 
 #include "catalogue/zeroed_array.h"
 
-
 /// What tells one version of a file from the next, as fstat tells it of a
 /// descriptor: a replaced file has another inode, one rewritten in place
 /// another size or times (the kernel gives a change after our fstat a time
