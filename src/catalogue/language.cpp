@@ -5,7 +5,6 @@
 #include "util/ut_quoted.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 namespace nls_language {
@@ -38,28 +37,26 @@ bool is_safe(const std::string& locale) {
   return locale.find('/') == std::string::npos && locale[0] != '.';
 }
 
-// "UTF-8" -> "utf8", "8859-1" -> "iso88591": letters lowered, only letters
-// and digits kept, "iso" in front of an all-digit name.
-std::string normalised_codeset(const std::string& codeset) {
-  std::string out;
-  bool digits_only = true;
-  for (const char c : codeset) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalpha(u)) {
-      out += static_cast<char>(std::tolower(u));
-      digits_only = false;
-    } else if (std::isdigit(u)) {
-      out += c;
-    }
-  }
-  return digits_only ? "iso" + out : out;
-}
-
 void add_unique(std::vector<std::string>* list, std::string name) {
   if (std::find(list->begin(), list->end(), name) == list->end()) list->push_back(std::move(name));
 }
 
 }  // namespace
+
+std::string normalised_codeset(const std::string& codeset) {
+  // ASCII only, as codeset names are: the program's locale has no say.
+  std::string out;
+  bool digits_only = true;
+  for (const char c : codeset) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+      out += static_cast<char>(c | 0x20);
+      digits_only = false;
+    } else if (c >= '0' && c <= '9') {
+      out += c;
+    }
+  }
+  return digits_only ? "iso" + out : out;
+}
 
 std::vector<std::string> split_list(const std::string& list) {
   std::vector<std::string> items;

@@ -38,6 +38,11 @@ std::string language_of(const std::string& locale);
 /// normalised codeset, e.g. "utf8" for "UTF-8", beside the codeset).
 std::vector<std::string> forms(const std::string& locale);
 
+/// A codeset name as the C library compares them: letters lowered, only
+/// letters and digits kept, "iso" in front of an all-digit name ("UTF-8"
+/// -> "utf8", "8859-1" -> "iso88591").
+std::string normalised_codeset(const std::string& codeset);
+
 /// The non-empty items of a `:`-separated list.
 std::vector<std::string> split_list(const std::string& list);
 

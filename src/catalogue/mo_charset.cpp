@@ -3,12 +3,12 @@
 // originals stay as they are: they are the program's own texts, the keys.
 #include <errno.h>
 
-#include <cctype>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "catalogue/catalogue_state.h"
+#include "catalogue/language.h"
 
 namespace {
 
@@ -25,9 +25,7 @@ std::string header_charset(const char* header) {
 // template nobody filled in ("CHARSET"), which names no charset at all:
 // its texts are taken as they are, as when the header names none.
 bool passes_as_utf8(const std::string& charset) {
-  std::string name;
-  for (const char c : charset)
-    if (std::isalnum(static_cast<unsigned char>(c))) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string name = nls_language::normalised_codeset(charset);
   return name == "utf8" || name == "ascii" || name == "usascii" || name == "ansix341968" || name == "charset";
 }
 
