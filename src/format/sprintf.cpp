@@ -399,8 +399,9 @@ int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer
     if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
       static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
       const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), buffer);
+      // kNoRoom and kRefused are the two largest values: a length is below both.
+      if (total < kNoRoom) return static_cast<int>(total);
       if (total == kRefused) return kTypedRefused;
-      if (total != kNoRoom) return static_cast<int>(total);
     }
   return -1;
 }

@@ -231,7 +231,8 @@ struct TypedSource {
   bool text(int s, Shown& shown) {
     const keznlsArg& a = args[s];
     if (a.type != keznlsArg::Type::text) return false;
-    shown = Shown{a.s.data != nullptr ? a.s.data : "", a.s.size};  // an empty view may point nowhere
+    // An empty view may point nowhere: its copy of no characters reads nothing.
+    shown = Shown{a.s.data, a.s.size};
     return true;
   }
   bool number(int s, SlotKind kind, std::uint64_t& magnitude, bool& negative) {
