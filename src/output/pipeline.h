@@ -18,6 +18,7 @@
 #include "keznls/ut/ut_string.h"
 #include "catalogue/lending.h"
 #include "format/grammar.h"
+#include "format/staged.h"
 #include "format/text_reads.h"
 #include "util/ut_program_text.h"
 
@@ -119,6 +120,11 @@ inline int format_into(keznlsFormatter& formatter, bool own, char* stage, int si
 
 /// A text that did not fit the stage: formatted into a string of its own.
 void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
+/// `print`'s rarer ends with the engine's own formatter: a format the
+/// engine has no plan for yet (`planned` false), or a text too long for
+/// the stage.
+void show_rest(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, std::uint64_t lent,
+               va_list args, bool planned);
 
 /// Whether `format` goes to the displayer as it is: it holds no '%' and the
 /// formatter is one of the library's, which would only copy it. The
@@ -172,12 +178,12 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
   if (text == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
   if (plain) return displayer.display(text);
   const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
-  char stage[1024];
-  static_assert(sizeof stage >= keznls_engine::kLentRoom, "the engine stages in place");
-  if (keznls_engine::vsprintf_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), stage, sizeof stage, text,
-                                   stamp, args) >= 0)
-    return displayer.display(stage);
-  show_long(formatter, displayer, text, args);
+  // Staged in this frame from the thread's plan: no call into the engine.
+  char stage[keznls_engine::kLentRoom];
+  const int length = keznls_engine::vsprintf_lent_staged(keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(),
+                                                         stage, text, stamp, args);
+  if (length >= 0) return displayer.display(stage);
+  show_rest(formatter, displayer, text, stamp, args, length != keznls_engine::kUnplanned);
 }
 
 /// `message` as the caller stored it, for `print`.
@@ -218,8 +224,8 @@ __attribute__((always_inline)) inline void print_typed(keznlsTranslator& transla
   if (plain) return displayer.display(text);
   const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
   char shown[keznls_engine::kLentRoom];
-  const int length = keznls_engine::tformat_lent_into(keznlsFormatterSimpleEngine::decimal_point(formatter), shown,
-                                                      text, stamp, args);
+  const int length = keznls_engine::tformat_lent_staged(
+      keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(), shown, text, stamp, args);
   if (length >= 0) return displayer.display(shown);
   show_typed_rest(formatter, displayer, Lent{text, stamp}, m, args, length == keznls_engine::kTypedRefused);
 }
