@@ -54,9 +54,9 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
   EXPECT_THAT(translator.explain("kinds").c_str(), ::testing::HasSubstr("\"%2$s hat %1$s\" for \"%s has %d\""));
 }
 
-// The typed calls' own road to the displayer (our translator and the
-// engine): each message shown twice, the first time read, the second from
-// what that reading kept.
+// The helper's own roads to the displayer (our translator and the engine),
+// typed calls and argument lists: each message shown twice, the first time
+// read, the second from what that reading kept.
 TEST(TypedCatalogue, DisplayedTwiceAlike) {
   const test_catalogues::TempDirectory dir;
   dir.add("de", "road",
@@ -78,6 +78,12 @@ TEST(TypedCatalogue, DisplayedTwiceAlike) {
       {"accepted", [](keznlsHelper& h) { h.tprint("road", "%d of %s", std::int16_t{-7}, "x"); }, "x: -7"},
       {"untranslated", [](keznlsHelper& h) { h.tprint("road", "%d left", 3); }, "3 left"},
       {"longer than the room", [&](keznlsHelper& h) { h.tprint("road", "[%s]", long_text); },
+       "<" + long_text + ">"},
+      {"list, no conversion", [](keznlsHelper& h) { h.tprintf("road", "Saved"); }, "Gespeichert"},
+      // The argument lists' stricter check: `%lld` reads no int.
+      {"list, refused", [](keznlsHelper& h) { h.tprintf("road", "%d of %s", -7, "x"); }, "-7 of x"},
+      {"list, untranslated", [](keznlsHelper& h) { h.tprintf("road", "%d left", 3); }, "3 left"},
+      {"list, longer than the room", [&](keznlsHelper& h) { h.tprintf("road", "[%s]", long_text.c_str()); },
        "<" + long_text + ">"},
   };
   for (const Case& c : cases) {
