@@ -378,13 +378,11 @@ int keznlsSprintf::gui_vsprintf_into(char* buffer, int size, const char* format,
 int keznls_engine::vsprintf_lent(const utString& decimal_point, char* buffer, int size, const char* format,
                                  std::uint64_t lent, va_list args) {
   Plans* mine = plans();
-  if (mine != nullptr)
-    if (const Plan* plan = Plans::find(*mine, format, false, lent)) {
-      // The buffer has a stage's room: staged in place, no copy.
-      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
-      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point.c_str(), buffer);
-      return total != kNoRoom ? static_cast<int>(total) : -1;
-    }
+  if (mine != nullptr) {
+    // The buffer has a stage's room: staged in place, no copy.
+    const int length = vsprintf_lent_staged(decimal_point.c_str(), buffer, format, lent, args);
+    if (length != kUnplanned) return length;
+  }
   return Driver<false>(decimal_point, format).run_into(mine, buffer, size, args);
 }
 
@@ -394,15 +392,8 @@ bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const kezn
 
 int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer, const char* format,
                                      std::uint64_t lent, const keznlsArgs& args) {
-  Plans* mine = plans();
-  if (mine != nullptr)
-    if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
-      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
-      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point.c_str(), buffer);
-      if (total == kRefused) return kTypedRefused;
-      if (total != kNoRoom) return static_cast<int>(total);
-    }
-  return -1;
+  if (plans() == nullptr) return -1;  // made here, on the thread's first call
+  return tformat_lent_staged(decimal_point.c_str(), buffer, format, lent, args);
 }
 
 bool keznls_engine::tformat_lent(const utString& decimal_point, keznlsTextSink& sink, const char* format,

@@ -14,6 +14,7 @@
 #include "keznls/engine.h"
 #include "format/copy.h"
 #include "format/digits.h"
+#include "format/grammar.h"
 #include "format/plan.h"
 #include "format/render.h"
 
@@ -231,7 +232,8 @@ struct TypedSource {
   bool text(int s, Shown& shown) {
     const keznlsArg& a = args[s];
     if (a.type != keznlsArg::Type::text) return false;
-    shown = Shown{a.s.data != nullptr ? a.s.data : "", a.s.size};  // an empty view may point nowhere
+    // An empty view may point nowhere: its copy of no characters reads nothing.
+    shown = Shown{a.s.data, a.s.size};
     return true;
   }
   bool number(int s, SlotKind kind, std::uint64_t& magnitude, bool& negative) {
@@ -312,6 +314,42 @@ __attribute__((always_inline)) inline std::size_t stage_typed(Plans& mine, const
   if (!plan.contiguous || plan.count > args.count) return kRefused;
   TypedSource source{mine, plan, decimal_point, args.args};
   return stage(plan, source, out);
+}
+
+// vsprintf_lent (grammar.h) where the thread has a plan of `format`, for a
+// caller that takes it into its own frame: the length, or -1 where the
+// text is longer than `buffer`'s kLentRoom allows; kUnplanned where there
+// is no plan, for vsprintf_lent to read the format and plan it.
+constexpr int kUnplanned = -2;
+__attribute__((always_inline)) inline int vsprintf_lent_staged(const char* decimal_point, char* buffer,
+                                                               const char* format, std::uint64_t lent,
+                                                               va_list args) {
+  Plans* mine = utThreadCache<Plans>::peek();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, false, lent)) {
+      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
+      const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point, buffer);
+      return total != kNoRoom ? static_cast<int>(total) : -1;
+    }
+  return kUnplanned;
+}
+
+// tformat_lent_into (grammar.h) where the thread has its plans already,
+// for a caller that takes it into its own frame: the typed calls' usual
+// road pays no call and no second frame. -1 where the thread has none yet.
+__attribute__((always_inline)) inline int tformat_lent_staged(const char* decimal_point, char* buffer,
+                                                              const char* format, std::uint64_t lent,
+                                                              const keznlsArgs& args) {
+  Plans* mine = utThreadCache<Plans>::peek();
+  if (mine != nullptr)
+    if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
+      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
+      const std::size_t total = stage_typed(*mine, *plan, args, decimal_point, buffer);
+      // kNoRoom and kRefused are the two largest values: a length is below both.
+      if (total < kNoRoom) return static_cast<int>(total);
+      if (total == kRefused) return kTypedRefused;
+    }
+  return -1;
 }
 
 }  // namespace keznls_engine

@@ -60,6 +60,17 @@ void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const cha
   displayer.display(message.c_str());
 }
 
+void show_rest(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, std::uint64_t lent,
+               va_list args, bool planned) {
+  if (!planned) {
+    char stage[1024];
+    if (keznls_engine::vsprintf_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), stage, sizeof stage,
+                                     format, lent, args) >= 0)
+      return displayer.display(stage);
+  }
+  show_long(formatter, displayer, format, args);
+}
+
 void print_lent(keznlsTranslator& translator, keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
                 const keznlsMessage& m, va_list args) {
   const Lent lent = lend(translator, m);

@@ -18,6 +18,7 @@
 #include "keznls/ut/ut_string.h"
 #include "catalogue/lending.h"
 #include "format/grammar.h"
+#include "format/staged.h"
 #include "format/text_reads.h"
 #include "util/ut_program_text.h"
 
@@ -119,6 +120,11 @@ inline int format_into(keznlsFormatter& formatter, bool own, char* stage, int si
 
 /// A text that did not fit the stage: formatted into a string of its own.
 void show_long(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, va_list args);
+/// `print`'s rarer ends with the engine's own formatter: a format the
+/// engine has no plan for yet (`planned` false), or a text too long for
+/// the stage.
+void show_rest(keznlsFormatter& formatter, keznlsDisplayer& displayer, const char* format, std::uint64_t lent,
+               va_list args, bool planned);
 
 /// Whether `format` goes to the displayer as it is: it holds no '%' and the
 /// formatter is one of the library's, which would only copy it. The
@@ -163,10 +169,21 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
   m.grammar = keznlsGrammar::engine;
   if (!exactly<keznlsTranslatorWithDatabases>(translator))
     return print_lent(translator, formatter, true, displayer, m, args);
-  // As `lend` does, another translator's road out of line.
-  const Lent lent = ours(translator, m);
-  if (lent.text == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
-  show(formatter, true, displayer, lent, args);
+  // As `lend` does, another translator's road out of line. Then `show` for
+  // the engine's own formatter, written out: the flag alone leaves this
+  // frame (a Lent whose address the lookup took would be stored and read
+  // back whole).
+  bool plain = false;
+  const char* text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, plain);
+  if (text == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
+  if (plain) return displayer.display(text);
+  const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
+  // Staged in this frame from the thread's plan: no call into the engine.
+  char stage[keznls_engine::kLentRoom];
+  const int length = keznls_engine::vsprintf_lent_staged(keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(),
+                                                         stage, text, stamp, args);
+  if (length >= 0) return displayer.display(stage);
+  show_rest(formatter, displayer, text, stamp, args, length != keznls_engine::kUnplanned);
 }
 
 /// `message` as the caller stored it, for `print`.
@@ -181,9 +198,38 @@ inline keznlsMessage copy_of(const keznlsMessage& message) {
 void format_typed(keznlsFormatter& formatter, keznlsTextSink& sink, const char* format, const char* original,
                   const keznlsArgs& args);
 
-/// A typed call's message translated, formatted and displayed.
-void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                 const keznlsMessage& message, const keznlsArgs& args);
+/// `print_typed` for any translator, formatter and message, out of line.
+void print_typed_any(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                     const keznlsMessage& message, const keznlsArgs& args);
+/// `print_typed`'s rarer ends once the engine has seen `format`: a format
+/// it has no plan for yet, a text too long for its room, or a translation
+/// the arguments do not suit (`refused`).
+void show_typed_rest(keznlsFormatter& formatter, keznlsDisplayer& displayer, const Lent& format,
+                     const keznlsMessage& m, const keznlsArgs& args, bool refused);
+
+/// A typed call's message translated, formatted and displayed, in the
+/// front end's own frame. The usual road (a typed call's message, our
+/// translator lending, the engine's formatter) goes here; anything else
+/// takes `print_typed_any`.
+__attribute__((always_inline)) inline void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter,
+                                                       keznlsDisplayer& displayer, const keznlsMessage& m,
+                                                       const keznlsArgs& args) {
+  if (!m.typed || m.grammar != keznlsGrammar::c_printf || !exactly<keznlsFormatterSimple>(formatter) ||
+      !exactly<keznlsTranslatorWithDatabases>(translator))
+    return print_typed_any(translator, formatter, displayer, m, args);
+  // The flag alone leaves this frame, as in `print`.
+  bool plain = false;
+  const char* text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, plain);
+  if (text == nullptr) return print_typed_any(translator, formatter, displayer, m, args);
+  if (plain) return displayer.display(text);
+  const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
+  char shown[keznls_engine::kLentRoom];
+  const int length = keznls_engine::tformat_lent_staged(
+      keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(), shown, text, stamp, args);
+  if (length >= 0) return displayer.display(shown);
+  show_typed_rest(formatter, displayer, Lent{text, stamp}, m, args, length == keznls_engine::kTypedRefused);
+}
+
 /// A typed call's message translated and formatted.
 std::string to_string_typed(keznlsTranslator& translator, keznlsFormatter& formatter,
                             const keznlsMessage& message, const keznlsArgs& args);

@@ -51,8 +51,9 @@ namespace {
 // `format` with `args` displayed through a sink; where the translation
 // does not suit the arguments (`refused`: known already), the original.
 __attribute__((noinline)) void show_through_sink(keznlsFormatter& formatter, bool own, keznlsDisplayer& displayer,
-                                                  const Lent& format, const char* original, const keznlsArgs& args,
+                                                  const Lent& format, const keznlsMessage& m, const keznlsArgs& args,
                                                   bool refused) {
+  const char* original = original_of(m);
   DisplaySink sink;
   if (!refused)
     refused = own ? !keznls_engine::tformat_lent(keznlsFormatterSimpleEngine::decimal_point(formatter), sink,
@@ -67,7 +68,7 @@ __attribute__((noinline)) void show_through_sink(keznlsFormatter& formatter, boo
 // whose tformat is the engine's own call. In the caller's frame.
 __attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter, bool own,
                                                       keznlsDisplayer& displayer, const Lent& format,
-                                                      const char* original, const keznlsArgs& args) {
+                                                      const keznlsMessage& m, const keznlsArgs& args) {
   if (as_it_is(formatter, own, format)) return displayer.display(format.text);
   bool refused = false;
   if (own) {
@@ -78,7 +79,7 @@ __attribute__((always_inline)) inline void show_typed(keznlsFormatter& formatter
     if (length >= 0) return displayer.display(text);
     refused = length == keznls_engine::kTypedRefused;
   }
-  show_through_sink(formatter, own, displayer, format, original, args, refused);
+  show_through_sink(formatter, own, displayer, format, m, args, refused);
 }
 
 // A translator that lent nothing: its copy.
@@ -86,7 +87,7 @@ __attribute__((noinline)) void print_copied_typed(keznlsTranslator& translator, 
                                                    bool own, keznlsDisplayer& displayer, const keznlsMessage& m,
                                                    const keznlsArgs& args) {
   const Translated translated = translate(translator, m);
-  show_typed(formatter, own, displayer, Lent{translated.text()}, original_of(m), args);
+  show_typed(formatter, own, displayer, Lent{translated.text()}, m, args);
 }
 
 // `m`, asked as a typed formatting needs.
@@ -97,7 +98,7 @@ __attribute__((always_inline)) inline void print_asked(keznlsTranslator& transla
   // A lent text needs no Translated around it: the usual road, kept short.
   const Lent lent = lend(translator, m);
   if (lent.text == nullptr) return print_copied_typed(translator, formatter, own, displayer, m, args);
-  show_typed(formatter, own, displayer, lent, original_of(m), args);
+  show_typed(formatter, own, displayer, lent, m, args);
 }
 
 // Another caller's message, copied to ask as a typed formatting needs.
@@ -109,8 +110,13 @@ __attribute__((noinline)) void print_retyped(keznlsTranslator& translator, keznl
 
 }  // namespace
 
-void print_typed(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
-                 const keznlsMessage& message, const keznlsArgs& args) {
+void show_typed_rest(keznlsFormatter& formatter, keznlsDisplayer& displayer, const Lent& format,
+                     const keznlsMessage& m, const keznlsArgs& args, bool refused) {
+  show_through_sink(formatter, true, displayer, format, m, args, refused);
+}
+
+void print_typed_any(keznlsTranslator& translator, keznlsFormatter& formatter, keznlsDisplayer& displayer,
+                     const keznlsMessage& message, const keznlsArgs& args) {
   // The typed calls ask so themselves.
   if (message.typed && message.grammar == keznlsGrammar::c_printf)
     return print_asked(translator, formatter, displayer, message, args);

@@ -1,5 +1,6 @@
 // A translation is checked against the kinds passed, not its original's C types.
 #include <cstdint>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -51,6 +52,49 @@ TEST(TypedCatalogue, KindsDecideNotLengthModifiers) {
   }
   // explain names the refused translation.
   EXPECT_THAT(translator.explain("kinds").c_str(), ::testing::HasSubstr("\"%2$s hat %1$s\" for \"%s has %d\""));
+}
+
+// The helper's own roads to the displayer (our translator and the engine),
+// typed calls and argument lists: each message shown twice, the first time
+// read, the second from what that reading kept.
+TEST(TypedCatalogue, DisplayedTwiceAlike) {
+  const test_catalogues::TempDirectory dir;
+  dir.add("de", "road",
+          test_catalogues::mo_image(kHeader, {{"Saved", "Gespeichert"},
+                                              {"%s has %d", "%2$s hat %1$s"},
+                                              {"%d of %s", "%2$s: %1$lld"},
+                                              {"[%s]", "<%s>"}}));
+  keznlsTranslatorWithDatabases translator(dir.path().c_str(), "de");
+  keznlsFormatterSimple engine(ut_lit(","));
+  const std::string long_text(700, 'x');
+  struct Case {
+    const char* what;
+    std::function<void(keznlsHelper&)> call;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"no conversion", [](keznlsHelper& h) { h.tprint("road", "Saved"); }, "Gespeichert"},
+      {"refused", [](keznlsHelper& h) { h.tprint("road", "%s has %d", "Anna", 2); }, "Anna has 2"},
+      {"accepted", [](keznlsHelper& h) { h.tprint("road", "%d of %s", std::int16_t{-7}, "x"); }, "x: -7"},
+      {"untranslated", [](keznlsHelper& h) { h.tprint("road", "%d left", 3); }, "3 left"},
+      {"longer than the room", [&](keznlsHelper& h) { h.tprint("road", "[%s]", long_text); },
+       "<" + long_text + ">"},
+      {"list, no conversion", [](keznlsHelper& h) { h.tprintf("road", "Saved"); }, "Gespeichert"},
+      // The argument lists' stricter check: `%lld` reads no int.
+      {"list, refused", [](keznlsHelper& h) { h.tprintf("road", "%d of %s", -7, "x"); }, "-7 of x"},
+      {"list, untranslated", [](keznlsHelper& h) { h.tprintf("road", "%d left", 3); }, "3 left"},
+      {"list, longer than the room", [&](keznlsHelper& h) { h.tprintf("road", "[%s]", long_text.c_str()); },
+       "<" + long_text + ">"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ostringstream stream;
+    keznlsDisplayerOstream displayer(stream);
+    keznlsHelper helper(&translator, &engine, &displayer);
+    c.call(helper);
+    c.call(helper);
+    EXPECT_EQ(stream.str(), c.want + c.want);
+  }
 }
 
 }  // namespace
