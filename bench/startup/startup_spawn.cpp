@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
   std::printf("  this driver's own peak RSS: %ld KB (the floor under every figure)\n", self_kb);
   if (self_kb <= 0 || self_kb >= median(plain.rss_kb))
     std::printf("warning: the driver's own peak RSS is not below the programs': the RSS figures are its own\n");
-  std::printf("ratio: one-shot program, one message vs dgettext = %.2f (median of pairs; target >= 0.9)\n",
+  std::printf("ratio: one-shot program, one message vs dgettext = %.3f (median of pairs; target >= 0.9)\n",
               median(ratios));
   std::printf("rss: keznls - dgettext = %ld KB = %.2f catalogue files of %.0f KB (target <= 1)\n",
               keznls_rss - glibc_rss, static_cast<double>(keznls_rss - glibc_rss) / catalogue_kb, catalogue_kb);
