@@ -43,6 +43,7 @@ const char* const kPlaces[kValues] = {"/home", "/var/tmp", "/", "/mnt/backup", "
 const int kCounts[kValues] = {1, 7, 0, 12, 3, 250, 42, 5};
 const char* const kNames[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "Fatima", "Günther", "Hiro"};
 // The same values as a C++ program holds them, for the typed calls.
+const std::int64_t kFiles64[kValues] = {3, 1024, 0, 17, 250000, 42, 7, 99};
 const std::int64_t kCounts64[kValues] = {1, 7, 0, 12, 3, 250, 42, 5};
 const std::string kNameStrings[kValues] = {"Anna", "Ben", "Chloé", "Dmitri", "Eve", "Fatima", "Günther", "Hiro"};
 const std::string kPlaceStrings[kValues] = {kPlaces[0], kPlaces[1], kPlaces[2], kPlaces[3],
@@ -146,17 +147,26 @@ const std::vector<Case>& cases() {
        {"0 Dateien wurden nach /home kopiert.\n"}},
       // A C++ program's values: a std::string and an int64_t.
       {"typed pair",
-       {{"keznls tprint", {[](int i) { helper().tprint(kDomain, NEWS_TEXT, kCounts64[i], kNameStrings[i]); }}},
-        {"keznls tprintf", {[](int i) { helper().tprintf(kDomain, NEWS_TEXT, kCounts[i], kNames[i]); }}},
+       {{"keznls tprint",
+         {[](int i) { helper().tprint(kDomain, FILES_TEXT, kFiles64[i], kMegabytes[i], kPlaceStrings[i]); },
+          [](int i) { helper().tprint(kDomain, NEWS_TEXT, kCounts64[i], kNameStrings[i]); }}},
+        {"keznls tprintf",
+         {[](int i) { helper().tprintf(kDomain, FILES_TEXT, kFiles[i], kMegabytes[i], kPlaces[i]); },
+          [](int i) { helper().tprintf(kDomain, NEWS_TEXT, kCounts[i], kNames[i]); }}},
+        // C's printf has no %d for an int64_t: the program narrows it.
         {"snprintf(dgettext)",
          {[](int i) {
-           // C's printf has no %d for an int64_t: the program narrows it.
-           std::snprintf(g_out, sizeof g_out, dgettext(kDomain, NEWS_TEXT), static_cast<int>(kCounts64[i]),
-                         kNameStrings[i].c_str());
-         }}},
+            std::snprintf(g_out, sizeof g_out, dgettext(kDomain, FILES_TEXT), static_cast<int>(kFiles64[i]),
+                          kMegabytes[i], kPlaceStrings[i].c_str());
+          },
+          [](int i) {
+            std::snprintf(g_out, sizeof g_out, dgettext(kDomain, NEWS_TEXT), static_cast<int>(kCounts64[i]),
+                          kNameStrings[i].c_str());
+          }}},
         {"fmt::sprintf(dgettext)",
-         {[](int i) { keep(fmt::sprintf(dgettext(kDomain, NEWS_TEXT), kCounts64[i], kNameStrings[i])); }}}},
-       {"1 neue Nachrichten für Anna.\n"}},
+         {[](int i) { keep(fmt::sprintf(dgettext(kDomain, FILES_TEXT), kFiles64[i], kMegabytes[i], kPlaceStrings[i])); },
+          [](int i) { keep(fmt::sprintf(dgettext(kDomain, NEWS_TEXT), kCounts64[i], kNameStrings[i])); }}}},
+       {"3 Dateien, 0.50 MB frei, /home\n", "1 neue Nachrichten für Anna.\n"}},
       {"typed plural",
        {{"keznls ntprint",
          {[](int i) {
