@@ -200,8 +200,9 @@ nlsOpenedFile::~nlsOpenedFile() {
 
 nlsFileImage::nlsFileImage(std::uint64_t size, std::uint64_t pieces)
     : size_(size),
-      capacity_(static_cast<std::uint32_t>(std::min<std::uint64_t>(kFirstPieces + std::max<std::uint64_t>(pieces / 4, kMaxReach),
-                                                                    kMaxStored))) {}
+      // At most a quarter of the file beyond the first block: a run that
+      // does not fit has the file read whole.
+      capacity_(static_cast<std::uint32_t>(std::min<std::uint64_t>(kFirstPieces + pieces / 4, kMaxStored))) {}
 
 nlsFileImage::~nlsFileImage() {
   if (owner_ != 0 && !complete_.load(std::memory_order_relaxed)) descriptors().forget(owner_);
