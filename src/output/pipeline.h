@@ -94,11 +94,17 @@ struct Lent {
   bool plain = false;  ///< known to hold no '%'
 };
 
+/// The stamp of `text`, which our translator lent for `m`: a catalogue's
+/// text has the current one, the caller's own texts none.
+inline std::uint64_t stamp_of(const char* text, const keznlsMessage& m) {
+  return text != m.text && text != m.plural ? ut_lent_stamp() : 0;
+}
+
 /// What a translator of exactly our class lends for `m`.
 inline Lent ours(keznlsTranslator& translator, const keznlsMessage& m) {
   Lent lent{nullptr};
   lent.text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, lent.plain);
-  if (lent.text != m.text && lent.text != m.plural) lent.stamp = ut_lent_stamp();
+  lent.stamp = stamp_of(lent.text, m);
   return lent;
 }
 
@@ -177,7 +183,7 @@ __attribute__((always_inline)) inline void print(keznlsTranslator& translator, k
   const char* text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, plain);
   if (text == nullptr) return print_copied(translator, formatter, true, displayer, m, args);
   if (plain) return displayer.display(text);
-  const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
+  const std::uint64_t stamp = stamp_of(text, m);
   // Staged in this frame from the thread's plan: no call into the engine.
   char stage[keznls_engine::kLentRoom];
   const int length = keznls_engine::vsprintf_lent_staged(keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(),
@@ -222,7 +228,7 @@ __attribute__((always_inline)) inline void print_typed(keznlsTranslator& transla
   const char* text = keznlsTranslatorLending::lend(static_cast<keznlsTranslatorWithDatabases&>(translator), m, plain);
   if (text == nullptr) return print_typed_any(translator, formatter, displayer, m, args);
   if (plain) return displayer.display(text);
-  const std::uint64_t stamp = text != m.text && text != m.plural ? ut_lent_stamp() : 0;
+  const std::uint64_t stamp = stamp_of(text, m);
   char shown[keznls_engine::kLentRoom];
   const int length = keznls_engine::tformat_lent_staged(
       keznlsFormatterSimpleEngine::decimal_point(formatter).c_str(), shown, text, stamp, args);
