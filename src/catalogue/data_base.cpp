@@ -1,8 +1,10 @@
 // The message database: the catalogues of a domain for the user's languages
 // in the catalogue directories, loaded as lookups need them. Publication
 // of the catalogues loaded later: docs/threads.md.
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "keznls/nls/nls.h"
 #include "catalogue/answer_places.h"
@@ -38,9 +40,16 @@ void nlsDataBase::init(const char* source, const char* name, const char* languag
   nls_language::Choice choice = nls_language::choose(languages, source_language);
   notes_ = std::move(choice.notes);
   // The language order wins over the directory order.
+  static constexpr char kMiddle[] = "/LC_MESSAGES/";
+  const std::size_t name_size = std::strlen(name);
+  candidates_.reserve(choice.folders.size() * directories.size());
   for (const std::string& folder : choice.folders)
-    for (const std::string& directory : directories)
-      candidates_.push_back({directory + "/" + folder + "/LC_MESSAGES/" + name + ".mo", std::string(), nullptr});
+    for (const std::string& directory : directories) {
+      std::string path;
+      path.reserve(directory.size() + 1 + folder.size() + sizeof kMiddle - 1 + name_size + 3);
+      path.append(directory).append(1, '/').append(folder).append(kMiddle).append(name, name_size).append(".mo");
+      candidates_.push_back({std::move(path), std::string(), nullptr});
+    }
 }
 
 nlsDataBase::~nlsDataBase() {}
@@ -50,10 +59,8 @@ void nlsDataBase::try_locked(std::size_t i) const {
   const bool retry = c.again;
   c.domain = nls_catalogues::open(c.path, &c.outcome, &c.again);
   if (const nlsLoadedDomain* d = c.domain.get()) {
-    c.outcome = "loaded, " + std::to_string(d->size()) + " messages";
-    if (!d->converted_from().empty()) c.outcome += ", converted from " + d->converted_from();
-    const std::string plural = d->plural_rule_problem();
-    if (!plural.empty()) c.outcome += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
+    // explain() says what was loaded.
+    c.outcome.clear();
     loaded_[i].store(d, std::memory_order_release);
     // Places remembered before may hold a later catalogue's answer.
     if (retry) id_.store(nls_places::new_owner(), std::memory_order_release);
@@ -101,8 +108,12 @@ std::string nlsDataBase::explain(nlsFormatFilter narrow) const {
   for (const std::string& note : notes_) out += note + "\n";
   for (const Candidate& c : candidates_) {
     out += c.path + ": " + c.outcome;
-    if (c.domain != nullptr) {
-      const nlsAudit a = c.domain->audit(narrow);
+    if (const nlsLoadedDomain* d = c.domain.get()) {
+      out += "loaded, " + std::to_string(d->size()) + " messages";
+      if (!d->converted_from().empty()) out += ", converted from " + d->converted_from();
+      const std::string plural = d->plural_rule_problem();
+      if (!plural.empty()) out += ", Plural-Forms not used (" + plural + " of the header): forms by n != 1";
+      const nlsAudit a = d->audit(narrow);
       auto count = [&out](std::size_t n, const char* what, const std::string& first) {
         if (n > 0) out += ", " + std::to_string(n) + what + " (" + first + (n > 1 ? ", ..." : "") + ")";
       };
@@ -135,12 +146,28 @@ utStringnlsDataBasecoTablePrgcoPrgcoTable::utStringnlsDataBasecoTablePrgcoPrgcoT
 
 utStringnlsDataBasecoTablePrgcoPrgcoTable::~utStringnlsDataBasecoTablePrgcoPrgcoTable() {}
 
+namespace {
+
+// The first of `entries` whose key is not before `key`.
+template <typename Entries>
+auto first_not_before(Entries& entries, const char* key) {
+  return std::lower_bound(entries.begin(), entries.end(), key, [](const auto& entry, const char* k) {
+    return std::strcmp(entry->first.c_str(), k) < 0;
+  });
+}
+
+}  // namespace
+
 nlsDataBasecoTablePrgcoPrg& utStringnlsDataBasecoTablePrgcoPrgcoTable::operator[](const utString& key) {
-  return entries_.try_emplace(key).first->second;
+  const auto at = first_not_before(entries_, key.c_str());
+  if (at != entries_.end() && std::strcmp((*at)->first.c_str(), key.c_str()) == 0) return (*at)->second;
+  return (*entries_.insert(at, std::make_unique<Entry>(std::piecewise_construct, std::forward_as_tuple(key),
+                                                       std::forward_as_tuple())))
+      ->second;
 }
 
 const utStringnlsDataBasecoTablePrgcoPrgcoTable::Entry* utStringnlsDataBasecoTablePrgcoPrgcoTable::find(
     const char* key) const {
-  const auto it = entries_.find(key);
-  return it == entries_.end() ? nullptr : &*it;
+  const auto at = first_not_before(entries_, key);
+  return at != entries_.end() && std::strcmp((*at)->first.c_str(), key) == 0 ? at->get() : nullptr;
 }

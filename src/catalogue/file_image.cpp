@@ -1,11 +1,11 @@
 #include "catalogue/file_image.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
 #include <new>
 
@@ -55,7 +55,11 @@ class Descriptors {
         *fd = -1;
         return chosen;
       }
-      returned_.wait(hold);
+      // A plain condition of the C library's, signalled only when someone
+      // waits: the usual loan makes no call for it.
+      ++waiting_;
+      pthread_cond_wait(&returned_, lock_.native_handle());
+      --waiting_;
     }
   }
 
@@ -63,8 +67,10 @@ class Descriptors {
   /// else closes it (-1: nothing to close, or a number that is no longer
   /// ours and must not be touched).
   __attribute__((noinline)) void give_back(int slot, int fd, bool keep) {
+    bool waited_for;
     {
       std::lock_guard<std::mutex> hold(lock_);
+      waited_for = waiting_ > 0;
       Slot& s = slots_[slot];
       s.lent = false;
       s.fd = keep ? fd : -1;
@@ -78,7 +84,7 @@ class Descriptors {
         old.fd = -1;
       }
     }
-    returned_.notify_one();
+    if (waited_for) pthread_cond_signal(&returned_);
   }
 
   /// Closes what is kept for `owner`.
@@ -123,7 +129,8 @@ class Descriptors {
   }
 
   std::mutex lock_;
-  std::condition_variable returned_;
+  pthread_cond_t returned_ = PTHREAD_COND_INITIALIZER;
+  int waiting_ = 0;
   Slot slots_[kMax];
   std::uint64_t clock_ = 0;
 };

@@ -392,7 +392,7 @@ bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const kezn
 
 int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer, const char* format,
                                      std::uint64_t lent, const keznlsArgs& args) {
-  if (plans() == nullptr) return -1;  // made here, on the thread's first call
+  if (plans() == nullptr) return -1;  // none yet: the caller takes the sink's road
   return tformat_lent_staged(decimal_point.c_str(), buffer, format, lent, args);
 }
 

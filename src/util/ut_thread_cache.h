@@ -8,16 +8,19 @@
 #include <new>
 #include <type_traits>
 
-/// A T of the calling thread, made zeroed on its first use there and freed
-/// when it exits. Reached with one load: the thread keeps a pointer in
-/// initial-exec thread-local storage (8 bytes, which a library loaded late
-/// still finds room for), where a thread_local T of a shared library would
-/// cost a call into the dynamic loader on every access.
+/// A T of the calling thread, made zeroed when the thread asks for it the
+/// second time, and freed when it exits: a thread that asks once (a program
+/// that prints one message) spares the key, the mapping and the pages of a
+/// cache it would never read. Reached with one load: the thread keeps a
+/// pointer in initial-exec thread-local storage (8 bytes, which a library
+/// loaded late still finds room for), where a thread_local T of a shared
+/// library would cost a call into the dynamic loader on every access.
 ///
-/// Null when the thread cannot have one: no thread-specific key was left
-/// for us (without one the T could not be freed at exit), the T cannot be
-/// allocated, or the thread is exiting. Callers then go without; a T holds
-/// raw pointers only with an owner id that is never reused (docs/threads.md).
+/// Null on the thread's first call, and when it cannot have one: no
+/// thread-specific key was left for us (without one the T could not be
+/// freed at exit), the T cannot be allocated, or the thread is exiting.
+/// Callers then go without; a T holds raw pointers only with an owner id
+/// that is never reused (docs/threads.md).
 template <typename T>
 class utThreadCache {
  public:
@@ -34,9 +37,11 @@ class utThreadCache {
     static __thread T* p __attribute__((tls_model("initial-exec")));
     return p;
   }
-  static bool& exited() {
-    static __thread bool gone __attribute__((tls_model("initial-exec")));
-    return gone;
+  // How far the thread got: its T is made on its second call.
+  enum State : unsigned char { kUnasked, kAsked, kExited };
+  static unsigned char& state() {
+    static __thread unsigned char s __attribute__((tls_model("initial-exec")));
+    return s;
   }
   // Our key, if the process had one left; never a key of the program's.
   struct Key {
@@ -48,7 +53,7 @@ class utThreadCache {
   // thread goes without.
   static void destroy(void* p) {
     slot() = nullptr;
-    exited() = true;
+    state() = kExited;
     release(static_cast<T*>(p));
   }
   // A trivial T of a page or more is mapped: it comes zeroed from the
@@ -69,8 +74,13 @@ class utThreadCache {
     else delete p;
   }
   __attribute__((noinline)) static T* make() {
+    unsigned char& s = state();
+    if (s != kAsked) {
+      if (s == kUnasked) s = kAsked;
+      return nullptr;
+    }
     static const Key key;
-    if (!key.made || exited()) return nullptr;
+    if (!key.made) return nullptr;
     T* fresh = allocate();
     if (fresh == nullptr) return nullptr;
     if (pthread_setspecific(key.key, fresh) != 0) {

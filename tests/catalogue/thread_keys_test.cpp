@@ -60,10 +60,25 @@ TEST(ThreadCache, EveryFailureLeavesAnswersRightAndTheProgramAlone) {
   ASSERT_STREQ(translator.translate("demo", "Hello").c_str(), "Hallo");  // the database made
   alloc_counter::fail_nothrow = true;
   run_thread([&] {
+    EXPECT_EQ(utThreadCache<Counted>::get(), nullptr);  // the first call makes none anyway
     EXPECT_EQ(utThreadCache<Counted>::get(), nullptr);
     expect_right_answers(database, translator);
   });
   alloc_counter::fail_nothrow = false;
+  EXPECT_EQ(g_alive.load(), 0);
+}
+
+TEST(ThreadCache, MadeOnTheSecondCallAndFreedWithTheThread) {
+  run_thread([] {
+    // A thread that asks once makes nothing.
+    EXPECT_EQ(utThreadCache<Counted>::get(), nullptr);
+    EXPECT_EQ(g_alive.load(), 0);
+    Counted* made = utThreadCache<Counted>::get();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(utThreadCache<Counted>::get(), made);
+    EXPECT_EQ(utThreadCache<Counted>::peek(), made);
+    EXPECT_EQ(g_alive.load(), 1);
+  });
   EXPECT_EQ(g_alive.load(), 0);
 }
 

@@ -15,7 +15,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -267,15 +266,9 @@ class KEZNLS_API utStringnlsDataBasecoTablePrgcoPrgcoTable {
   int size() const { return static_cast<int>(entries_.size()); }
 
  private:
-  // Byte order, as utString::compare and strcmp agree on; also between a
-  // key and a plain text, so a lookup needs no key made.
-  struct ByText {
-    using is_transparent = void;
-    bool operator()(const utString& a, const utString& b) const { return a.compare(b) < 0; }
-    bool operator()(const utString& a, const char* b) const { return std::strcmp(a.c_str(), b) < 0; }
-    bool operator()(const char* a, const utString& b) const { return std::strcmp(a, b.c_str()) < 0; }
-  };
-  std::map<utString, nlsDataBasecoTablePrgcoPrg, ByText> entries_;
+  // In byte order of the keys, as strcmp orders them; each entry on its
+  // own, so that it stays where it is when others come.
+  std::vector<std::unique_ptr<Entry>> entries_;
 };
 
 /// Process-wide switches of the catalogue layer.
