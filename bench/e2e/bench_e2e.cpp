@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "keznls/keznls.h"
+#include "support/default_flags.h"
 #include "support/ratio_reporter.h"
 
 namespace {
@@ -267,12 +268,9 @@ int main(int argc, char** argv) {
   // Unless told otherwise, each side runs five times, interleaved with the
   // others, and a ratio is of the medians: the peers' times swing by a
   // fifth from run to run on a busy machine.
-  static char repetitions[] = "--benchmark_repetitions=5";
-  static char interleaved[] = "--benchmark_enable_random_interleaving=true";
-  std::vector<char*> args(argv, argv + argc);
-  if (argc == 1) args.insert(args.end(), {repetitions, interleaved});
+  std::vector<char*> args = with_default_flags(
+      argc, argv, {"--benchmark_repetitions=5", "--benchmark_enable_random_interleaving=true"});
   int count = static_cast<int>(args.size());
-  args.push_back(nullptr);
   benchmark::Initialize(&count, args.data());
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

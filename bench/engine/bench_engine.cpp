@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "keznls/engine.h"
+#include "support/default_flags.h"
 
 #define STB_SPRINTF_DECORATE(name) stbsp_##name
 #include "stb_sprintf.h"
@@ -194,13 +195,10 @@ int main(int argc, char** argv) {
   register_peer<kFmtFormat>();
   register_peer<kFmtSprintf>();
   register_peer<kStb>();
-  // Defaults first, so flags given on the command line win.
-  std::vector<char*> args{argv[0]};
-  char repetitions[] = "--benchmark_repetitions=7";
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  char min_time[] = "--benchmark_min_time=0.1";
-  args.insert(args.end(), {repetitions, interleave, min_time});
-  args.insert(args.end(), argv + 1, argv + argc);
+  std::vector<char*> args = with_default_flags(argc, argv,
+                                               {"--benchmark_repetitions=7",
+                                                "--benchmark_enable_random_interleaving=true",
+                                                "--benchmark_min_time=0.1"});
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   Collector collector;

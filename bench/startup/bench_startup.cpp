@@ -28,6 +28,7 @@
 #include "keznls/nls/nls.h"
 #include "keznls/translator.h"
 #include "startup_message.h"
+#include "support/default_flags.h"
 #include "support/ratio_reporter.h"
 
 extern char** environ;
@@ -174,12 +175,9 @@ int main(int argc, char** argv) {
   // Unless told otherwise, each size runs five times, interleaved with the
   // others, and the ratios are of the medians: a single run of a few
   // microseconds swings by a fifth on a shared machine.
-  static char repetitions[] = "--benchmark_repetitions=5";
-  static char interleaved[] = "--benchmark_enable_random_interleaving=true";
-  std::vector<char*> args(argv, argv + argc);
-  if (argc == 1) args.insert(args.end(), {repetitions, interleaved});
+  std::vector<char*> args = with_default_flags(
+      argc, argv, {"--benchmark_repetitions=5", "--benchmark_enable_random_interleaving=true"});
   int count = static_cast<int>(args.size());
-  args.push_back(nullptr);
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
   RatioReporter reporter;

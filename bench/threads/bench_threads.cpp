@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "keznls/keznls.h"
+#include "support/default_flags.h"
 
 namespace {
 
@@ -609,11 +610,9 @@ int main(int argc, char** argv) {
     }
   // Unless the command line says otherwise: repetitions in random order,
   // each a fifth of a second.
-  std::vector<char*> args(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  char repetitions[] = "--benchmark_repetitions=9";
-  char min_time[] = "--benchmark_min_time=0.2";
-  args.insert(args.begin() + 1, {interleave, repetitions, min_time});
+  std::vector<char*> args = with_default_flags(argc, argv,
+                                               {"--benchmark_enable_random_interleaving=true",
+                                                "--benchmark_repetitions=9", "--benchmark_min_time=0.2"});
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   MedianReporter reporter;
