@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -172,6 +174,31 @@ TEST_F(SharedTranslator, CataloguesReadInPiecesByManyThreadsAtOnce) {
   EXPECT_EQ(nlsFileImage::pieces_read(), pieces);
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_THAT(shared.explain("numbers0").c_str(), HasSubstr("1 malformed entries passed over"));
+}
+
+// The process's catalogue descriptors: a reader that finds all of them lent
+// waits, and goes on when one comes back.
+TEST(SharedDescriptors, AnOpenWaitsWhileAllAreLentAndGoesOnWhenOneComesBack) {
+  const TempDirectory dir("de", "demo", read("demo"));
+  const std::string path = dir.path() + "/de/LC_MESSAGES/demo.mo";
+  std::vector<std::unique_ptr<nlsOpenedFile>> lent;  // an opened file holds its slot until destroyed
+  nlsOpenProblem failure;
+  for (int i = 0; i < 8; ++i) {
+    lent.push_back(std::make_unique<nlsOpenedFile>(path.c_str(), &failure));
+    ASSERT_TRUE(lent.back()->ok()) << failure.problem;
+  }
+  EXPECT_EQ(nlsFileImage::descriptors_open(), 8);
+  auto ninth = std::async(std::launch::async, [&] {
+    nlsOpenProblem problem;
+    return nlsOpenedFile(path.c_str(), &problem).ok();
+  });
+  EXPECT_EQ(ninth.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout) << "did not wait";
+  lent.pop_back();
+  if (ninth.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "a slot given back does not wake the open waiting for one";
+    std::_Exit(1);  // the waiting thread cannot be joined
+  }
+  EXPECT_TRUE(ninth.get());
 }
 
 TEST(SharedHelper, MessagesFromManyThreadsNeverInterleave) {
