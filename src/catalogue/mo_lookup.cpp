@@ -588,7 +588,8 @@ const char* nlsDataBase::find(const nlsQuery& query) const {
   if (*query.key == '\0') return nullptr;
   const std::uint64_t id = nlsDataBaseLookup::current(*this);
   const nls_places::Question q = question_of(id, query);
-  if (nls_places::Places* mine = utThreadCache<nls_places::Places>::get())
+  // The places are asked for (and made) once a lookup, when it remembers.
+  if (nls_places::Places* mine = utThreadCache<nls_places::Places>::peek())
     if (nls_places::Place* p = nls_places::match(nls_places::set_of(*mine, q), q))
       if (const char* found = nls_places::answer_for(*p, query.n)) return found;
   return search(query, id);

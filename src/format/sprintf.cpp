@@ -392,7 +392,8 @@ bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const kezn
 
 int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer, const char* format,
                                      std::uint64_t lent, const keznlsArgs& args) {
-  if (plans() == nullptr) return -1;  // none yet: the caller takes the sink's road
+  // Without plans the caller takes the sink's road, which counts the call.
+  if (utThreadCache<Plans>::peek() == nullptr) return -1;
   return tformat_lent_staged(decimal_point.c_str(), buffer, format, lent, args);
 }
 
