@@ -392,8 +392,7 @@ bool keznlsSprintf::tformat(keznlsTextSink& sink, const char* format, const kezn
 
 int keznls_engine::tformat_lent_into(const utString& decimal_point, char* buffer, const char* format,
                                      std::uint64_t lent, const keznlsArgs& args) {
-  // Without plans the caller takes the sink's road, which counts the call.
-  if (utThreadCache<Plans>::peek() == nullptr) return -1;
+  // Without plans (-1) the caller takes the sink's road, which asks for them.
   return tformat_lent_staged(decimal_point.c_str(), buffer, format, lent, args);
 }
 

@@ -321,13 +321,13 @@ __attribute__((always_inline)) inline std::size_t stage_typed(Plans& mine, const
 // text is longer than `buffer`'s kLentRoom allows; kUnplanned where there
 // is no plan, for vsprintf_lent to read the format and plan it.
 constexpr int kUnplanned = -2;
+static_assert(kLentRoom == Stage::kSize, "the lent buffer is the stage");
 __attribute__((always_inline)) inline int vsprintf_lent_staged(const char* decimal_point, char* buffer,
                                                                const char* format, std::uint64_t lent,
                                                                va_list args) {
   Plans* mine = utThreadCache<Plans>::peek();
   if (mine != nullptr)
     if (const Plan* plan = Plans::find(*mine, format, false, lent)) {
-      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
       const std::size_t total = stage_varargs(*mine, *plan, args, decimal_point, buffer);
       return total != kNoRoom ? static_cast<int>(total) : -1;
     }
@@ -343,7 +343,6 @@ __attribute__((always_inline)) inline int tformat_lent_staged(const char* decima
   Plans* mine = utThreadCache<Plans>::peek();
   if (mine != nullptr)
     if (const Plan* plan = Plans::find(*mine, format, true, lent)) {
-      static_assert(kLentRoom == Stage::kSize, "the buffer is the stage");
       const std::size_t total = stage_typed(*mine, *plan, args, decimal_point, buffer);
       // kNoRoom and kRefused are the two largest values: a length is below both.
       if (total < kNoRoom) return static_cast<int>(total);
